@@ -3,6 +3,9 @@
 
 function(tolvika_folder_library folder)
   file(GLOB _sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+  if(NOT _sources)
+    set(_sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
   add_library(tolvika_${folder} STATIC ${_sources})
   target_include_directories(tolvika_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   foreach(dep IN LISTS ARGN)
