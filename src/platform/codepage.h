@@ -39,6 +39,17 @@ std::string LowerCase(std::string_view utf8);
 unsigned char UpperCp1250(unsigned char c);
 unsigned char LowerCp1250(unsigned char c);
 
+// Single character mapping: the Unicode code point of a code-page byte, and
+// the code-page byte of a code point (-1 when the code page cannot hold it).
+char32_t Cp1250ToUnicode(unsigned char c);
+int UnicodeToCp1250(char32_t cp);
+
+// Walking UTF-8 by characters: the number of bytes of the character that
+// starts at byte i of utf8 (1 for a byte that starts no well-formed sequence;
+// 0 when i is at or past the end), and the UTF-8 form of a code point.
+std::size_t Utf8CharLength(std::string_view utf8, std::size_t i);
+std::string CodePointToUtf8(char32_t cp);
+
 // Case-insensitive comparison (Polish-aware), ordered by code page 1250 bytes
 // of the upper-cased texts: <0, 0, >0.
 int CompareText(std::string_view a, std::string_view b);
