@@ -1,0 +1,666 @@
+#include "foundation/recordfile.h"
+
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "foundation/fileopener.h"
+
+std::uint16_t DBErrorCode = 0;
+bool DBOk = true;
+bool DBMultiUser = false;
+void (*DBWaitCursor)(bool Show) = nullptr;
+void (*DBHoldErrorBox)(const std::string& Text) = nullptr;
+
+namespace {
+
+// Set by a record read that had to skip the record's first byte because
+// another workstation holds it.
+bool gFirstByteLocked = false;
+
+// Transfer buffer for free-list links (large enough for any index page).
+std::vector<std::uint8_t>& TransferBuffer(std::size_t size) {
+  static std::vector<std::uint8_t> buffer;
+  if (buffer.size() < size) buffer.resize(size);
+  return buffer;
+}
+
+constexpr auto kWaitTick = std::chrono::milliseconds(200);
+
+void PutI32(std::uint8_t* p, std::int32_t v) {
+  const auto u = static_cast<std::uint32_t>(v);
+  p[0] = static_cast<std::uint8_t>(u);
+  p[1] = static_cast<std::uint8_t>(u >> 8);
+  p[2] = static_cast<std::uint8_t>(u >> 16);
+  p[3] = static_cast<std::uint8_t>(u >> 24);
+}
+
+void PutU16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+std::int32_t GetI32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
+                                   (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
+}
+
+std::uint16_t GetU16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+void EncodeHeader(const TDataHeader& h, std::uint8_t* p) {
+  PutI32(p + 0, h.FirstFree);
+  PutI32(p + 4, h.FreeCount);
+  PutI32(p + 8, h.RootPage);
+  PutU16(p + 12, h.RecSize);
+  PutU16(p + 14, h.ChangeCount);
+}
+
+TDataHeader DecodeHeader(const std::uint8_t* p) {
+  TDataHeader h;
+  h.FirstFree = GetI32(p + 0);
+  h.FreeCount = GetI32(p + 4);
+  h.RootPage = GetI32(p + 8);
+  h.RecSize = GetU16(p + 12);
+  h.ChangeCount = GetU16(p + 14);
+  return h;
+}
+
+std::uint64_t RecordOffset(const TDataFile& File, std::int32_t RecNo) {
+  return static_cast<std::uint64_t>(RecNo) * File.RecSize;
+}
+
+// Resets the descriptor for a create or open (closing a handle it held).
+void ResetDescriptor(TDataFile& File) {
+  File = TDataFile{};
+}
+
+void SetSizes(TDataFile& File, std::uint16_t RecSize) {
+  File.RecSize = RecSize;
+  File.RegionLength = RecSize >= DBHeaderSize ? RecSize - DBHeaderSize : 0;
+}
+
+void CheckParent(const TDataFile* Parent) {
+  if (Parent != nullptr && Parent->Parent != nullptr) throw EParentError();
+}
+
+// Record size checks of the creates and opens.
+void CheckRecSize(std::uint16_t RecSize) {
+  if (RecSize > DBMaxRecSize)
+    DBErrorCode = DBErrRecSizeHigh;
+  else if (RecSize < DBMinRecSize)
+    DBErrorCode = DBErrRecSizeLow;
+}
+
+// Opens read-write with the given sharing, else read-only; false when neither works.
+bool OpenReadWriteOrRead(TDataFile& File, const std::string& FileName, bool Exclusive) {
+  const std::uint32_t share = Exclusive ? fmShareExclusive : fmShareDenyNone;
+  File.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | share);
+  if (File.Handle.IsOpen()) return true;
+  File.Handle = FileOpener().FileOpen(FileName, fmOpenRead | share);
+  if (File.Handle.IsOpen()) {
+    File.ReadOnly = true;
+    return true;
+  }
+  return false;
+}
+
+TDataFile& LockTarget(TDataFile& File) {
+  return File.Parent != nullptr ? *File.Parent : File;
+}
+
+std::minstd_rand& ReaderRandom() {
+  static std::minstd_rand generator{std::random_device{}()};
+  return generator;
+}
+
+// Locks a range without waiting. A range held elsewhere is worth waiting for;
+// any other failure (a handle that is not open) is not, and the hold then goes
+// on without the lock rather than waiting forever.
+bool TryLock(platform::File& Handle, std::uint64_t Offset, std::uint64_t Length) {
+  if (Handle.LockRange(Offset, Length)) return true;
+  return platform::LastError() != platform::kErrorLockViolation;
+}
+
+// One attempt to take the region of Target for File; never waits.
+bool AcquireRegion(TDataFile& File, TDataFile& Target, bool Exclusive) {
+  if (!DBMultiUser || !Target.Shared) return true;
+  if (&Target != &File && Target.LockDepth > 0) {
+    ++Target.LockDepth;
+    return true;
+  }
+  // A record size of 16 leaves no region: nothing to lock.
+  if (Target.RegionLength > 0) {
+    if (Exclusive) {
+      if (!TryLock(Target.Handle, DBHeaderSize, Target.RegionLength)) return false;
+    } else {
+      std::uniform_int_distribution<std::uint32_t> pick(0, Target.RegionLength - 1);
+      const auto byte = static_cast<std::uint16_t>(DBHeaderSize + pick(ReaderRandom()));
+      if (!TryLock(Target.Handle, byte, 1)) return false;
+      Target.ReaderByte = byte;
+    }
+  }
+  if (&Target != &File) Target.LockDepth = 1;
+  return true;
+}
+
+void ReleaseRegion(TDataFile& File, TDataFile& Target, bool Exclusive) {
+  if (!DBMultiUser || !Target.Shared) return;
+  if (&Target != &File) {
+    if (Target.LockDepth == 0) return;
+    --Target.LockDepth;
+    if (Target.LockDepth > 0) return;
+  }
+  if (Target.RegionLength == 0) return;
+  if (Exclusive)
+    Target.Handle.UnlockRange(DBHeaderSize, Target.RegionLength);
+  else
+    Target.Handle.UnlockRange(Target.ReaderByte, 1);
+}
+
+// Shows the wait cursor for the length of a lock wait.
+class WaitCursorScope {
+ public:
+  WaitCursorScope() {
+    if (DBWaitCursor != nullptr) DBWaitCursor(true);
+  }
+  ~WaitCursorScope() {
+    if (DBWaitCursor != nullptr) DBWaitCursor(false);
+  }
+  WaitCursorScope(const WaitCursorScope&) = delete;
+  WaitCursorScope& operator=(const WaitCursorScope&) = delete;
+};
+
+// Repeats Attempt until it succeeds, showing the wait cursor and setting
+// WaitCode (when not 0) after every further 200 ms. Never gives up.
+template <typename Attempt>
+void WaitFor(Attempt attempt, std::uint16_t WaitCode, bool Yield) {
+  if (attempt()) return;
+  WaitCursorScope cursor;
+  auto deadline = std::chrono::steady_clock::now() + kWaitTick;
+  for (;;) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now > deadline) {
+      if (WaitCode != DBErrNone) DBErrorCode = WaitCode;
+      deadline = now + kWaitTick;
+    }
+    if (Yield) std::this_thread::yield();
+    if (attempt()) return;
+  }
+}
+
+void ShowHoldError(const char* Text) {
+  if (DBHoldErrorBox != nullptr) DBHoldErrorBox(Text);
+}
+
+// A record operation's own transaction, closed on every path. A failure of
+// the close itself is passed on unless another exception is already on its way.
+class HoldScope {
+ public:
+  HoldScope(TDataFile& File, bool Exclusive)
+      : file_(File), exclusive_(Exclusive), uncaught_(std::uncaught_exceptions()) {
+    DBOpenHold(file_, exclusive_);
+  }
+  ~HoldScope() noexcept(false) {
+    if (std::uncaught_exceptions() > uncaught_) {
+      try {
+        DBCloseHold(file_, exclusive_);
+      } catch (...) {
+      }
+      return;
+    }
+    DBCloseHold(file_, exclusive_);
+  }
+  HoldScope(const HoldScope&) = delete;
+  HoldScope& operator=(const HoldScope&) = delete;
+
+ private:
+  TDataFile& file_;
+  bool exclusive_;
+  int uncaught_;
+};
+
+// Whether record RecNo lies in the file. RecCount answers for the usual case;
+// a record beyond it is asked of the file itself, since another descriptor of
+// this process may have appended it.
+bool InsideFile(const TDataFile& File, std::int32_t RecNo) {
+  if (RecNo < 0 || File.RecSize < DBMinRecSize) return false;
+  if (RecNo < File.RecCount) return true;
+  const std::int64_t size = File.Handle.Size();
+  return size >= 0 && RecNo < size / File.RecSize;
+}
+
+}  // namespace
+
+bool DBReadRecord(TDataFile& File, std::int32_t RecNo, void* Buffer) {
+  // A number outside the file reads nothing.
+  if (!InsideFile(File, RecNo)) {
+    DBErrorCode = DBErrRead;
+    return false;
+  }
+  DBErrorCode = DBErrNone;
+  gFirstByteLocked = false;
+  const std::uint64_t offset = RecordOffset(File, RecNo);
+  auto* bytes = static_cast<std::uint8_t*>(Buffer);
+  const std::size_t size = RecNo == 0 ? DBHeaderSize : File.RecSize;
+  // Another workstation's record lock covers the record's first byte; the
+  // rest of the record stays readable unless the file is append-only.
+  if (RecNo > 0 && File.Shared && File.Handle.IsLockedByOther(offset, 1)) {
+    if (File.AppendOnly) {
+      DBErrorCode = DBErrRead;
+      return false;
+    }
+    if (File.Handle.ReadAt(offset + 1, bytes + 1, size - 1) != static_cast<std::int64_t>(size - 1)) {
+      DBErrorCode = DBErrRead;
+      return false;
+    }
+    gFirstByteLocked = true;
+    return true;
+  }
+  if (File.Handle.ReadAt(offset, bytes, size) != static_cast<std::int64_t>(size)) {
+    DBErrorCode = DBErrRead;
+    return false;
+  }
+  return true;
+}
+
+bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer) {
+  if (File.ReadOnly) {
+    DBErrorCode = DBErrReadOnly;
+    return false;
+  }
+  // Record 0 is the header; a number outside the file writes nothing.
+  if (RecNo < 1 || !InsideFile(File, RecNo)) {
+    DBErrorCode = DBErrWrite;
+    return false;
+  }
+  const std::uint64_t offset = RecordOffset(File, RecNo);
+  // Another workstation's record lock refuses the write, as the lock is meant to.
+  if (File.Shared && File.Handle.IsLockedByOther(offset, File.RecSize)) {
+    DBErrorCode = DBErrWrite;
+    return false;
+  }
+  if (File.Handle.WriteAt(offset, Buffer, File.RecSize) != File.RecSize) {
+    DBErrorCode = DBErrWrite;
+    return false;
+  }
+  DBErrorCode = DBErrNone;
+  return true;
+}
+
+bool DBReadHeader(TDataFile& File) {
+  const std::int64_t size = File.Handle.Size();
+  // The whole header record must be there: a shorter file would take record 0
+  // for the next appended record.
+  if (size < 0 || File.RecSize < DBMinRecSize || size < File.RecSize) {
+    DBErrorCode = DBErrRead;
+    return false;
+  }
+  std::uint8_t bytes[DBHeaderSize];
+  if (File.Handle.ReadAt(0, bytes, DBHeaderSize) != DBHeaderSize) {
+    DBErrorCode = DBErrRead;
+    return false;
+  }
+  File.Header = DecodeHeader(bytes);
+  const std::int64_t count = size / File.RecSize;
+  File.RecCount = count > std::numeric_limits<std::int32_t>::max()
+                      ? std::numeric_limits<std::int32_t>::max()
+                      : static_cast<std::int32_t>(count);
+  DBErrorCode = DBErrNone;
+  return true;
+}
+
+bool DBWriteHeader(TDataFile& File) {
+  if (File.ReadOnly) {
+    DBErrorCode = DBErrReadOnly;
+    return false;
+  }
+  std::uint8_t bytes[DBHeaderSize];
+  EncodeHeader(File.Header, bytes);
+  if (File.Handle.WriteAt(0, bytes, DBHeaderSize) != DBHeaderSize) {
+    DBErrorCode = DBErrWrite;
+    return false;
+  }
+  DBErrorCode = DBErrNone;
+  return true;
+}
+
+std::int32_t DBNewRecNo(TDataFile& File) {
+  if (!File.AppendOnly && File.Header.FirstFree != -1) {
+    const std::int32_t head = File.Header.FirstFree;
+    auto& buffer = TransferBuffer(File.RecSize);
+    buffer[0] = DBRecInUse;
+    bool usable = head >= 1 && head < File.RecCount && DBReadRecord(File, head, buffer.data()) &&
+                  !gFirstByteLocked && buffer[0] == DBRecDeleted;
+    if (usable) {
+      const std::int32_t link = GetI32(buffer.data() + 1);
+      usable = link == -1 || (link >= 1 && link < File.RecCount && link != head);
+      if (usable) {
+        File.Header.FirstFree = link;
+        --File.Header.FreeCount;
+        return head;
+      }
+    }
+    // A damaged list is dropped; its records are not reused.
+    File.Header.FirstFree = -1;
+  }
+  return File.RecCount++;
+}
+
+bool DBFreeRecord(TDataFile& File, std::int32_t RecNo) {
+  auto& buffer = TransferBuffer(File.RecSize);
+  std::memset(buffer.data(), 0, File.RecSize);
+  buffer[0] = DBRecDeleted;
+  PutI32(buffer.data() + 1, File.Header.FirstFree);
+  if (!DBWriteRecord(File, RecNo, buffer.data())) return false;
+  File.Header.FirstFree = RecNo;
+  ++File.Header.FreeCount;
+  return true;
+}
+
+void DBFlush(TDataFile& File) {
+  File.Handle.Flush();
+}
+
+void DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
+  try {
+    if (!File.Shared) return;
+    if (File.LockDepth > 0) {
+      ++File.LockDepth;
+      return;
+    }
+    TDataFile& target = LockTarget(File);
+    const bool index = Kind == DBHoldKind::IndexFile;
+    WaitFor([&] { return AcquireRegion(File, target, Exclusive); },
+            index ? DBErrIndexWait : DBErrDataWait, !index);
+    File.LockDepth = 1;
+    DBReadHeader(File);
+  } catch (...) {
+    ShowHoldError(Kind == DBHoldKind::IndexFile ? "Błąd: wejscie" : "Błąd: wejscie1");
+    throw;
+  }
+}
+
+void DBCloseHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
+  try {
+    if (!File.Shared || File.LockDepth == 0) return;
+    --File.LockDepth;
+    if (File.LockDepth > 0) return;
+    if (Exclusive) {
+      // The operation's own error word outlives the header update.
+      const std::uint16_t before = DBErrorCode;
+      ++File.Header.ChangeCount;
+      if (DBWriteHeader(File)) DBErrorCode = before;
+      DBFlush(File);
+    }
+    ReleaseRegion(File, LockTarget(File), Exclusive);
+  } catch (...) {
+    ShowHoldError(Kind == DBHoldKind::IndexFile ? "Błąd: wyjscie" : "Błąd: wyjscie1");
+    throw;
+  }
+}
+
+void MakeFile(TDataFile& File, TDataFile* Parent, const std::string& FileName,
+              std::uint16_t RecSize, bool Shared, bool AppendOnly) {
+  DBErrorCode = DBErrNone;
+  ResetDescriptor(File);
+  SetSizes(File, RecSize);
+  File.AppendOnly = AppendOnly;
+  File.FileName = FileName;
+  CheckParent(Parent);
+  File.Parent = Parent;
+
+  platform::File created = FileOpener().FileCreate(FileName);
+  if (!created.IsOpen()) {
+    DBErrorCode = DBErrOpen;
+    DBOk = false;
+  } else {
+    created.Close();
+    File.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
+    DBOk = File.Handle.IsOpen();
+    if (!DBOk) DBErrorCode = DBErrOpen;
+  }
+  if (DBErrorCode == DBErrNone) CheckRecSize(RecSize);
+  if (DBErrorCode == DBErrNone) {
+    File.Header = TDataHeader{};
+    File.Header.RecSize = RecSize;
+    std::vector<std::uint8_t> record(RecSize, 0);
+    EncodeHeader(File.Header, record.data());
+    if (File.Handle.WriteAt(0, record.data(), RecSize) != RecSize) DBErrorCode = DBErrWrite;
+    File.RecCount = 1;
+    DBOk = true;
+  }
+  File.Shared = Shared;
+  File.LockDepth = 0;
+  File.IsOpen = DBErrorCode == DBErrNone;
+}
+
+void OpenFile(TDataFile& File, TDataFile* Parent, const std::string& FileName,
+              std::uint16_t RecSize, bool Shared, bool AppendOnly, bool Exclusive) {
+  DBErrorCode = DBErrNone;
+  ResetDescriptor(File);
+  SetSizes(File, RecSize);
+  File.Shared = Shared;
+  File.AppendOnly = AppendOnly;
+  File.FileName = FileName;
+  CheckParent(Parent);
+  File.Parent = Parent;
+
+  if (!OpenReadWriteOrRead(File, FileName, Exclusive)) DBErrorCode = DBErrOpen;
+  DBOk = DBErrorCode == DBErrNone;
+  if (File.Handle.IsOpen()) {
+    CheckRecSize(RecSize);
+    if (DBErrorCode == DBErrNone) {
+      HoldScope hold(File, false);
+      if (DBReadHeader(File) && File.Header.RecSize != RecSize)
+        DBErrorCode = DBErrRecSizeDiffers;
+    }
+  }
+  File.IsOpen = DBErrorCode == DBErrNone;
+}
+
+void OpenFileShared(TDataFile& File, const std::string& FileName, std::uint16_t RecSize) {
+  DBErrorCode = DBErrNone;
+  ResetDescriptor(File);
+  SetSizes(File, RecSize);
+  File.FileName = FileName;
+  File.Shared = true;
+  if (!OpenReadWriteOrRead(File, FileName, false)) DBErrorCode = DBErrOpen;
+  DBOk = DBErrorCode == DBErrNone;
+  if (File.Handle.IsOpen()) CheckRecSize(RecSize);
+  File.IsOpen = DBErrorCode == DBErrNone;
+}
+
+void CloseFile(TDataFile& File) {
+  if (File.IsOpen && !File.Shared && File.Handle.IsOpen()) DBWriteHeader(File);
+  CloseFileHandle(File);
+}
+
+void CloseFileHandle(TDataFile& File) {
+  File.Handle.Close();
+  File.IsOpen = false;
+  File.LockDepth = 0;
+  DBErrorCode = DBErrNone;
+}
+
+void EraseFile(TDataFile& File) {
+  CloseFile(File);
+  FileOpener().DeleteFile(File.FileName);
+}
+
+namespace {
+
+enum class Transfer { Read, Write };
+
+void TransferUserHeader(TDataFile& File, void* Buffer, std::uint32_t Length, Transfer Direction) {
+  DBErrorCode = DBErrNone;
+  if (std::uint64_t{Length} + DBHeaderSize > File.RecSize) throw Exception("HeaderSize error");
+  if (Buffer == nullptr) return;
+  // Inside this process's own hold on a shared file the region is already
+  // ours (on this handle or on the anchor's); locking again would wait for
+  // ourselves forever.
+  const bool ownHold = File.Shared && DBMultiUser && File.LockDepth > 0;
+  if (Direction == Transfer::Write && File.ReadOnly) {
+    DBErrorCode = DBErrWrite;
+    return;
+  }
+  if (!ownHold) WaitFor([&] { return TryLock(File.Handle, DBHeaderSize, Length); }, DBErrNone, true);
+  const std::int64_t moved = Direction == Transfer::Read
+                                 ? File.Handle.ReadAt(DBHeaderSize, Buffer, Length)
+                                 : File.Handle.WriteAt(DBHeaderSize, Buffer, Length);
+  DBErrorCode = moved == static_cast<std::int64_t>(Length) ? DBErrNone : DBErrWrite;
+  if (!ownHold) File.Handle.UnlockRange(DBHeaderSize, Length);
+}
+
+}  // namespace
+
+void ReadUserHeader(TDataFile& File, void* Buffer, std::uint32_t Length) {
+  TransferUserHeader(File, Buffer, Length, Transfer::Read);
+}
+
+void WriteUserHeader(TDataFile& File, const void* Buffer, std::uint32_t Length) {
+  TransferUserHeader(File, const_cast<void*>(Buffer), Length, Transfer::Write);
+}
+
+void AddRec(TDataFile& File, std::int32_t& RecNo, const void* Buffer) {
+  HoldScope hold(File, true);
+  const TDataHeader header = File.Header;
+  const std::int32_t count = File.RecCount;
+  RecNo = DBNewRecNo(File);
+  if (!DBWriteRecord(File, RecNo, Buffer)) {
+    // Nothing was stored: the free list and the count stay as they were.
+    File.Header = header;
+    File.RecCount = count;
+  }
+}
+
+void AddRecInUse(TDataFile& File, std::int32_t& RecNo, void* Buffer) {
+  static_cast<std::uint8_t*>(Buffer)[0] = DBRecInUse;
+  AddRec(File, RecNo, Buffer);
+}
+
+void DeleteRec(TDataFile& File, std::int32_t RecNo) {
+  HoldScope hold(File, true);
+  DBFreeRecord(File, RecNo);
+}
+
+void GetRec(TDataFile& File, std::int32_t RecNo, void* Buffer) {
+  HoldScope hold(File, false);
+  if (DBReadRecord(File, RecNo, Buffer) && File.Shared && gFirstByteLocked)
+    static_cast<std::uint8_t*>(Buffer)[0] = DBRecLockedElsewhere;
+}
+
+void GetRecRaw(TDataFile& File, std::int32_t RecNo, void* Buffer) {
+  HoldScope hold(File, false);
+  DBReadRecord(File, RecNo, Buffer);
+}
+
+std::int32_t GetRecBlock(TDataFile& File, std::int32_t RecNo, std::int32_t Count, void* Buffer) {
+  HoldScope hold(File, false);
+  if (!InsideFile(File, RecNo)) {
+    DBErrorCode = DBErrRead;
+    return 0;
+  }
+  DBErrorCode = DBErrNone;
+  gFirstByteLocked = false;
+  if (Count <= 0) return 0;
+  const std::size_t size = static_cast<std::size_t>(Count) * File.RecSize;
+  const std::int64_t read = File.Handle.ReadAt(RecordOffset(File, RecNo), Buffer, size);
+  if (read < 0) {
+    DBErrorCode = DBErrRead;
+    return 0;
+  }
+  if (read % File.RecSize != 0) DBErrorCode = DBErrRead;
+  return static_cast<std::int32_t>(read / File.RecSize);
+}
+
+void PutRec(TDataFile& File, std::int32_t RecNo, const void* Buffer) {
+  HoldScope hold(File, true);
+  DBWriteRecord(File, RecNo, Buffer);
+}
+
+void PutRecInUse(TDataFile& File, std::int32_t RecNo, void* Buffer) {
+  static_cast<std::uint8_t*>(Buffer)[0] = DBRecInUse;
+  PutRec(File, RecNo, Buffer);
+}
+
+std::int32_t FileLen(const TDataFile& File) {
+  return File.RecCount;
+}
+
+std::int32_t UsedRecs(const TDataFile& File) {
+  return File.RecCount - File.Header.FreeCount - 1;
+}
+
+void AddToFreeCount(TDataFile& File, std::int32_t N) {
+  HoldScope hold(File, true);
+  File.Header.FreeCount += N;
+  DBErrorCode = DBErrNone;
+}
+
+void LockDataFile(TDataFile& File, bool Lock, bool Exclusive) {
+  if (Lock)
+    DBOpenHold(File, Exclusive);
+  else
+    DBCloseHold(File, Exclusive);
+}
+
+bool LockRecord(TDataFile& File, std::int32_t RecNo) {
+  if (!DBMultiUser) return true;
+  if (RecNo < 0) {
+    DBErrorCode = static_cast<std::uint16_t>(platform::kErrorInvalidParameter);
+    return false;
+  }
+  if (!File.Handle.LockRange(RecordOffset(File, RecNo), 1)) {
+    DBErrorCode = static_cast<std::uint16_t>(platform::LastError());
+    return false;
+  }
+  return true;
+}
+
+void UnlockRecord(TDataFile& File, std::int32_t RecNo) {
+  if (!DBMultiUser) return;
+  if (RecNo < 0 || !File.Handle.UnlockRange(RecordOffset(File, RecNo), 1))
+    DBErrorCode = static_cast<std::uint16_t>(
+        RecNo < 0 ? platform::kErrorInvalidParameter : platform::LastError());
+}
+
+std::string CheckDataFileInvariants(TDataFile& File) {
+  const std::int64_t size = File.Handle.Size();
+  if (size < 0) return "file size unknown";
+  if (File.RecSize < DBMinRecSize || File.RecSize > DBMaxRecSize) return "record size out of range";
+  if (size < File.RecSize) return "header record incomplete";
+  if (size % File.RecSize != 0) return "file size not a whole number of records";
+  if (size / File.RecSize != File.RecCount) return "record count differs from the file size";
+  if (File.Header.RecSize != File.RecSize) return "header record size differs";
+  const std::uint16_t error = DBErrorCode;
+  std::vector<std::uint8_t> record(File.RecSize);
+  std::vector<bool> seen(static_cast<std::size_t>(File.RecCount), false);
+  std::int32_t length = 0;
+  std::string broken;
+  for (std::int32_t n = File.Header.FirstFree; n != -1 && broken.empty();) {
+    if (n < 1 || n >= File.RecCount)
+      broken = "free list leaves the file at " + std::to_string(n);
+    else if (seen[static_cast<std::size_t>(n)])
+      broken = "free list returns to record " + std::to_string(n);
+    else if (File.Handle.ReadAt(RecordOffset(File, n), record.data(), File.RecSize) != File.RecSize)
+      broken = "free record " + std::to_string(n) + " unreadable";
+    else if (record[0] != DBRecDeleted)
+      broken = "free record " + std::to_string(n) + " not marked deleted";
+    else {
+      seen[static_cast<std::size_t>(n)] = true;
+      ++length;
+      n = GetI32(record.data() + 1);
+    }
+  }
+  DBErrorCode = error;
+  if (broken.empty() && !File.AppendOnly && length != File.Header.FreeCount)
+    broken = "free count " + std::to_string(File.Header.FreeCount) + " but " +
+             std::to_string(length) + " records on the list";
+  return broken;
+}
