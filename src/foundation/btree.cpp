@@ -1,0 +1,996 @@
+#include "foundation/btree.h"
+
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "foundation/fileopener.h"
+#include "platform/codepage.h"
+
+namespace {
+
+// Raised inside an operation when a page cannot be read or cannot be part of a
+// tree; the error word is already set. Caught at the operation's boundary.
+struct PageFault {};
+
+[[noreturn]] void Damaged() {
+  DBErrorCode = DBErrBadIndexPage;
+  throw PageFault{};
+}
+
+void PutI32(std::uint8_t* p, std::int32_t v) {
+  const auto u = static_cast<std::uint32_t>(v);
+  p[0] = static_cast<std::uint8_t>(u);
+  p[1] = static_cast<std::uint8_t>(u >> 8);
+  p[2] = static_cast<std::uint8_t>(u >> 16);
+  p[3] = static_cast<std::uint8_t>(u >> 24);
+}
+
+std::int32_t GetI32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
+                                   (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
+}
+
+// One page of the process-wide cache.
+struct CacheSlot {
+  TIndexPage Page;
+  TIndexFile* Owner = nullptr;
+  std::int32_t PageNo = 0;
+  bool Dirty = false;
+};
+
+// The page cache shared by every index of the process: 80 slots and their
+// order of use, a doubly linked list from the least to the most recently used.
+struct PageCache {
+  std::array<CacheSlot, IndexCacheSlots> Slots;
+  std::array<int, IndexCacheSlots> Prev;
+  std::array<int, IndexCacheSlots> Next;
+  int Oldest = 0;
+  int Newest = IndexCacheSlots - 1;
+  PageCache() {
+    for (int i = 0; i < IndexCacheSlots; ++i) {
+      Prev[i] = i - 1;
+      Next[i] = i + 1 < IndexCacheSlots ? i + 1 : -1;
+    }
+  }
+};
+
+PageCache& Cache() {
+  static PageCache cache;
+  return cache;
+}
+
+// Page transfer buffer in the file layout.
+std::array<std::uint8_t, IndexMaxPageSize>& PageBuffer() {
+  static std::array<std::uint8_t, IndexMaxPageSize> buffer;
+  return buffer;
+}
+
+// Moves a slot to the most recently used end.
+void Touch(int slot) {
+  PageCache& c = Cache();
+  if (c.Newest == slot) return;
+  const int before = c.Prev[slot];
+  const int after = c.Next[slot];
+  if (before >= 0) c.Next[before] = after; else c.Oldest = after;
+  c.Prev[after] = before;
+  c.Prev[slot] = c.Newest;
+  c.Next[slot] = -1;
+  c.Next[c.Newest] = slot;
+  c.Newest = slot;
+}
+
+void WriteSlot(CacheSlot& s) {
+  PageToFile(s.Page, s.Owner->KeyLength, PageBuffer().data());
+  DBWriteRecord(*s.Owner, s.PageNo, PageBuffer().data());
+  s.Dirty = false;
+}
+
+// Empties a slot for another page, writing it back first when changed.
+void Evict(CacheSlot& s) {
+  if (s.Owner != nullptr && s.Dirty) WriteSlot(s);
+  s.Owner = nullptr;
+  s.Dirty = false;
+}
+
+// Page n of an index, read into the cache when absent. A number outside the
+// file reads nothing (error 100); a page that cannot be in a tree gives 1005.
+CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n) {
+  auto& cache = Cache();
+  CacheSlot* slots = cache.Slots.data();
+  for (int i = 0; i < IndexCacheSlots; ++i) {
+    if (slots[i].PageNo == n && slots[i].Owner == &ix) {
+      Touch(i);
+      return slots[i];
+    }
+  }
+  if (n < 1 || n >= ix.RecCount) {
+    DBErrorCode = DBErrRead;
+    throw PageFault{};
+  }
+  const int slot = cache.Oldest;
+  CacheSlot& s = cache.Slots[slot];
+  Evict(s);
+  if (!DBReadRecord(ix, n, PageBuffer().data())) throw PageFault{};
+  if (!PageFromFile(PageBuffer().data(), ix.KeyLength, s.Page)) Damaged();
+  s.Owner = &ix;
+  s.PageNo = n;
+  s.Dirty = false;
+  Touch(slot);
+  return s;
+}
+
+const TIndexPage& GetPage(TIndexFile& ix, std::int32_t n) { return GetSlot(ix, n).Page; }
+
+// A new page for an index, from the free list or appended; cleared, marked
+// changed, filled by the caller.
+CacheSlot& NewPage(TIndexFile& ix) {
+  auto& cache = Cache();
+  const int slot = cache.Oldest;
+  CacheSlot& s = cache.Slots[slot];
+  Evict(s);
+  s.PageNo = DBNewRecNo(ix);
+  s.Page = TIndexPage{};
+  s.Owner = &ix;
+  s.Dirty = true;
+  Touch(slot);
+  return s;
+}
+
+// Puts a page on the free list and forgets its cached copy.
+void ReleasePage(TIndexFile& ix, std::int32_t n) {
+  DBFreeRecord(ix, n);
+  for (CacheSlot& s : Cache().Slots)
+    if (s.Owner == &ix && s.PageNo == n) {
+      s.Owner = nullptr;
+      s.Dirty = false;
+    }
+}
+
+// Forgets every cached page of an index, writing nothing.
+void DropIndex(TIndexFile& ix) {
+  for (CacheSlot& s : Cache().Slots)
+    if (s.Owner == &ix) {
+      s.Owner = nullptr;
+      s.Dirty = false;
+    }
+}
+
+// Writes every changed page of an index (they stay cached) and puts the root
+// into the header. Returns the first write error, or 0.
+std::uint16_t FlushIndex(TIndexFile& ix) {
+  std::uint16_t failure = DBErrNone;
+  for (CacheSlot& s : Cache().Slots)
+    if (s.Owner == &ix && s.Dirty) {
+      WriteSlot(s);
+      if (DBErrorCode != DBErrNone && failure == DBErrNone) failure = DBErrorCode;
+    }
+  ix.Header.RootPage = ix.Root;
+  return failure;
+}
+
+// Keys in code-page bytes.
+
+struct KeyRef {
+  const char* Chars;
+  int Length;
+};
+
+int CompareKeys(KeyRef a, KeyRef b) {
+  const int n = a.Length < b.Length ? a.Length : b.Length;
+  if (n > 0) {
+    const int c = std::memcmp(a.Chars, b.Chars, static_cast<std::size_t>(n));
+    if (c != 0) return c;
+  }
+  return a.Length - b.Length;
+}
+
+KeyRef KeyOf(const TIndexItem& item) { return {item.Key.data(), item.KeyLen}; }
+KeyRef KeyOf(const std::string& key) { return {key.data(), static_cast<int>(key.size())}; }
+
+// The searched item against item i: the key, then with duplicates the record
+// number.
+int CompareItem(const TIndexFile& ix, const std::string& key, std::int32_t rec,
+                const TIndexItem& item) {
+  const int c = CompareKeys(KeyOf(key), KeyOf(item));
+  if (c != 0 || !ix.Duplicates) return c;
+  return rec < item.RecNo ? -1 : (rec > item.RecNo ? 1 : 0);
+}
+
+struct Bisection {
+  int L;
+  int R;
+  int K;
+  bool Found() const { return L - R > 1; }
+};
+
+// Binary search of a page: R ends on the greatest item below the searched one
+// (0 when none); an equal item is item K.
+Bisection Bisect(const TIndexFile& ix, const TIndexPage& page, const std::string& key,
+                 std::int32_t rec) {
+  Bisection b{1, page.Count, 0};
+  do {
+    b.K = (b.L + b.R) / 2;
+    const int c = CompareItem(ix, key, rec, page.Item[b.K]);
+    if (c <= 0) b.R = b.K - 1;
+    if (c >= 0) b.L = b.K + 1;
+  } while (b.R >= b.L);
+  return b;
+}
+
+TIndexItem MakeItem(std::int32_t rec, const std::string& key) {
+  TIndexItem item;
+  item.RecNo = rec;
+  item.KeyLen = static_cast<std::uint8_t>(key.size());
+  std::memcpy(item.Key.data(), key.data(), key.size());
+  return item;
+}
+
+// The caller's UTF-8 key in code-page bytes, cut to the key length; a cut key
+// is also cut in the caller's string.
+std::string PrepareKey(const TIndexFile& ix, std::string& key) {
+  std::string cp = platform::Utf8ToCp1250(key);
+  if (cp.size() > ix.KeyLength) {
+    cp.resize(ix.KeyLength);
+    key = platform::Cp1250ToUtf8(cp);
+  }
+  return cp;
+}
+
+std::string ItemKey(const TIndexItem& item) { return std::string(item.Key.data(), item.KeyLen); }
+
+void EnterPath(TIndexFile& ix, std::int32_t page, std::int32_t item) {
+  if (ix.PathDepth >= IndexMaxDepth) Damaged();
+  ++ix.PathDepth;
+  ix.Path[ix.PathDepth] = {page, item};
+}
+
+// Searching and stepping, without holds of their own.
+
+// Positions on the item equal to (key, rec), or on the greatest item below it
+// (no position when there is none). rec counts only with duplicates.
+bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::int32_t& recNo) {
+  DBOk = false;
+  ix.PathDepth = 0;
+  std::int32_t p = ix.Root;
+  bool found = false;
+  while (p != 0 && !found) {
+    EnterPath(ix, p, 0);
+    const TIndexPage& page = GetPage(ix, p);
+    Bisection b = Bisect(ix, page, key, rec);
+    if (b.Found()) {
+      recNo = page.Item[b.K].RecNo;
+      b.R = b.K;
+      DBOk = true;
+      found = true;
+    }
+    p = page.ChildOf(b.R);
+    ix.Path[ix.PathDepth].Item = b.R;
+  }
+  if (!found && ix.PathDepth > 0) {
+    while (ix.PathDepth > 1 && ix.Path[ix.PathDepth].Item == 0) --ix.PathDepth;
+    if (ix.Path[ix.PathDepth].Item == 0) ix.PathDepth = 0;
+  }
+  return found;
+}
+
+// Moves to the item after the current one (from no position: the first).
+bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+  std::int32_t p = ix.Root;
+  if (ix.PathDepth > 0) {
+    const TIndexPathEntry& at = ix.Path[ix.PathDepth];
+    p = GetPage(ix, at.Page).ChildOf(at.Item);
+  }
+  while (p != 0) {
+    EnterPath(ix, p, 0);
+    p = GetPage(ix, p).LeftChild;
+  }
+  if (ix.PathDepth > 0) {
+    while (ix.PathDepth > 1 &&
+           ix.Path[ix.PathDepth].Item >= GetPage(ix, ix.Path[ix.PathDepth].Page).Count)
+      --ix.PathDepth;
+    TIndexPathEntry& at = ix.Path[ix.PathDepth];
+    const TIndexPage& page = GetPage(ix, at.Page);
+    if (at.Item < page.Count) {
+      ++at.Item;
+      key = ItemKey(page.Item[at.Item]);
+      recNo = page.Item[at.Item].RecNo;
+    } else {
+      ix.PathDepth = 0;
+    }
+  }
+  DBOk = ix.PathDepth > 0;
+  ix.CurrentRec = recNo;
+  return DBOk;
+}
+
+// Moves to the item before the current one (from no position: the last).
+bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+  std::int32_t p = ix.Root;
+  if (ix.PathDepth > 0) {
+    TIndexPathEntry& at = ix.Path[ix.PathDepth];
+    if (at.Item > 0) --at.Item;
+    p = GetPage(ix, at.Page).ChildOf(at.Item);
+  }
+  while (p != 0) {
+    const TIndexPage& page = GetPage(ix, p);
+    const std::int32_t m = page.Count;
+    const std::int32_t next = page.ChildOf(m);
+    EnterPath(ix, p, m);
+    p = next;
+  }
+  if (ix.PathDepth > 0) {
+    while (ix.PathDepth > 1 && ix.Path[ix.PathDepth].Item == 0) --ix.PathDepth;
+    const TIndexPathEntry& at = ix.Path[ix.PathDepth];
+    if (at.Item > 0) {
+      const TIndexItem& item = GetPage(ix, at.Page).Item[at.Item];
+      key = ItemKey(item);
+      recNo = item.RecNo;
+    } else {
+      ix.PathDepth = 0;
+    }
+  }
+  DBOk = ix.PathDepth > 0;
+  ix.CurrentRec = recNo;
+  return DBOk;
+}
+
+// Finds the caller's position again after another workstation changed the
+// index: on the caller's item when it is still there; otherwise between its
+// neighbours, so that the step that follows returns the first item after it
+// (Forward) or the last item before it.
+void Reposition(TIndexFile& ix, const std::string& key, bool Forward) {
+  std::int32_t rec = 0;
+  if (SearchCore(ix, key, ix.CurrentRec, rec)) {
+    ix.CurrentRec = rec;
+    return;
+  }
+  if (!Forward) {
+    // From the greatest item below to the first one above it, so that the
+    // backward step returns the item below.
+    std::string scratch;
+    const std::int32_t current = ix.CurrentRec;
+    NextCore(ix, rec, scratch);
+    ix.CurrentRec = current;
+  }
+}
+
+// Transaction holds of an index.
+
+enum class Step { None, Forward, Backward };
+
+// Opens a hold. The outermost hold of a shared index re-reads the header and
+// the root; when another workstation wrote the index meanwhile, the cached
+// pages are dropped and the position is marked lost.
+void OpenIndexHold(TIndexFile& ix, bool exclusive) {
+  if (!ix.Shared) return;
+  const bool outermost = ix.LockDepth == 0;
+  const std::uint16_t seen = ix.Header.ChangeCount;
+  DBOpenHold(ix, exclusive, DBHoldKind::IndexFile);
+  if (!outermost) return;
+  ix.Root = ix.Header.RootPage;
+  if (ix.Header.ChangeCount != seen) {
+    DropIndex(ix);
+    if (ix.PathDepth > 0) ix.PositionLost = true;
+    ix.PathDepth = 0;
+  }
+}
+
+// Closes a hold; the outermost writer hold first writes the changed pages and
+// the root. The operation's error word outlives a successful close.
+void CloseIndexHold(TIndexFile& ix, bool exclusive) {
+  if (!ix.Shared) {
+    ix.LockDepth = 0;
+    return;
+  }
+  if (ix.LockDepth == 0) return;
+  const std::uint16_t before = DBErrorCode;
+  std::uint16_t failure = DBErrNone;
+  if (ix.LockDepth == 1 && exclusive) failure = FlushIndex(ix);
+  DBCloseHold(ix, exclusive, DBHoldKind::IndexFile);
+  if (failure != DBErrNone)
+    DBErrorCode = failure;
+  else if (DBErrorCode == DBErrNone)
+    DBErrorCode = before;
+}
+
+// Runs one operation inside its own hold, closed on every path. A page fault
+// ends the operation with DBOk false and no position; the error word tells why.
+template <typename Body>
+void RunInHold(TIndexFile& ix, bool exclusive, Step step, const std::string* key, Body body) {
+  OpenIndexHold(ix, exclusive);
+  if (step == Step::None) ix.PositionLost = false;
+  try {
+    try {
+      if (step != Step::None && ix.PositionLost) {
+        ix.PositionLost = false;
+        Reposition(ix, *key, step == Step::Forward);
+      }
+      body();
+    } catch (const PageFault&) {
+      DBOk = false;
+      ix.PathDepth = 0;
+    }
+  } catch (...) {
+    CloseIndexHold(ix, exclusive);
+    throw;
+  }
+  CloseIndexHold(ix, exclusive);
+}
+
+// An operation asked of a descriptor that is not open, or a change asked of a
+// read-only index: refused with the error word, nothing done.
+bool Refused(const TIndexFile& ix, bool change) {
+  if (!ix.IsOpen) {
+    DBErrorCode = DBErrOpen;
+  } else if (change && ix.ReadOnly) {
+    DBErrorCode = DBErrReadOnly;
+  } else {
+    return false;
+  }
+  DBOk = false;
+  return true;
+}
+
+// Insertion.
+
+// Inserts (key, rec) below page p; true when an item is passed up in `up`.
+bool InsertInto(TIndexFile& ix, std::int32_t p, const std::string& key, std::int32_t rec,
+                TIndexItem& up, int depth) {
+  if (p == 0) {
+    up = MakeItem(rec, key);
+    return true;
+  }
+  if (depth > IndexMaxDepth) Damaged();
+  int R = 0;
+  std::int32_t child = 0;
+  {
+    const TIndexPage& page = GetPage(ix, p);
+    const Bisection b = Bisect(ix, page, key, rec);
+    if (b.Found()) {
+      DBOk = false;
+      return false;
+    }
+    R = b.R;
+    child = page.ChildOf(R);
+  }
+  TIndexItem u;
+  if (!InsertInto(ix, child, key, rec, u, depth + 1)) return false;
+
+  CacheSlot& as = GetSlot(ix, p);
+  if (as.Page.Count < IndexPageItems) {
+    TIndexPage& a = as.Page;
+    for (int i = a.Count; i > R; --i) a.Item[i + 1] = a.Item[i];
+    a.Item[R + 1] = u;
+    ++a.Count;
+    as.Dirty = true;
+    return false;
+  }
+  // Split: both pages keep 40 items and the median goes up.
+  CacheSlot& bs = NewPage(ix);
+  CacheSlot& as2 = GetSlot(ix, p);
+  TIndexPage& a = as2.Page;
+  TIndexPage& b = bs.Page;
+  TIndexItem median;
+  if (R <= IndexMinItems) {
+    if (R == IndexMinItems) {
+      median = u;
+    } else {
+      median = a.Item[IndexMinItems];
+      for (int i = IndexMinItems - 1; i > R; --i) a.Item[i + 1] = a.Item[i];
+      a.Item[R + 1] = u;
+    }
+    for (int i = 1; i <= IndexMinItems; ++i) b.Item[i] = a.Item[i + IndexMinItems];
+  } else {
+    const int r = R - IndexMinItems;
+    median = a.Item[IndexMinItems + 1];
+    for (int i = 1; i <= r - 1; ++i) b.Item[i] = a.Item[i + IndexMinItems + 1];
+    b.Item[r] = u;
+    for (int i = r + 1; i <= IndexMinItems; ++i) b.Item[i] = a.Item[i + IndexMinItems];
+  }
+  a.Count = IndexMinItems;
+  b.Count = IndexMinItems;
+  b.LeftChild = median.Child;
+  median.Child = bs.PageNo;
+  up = median;
+  as2.Dirty = true;
+  bs.Dirty = true;
+  return true;
+}
+
+// Deletion.
+
+// Repairs page a (one item short) below page c, s being the index in c of the
+// item whose right child a is (0: the left child). True when c now underflows.
+bool Underflow(TIndexFile& ix, std::int32_t c, std::int32_t a, int s) {
+  CacheSlot* cs = &GetSlot(ix, c);
+  const int mc = cs->Page.Count;
+  if (s < 0 || s > mc) Damaged();
+  if (s < mc) {
+    // The right sibling lends items, or is merged into a.
+    ++s;
+    const std::int32_t b = cs->Page.Item[s].Child;
+    if (b == a || b == c || a == c) Damaged();
+    CacheSlot& bs = GetSlot(ix, b);
+    CacheSlot& as = GetSlot(ix, a);
+    cs = &GetSlot(ix, c);
+    TIndexPage& A = as.Page;
+    TIndexPage& B = bs.Page;
+    TIndexPage& C = cs->Page;
+    const int ma = A.Count;
+    int mb = B.Count;
+    const int k = (mb - ma) / 2;
+    if (ma + 1 > IndexPageItems || (k <= 0 && ma + 1 + mb > IndexPageItems)) Damaged();
+    A.Item[ma + 1] = C.Item[s];
+    A.Item[ma + 1].Child = B.LeftChild;
+    cs->Dirty = true;
+    as.Dirty = true;
+    if (k > 0) {
+      for (int i = 1; i <= k - 1; ++i) A.Item[ma + 1 + i] = B.Item[i];
+      C.Item[s] = B.Item[k];
+      C.Item[s].Child = b;
+      B.LeftChild = B.Item[k].Child;
+      mb -= k;
+      for (int i = 1; i <= mb; ++i) B.Item[i] = B.Item[i + k];
+      B.Count = mb;
+      A.Count = ma + k;
+      bs.Dirty = true;
+      return false;
+    }
+    for (int i = 1; i <= mb; ++i) A.Item[ma + 1 + i] = B.Item[i];
+    for (int i = s; i <= mc - 1; ++i) C.Item[i] = C.Item[i + 1];
+    A.Count = ma + 1 + mb;
+    C.Count = mc - 1;
+    const bool h = C.Count < IndexMinItems;
+    ReleasePage(ix, b);
+    return h;
+  }
+  // Only a left sibling: it lends items, or a is merged into it.
+  if (s < 1) Damaged();
+  const std::int32_t b = s == 1 ? cs->Page.LeftChild : cs->Page.Item[s - 1].Child;
+  if (b == a || b == c || a == c) Damaged();
+  CacheSlot& bs = GetSlot(ix, b);
+  CacheSlot& as = GetSlot(ix, a);
+  cs = &GetSlot(ix, c);
+  TIndexPage& A = as.Page;
+  TIndexPage& B = bs.Page;
+  TIndexPage& C = cs->Page;
+  const int ma = A.Count;
+  int mb = B.Count + 1;
+  const int k = (mb - ma - 1) / 2;
+  if (k <= 0 && mb + ma > IndexPageItems) Damaged();
+  cs->Dirty = true;
+  bs.Dirty = true;
+  if (k > 0) {
+    for (int i = ma; i >= 1; --i) A.Item[i + k] = A.Item[i];
+    A.Item[k] = C.Item[s];
+    A.Item[k].Child = A.LeftChild;
+    mb -= k;
+    for (int i = k - 1; i >= 1; --i) A.Item[i] = B.Item[i + mb];
+    A.LeftChild = B.Item[mb].Child;
+    C.Item[s] = B.Item[mb];
+    C.Item[s].Child = a;
+    B.Count = mb - 1;
+    A.Count = ma + k;
+    as.Dirty = true;
+    return false;
+  }
+  B.Item[mb] = C.Item[s];
+  B.Item[mb].Child = A.LeftChild;
+  for (int i = 1; i <= ma; ++i) B.Item[i + mb] = A.Item[i];
+  B.Count = mb + ma;
+  C.Count = mc - 1;
+  const bool h = C.Count < IndexMinItems;
+  ReleasePage(ix, a);
+  return h;
+}
+
+// Replaces item k of page a by its predecessor, the last item of the rightmost
+// leaf below page p. True when a page below a underflows.
+bool ReplaceByPredecessor(TIndexFile& ix, std::int32_t a, int k, std::int32_t p, int depth) {
+  if (depth > IndexMaxDepth) Damaged();
+  int m = 0;
+  std::int32_t q = 0;
+  {
+    const TIndexPage& page = GetPage(ix, p);
+    m = page.Count;
+    if (m < 1) Damaged();
+    q = page.Item[m].Child;
+  }
+  if (q != 0) {
+    bool h = ReplaceByPredecessor(ix, a, k, q, depth + 1);
+    if (h) h = Underflow(ix, p, q, m);
+    return h;
+  }
+  if (p == a) Damaged();
+  CacheSlot& as = GetSlot(ix, a);
+  CacheSlot& ps = GetSlot(ix, p);
+  TIndexPage& P = ps.Page;
+  P.Item[m].Child = as.Page.Item[k].Child;
+  as.Page.Item[k] = P.Item[m];
+  P.Count = m - 1;
+  ps.Dirty = true;
+  as.Dirty = true;
+  return P.Count < IndexMinItems;
+}
+
+// Deletes (key, rec) below page a; rec receives the removed item's record
+// number. True when page a underflows.
+bool DeleteFrom(TIndexFile& ix, std::int32_t a, const std::string& key, std::int32_t& rec,
+                int depth) {
+  if (a == 0) {
+    DBOk = false;
+    return false;
+  }
+  if (depth > IndexMaxDepth) Damaged();
+  Bisection b{};
+  std::int32_t q = 0;
+  {
+    const TIndexPage& page = GetPage(ix, a);
+    b = Bisect(ix, page, key, rec);
+    q = page.ChildOf(b.R);
+    if (b.Found()) rec = page.Item[b.K].RecNo;
+  }
+  if (b.Found()) {
+    if (q == 0) {
+      CacheSlot& as = GetSlot(ix, a);
+      TIndexPage& page = as.Page;
+      for (int i = b.K; i < page.Count; ++i) page.Item[i] = page.Item[i + 1];
+      --page.Count;
+      as.Dirty = true;
+      return page.Count < IndexMinItems;
+    }
+    bool h = ReplaceByPredecessor(ix, a, b.K, q, depth + 1);
+    if (h) h = Underflow(ix, a, q, b.R);
+    return h;
+  }
+  bool h = DeleteFrom(ix, q, key, rec, depth + 1);
+  if (h) h = Underflow(ix, a, q, b.R);
+  return h;
+}
+
+// Invariant walk.
+
+struct TreeWalk {
+  TIndexFile& ix;
+  std::set<std::int32_t> pages;
+  int leafDepth = 0;
+  std::string problem;
+
+  std::string PageText(std::int32_t p) { return "strona " + std::to_string(p) + ": "; }
+
+  bool Fail(std::int32_t p, const std::string& why) {
+    if (problem.empty()) problem = PageText(p) + why;
+    return false;
+  }
+
+  // Items of the subtree must lie strictly between lo and hi (when given).
+  bool Walk(std::int32_t p, int depth, const TIndexItem* lo, const TIndexItem* hi) {
+    if (depth > IndexMaxDepth) return Fail(p, "drzewo głębsze niż 6 poziomów");
+    if (!pages.insert(p).second) return Fail(p, "strona występuje w drzewie dwa razy");
+    const TIndexPage page = GetPage(ix, p);
+    const int minItems = depth == 1 ? 1 : IndexMinItems;
+    if (page.Count < minItems || page.Count > IndexPageItems)
+      return Fail(p, "liczba pozycji " + std::to_string(page.Count) + " poza zakresem");
+    const bool leaf = page.LeftChild == 0;
+    for (int i = 1; i <= page.Count; ++i) {
+      const TIndexItem& item = page.Item[i];
+      if (item.KeyLen > ix.KeyLength) return Fail(p, "klucz dłuższy niż długość klucza");
+      if ((item.Child == 0) != leaf) return Fail(p, "liść z potomkiem lub strona bez potomka");
+      const TIndexItem* before = i == 1 ? lo : &page.Item[i - 1];
+      if (before != nullptr && Order(*before, item) >= 0)
+        return Fail(p, "pozycja " + std::to_string(i) + " nie po poprzedniej");
+      if (hi != nullptr && Order(item, *hi) >= 0)
+        return Fail(p, "pozycja " + std::to_string(i) + " nie przed ograniczeniem z góry");
+    }
+    if (leaf) {
+      if (leafDepth == 0) leafDepth = depth;
+      if (leafDepth != depth) return Fail(p, "liście na różnych głębokościach");
+      return true;
+    }
+    for (int i = 0; i <= page.Count; ++i) {
+      const TIndexItem* left = i == 0 ? lo : &page.Item[i];
+      const TIndexItem* right = i == page.Count ? hi : &page.Item[i + 1];
+      if (!Walk(page.ChildOf(i), depth + 1, left, right)) return false;
+    }
+    return true;
+  }
+
+  int Order(const TIndexItem& x, const TIndexItem& y) const {
+    const int c = CompareKeys(KeyOf(x), KeyOf(y));
+    if (c != 0 || !ix.Duplicates) return c;
+    return x.RecNo < y.RecNo ? -1 : (x.RecNo > y.RecNo ? 1 : 0);
+  }
+
+  // The free list: pages marked deleted, inside the file, outside the tree,
+  // FreeCount of them; together with the tree they make up the whole file.
+  bool WalkFreeList() {
+    std::vector<std::uint8_t> buffer(ix.RecSize);
+    std::set<std::int32_t> free;
+    for (std::int32_t n = ix.Header.FirstFree; n != -1;) {
+      if (n < 1 || n >= ix.RecCount) return Fail(n, "wolna strona poza plikiem");
+      if (pages.count(n) != 0) return Fail(n, "wolna strona jest w drzewie");
+      if (!free.insert(n).second) return Fail(n, "lista wolnych stron zapętlona");
+      if (!DBReadRecord(ix, n, buffer.data())) return Fail(n, "wolna strona nieczytelna");
+      if (buffer[0] != DBRecDeleted) return Fail(n, "wolna strona bez znacznika");
+      n = GetI32(buffer.data() + 1);
+    }
+    if (static_cast<std::int32_t>(free.size()) != ix.Header.FreeCount)
+      return Fail(ix.Header.FirstFree, "liczba wolnych stron niezgodna z nagłówkiem");
+    if (static_cast<std::int64_t>(free.size() + pages.size()) != ix.RecCount - 1)
+      return Fail(0, "strony ani w drzewie, ani na liście wolnych");
+    return true;
+  }
+};
+
+}  // namespace
+
+bool PageFromFile(const std::uint8_t* Buffer, int KeyLength, TIndexPage& Page) {
+  const int m = Buffer[0];
+  if (m < 1 || m > IndexPageItems) return false;
+  Page.Count = m;
+  Page.LeftChild = GetI32(Buffer + 1);
+  for (int i = 1; i <= m; ++i) {
+    const std::uint8_t* slot = Buffer + 5 + (i - 1) * (KeyLength + 9);
+    TIndexItem& item = Page.Item[i];
+    const int length = slot[8];
+    if (length > KeyLength) return false;
+    item.RecNo = GetI32(slot);
+    item.Child = GetI32(slot + 4);
+    item.KeyLen = static_cast<std::uint8_t>(length);
+    std::memcpy(item.Key.data(), slot + 9, static_cast<std::size_t>(length));
+  }
+  return true;
+}
+
+void PageToFile(const TIndexPage& Page, int KeyLength, std::uint8_t* Buffer) {
+  std::memset(Buffer, 0, IndexPageSize(KeyLength));
+  Buffer[0] = static_cast<std::uint8_t>(Page.Count);
+  PutI32(Buffer + 1, Page.LeftChild);
+  for (int i = 1; i <= Page.Count; ++i) {
+    std::uint8_t* slot = Buffer + 5 + (i - 1) * (KeyLength + 9);
+    const TIndexItem& item = Page.Item[i];
+    PutI32(slot, item.RecNo);
+    PutI32(slot + 4, item.Child);
+    slot[8] = item.KeyLen;
+    std::memcpy(slot + 9, item.Key.data(), item.KeyLen);
+  }
+}
+
+TIndexFile::~TIndexFile() { DropIndex(*this); }
+
+namespace {
+
+// Resets an index descriptor for a create or open.
+void ResetIndex(TIndexFile& ix) {
+  DropIndex(ix);
+  static_cast<TDataFile&>(ix) = TDataFile{};
+  ix.Duplicates = false;
+  ix.KeyLength = 0;
+  ix.Root = 0;
+  ix.PathDepth = 0;
+  ix.Path = {};
+  ix.CurrentRec = 0;
+  ix.PositionLost = false;
+}
+
+}  // namespace
+
+void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
+               int KeyLength, bool Duplicates, bool Shared) {
+  DBErrorCode = DBErrNone;
+  ResetIndex(Index);
+  const bool lengthOk = KeyLength >= 0 && KeyLength <= IndexMaxKeyLength;
+  const std::uint16_t size = IndexPageSize(lengthOk ? KeyLength : IndexMaxKeyLength);
+  if (Parent != nullptr && Parent->Parent != nullptr) throw EParentError();
+  Index.Parent = Parent;
+  Index.RecSize = size;
+  Index.RegionLength = size - DBHeaderSize;
+  Index.FileName = FileName;
+
+  platform::File created = FileOpener().FileCreate(FileName);
+  if (created.IsOpen()) {
+    created.Close();
+    Index.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
+  }
+  if (!Index.Handle.IsOpen()) {
+    DBErrorCode = DBErrOpen;
+    DBOk = false;
+    return;
+  }
+  DBOk = true;
+  if (!lengthOk) {
+    DBErrorCode = DBErrKeyLength;
+    Index.Handle.Close();
+  } else {
+    Index.Header = TDataHeader{};
+    Index.Header.RecSize = size;
+    std::vector<std::uint8_t> record(size, 0);
+    PutI32(record.data() + 0, Index.Header.FirstFree);
+    record[12] = static_cast<std::uint8_t>(size);
+    record[13] = static_cast<std::uint8_t>(size >> 8);
+    if (Index.Handle.WriteAt(0, record.data(), size) != size) DBErrorCode = DBErrWrite;
+    Index.RecCount = 1;
+  }
+  Index.Duplicates = Duplicates;
+  Index.KeyLength = static_cast<std::uint8_t>(lengthOk ? KeyLength : 0);
+  Index.Shared = Shared;
+  Index.IsOpen = DBErrorCode == DBErrNone;
+}
+
+void OpenIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
+               int KeyLength, bool Duplicates, bool Shared) {
+  DBErrorCode = DBErrNone;
+  ResetIndex(Index);
+  const bool lengthOk = KeyLength >= 0 && KeyLength <= IndexMaxKeyLength;
+  const std::uint16_t size = IndexPageSize(lengthOk ? KeyLength : IndexMaxKeyLength);
+  Index.RecSize = size;
+  Index.RegionLength = size - DBHeaderSize;
+  Index.Shared = Shared;
+  Index.FileName = FileName;
+  if (Parent != nullptr && Parent->Parent != nullptr) throw EParentError();
+  Index.Parent = Parent;
+
+  Index.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
+  if (!Index.Handle.IsOpen() && Shared) {
+    Index.Handle = FileOpener().FileOpen(FileName, fmOpenRead | fmShareDenyNone);
+    Index.ReadOnly = Index.Handle.IsOpen();
+  }
+  if (!Index.Handle.IsOpen()) {
+    DBErrorCode = DBErrOpen;
+    DBOk = false;
+    return;
+  }
+  DBOk = true;
+  if (!lengthOk) {
+    DBErrorCode = DBErrKeyLength;
+    Index.Handle.Close();
+    return;
+  }
+  DBOpenHold(Index, false, DBHoldKind::IndexFile);
+  if (DBReadHeader(Index)) {
+    if (Index.Header.RecSize != size) {
+      DBErrorCode = DBErrPageSizeDiffers;
+    } else {
+      Index.Duplicates = Duplicates;
+      Index.KeyLength = static_cast<std::uint8_t>(KeyLength);
+      Index.Root = Index.Header.RootPage;
+      Index.PathDepth = 0;
+    }
+  }
+  const std::uint16_t outcome = DBErrorCode;
+  DBCloseHold(Index, false, DBHoldKind::IndexFile);
+  DBErrorCode = outcome;
+  if (outcome != DBErrNone) Index.Handle.Close();
+  Index.IsOpen = outcome == DBErrNone;
+}
+
+void CloseIndex(TIndexFile& Index) {
+  std::uint16_t failure = DBErrNone;
+  if (Index.IsOpen && !Index.Shared) failure = FlushIndex(Index);
+  DropIndex(Index);
+  CloseFile(Index);
+  Index.PathDepth = 0;
+  // A page that could not be written is reported, not hidden by the close.
+  DBErrorCode = failure;
+}
+
+void EraseIndex(TIndexFile& Index) {
+  DropIndex(Index);
+  EraseFile(Index);
+  Index.PathDepth = 0;
+}
+
+void AddKey(TIndexFile& Index, std::int32_t RecNo, std::string& Key) {
+  DBErrorCode = DBErrNone;
+  if (Refused(Index, true)) return;
+  const std::string key = PrepareKey(Index, Key);
+  RunInHold(Index, true, Step::None, nullptr, [&] {
+    DBOk = true;
+    TIndexItem up;
+    if (InsertInto(Index, Index.Root, key, RecNo, up, 1)) {
+      CacheSlot& root = NewPage(Index);
+      root.Page.Count = 1;
+      root.Page.LeftChild = Index.Root;
+      root.Page.Item[1] = up;
+      Index.Root = root.PageNo;
+    }
+  });
+  Index.PathDepth = 0;
+  Index.PositionLost = false;
+  Index.CurrentRec = RecNo;
+}
+
+void DeleteKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+  DBErrorCode = DBErrNone;
+  if (Refused(Index, true)) return;
+  const std::string key = PrepareKey(Index, Key);
+  RunInHold(Index, true, Step::None, nullptr, [&] {
+    DBOk = true;
+    std::int32_t rec = RecNo;
+    const bool h = DeleteFrom(Index, Index.Root, key, rec, 1);
+    if (DBOk) RecNo = rec;
+    if (h && Index.Root != 0 && GetPage(Index, Index.Root).Count == 0) {
+      const std::int32_t old = Index.Root;
+      Index.Root = GetPage(Index, old).LeftChild;
+      ReleasePage(Index, old);
+    }
+  });
+  Index.PathDepth = 0;
+  Index.PositionLost = false;
+}
+
+void FindKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+  DBErrorCode = DBErrNone;
+  if (Refused(Index, false)) return;
+  const std::string key = PrepareKey(Index, Key);
+  RunInHold(Index, false, Step::None, nullptr, [&] {
+    if (!SearchCore(Index, key, 0, RecNo) && Index.Duplicates) {
+      std::string found;
+      if (NextCore(Index, RecNo, found)) {
+        Key = platform::Cp1250ToUtf8(found);
+        DBOk = found == key;
+      }
+    }
+    Index.CurrentRec = RecNo;
+  });
+}
+
+void SearchKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+  DBErrorCode = DBErrNone;
+  if (Refused(Index, false)) return;
+  const std::string key = PrepareKey(Index, Key);
+  RunInHold(Index, false, Step::None, nullptr, [&] {
+    if (!SearchCore(Index, key, 0, RecNo)) {
+      std::string found;
+      if (NextCore(Index, RecNo, found)) Key = platform::Cp1250ToUtf8(found);
+    }
+    Index.CurrentRec = RecNo;
+  });
+}
+
+void NextKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+  DBErrorCode = DBErrNone;
+  if (Refused(Index, false)) return;
+  std::string current = Key;
+  const std::string key = PrepareKey(Index, current);
+  RunInHold(Index, false, Step::Forward, &key, [&] {
+    std::string found;
+    if (NextCore(Index, RecNo, found)) Key = platform::Cp1250ToUtf8(found);
+  });
+}
+
+void PrevKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+  DBErrorCode = DBErrNone;
+  if (Refused(Index, false)) return;
+  std::string current = Key;
+  const std::string key = PrepareKey(Index, current);
+  RunInHold(Index, false, Step::Backward, &key, [&] {
+    std::string found;
+    if (PrevCore(Index, RecNo, found)) Key = platform::Cp1250ToUtf8(found);
+  });
+}
+
+void LockIndexFile(TIndexFile& Index, bool Lock, bool Exclusive) {
+  if (Lock)
+    OpenIndexHold(Index, Exclusive);
+  else
+    CloseIndexHold(Index, Exclusive);
+}
+
+std::string CheckInvariants(TIndexFile& Index) {
+  if (!Index.IsOpen) return "indeks nie jest otwarty";
+  const std::uint16_t error = DBErrorCode;
+  const bool ok = DBOk;
+  TreeWalk walk{Index, {}, 0, {}};
+  OpenIndexHold(Index, false);
+  try {
+    if (Index.Root == 0 || walk.Walk(Index.Root, 1, nullptr, nullptr)) walk.WalkFreeList();
+  } catch (const PageFault&) {
+    walk.problem = "strona nieczytelna, błąd " + std::to_string(DBErrorCode);
+  }
+  CloseIndexHold(Index, false);
+  DBErrorCode = error;
+  DBOk = ok;
+  return walk.problem;
+}
