@@ -1,0 +1,64 @@
+// Custom-drawn controls: the base of the system's own components (map views,
+// rulers, previews) and the paint box. Each keeps a persistent image of what
+// was drawn on it (paintsurface.h): Paint runs when the control was
+// invalidated or resized, and the painting layer draws into the image at any
+// time; what was drawn stays until drawn over.
+//
+// GUI thread only. The control owns its image.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/controls.h"
+#include "platform/paintsurface.h"
+
+namespace platform {
+
+struct TSurfaceImpl;
+
+class TCustomControl : public TWinControl, public TPaintSurface {
+ public:
+  TCustomControl();
+  ~TCustomControl() override;
+
+  TPaintSurface& Surface() { return *this; }
+  // Runs when the image must be drawn again (invalidated or resized), after
+  // the image was filled with the control's colour; the base Paint calls it.
+  TNotifyEvent OnPaint;
+
+  // Paint runs on the next pass of the message loop.
+  void Invalidate() override;
+  // Runs a pending Paint at once (what the next paint pass would do).
+  void PaintNow();
+  // Keeps the mouse events coming to this control while the button is up
+  // and the mouse is outside it.
+  bool MouseCapture() const { return capture_; }
+  void SetMouseCapture(bool capture);
+
+  int SurfaceWidth() const override;
+  int SurfaceHeight() const override;
+  void* NativeImage() override;
+  void SurfaceChanged(int x = 0, int y = 0, int w = 0, int h = 0) override;
+  std::uint32_t PixelAt(int x, int y) const override;
+
+ protected:
+  // Draws the control; the base calls OnPaint.
+  virtual void Paint();
+
+ private:
+  friend class TSurfaceWidget;
+  void EnsureImage();
+  void PaintIfDirty();
+
+  std::unique_ptr<TSurfaceImpl> surface_;
+  bool capture_ = false;
+};
+
+// A surface for drawing of a form's own: OnPaint draws it.
+class TPaintBox : public TCustomControl {
+ public:
+  TPaintBox();
+};
+
+}  // namespace platform

@@ -1,0 +1,127 @@
+// Menus: main menus (the bar under a form's caption), pop-up menus and their
+// items. An item with items of its own opens a submenu; the caption "-"
+// makes a separator. Items are components: an item made by Add(caption) is
+// owned by its parent item; one made elsewhere (Create on a form) is owned
+// there and only shown here.
+//
+// GUI thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+
+namespace platform {
+
+struct TMenuItemImpl;
+
+// Shortcut = virtual-key code plus these bits.
+inline constexpr std::uint16_t scShift = 0x2000;
+inline constexpr std::uint16_t scCtrl = 0x4000;
+inline constexpr std::uint16_t scAlt = 0x8000;
+
+class TMenuItem : public TComponent {
+ public:
+  TMenuItem();
+  ~TMenuItem() override;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption);
+  bool Checked() const { return checked_; }
+  // Checking a radio item unchecks the radio items of its group on its menu.
+  void SetChecked(bool checked);
+  bool RadioItem() const { return radioItem_; }
+  void SetRadioItem(bool radio) { radioItem_ = radio; }
+  int GroupIndex() const { return groupIndex_; }
+  void SetGroupIndex(int index) { groupIndex_ = index; }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  std::uint16_t ShortCut() const { return shortCut_; }
+  void SetShortCut(std::uint16_t shortCut);
+  const std::string& Hint() const { return hint_; }
+  void SetHint(std::string hint) { hint_ = std::move(hint); }
+
+  int Count() const { return static_cast<int>(items_.size()); }
+  TMenuItem* Items(int i) const { return items_.at(static_cast<size_t>(i)); }
+  TMenuItem* Parent() const { return parent_; }
+  int IndexOf(const TMenuItem* item) const;
+  // Shows item (not owned) at the end / at index.
+  void Add(TMenuItem* item);
+  void Insert(int index, TMenuItem* item);
+  // Makes a new item owned by this one, shown at the end.
+  TMenuItem* Add(std::string caption);
+  // Takes item index off the menu (and frees it when this item owns it).
+  void Delete(int index);
+  void Clear();
+
+  TNotifyEvent OnClick;
+  // What choosing the item does: OnClick.
+  void Click();
+
+  // The Qt side (platform .cpp files only).
+  TMenuItemImpl& Impl() const { return *impl_; }
+
+ private:
+  friend class TMenu;
+  void Detach(TMenuItem* item);
+  void* SubmenuContainer();
+
+  std::unique_ptr<TMenuItemImpl> impl_;
+  std::string caption_;
+  std::string hint_;
+  bool checked_ = false;
+  bool radioItem_ = false;
+  int groupIndex_ = 0;
+  bool enabled_ = true;
+  bool visible_ = true;
+  std::uint16_t shortCut_ = 0;
+  std::vector<TMenuItem*> items_;
+  TMenuItem* parent_ = nullptr;
+};
+
+// Base of the two menus: a root item whose items are the menu's.
+class TMenu : public TComponent {
+ public:
+  ~TMenu() override;
+  TMenuItem& Items() { return *root_; }
+
+ protected:
+  TMenu();
+  // Makes the root's items go into container (a QMenuBar* or QMenu*).
+  void SetRootContainer(void* container);
+
+ private:
+  std::unique_ptr<TMenuItem> root_;
+};
+
+class TMainMenu : public TMenu {
+ public:
+  TMainMenu();
+  ~TMainMenu() override;
+  // The menu bar (a QMenuBar*) the form shows.
+  void* NativeMenuBar() const;
+
+ private:
+  struct Bar;
+  std::unique_ptr<Bar> bar_;
+};
+
+class TPopupMenu : public TMenu {
+ public:
+  TPopupMenu();
+  ~TPopupMenu() override;
+  // Opens the menu at screen point (x, y) after OnPopup; returns at once.
+  void Popup(int x, int y);
+  TNotifyEvent OnPopup;
+
+ private:
+  struct Menu;
+  std::unique_ptr<Menu> menu_;
+};
+
+}  // namespace platform

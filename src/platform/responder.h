@@ -1,0 +1,108 @@
+// The scripted responder: answers modal windows in tests so that none ever
+// waits for a user. While a TScriptedResponder exists, every message box,
+// input box, common dialog and modal form takes the next queued answer
+// instead of showing itself and waiting; each one shown is recorded (kind,
+// caption, text, flags) for the test to check.
+//
+// A modal window with no answer queued (or an answer of another kind) is a
+// failure: it goes to the responder's reporter with the window's caption and
+// the window is cancelled. Answers left over when the responder ends are
+// reported too. The default reporter writes to stderr and aborts the test
+// program; tests pass [](const std::string& m) { ADD_FAILURE() << m; } to
+// fail only the test at hand. Without any responder a modal window on a
+// screenless platform (offscreen, as in tests) is reported on stderr and
+// aborts, rather than waiting for ever.
+//
+// GUI thread only; responders nest (the newest answers).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class TForm;
+class TCommonDialog;
+
+enum class TModalKind { MessageBox, InputBox, Form, Dialog };
+
+struct TShownModal {
+  TModalKind kind = TModalKind::MessageBox;
+  std::string caption;
+  std::string text;    // message box text, input box prompt
+  unsigned flags = 0;  // message box flags
+};
+
+class TScriptedResponder {
+ public:
+  using TReporter = std::function<void(const std::string& failure)>;
+
+  explicit TScriptedResponder(TReporter reporter = {});
+  ~TScriptedResponder();
+  TScriptedResponder(const TScriptedResponder&) = delete;
+  TScriptedResponder& operator=(const TScriptedResponder&) = delete;
+
+  // A message box returns result (IDOK, IDYES, ...).
+  void AnswerMessageBox(int result);
+  // An input box is confirmed with text, or cancelled (nullopt).
+  void AnswerInputBox(std::optional<std::string> text);
+  // A modal form ends with result, as if a button with it was pressed.
+  void AnswerForm(int modalResult);
+  // A modal form is handed to fill: it sets controls and clicks buttons as
+  // a user would. The form ends when fill leaves a modal result set (and
+  // the form agrees to close); when it stays open, the next answer (which
+  // must be for a form as well) goes on with it. expectedCaption, when not
+  // empty, must equal the form's caption.
+  void AnswerForm(std::function<void(TForm& form)> fill, std::string expectedCaption = {});
+  // A modal form runs its real modal loop until a timer, a posted message or
+  // a synchronised call sets its modal result; after timeoutMs it is
+  // reported and cancelled.
+  void AnswerFormByLoop(std::uint32_t timeoutMs = 5000);
+  // A common dialog is handed to fn, which sets its result fields (file
+  // name, colour, ...) and returns true to confirm.
+  void AnswerDialog(std::function<bool(TCommonDialog& dialog)> fn);
+  // A file or folder dialog is confirmed with path.
+  void AnswerFileName(std::string path);
+  // Any modal window is cancelled (IDCANCEL, mrCancel, not confirmed).
+  void AnswerCancel();
+
+  // Every modal window shown while the responder existed, in order.
+  const std::vector<TShownModal>& Shown() const { return shown_; }
+  // Answers not yet used.
+  int Pending() const { return static_cast<int>(answers_.size()); }
+
+  // The newest responder, or nullptr.
+  static TScriptedResponder* Current();
+
+  // Used by the modal windows themselves.
+  struct TAnswer {
+    enum class Kind { MessageBox, InputBox, Form, FormLoop, Dialog, FileName, Cancel } kind;
+    int result = 0;
+    std::optional<std::string> text;
+    std::function<void(TForm&)> fill;
+    std::function<bool(TCommonDialog&)> dialog;
+    std::string expectedCaption;
+  };
+  void Record(TShownModal shown) { shown_.push_back(std::move(shown)); }
+  // The next answer when it fits kind (Cancel fits every kind); otherwise a
+  // reported failure and nullopt (the caller cancels).
+  std::optional<TAnswer> Take(TModalKind kind, const std::string& caption,
+                              const std::string& text = {});
+  void Report(const std::string& failure);
+
+ private:
+  TReporter reporter_;
+  std::vector<TAnswer> answers_;
+  std::vector<TShownModal> shown_;
+  TScriptedResponder* previous_ = nullptr;
+};
+
+// For the modal windows: true when a modal window must not wait for a user
+// (a responder exists, or the platform has no screen). Without a responder
+// on a screenless platform it reports the window on stderr and aborts.
+bool AnswerWithoutUser(TModalKind kind, const std::string& caption, const std::string& text = {});
+
+}  // namespace platform
