@@ -3,6 +3,8 @@
 
 function(tolvika_folder_library folder)
   file(GLOB _sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+  # The program's entry point is not part of any library.
+  list(FILTER _sources EXCLUDE REGEX "/main\\.cpp$")
   if(NOT _sources)
     set(_sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()
