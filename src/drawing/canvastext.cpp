@@ -1,0 +1,308 @@
+#include "drawing/canvastext.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "drawing/realcanvas.h"
+#include "foundation/errors.h"
+#include "foundation/rounding.h"
+#include "platform/codepage.h"
+
+namespace {
+
+// tan 15 degrees: the slant of italic stroke text.
+constexpr double kItalicSlant = 0.2679491924311;
+// Fixed-point one of the device transformation.
+constexpr double kFixed = 256.0;
+// The height of raster text: 8 pixels for one line height.
+constexpr std::int32_t kRasterScale = 2048;
+
+std::int32_t Saturate(std::int64_t V) {
+  constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(V < lo ? lo : (V > hi ? hi : V));
+}
+
+std::int32_t RoundFixed(double V) { return Saturate(Round(V)); }
+
+// Appends strokes to the canvas buffer; strokes larger than the whole buffer
+// go segment by segment, so the buffer drains as often as it fills.
+void AppendStrokes(TListaWektorow& Lines, const TVectorList& Strokes) {
+  if (Strokes.PointCount() <= Lines.PointCapacity() &&
+      Strokes.PartCount() <= Lines.PartCapacity()) {
+    Lines.Append(Strokes);
+    return;
+  }
+  std::int32_t first = 0;
+  for (std::int32_t part = 0; part < Strokes.PartCount(); ++part) {
+    const std::int32_t n = Strokes.Part(part);
+    for (std::int32_t k = first + 1; k < first + n; ++k)
+      Lines.AddSegment(Strokes.Point(k - 1), Strokes.Point(k));
+    first += n;
+  }
+}
+
+}  // namespace
+
+std::uint32_t JustificationTextAlign(int J) {
+  const TJustificationSteps steps = JustificationSteps(J);
+  const std::uint32_t vertical = steps.V == 0 ? platform::TA_TOP : platform::TA_BASELINE;
+  const std::uint32_t horizontal = steps.H == 0   ? platform::TA_LEFT
+                                   : steps.H == 1 ? platform::TA_CENTER
+                                                  : platform::TA_RIGHT;
+  return vertical | horizontal;
+}
+
+TFixedMatrix TSimpleRealCanvas::GetTextDeviceTransform(const TVectorChar& Strokes,
+                                                       const TRealPoint& Origin, float Angle) {
+  const TJustificationSteps steps = JustificationSteps(Justification);
+  const std::int32_t W = Strokes.Width;
+  const std::int32_t H = Strokes.Height;
+  const std::int32_t L = Strokes.LineHeight > 0 ? Strokes.LineHeight : 1;
+  const double A = Strokes.WidthFactor;
+  const std::int64_t hI = static_cast<std::int64_t>(steps.H) * W;
+  const std::int64_t vI = static_cast<std::int64_t>(steps.V) * H;
+  const TPoint D = Device(Origin);
+  TFixedMatrix m;
+
+  if (GetKroj() == 0) {
+    m.A = kRasterScale / L;
+    m.B = 0;
+    m.C = Saturate(-hI * 1024 / L + static_cast<std::int64_t>(D.X) * 256);
+    m.D = 0;
+    m.E = kRasterScale / L;
+    m.F = Saturate(-vI * 1024 / L + static_cast<std::int64_t>(D.Y) * 256);
+    return m;
+  }
+
+  const TWindowDim& dims = *Dims();
+  const double s = GetScaleFactor() * Size * kFixed;
+  const double px = static_cast<double>(Round(s * dims.ScaleY));
+  const double py = static_cast<double>(Round(s * dims.ScaleX));
+  const double kx = px / L / kFixed;
+  const double ky = py / L / kFixed;
+
+  double sn = 0.0;
+  double cs = 1.0;
+  if ((Options & (1u << doUpright)) == 0) {
+    float angle = Angle;
+    if (dims.Rotated()) angle += static_cast<float>(dims.Angle());
+    sn = std::sin(angle);
+    cs = std::cos(angle);
+  }
+
+  const bool italic = (Flags & dfItalic) != 0;
+  double hA = static_cast<double>(hI) * A;
+  if (italic && steps.H == 0) hA -= H * kItalicSlant * 2;
+
+  m.A = RoundFixed(A * kx * cs * kFixed);
+  m.D = RoundFixed(A * ky * sn * kFixed);
+  m.C = RoundFixed(((vI * sn - cs * hA) * kx * 0.5 + D.X) * kFixed);
+  m.F = RoundFixed((D.Y - (sn * hA + vI * cs) * ky * 0.5) * kFixed);
+  if (italic) {
+    m.B = RoundFixed(-(kItalicSlant * cs + sn) * kx * kFixed);
+    m.E = RoundFixed((cs - kItalicSlant * sn) * ky * kFixed);
+  } else {
+    m.B = RoundFixed(-kx * sn * kFixed);
+    m.E = RoundFixed(cs * ky * kFixed);
+  }
+  return m;
+}
+
+void TSimpleRealCanvas::DrawVectorString(std::unique_ptr<TVectorChar> Strokes, std::uint8_t Mode,
+                                         const TRealPoint& Origin, float Angle,
+                                         const TRealPoint& ConnectTo) {
+  TestAbort();
+  if ((Flags & dfUnderline) != 0) Strokes->AddRuleLine((Flags & dfOverline) != 0);
+  const std::int32_t width = Pen->Width();
+  if ((Flags & dfTextPen) != 0) TextPenHook();
+  const TFixedMatrix m = GetTextDeviceTransform(*Strokes, Origin, Angle);
+  Strokes->TransformFixed(m);
+  AppendStrokes(*Lines, *Strokes);
+  if (Mode == lmNone) return;
+
+  if ((Flags & dfTextPen) != 0) Pen->SetWidth(width);
+  const std::array<std::int32_t, 2> anchor = GetTextAnchorOffsets(*Strokes, Mode);
+  const std::int64_t x0 = anchor[0];
+  const std::int64_t y0 = anchor[1];
+  const TPoint q{Saturate((m.A * x0 + m.B * y0 + m.C) / 256),
+                 Saturate((m.D * x0 + m.E * y0 + m.F) / 256)};
+  if (Dims()->PointInWindow(ConnectTo)) {
+    Lines->AddSegment(q, Device(ConnectTo));
+    return;
+  }
+  const TRealPoint from = Dims()->DeviceToWorldPt(q);
+  const bool hadNoMarks = (State & csNoEndMarks) != 0;
+  State |= csNoEndMarks;
+  try {
+    Line(from.X, from.Y, ConnectTo.X, ConnectTo.Y);
+  } catch (...) {
+    if (!hadNoMarks) State &= static_cast<std::uint16_t>(~csNoEndMarks);
+    throw;
+  }
+  if (!hadNoMarks) State &= static_cast<std::uint16_t>(~csNoEndMarks);
+}
+
+void TSimpleRealCanvas::VectorTextOut(std::string_view Text, std::uint8_t Mode,
+                                      const TRealPoint& Origin, float Angle,
+                                      const TRealPoint& ConnectTo) {
+  TestAbort();
+  if (Text.empty()) return;
+  const TWindowDim& dims = *Dims();
+  const bool raster = GetKroj() == 0;
+  TPoint extent;
+  std::int32_t ph = 0;
+  std::int32_t pl = 0;
+  if (!raster) {
+    TFontManager& fonts = GetFontManager();
+    extent = fonts.TextExtent(Text);
+    const double k = Size / fonts.GetHeight() * GetScaleFactor();
+    const double sw = extent.X * k;
+    const double sh = extent.Y * k;
+    if (!(Origin.X + sw > dims.X1 && Origin.X - sw < dims.X2 && Origin.Y + sw > dims.Y1 &&
+          Origin.Y - sw < dims.Y2 && dims.Y2 - dims.Y1 >= sh))
+      return;
+    const TPoint d = dims.WorldDeltaToDevice(TRealPoint{sw, sh});
+    ph = d.X;
+    pl = d.Y;
+  } else if (!dims.PointInWindow(Origin)) {
+    return;
+  }
+  DrawTextOriginMark(Origin);
+  std::unique_ptr<TVectorChar> strokes;
+  if (raster || ph > 5) {
+    strokes = BuildText(Text);
+  } else {
+    if ((ph <= 3 && pl <= 3) || extent.Y <= 0) {
+      const TPoint d = Device(Origin);
+      Lines->AddLine(d.X, d.Y, d.X + 1, d.Y);
+      return;
+    }
+    strokes = std::make_unique<TVectorChar>(2, 2, 0);
+    strokes->AddLine(0, 0, extent.X, 0);
+    strokes->Width = extent.X;
+    strokes->Height = extent.Y;
+    strokes->LineHeight = extent.Y;
+    strokes->WidthFactor = 1.0;
+  }
+  DrawVectorString(std::move(strokes), Mode, Origin, Angle, ConnectTo);
+}
+
+void TSimpleRealCanvas::VectorFractionOut(const TRealPoint& Origin, std::string_view Upper,
+                                          std::string_view Lower, float Angle, std::uint8_t Mode,
+                                          const TRealPoint& ConnectTo) {
+  if (Upper.empty() && Lower.empty()) return;
+  const TWindowDim& dims = *Dims();
+  const bool raster = GetKroj() == 0;
+  TPoint extent;
+  std::int32_t ph = 0;
+  std::int32_t pl = 0;
+  if (!raster) {
+    TFontManager& fonts = GetFontManager();
+    extent = fonts.FractionExtent(Upper, Lower);
+    const double k = Size / fonts.GetHeight() * GetScaleFactor();
+    const double sw = extent.X * k;
+    const double sh = extent.Y * k;
+    if (!(Origin.X + sw > dims.X1 && Origin.X - sw < dims.X2 && Origin.Y + sw > dims.Y1 &&
+          Origin.Y - sw < dims.Y2 && dims.Y2 - dims.Y1 >= sh))
+      return;
+    const TPoint d = dims.WorldDeltaToDevice(TRealPoint{sw, sh});
+    ph = d.X;
+    pl = d.Y;
+  } else if (!dims.PointInWindow(Origin)) {
+    return;
+  }
+  DrawTextOriginMark(Origin);
+  std::unique_ptr<TVectorChar> strokes;
+  if (raster || ph > 3) {
+    strokes = BuildFraction(Upper, Lower);
+  } else {
+    if ((ph <= 2 && pl <= 2) || extent.Y <= 0) {
+      const TPoint d = Device(Origin);
+      Lines->AddLine(d.X, d.Y, d.X + 1, d.Y);
+      return;
+    }
+    strokes = std::make_unique<TVectorChar>(2, 2, 0);
+    strokes->AddLine(0, 0, extent.X, 0);
+    strokes->Width = extent.X;
+    strokes->Height = extent.Y;
+    strokes->LineHeight = extent.Y;
+    strokes->WidthFactor = 1.0;
+  }
+  DrawVectorString(std::move(strokes), Mode, Origin, Angle, ConnectTo);
+}
+
+void TSimpleRealCanvas::VectorTextOutSimple(std::string_view Text, const TRealPoint& Origin,
+                                            float Angle) {
+  VectorTextOut(Text, lmNone, Origin, Angle, TRealPoint{0, 0});
+}
+
+void TSimpleRealCanvas::WinTextOut(std::string_view Text, std::uint32_t Color,
+                                   const TRealPoint& P) {
+  TestAbort();
+  if (Text.empty() || !Dims()->PointInWindow(P)) return;
+  const TPoint d = Device(P);
+  platform::TCanvasLock lock(*Canvas);
+  platform::TFont font = Canvas->Font();
+  font.Height = 10;
+  font.Color = Color & 0x00FFFFFF;
+  Canvas->SetFont(font);
+  Canvas->TextOut(d.X, d.Y, Text);
+}
+
+void TSimpleRealCanvas::WinTextOutRotated(const TRealPoint& Origin, std::string_view Text,
+                                          float Angle, const std::string& FaceName) {
+  TestAbort();
+  if (Text.empty()) return;
+  const TWindowDim& dims = *Dims();
+  const double height = GetScaleFactor() * Size;
+  const std::int32_t hp = dims.WorldLengthToPixels(height);
+  if (hp < 3) {
+    if (dims.PointInWindow(Origin)) {
+      const TPoint d = Device(Origin);
+      Lines->AddLine(d.X, d.Y, d.X + 1, d.Y);
+    }
+    return;
+  }
+  const double half = height * static_cast<double>(platform::Cp1250Length(Text));
+  if (!dims.RectVisible(TRealRect{Origin.X - half, Origin.Y - half, Origin.X + half,
+                                  Origin.Y + half}))
+    return;
+  if (!WinFont) WinFont = std::make_unique<TWindowsFont>();
+
+  double angle = 0.0;
+  double sn = 0.0;
+  double cs = 1.0;
+  if ((Options & (1u << doUpright)) == 0) {
+    float a = Angle;
+    if (dims.Rotated()) a += static_cast<float>(dims.Angle());
+    angle = a;
+    sn = std::sin(angle);
+    cs = std::cos(angle);
+  }
+  WinFont->SetItalic((Flags & dfItalic) != 0);
+  WinFont->SetUnderline((Flags & dfUnderline) != 0);
+  WinFont->SetHeight(hp);
+  WinFont->SetAngle(RoundFixed(-(angle * 1800.0 / std::numbers::pi)));
+  WinFont->SetFaceName(FaceName);
+
+  const TPoint d = Device(Origin);
+  WinFont->Select(*Canvas);
+  try {
+    Canvas->SetTextColor(Pen->Color() & 0x00FFFFFF);
+    Canvas->SetTextAlign(JustificationTextAlign(Justification));
+    const platform::TTextMetric tm = Canvas->GetTextMetrics();
+    const TJustificationSteps steps = JustificationSteps(Justification);
+    std::int32_t off = 0;
+    if (steps.V == 1)
+      off = (tm.tmAscent - tm.tmInternalLeading) / 2;
+    else if (steps.V == 0)
+      off = -(tm.tmInternalLeading + tm.tmExternalLeading);
+    Canvas->TextOut(d.X + RoundFixed(-sn * off), d.Y + RoundFixed(off * cs), Text);
+  } catch (...) {
+    WinFont->Deselect(*Canvas);
+    throw;
+  }
+  WinFont->Deselect(*Canvas);
+}

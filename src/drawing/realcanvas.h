@@ -1,0 +1,315 @@
+// The real canvas: the drawing surface of graphic objects, layers, tools and
+// printing. Figures are given in world coordinates, clipped to the window,
+// converted to device pixels through the window dimensions, widened into
+// parallel thin lines when the pen is thick, and collected in the polyline
+// buffer, which goes to the platform canvas in one poly-polyline call when it
+// is full, when the pen changes and when the owner calls FlushLines.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "drawing/drawparams.h"
+#include "drawing/pen.h"
+#include "drawing/strokefont.h"
+#include "drawing/winfonts.h"
+#include "foundation/interfacedobject.h"
+#include "foundation/intpoint.h"
+#include "foundation/numtext.h"
+#include "foundation/realgeom.h"
+#include "platform/gdi.h"
+
+class TRealPointsList;
+class TLine;  // a line style of the line-style library
+
+// The two ends of an arc or a segment.
+using TRealEnds = std::array<TRealPoint, 2>;
+
+// Bits of TSimpleRealCanvas::State.
+enum TCanvasStateBit : std::uint16_t {
+  csClean = 0x0001,            // parameters and pen equal the last saved state
+  csNoEndMarks = 0x0002,       // parts of texts, symbols, stepped arcs, styles
+  csOcclusion = 0x0004,        // printing: occlusion active
+  csThickEmulation = 0x0008,   // thick lines as parallel thin lines
+  csOutputRestricted = 0x0010, // filled figures ask PointInOutputArea
+  csOutputRestrictable = 0x0020,
+  csDrawingSymbol = 0x0040,
+  csDirectDrawing = 0x0080,    // the view's paint must not copy its back buffer
+  csPrintOption = 0x0100,
+};
+// The platform's own arc and ellipse are used only while none of these is set.
+inline constexpr std::uint16_t kPlatformArcBlockers =
+    csOcclusion | csThickEmulation | csOutputRestricted | csPrintOption;
+
+// Direction of (dX, dY) in [0, 2*pi): 0 along +X (up), pi/2 along +Y (right).
+double Azimuth(double DX, double DY);
+
+// Signalled while the canvas's abort flag is set; outside layer modules get it
+// through the drawing interface and may poll it or wait on it. Any thread.
+class TAbortEvent {
+public:
+  void Set();
+  void Reset();
+  bool IsSet() const;
+  // True when signalled within Milliseconds.
+  bool Wait(std::uint32_t Milliseconds) const;
+
+private:
+  mutable std::mutex lock_;
+  mutable std::condition_variable signalled_;
+  bool set_ = false;
+};
+
+// The simple real canvas: every primitive, marks and markers, the abort flag
+// and (canvastext.cpp) the stroke and platform text output. It is also a set
+// of drawing parameters: font number, size, flags, justification and options
+// are set on the canvas before a text or symbol is drawn.
+//
+// One thread draws on a canvas at a time; every platform call that uses the
+// device context runs under the platform canvas's lock. SetAbort may come from
+// any thread. The canvas owns its buffer, pen, platform-font holder and abort
+// event; the platform canvas, the dimensions and a TCanvasCfg are not owned.
+//
+// The operations marked abstract belong to the styled canvases; here they
+// raise ENotImplemented.
+class TSimpleRealCanvas : public TDrawParamsImp {
+public:
+  // The drawing parameters with Cfg and Dims, a fixed buffer of 5120 points
+  // on ACanvas and a pen made from the platform pen; the brush becomes hollow.
+  // A descendant with a pen of its own replaces it with
+  // ReplacePenState(CreatePenState()) in its constructor.
+  TSimpleRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg);
+  // What is left in the buffer is not drawn.
+  ~TSimpleRealCanvas() override;
+  TSimpleRealCanvas(const TSimpleRealCanvas&) = delete;
+  TSimpleRealCanvas& operator=(const TSimpleRealCanvas&) = delete;
+
+  // Overridden drawing parameters: they also clear the clean bit when the
+  // flag changes.
+  void SetUnderline(bool B) override;
+  void SetItalic(bool B) override;
+  void SetOverline(bool B) override;
+
+  // 14. The arc of radius R around Centre from Ends[0] to Ends[1],
+  // counter-clockwise on the device.
+  virtual void Arc(const TRealEnds& Ends, const TRealPoint& Centre, double R);
+  // 15. The fixed-point transformation of stroke text font units to device
+  // pixels (canvastext.cpp).
+  virtual TFixedMatrix GetTextDeviceTransform(const TVectorChar& Strokes, const TRealPoint& Origin,
+                                              float Angle);
+  // 16. With Cfg.MarkTextOrigin, a small cross at P.
+  virtual void DrawTextOriginMark(const TRealPoint& P);
+  // 17. With Cfg.MarkLineEnds, a small cross at the device point D.
+  virtual void DrawLineEndMark(const TPoint& D);
+  // 18. The platform ellipse in the device box of Box.
+  virtual void Circle(const TRealRect& Box);
+  // 19., 20. Abstract.
+  virtual void SetScaleAnchors(const TScaleAnchors& A);
+  virtual void SetStyleSource(const TLine* S);
+  // 21. A pen from the platform pen with ThickLinesAllowed as its test.
+  virtual std::unique_ptr<TPenI> CreatePenState();
+  // 22. State bit 3 := On; true (the canvas draws the parallel lines).
+  virtual bool SetThickEmulation(bool On);
+  // 23. Nothing here.
+  virtual void TextPenHook();
+  // 24. True here.
+  virtual bool PointInOutputArea(const TRealPoint& P);
+  // 25. Copies the pen state to the platform pen.
+  virtual void ApplyPen();
+  // 26. One clipped world segment.
+  virtual void Line(double X1, double Y1, double X2, double Y2);
+  // 27. Draws and empties the buffer; the owner calls it at the end of every
+  // drawing job.
+  virtual void FlushLines();
+  // 28. Empties the buffer without drawing.
+  virtual void ClearLines();
+  // 29., 30. Stroke text and fraction (canvastext.cpp). Texts are UTF-8.
+  virtual void VectorTextOut(std::string_view Text, std::uint8_t Mode, const TRealPoint& Origin,
+                             float Angle, const TRealPoint& ConnectTo);
+  virtual void VectorFractionOut(const TRealPoint& Origin, std::string_view Upper,
+                                 std::string_view Lower, float Angle, std::uint8_t Mode,
+                                 const TRealPoint& ConnectTo);
+  // 31. Abstract. Symbol is a symbol of the symbol library.
+  virtual void DrawSymbol(TObject* Symbol, const TRealPoint& P, double Angle);
+  // 32. Nothing here.
+  virtual void StyledLine(double X1, double Y1, double X2, double Y2, const TLine* Style);
+  // 33. to 38. Abstract.
+  virtual void StyledLineCurrent(double X1, double Y1, double X2, double Y2);
+  virtual void StyledCircle(const TRealPoint& Centre, const TLine* Style, double R);
+  virtual void StyledCircleCurrent(const TRealPoint& Centre, double R);
+  virtual void StyledArc(const TRealEnds& Ends, const TRealPoint& Centre, const TLine* Style,
+                         double R);
+  virtual void StyledArcCurrent(const TRealEnds& Ends, const TRealPoint& Centre, double R);
+  virtual void ApplyCurrentStylePen();
+  // 39., 40. Abstract.
+  virtual void SaveCanvasState();
+  virtual void RestoreCanvasState();
+  // 41. A TSkrDrawParams for a rotated view, else a TDrawParams, sharing the
+  // canvas's settings and dimensions and copying its text parameters.
+  virtual std::unique_ptr<TDrawParams> CreateDrawParams();
+  // 42. to 45. Printing hooks; nothing here. Root and Sublayer are layer
+  // nodes.
+  virtual void SetPrintPenWidths(const std::array<float, 3>& W);
+  virtual void SelectPrintPen(int I);
+  virtual void PrepareOcclusion(TObject* Root);
+  virtual void UpdateOcclusion(TObject* Sublayer);
+
+  // Life and pen.
+  // C becomes the canvas of the canvas and of the buffer; null is ignored.
+  void SetCanvas(platform::TCanvas* C);
+  // Pen.SetColor(Cfg.GetHighlightColor(N)).
+  void SetHighlightColor(int N);
+  // Pen.SetColor of the special colour (the view's background).
+  void SetSpecialColor();
+  // Draws and empties the buffer, applies the pen, clears the clean bit.
+  void FlushAndApplyPen();
+  // True unless thick lines are dynamic and the view shows no more than
+  // Cfg.ThickLineCondition pixels per world unit.
+  bool ThickLinesAllowed() const;
+
+  // Lines.
+  void MoveTo(double X, double Y);
+  void LineTo(double X, double Y);
+  void FrameRect(double X1, double Y1, double X2, double Y2);
+  // The closed outline of L's points.
+  void PolygonOutline(const TRealPointsList& L);
+  // No clipping, abort test or end marks.
+  void LineDirect(double X1, double Y1, double X2, double Y2);
+  // A segment, or one pixel when both ends fall on one; no clipping.
+  void LineOrDot(const TRealEnds& Ends);
+  // The device rectangle of the two corners as one closed part.
+  void AddRectangle(double X1, double Y1, double X2, double Y2);
+  void RectangleIfVisible(double X1, double Y1, double X2, double Y2);
+
+  // Circles and arcs.
+  // The arc from P1 to P2 with a signed radius (positive: at most half a
+  // circle).
+  void ArcByAngles(const TRealPoint& P1, const TRealPoint& P2, double R);
+  void DrawCircle(const TRealPoint& Centre, double R);
+  // Segments from the azimuth Start through Sweep radians.
+  void ArcSegments(const TRealPoint& Centre, double R, double Start, double Sweep);
+  // R given for 1:1000, scaled by GetCfgScale.
+  void ScaledCircle(const TRealPoint& P, double R);
+  // R in pixels.
+  void CircleMark(std::int32_t R, const TRealPoint& P);
+
+  // Marks and markers in device pixels around a world point.
+  void DotMark(std::int32_t N, const TRealPoint& P);
+  void SquareMark(const TRealPoint& P, std::int32_t N);
+  void CrossMark(std::int32_t W, std::int32_t H, const TRealPoint& P);
+  void RectMark(std::int32_t W, std::int32_t H, const TRealPoint& P);
+  void CrossHair(const TRealPoint& P);
+  void PointCross(const TRealPoint& P);
+
+  // Text output (canvastext.cpp).
+  // Draws prepared strokes and the leader line; Strokes is consumed.
+  void DrawVectorString(std::unique_ptr<TVectorChar> Strokes, std::uint8_t Mode,
+                        const TRealPoint& Origin, float Angle, const TRealPoint& ConnectTo);
+  void VectorTextOutSimple(std::string_view Text, const TRealPoint& Origin, float Angle);
+  // A label in the canvas's platform font, 10 high, in Color.
+  void WinTextOut(std::string_view Text, std::uint32_t Color, const TRealPoint& P);
+  // A text in a rotatable platform font of face FaceName.
+  void WinTextOutRotated(const TRealPoint& Origin, std::string_view Text, float Angle,
+                         const std::string& FaceName);
+
+  // State.
+  // Any thread. Setting it cancels pending platform output and signals
+  // AbortEvent; the drawing thread leaves with EAbortDraw at its next test.
+  void SetAbort(bool B);
+  bool GetAbort() const { return Abort.load(std::memory_order_acquire); }
+  void SetStateBit7(bool B);
+  bool GetStateBit7() const { return (State & csDirectDrawing) != 0; }
+  // True clears bit 4; false sets it again when bit 5 is set.
+  void SetOutputHold(bool B);
+  // Stores S unless it equals Size or the size is locked; clears the clean bit.
+  void SetSize(double S);
+
+  std::uint16_t State = 0;
+  platform::TCanvas* Canvas = nullptr;
+  std::unique_ptr<TListaWektorow> Lines;
+  std::unique_ptr<TPenI> Pen;
+  double CurrentX = 0.0;
+  double CurrentY = 0.0;
+  std::unique_ptr<TWindowsFont> WinFont;
+  std::atomic<bool> Abort{false};
+  std::unique_ptr<TAbortEvent> AbortEvent;
+  double LineStyleFactor = 1.0;
+  const TLine* CurrentLineStyle = nullptr;
+
+protected:
+  void ReplacePenState(std::unique_ptr<TPenI> NewPen);
+  // Raises EAbortDraw when the abort flag is set.
+  void TestAbort() const;
+  TPoint Device(const TRealPoint& P) const;
+  // The parallel thin lines of a thick pen and the segment itself.
+  void ThickSegment(TPoint D1, TPoint D2);
+  // The segment from D one pixel towards the direction of P2 - P1.
+  void OnePixel(TPoint D, const TRealPoint& P1, const TRealPoint& P2);
+  void AddCross(TPoint D);
+  // The hollow platform ellipse in the device box (D1, D2), under the lock.
+  void PlatformEllipse(TPoint D1, TPoint D2);
+
+private:
+  void SetFlag(std::uint8_t Bit, bool B);
+};
+
+// The ten canvas operations outside layer modules call, by position, on the
+// view's canvas, after the three basic interface operations.
+class IRealCanvas : public IInterface {
+public:
+  virtual void SetPenColor(std::uint32_t C) = 0;
+  virtual void SetPenStyle(std::uint8_t S) = 0;
+  virtual void SetPenWidth(std::int32_t W) = 0;
+  virtual TAbortEvent* GetAbortEventHandle() = 0;
+  virtual void SetSize(double S) = 0;
+  virtual void Line(double X1, double Y1, double X2, double Y2) = 0;
+  virtual void DrawCircle(const TRealPoint& Centre, double R) = 0;
+  virtual void ArcByAngles(const TRealPoint& P1, const TRealPoint& P2, double R) = 0;
+  virtual void DotMark(std::int32_t N, const TRealPoint& P) = 0;
+  // Text is zero-terminated UTF-8.
+  virtual void TextOut(const TRealPoint& Origin, const char* Text, float Angle, std::uint8_t Mode,
+                       const TRealPoint& ConnectTo) = 0;
+
+protected:
+  ~IRealCanvas() = default;
+};
+
+// The real canvas: the simple canvas with the interface for layer modules.
+// The interface lives as long as the canvas and forwards every call to it.
+class TRealCanvas : public TSimpleRealCanvas {
+public:
+  TRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg);
+
+  IRealCanvas& Interface() { return interface_; }
+
+private:
+  class TModuleInterface final : public IRealCanvas {
+  public:
+    explicit TModuleInterface(TRealCanvas& Owner) : owner_(Owner) {}
+    std::int32_t QueryInterface(const TGUID& iid, void** obj) override;
+    std::int32_t AddRef() override { return 0; }
+    std::int32_t Release() override { return 0; }
+    void SetPenColor(std::uint32_t C) override;
+    void SetPenStyle(std::uint8_t S) override;
+    void SetPenWidth(std::int32_t W) override;
+    TAbortEvent* GetAbortEventHandle() override;
+    void SetSize(double S) override;
+    void Line(double X1, double Y1, double X2, double Y2) override;
+    void DrawCircle(const TRealPoint& Centre, double R) override;
+    void ArcByAngles(const TRealPoint& P1, const TRealPoint& P2, double R) override;
+    void DotMark(std::int32_t N, const TRealPoint& P) override;
+    void TextOut(const TRealPoint& Origin, const char* Text, float Angle, std::uint8_t Mode,
+                 const TRealPoint& ConnectTo) override;
+
+  private:
+    TRealCanvas& owner_;
+  };
+
+  TModuleInterface interface_{*this};
+};
