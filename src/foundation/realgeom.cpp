@@ -29,12 +29,15 @@ int CompareRealPoints(const TRealPoint& P, const TRealPoint& Q) {
 TRealPoint PerpendicularFoot(const TRealPoint& L, const TRealPoint& D, const TRealPoint& P) {
   if (D.X == 0.0 && D.Y == 0.0) return L;
   if (D.X == 0.0) return TRealPoint{L.X, P.Y};
-  const long double a = D.Y;
-  const long double b = -static_cast<long double>(D.X);
-  const long double c = -a * L.X - b * L.Y;
-  const long double fx = -(c * a + b * (a * P.Y - b * P.X)) / (a * a + b * b);
-  const long double fy = -(a * fx + c) / b;
-  return TRealPoint{static_cast<double>(fx), static_cast<double>(fy)};
+  // Position along the line from L, so that the foot stays exact at map
+  // coordinates of millions of metres even for nearly vertical directions
+  // (solving the line equation for Y divides by the tiny D.X there).
+  const long double dx = D.X;
+  const long double dy = D.Y;
+  const long double t = ((P.X - static_cast<long double>(L.X)) * dx +
+                         (P.Y - static_cast<long double>(L.Y)) * dy) /
+                        (dx * dx + dy * dy);
+  return TRealPoint{static_cast<double>(L.X + t * dx), static_cast<double>(L.Y + t * dy)};
 }
 
 bool CircleCenterThroughTwoPoints(const TRealPoint& P1, const TRealPoint& P2, double R,

@@ -43,6 +43,18 @@ TEST(RealPointTest, PerpendicularFoot) {
   EXPECT_NEAR(g.Y, 7400001, 1e-6);
 }
 
+TEST(RealPointTest, PerpendicularFootOfNearlyVerticalDirectionAtMapCoordinatesStaysExact) {
+  // A direction almost along world Y: solving the line equation for Y would
+  // divide by the tiny X component and lose millimetres at these coordinates.
+  const TRealPoint L = RealPoint(5500000.0, 7400000.0);
+  const TRealPoint D = RealPoint(0.000001, 100.0);
+  const TRealPoint P = RealPoint(5500003.0, 7400050.0);
+  const TRealPoint f = PerpendicularFoot(L, D, P);
+  // The foot lies on the line and P - f is perpendicular to D.
+  EXPECT_NEAR(f.X, 5500000.0000005, 1e-7);
+  EXPECT_NEAR(f.Y, 7400050.0, 1e-7);
+}
+
 TEST(RealPointTest, CircleCenterThroughTwoPoints) {
   TRealPoint c{99, 99};
   ASSERT_TRUE(CircleCenterThroughTwoPoints(RealPoint(0, 0), RealPoint(0, 2), 1.0, c));
