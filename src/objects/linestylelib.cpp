@@ -1,0 +1,719 @@
+#include "objects/linestylelib.h"
+
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "foundation/errors.h"
+#include "foundation/real48.h"
+#include "foundation/rounding.h"
+#include "objects/grobj.h"
+#include "objects/libcfg.h"
+#include "platform/codepage.h"
+#include "platform/controls_strings.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr char kMissingFileMessage[] = "Brak pliku z liniami:";
+constexpr char kBadFileMessage[] = "Błąd w pliku definicji linii";
+constexpr char kBadLineMessage[] = "Błąd w definicji linii: ";
+
+constexpr std::uint8_t kVariantMarker = 0xFF;
+// Above this many middle copies a count is not rounded (it would not fit).
+constexpr double kMaxCopies = 4.0e18;
+constexpr std::size_t kNameFieldSize = 13;
+
+std::uint16_t ReadU16(const std::uint8_t* P) {
+  return static_cast<std::uint16_t>(P[0] | (P[1] << 8));
+}
+
+std::int16_t ReadI16(const std::uint8_t* P) { return static_cast<std::int16_t>(ReadU16(P)); }
+
+std::int32_t ReadI32(const std::uint8_t* P) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | P[i];
+  return static_cast<std::int32_t>(v);
+}
+
+// Upper-cases the letters a to z only, as style names are stored and looked up.
+std::string AsciiUpper(std::string_view Text) {
+  std::string result(Text);
+  for (char& c : result) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return result;
+}
+
+// The style-file mode byte: below 10 as stored, m >= 10 as (m - 10) with bit 3.
+std::uint8_t DecodeMode(std::uint8_t Stored) {
+  const auto m = static_cast<std::int8_t>(Stored);
+  if (m < 10) return Stored;
+  return static_cast<std::uint8_t>((m - 10) | kSectionRepeatOnce);
+}
+
+bool IsVariantRecord(const std::uint8_t* Rec) {
+  return Rec[0] == kVariantMarker && Rec[1] == kVariantMarker;
+}
+
+// The bytes of a line-style file, checked against its outer layout.
+struct TLineFileImage {
+  std::vector<std::uint8_t> Bytes;
+  std::uint16_t RecordCount = 0;
+  std::size_t ElementOffset = 0;
+  std::int64_t ElementCount = 0;
+
+  const std::uint8_t* Record(std::size_t I) const {
+    return Bytes.data() + kLineFileHeaderSize + I * kLineRecordSize;
+  }
+  const std::uint8_t* Element(std::int64_t I) const {
+    return Bytes.data() + ElementOffset + static_cast<std::size_t>(I) * kLineElementRecordSize;
+  }
+};
+
+TLineFileImage ReadLineFile(const std::string& FileName) {
+  platform::File file;
+  if (!file.Open(FileName, platform::FileAccess::Read, platform::FileShare::DenyNone)) {
+    throw EWindowsIOError(kMissingFileMessage + FileName);
+  }
+  TLineFileImage image;
+  const std::int64_t size = file.Size();
+  if (size < 0) throw EWindowsIOError(kMissingFileMessage + FileName);
+  if (size < static_cast<std::int64_t>(kLineFileHeaderSize)) throw ETvError(kBadFileMessage);
+  image.Bytes.resize(static_cast<std::size_t>(size));
+  if (file.ReadAt(0, image.Bytes.data(), image.Bytes.size()) != size) {
+    throw ETvError(kBadFileMessage);
+  }
+  const std::uint8_t* head = image.Bytes.data();
+  if (ReadU16(head) != kLineStyleFileMagic) throw ETvError(kBadFileMessage);
+  image.RecordCount = ReadU16(head + 2);
+  image.ElementOffset = ReadU16(head + 4);
+  const std::size_t recordsEnd = kLineFileHeaderSize + image.RecordCount * kLineRecordSize;
+  if (recordsEnd > image.Bytes.size() || image.ElementOffset > image.Bytes.size()) {
+    throw ETvError(kBadFileMessage);
+  }
+  const std::size_t tableBytes = image.Bytes.size() - image.ElementOffset;
+  image.ElementCount = static_cast<std::int64_t>(tableBytes / kLineElementRecordSize);
+  return image;
+}
+
+// One element record as the definition elements take it.
+TElementRecord ElementAt(const TLineFileImage& Image, std::int64_t Index) {
+  return ReadElementRecord(Image.Element(Index));
+}
+
+// A section of a record, or null when its count is not above 0. Refuses a
+// range outside the element table.
+std::unique_ptr<TLineSection> ReadSection(const TLineFileImage& Image, const std::uint8_t* Sec,
+                                          const std::string& Name) {
+  const std::int32_t first = ReadI32(Sec);
+  const std::int16_t count = ReadI16(Sec + 4);
+  if (count <= 0) return nullptr;
+  const std::int64_t from = static_cast<std::int64_t>(first) - 1;
+  if (from < 0 || from + count > Image.ElementCount) throw ETvError(kBadLineMessage + Name);
+  auto section = std::make_unique<TLineSection>();
+  section->StartPos = Real48ToDouble(Sec + 6);
+  section->EndPos = Real48ToDouble(Sec + 12);
+  section->Mode = DecodeMode(Sec[18]);
+  for (std::int64_t i = from; i < from + count; ++i) {
+    TElementRecord rec = ElementAt(Image, i);
+    rec.Y1 -= section->StartPos;
+    rec.Y2 -= section->StartPos;
+    section->AddElementFromRecord(rec);
+  }
+  return section;
+}
+
+void ReadSections(const TLineFileImage& Image, const std::uint8_t* Rec, const std::string& Name,
+                  TLineImp& Def) {
+  Def.StartSection = ReadSection(Image, Rec + kLineRecStartSection, Name);
+  Def.MiddleSection = ReadSection(Image, Rec + kLineRecMiddleSection, Name);
+  Def.EndSection = ReadSection(Image, Rec + kLineRecEndSection, Name);
+}
+
+std::string ReadName(const std::uint8_t* Rec) {
+  const std::size_t length = std::min<std::size_t>(Rec[0], kNameFieldSize - 1);
+  const std::string stored(reinterpret_cast<const char*>(Rec + 1), length);
+  return AsciiUpper(platform::Cp1250ToUtf8(stored));
+}
+
+// Builds the style of record I; advances I over the variant records it takes.
+std::unique_ptr<TLine> ReadLine(const TLineFileImage& Image, std::size_t& I) {
+  const std::uint8_t* rec = Image.Record(I);
+  auto line = std::make_unique<TLine>();
+  line->Name = ReadName(rec);
+  line->Number = ReadU16(rec + kLineRecNumber);
+  ReadSections(Image, rec, line->Name, *line);
+  const auto pen = static_cast<std::int8_t>(rec[kLineRecPenStyle]);
+  if (pen < 0) {
+    line->Flags |= kLineNoPenStyle;
+    line->PenStyle = 0;
+  } else {
+    line->PenStyle = static_cast<std::uint8_t>(pen);
+  }
+  const std::uint16_t variants = ReadU16(rec + kLineRecVariantCount);
+  for (std::uint16_t v = 0; v < variants; ++v) {
+    if (I + 1 >= Image.RecordCount || !IsVariantRecord(Image.Record(I + 1))) break;
+    ++I;
+    const std::uint8_t* variantRec = Image.Record(I);
+    auto variant = std::make_unique<TLineImp>();
+    ReadSections(Image, variantRec, line->Name, *variant);
+    switch (ReadU16(variantRec + kLineRecVariantDenominator)) {
+      case 500: line->Variant500 = std::move(variant); break;
+      case 2000: line->Variant2000 = std::move(variant); break;
+      case 5000: line->Variant5000 = std::move(variant); break;
+      default: break;
+    }
+  }
+  if (!line->HasSections()) {
+    if ((line->Flags & kLineNoPenStyle) != 0) throw ETvError(kBadLineMessage + line->Name);
+    line->Flags |= kLinePlain;
+  }
+  return line;
+}
+
+// Across-and-along placement of a section with origin O on direction U.
+TAffineMatrix PlaceAlong(const TStretchPair& Pair, double S, const TRealPoint& U,
+                         const TRealPoint& O) {
+  const double a = Pair.A * S;
+  const double b = Pair.B * S;
+  TAffineMatrix m;
+  m.a = a * U.Y;
+  m.b = b * U.X;
+  m.c = O.X;
+  m.d = -a * U.X;
+  m.e = b * U.Y;
+  m.f = O.Y;
+  m.s = a;
+  return m;
+}
+
+// The scale of a section laid onto a circle.
+TAffineMatrix BendScale(const TStretchPair& Pair, double S) {
+  TAffineMatrix m;
+  m.a = Pair.A * S;
+  m.e = Pair.B * S;
+  m.s = Pair.A * S;
+  return m;
+}
+
+double ScaledLength(const TLineSection* Section, double S) {
+  return Section ? Section->Length() * S : 0.0;
+}
+
+bool IsStretchable(const TLineSection* Section) { return Section && Section->Mode != 0; }
+
+// The fitting shared by segments and arcs: how many middle copies and the
+// stretch factor p, given the length L and the scaled section lengths.
+struct TFit {
+  double p = 1.0;
+  int ModeOverride = -1;
+  std::int64_t n = 0;
+};
+
+TFit FitSections(const TLineImp& Def, double L, double Ls, double Le, double Lm) {
+  TFit fit;
+  if (Ls + Le >= L) {
+    fit.p = L / (Ls + Le);
+    fit.ModeOverride = kSectionStretchAlong;
+    return fit;
+  }
+  if (Lm == 0.0) return fit;
+  // A middle section too short to count its copies is not repeated.
+  const double copies = (L - Ls - Le) / Lm;
+  if (!(std::fabs(copies) < kMaxCopies)) return fit;
+  fit.n = Round(copies);
+  if (fit.n == 0 && (Def.MiddleSection->Mode & kSectionRepeatOnce) != 0) fit.n = 1;
+  if (fit.n < 0) fit.n = 0;
+  const int k = (IsStretchable(Def.StartSection.get()) ? 1 : 0) +
+                (IsStretchable(Def.EndSection.get()) ? 2 : 0);
+  const double covered = static_cast<double>(fit.n) * Lm;
+  double T = 0.0;
+  double room = 0.0;
+  switch (k) {
+    case 0: T = covered; room = L - Ls - Le; break;
+    case 1: T = covered + Ls; room = L - Le; break;
+    case 2: T = covered + Le; room = L - Ls; break;
+    default: T = Ls + Le + covered; room = L; break;
+  }
+  if (T != 0.0) fit.p = room / T;
+  return fit;
+}
+
+TRealPoint Offset(const TRealPoint& P, const TRealPoint& U, double Distance) {
+  return TRealPoint{P.X + U.X * Distance, P.Y + U.Y * Distance};
+}
+
+void DrawPlacements(TRealCanvas& Canvas, const std::vector<TSectionPlacement>& Plan) {
+  for (const TSectionPlacement& placement : Plan) {
+    TAffineMatrix m = placement.M;
+    for (std::int64_t i = 0; i < placement.Copies; ++i) {
+      m.c = placement.M.c + static_cast<double>(i) * placement.Step.X;
+      m.f = placement.M.f + static_cast<double>(i) * placement.Step.Y;
+      placement.Section->DrawTransformed(Canvas, m);
+    }
+  }
+}
+
+void DrawBent(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+              const std::vector<TBentPlacement>& Plan) {
+  for (const TBentPlacement& placement : Plan) {
+    auto copy = TLineSection::CreateCopy(*placement.Section);
+    TransformGraphObjList(*copy, placement.Scale);
+    for (std::int32_t i = 0; i < copy->Count(); ++i) {
+      copy->Element(i)->BendAroundCircle(R, placement.BendAngle);
+    }
+    copy->DrawMoved(Canvas, Centre);
+    for (std::int64_t i = 1; i < placement.Copies; ++i) {
+      const double angle = static_cast<double>(i) * placement.StepAngle;
+      TAffineMatrix m;
+      m.a = std::cos(angle);
+      m.b = -std::sin(angle);
+      m.c = Centre.X;
+      m.d = std::sin(angle);
+      m.e = std::cos(angle);
+      m.f = Centre.Y;
+      m.s = 1.0;
+      copy->DrawTransformed(Canvas, m);
+    }
+  }
+}
+
+// Element record of a built-in dash: an axis line from Y = 0 to Y = To.
+TElementRecord AxisDash(double To) {
+  TElementRecord rec;
+  rec.Type = 0;
+  rec.Y2 = To;
+  return rec;
+}
+
+struct TBuiltInStyle {
+  const char* Name;
+  std::uint8_t PenStyle;
+  double Middle;      // section length, 0: none
+  double MiddleDash;  // dash 0 to this
+  double End;
+  double EndDash;
+};
+
+constexpr TBuiltInStyle kBuiltInStyles[] = {
+    {"1", 0, 0, 0, 0, 0},   {"2", 1, 3, 2, 2, 2},     {"3", 1, 2, 1, 1, 1},
+    {"4", 1, 5, 3, 3, 3},   {"5", 0, 0, 0, 0, 0},     {"6", 0, 0, 0, 0, 0},
+    {"7", 0, 4, 3, 3, 3},   {"8", 1, 1, 0.5, 0.5, 0.5}, {"9", 2, 0, 0, 0, 0},
+    {"10", 2, 0, 0, 0, 0},  {"11", 1, 6, 5, 5, 5},    {"12", 3, 0, 0, 0, 0},
+    {"13", 4, 0, 0, 0, 0},  {"14", 5, 0, 0, 0, 0},
+};
+
+std::unique_ptr<TLineSection> BuiltInSection(double Length, double Dash) {
+  if (Length == 0.0) return nullptr;
+  auto section = std::make_unique<TLineSection>();
+  section->Mode = kSectionStretchAlong;
+  section->EndPos = Length;
+  section->AddElementFromRecord(AxisDash(Dash));
+  return section;
+}
+
+// Set when the program-wide library is freed at exit, when the settings
+// group may already be gone: the libraries then leave it alone.
+bool g_exiting = false;
+
+// The program-wide library and the one retired by the last settings change.
+struct TLineManagerHolder {
+  ~TLineManagerHolder() { g_exiting = true; }
+  std::unique_ptr<TLineManager> Current;
+  std::unique_ptr<TLineManager> Retired;
+};
+
+TLineManagerHolder& Holder() {
+  static TLineManagerHolder holder;
+  return holder;
+}
+
+}  // namespace
+
+std::unique_ptr<TLineSection> TLineSection::CreateCopy(const TLineSection& Source) {
+  auto copy = std::make_unique<TLineSection>();
+  copy->Mode = Source.Mode;
+  copy->StartPos = Source.StartPos;
+  copy->EndPos = Source.EndPos;
+  for (std::int32_t i = 0; i < Source.Count(); ++i) {
+    copy->Add(Source.ItemAs<TEGraphObj>(i)->Clone());
+  }
+  return copy;
+}
+
+std::unique_ptr<TSymbolImp> TLineSection::Clone() const { return CreateCopy(*this); }
+
+TStretchPair SectionPair(const TLineSection* Section, int ModeOverride, double p) {
+  if (!Section && ModeOverride == -1) return {};
+  const int mode = ModeOverride != -1 ? ModeOverride : Section->Mode;
+  switch (mode & kSectionStretchMask) {
+    case kSectionStretchBoth: return {p, p};
+    case kSectionStretchAlong: return {1.0, p};
+    default: return {};
+  }
+}
+
+TLineImp::~TLineImp() = default;
+
+double TLineImp::GetPatternLength() const { return MiddleSection ? MiddleSection->Length() : 0.0; }
+
+std::vector<TSectionPlacement> TLineImp::PlanSegment(const TRealPoint& P1, const TRealPoint& P2,
+                                                     double S) const {
+  std::vector<TSectionPlacement> plan;
+  const double dx = P2.X - P1.X;
+  const double dy = P2.Y - P1.Y;
+  const double L = std::hypot(dx, dy);
+  // A zero-length segment has no direction to lay sections along.
+  if (!(L > 0.0) || !std::isfinite(L)) return plan;
+  const TRealPoint u{dx / L, dy / L};
+  const double Ls = ScaledLength(StartSection.get(), S);
+  const double Le = ScaledLength(EndSection.get(), S);
+  const double Lm = ScaledLength(MiddleSection.get(), S);
+  const TFit fit = FitSections(*this, L, Ls, Le, Lm);
+  if (fit.n > 0) {
+    const double startAlong = SectionPair(StartSection.get(), fit.ModeOverride, fit.p).B;
+    const TRealPoint first = Offset(P1, u, StartSection ? Ls * startAlong : 0.0);
+    const TStretchPair pair = SectionPair(MiddleSection.get(), -1, fit.p);
+    plan.push_back({MiddleSection.get(), PlaceAlong(pair, S, u, first), fit.n,
+                    Offset(TRealPoint{}, u, Lm * fit.p)});
+  }
+  if (StartSection) {
+    const TStretchPair pair = SectionPair(StartSection.get(), fit.ModeOverride, fit.p);
+    plan.push_back({StartSection.get(), PlaceAlong(pair, S, u, P1), 1, TRealPoint{}});
+  }
+  if (EndSection) {
+    const TStretchPair pair = SectionPair(EndSection.get(), fit.ModeOverride, fit.p);
+    plan.push_back(
+        {EndSection.get(), PlaceAlong(pair, S, u, Offset(P2, u, -Le * pair.B)), 1, TRealPoint{}});
+  }
+  return plan;
+}
+
+std::vector<TBentPlacement> TLineImp::PlanCircle(double R, double S) const {
+  std::vector<TBentPlacement> plan;
+  if (!MiddleSection || !(R > 0.0)) return plan;
+  const double C = 2.0 * std::numbers::pi * R;
+  const double Lm = MiddleSection->Length() * S;
+  if (!(Lm > 0.0)) return plan;
+  if (!(C / Lm < kMaxCopies)) return plan;
+  std::int64_t n = Round(C / Lm);
+  if (n == 0 && (MiddleSection->Mode & kSectionRepeatOnce) != 0) n = 1;
+  if (n <= 0) return plan;
+  const double p = C / (static_cast<double>(n) * Lm);
+  TBentPlacement placement;
+  placement.Section = MiddleSection.get();
+  placement.Scale = BendScale(SectionPair(MiddleSection.get(), -1, p), S);
+  placement.BendAngle = 0.0;
+  placement.Copies = n;
+  placement.StepAngle = Lm * p / R;
+  plan.push_back(placement);
+  return plan;
+}
+
+std::vector<TBentPlacement> TLineImp::PlanArc(double R, double A0, double Sweep, double S) const {
+  std::vector<TBentPlacement> plan;
+  const double L = R * Sweep;
+  if (!(R > 0.0) || !(L > 0.0) || !std::isfinite(L)) return plan;
+  const double Ls = ScaledLength(StartSection.get(), S);
+  const double Le = ScaledLength(EndSection.get(), S);
+  const double Lm = ScaledLength(MiddleSection.get(), S);
+  const TFit fit = FitSections(*this, L, Ls, Le, Lm);
+  if (fit.n > 0) {
+    const double startAlong =
+        StartSection ? SectionPair(StartSection.get(), fit.ModeOverride, fit.p).B : fit.p;
+    TBentPlacement middle;
+    middle.Section = MiddleSection.get();
+    middle.Scale = BendScale(SectionPair(MiddleSection.get(), -1, fit.p), S);
+    middle.BendAngle = A0 + Ls * startAlong / R;
+    middle.Copies = fit.n;
+    middle.StepAngle = Lm * fit.p / R;
+    plan.push_back(middle);
+  }
+  if (StartSection) {
+    TBentPlacement start;
+    start.Section = StartSection.get();
+    start.Scale = BendScale(SectionPair(StartSection.get(), fit.ModeOverride, fit.p), S);
+    start.BendAngle = A0;
+    plan.push_back(start);
+  }
+  if (EndSection) {
+    const TStretchPair pair = SectionPair(EndSection.get(), fit.ModeOverride, fit.p);
+    TBentPlacement end;
+    end.Section = EndSection.get();
+    end.Scale = BendScale(pair, S);
+    end.BendAngle = A0 + Sweep - Le * pair.B / R;
+    plan.push_back(end);
+  }
+  return plan;
+}
+
+void TLineImp::DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
+                           double S) const {
+  DrawPlacements(Canvas, PlanSegment(P1, P2, S));
+}
+
+void TLineImp::DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+                          double S) const {
+  DrawBent(Canvas, Centre, R, PlanCircle(R, S));
+}
+
+void TLineImp::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
+                       double Sweep, double S) const {
+  DrawBent(Canvas, Centre, R, PlanArc(R, A0, Sweep, S));
+}
+
+TLine::~TLine() = default;
+
+double TLine::GetPatternLength() const {
+  return Current ? Current->GetPatternLength() : TLineImp::GetPatternLength();
+}
+
+void TLine::DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
+                        double S) const {
+  if (Current) {
+    Current->DrawSegment(Canvas, P1, P2, S);
+  } else {
+    TLineImp::DrawSegment(Canvas, P1, P2, S);
+  }
+}
+
+void TLine::DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+                       double S) const {
+  if (Current) {
+    Current->DrawCircle(Canvas, Centre, R, S);
+  } else {
+    TLineImp::DrawCircle(Canvas, Centre, R, S);
+  }
+}
+
+void TLine::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
+                    double Sweep, double S) const {
+  if (Current) {
+    Current->DrawArc(Canvas, Centre, R, A0, Sweep, S);
+  } else {
+    TLineImp::DrawArc(Canvas, Centre, R, A0, Sweep, S);
+  }
+}
+
+TLineImp* TLine::VariantFor(double ScaleDenominator) const {
+  if (ScaleDenominator < kScaleBand1) return Variant500.get();
+  if (ScaleDenominator < kScaleBand2) return nullptr;
+  if (ScaleDenominator < kScaleBand3) return Variant2000.get();
+  return Variant5000.get();
+}
+
+void TLine::SelectVariant(double ScaleDenominator) { Current = VariantFor(ScaleDenominator); }
+
+std::optional<std::vector<float>> TLine::GetDXFPattern(std::int32_t ScaleDenominator) const {
+  if (IsPlain()) {
+    switch (PenStyle) {
+      case 1: return std::vector<float>{1, -1};
+      case 2: return std::vector<float>{0, -1};
+      case 3: return std::vector<float>{1, -1, 0, -1};
+      case 4: return std::vector<float>{1, -1, 0, -1, 0, -1};
+      case 5:
+      case 6: return std::vector<float>{1};
+      default: return std::vector<float>{};
+    }
+  }
+  const TLineImp* variant = VariantFor(ScaleDenominator);
+  const TLineImp& def = variant ? *variant : *this;
+
+  const TLineSection* middle = def.MiddleSection.get();
+  if (!middle) return std::nullopt;
+  const double factor = ScaleDenominator / 1000.0;
+  TDXFLine boundaries;
+  for (std::int32_t i = 0; i < middle->Count(); ++i) {
+    float a = 0;
+    float b = 0;
+    if (middle->ItemAs<TEGraphObj>(i)->GetDashInterval(a, b)) boundaries.AddInterval(a, b);
+  }
+  if (boundaries.Count() == 0) return std::nullopt;
+  // Element positions are relative to the section's start, so the section
+  // runs from 0 to its length.
+  const auto start = 0.0f;
+  const auto end = static_cast<float>(middle->Length());
+  if (boundaries.PositionAt(0) > start) boundaries.InsertBoundary(0, start, TDashBoundary::End);
+  if (boundaries.PositionAt(boundaries.Count() - 1) < end) {
+    boundaries.InsertBoundary(boundaries.Count(), end, TDashBoundary::Start);
+  }
+  if (boundaries.Count() == 2 && boundaries.KindAt(0) == TDashBoundary::Start) {
+    return std::vector<float>{};
+  }
+  std::vector<float> pattern;
+  for (std::int32_t i = 0; i + 1 < boundaries.Count(); ++i) {
+    const TDashBoundary kind = boundaries.KindAt(i);
+    const auto distance =
+        static_cast<float>((boundaries.PositionAt(i + 1) - boundaries.PositionAt(i)) * factor);
+    if (kind == TDashBoundary::Dot) pattern.push_back(0.0f);
+    pattern.push_back(kind == TDashBoundary::Start ? distance : -distance);
+  }
+  return pattern;
+}
+
+int TDXFLine::Compare(void* Key1, void* Key2) const {
+  const float a = TParamsL::ParamOf(Key1);
+  const float b = TParamsL::ParamOf(Key2);
+  return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+std::int32_t TDXFLine::AddBoundary(float Position, TDashBoundary Kind) {
+  return Add(TPointerPair{TParamsL::ParamKey(Position),
+                          reinterpret_cast<void*>(static_cast<std::intptr_t>(Kind))});
+}
+
+void TDXFLine::InsertBoundary(std::int32_t Index, float Position, TDashBoundary Kind) {
+  Insert(Index, TPointerPair{TParamsL::ParamKey(Position),
+                             reinterpret_cast<void*>(static_cast<std::intptr_t>(Kind))});
+}
+
+float TDXFLine::PositionAt(std::int32_t Index) const { return TParamsL::ParamOf(GetFirst(Index)); }
+
+TDashBoundary TDXFLine::KindAt(std::int32_t Index) const {
+  return static_cast<TDashBoundary>(reinterpret_cast<std::intptr_t>(GetItem(Index).Second));
+}
+
+std::int32_t TDXFLine::InsertionPlace(float Position) const {
+  std::int32_t index = 0;
+  Find(TParamsL::ParamKey(Position), index);
+  return index;
+}
+
+void TDXFLine::AddInterval(float A, float B) {
+  const std::int32_t ia = InsertionPlace(A);
+  const std::int32_t ib = InsertionPlace(B);
+  const auto startsBefore = [this](std::int32_t I) {
+    return I > 0 && KindAt(I - 1) == TDashBoundary::Start;
+  };
+  if (ia == ib) {
+    if (startsBefore(ia)) return;  // inside a dash
+    if (A == B) {
+      InsertBoundary(ia, A, TDashBoundary::Dot);
+    } else {
+      InsertBoundary(ia, A, TDashBoundary::Start);
+      InsertBoundary(ia + 1, B, TDashBoundary::End);
+    }
+    return;
+  }
+  const bool needStart = !startsBefore(ia);
+  const bool needEnd = !startsBefore(ib);
+  for (std::int32_t i = ib - 1; i >= ia; --i) Delete(i);
+  std::int32_t at = ia;
+  if (needStart) InsertBoundary(at++, A, TDashBoundary::Start);
+  if (needEnd) InsertBoundary(at, B, TDashBoundary::End);
+}
+
+TLineManager::TLineManager(std::unique_ptr<TLineManager> Previous)
+    : Previous(std::move(Previous)) {
+  subscribedTo_ = &SymbolLineManagerCfg();
+  subscribedTo_->AddChangeHandler(TConfNotify(this, &TLineManager::SettingsChanged));
+  LoadFromFile(LineDefsFileName());
+  AddBuiltInStyles();
+}
+
+TLineManager::~TLineManager() {
+  Unsubscribe();
+  Previous.reset();
+  Clear();
+}
+
+std::unique_ptr<TLineManager> TLineManager::CreateFromFile(const std::string& FileName) {
+  std::unique_ptr<TLineManager> manager(new TLineManager());
+  manager->LoadFromFile(FileName);
+  manager->AddBuiltInStyles();
+  return manager;
+}
+
+void TLineManager::Unsubscribe() {
+  if (!subscribedTo_ || g_exiting) return;
+  subscribedTo_->RemoveChangeHandler(TConfNotify(this, &TLineManager::SettingsChanged));
+  subscribedTo_ = nullptr;
+}
+
+const void* TLineManager::KeyOf(const TObject* Item) const {
+  return &static_cast<const TLine*>(Item)->Number;
+}
+
+int TLineManager::Compare(const void* Key1, const void* Key2) const {
+  const auto a = *static_cast<const std::uint16_t*>(Key1);
+  const auto b = *static_cast<const std::uint16_t*>(Key2);
+  return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+bool TLineManager::AddLine(std::unique_ptr<TLine> Line) {
+  return TSortedList::Add(std::move(Line)) >= 0;
+}
+
+TLine* TLineManager::GetLine(std::uint16_t Number) const {
+  std::int32_t index = 0;
+  return Find(&Number, index) ? Line(index) : nullptr;
+}
+
+TLine* TLineManager::GetLineByName(std::string_view Name) const {
+  const std::string key = AsciiUpper(Name);
+  for (std::int32_t i = 0; i < Count(); ++i) {
+    if (Line(i)->Name == key) return Line(i);
+  }
+  return nullptr;
+}
+
+void TLineManager::FillStrings(platform::TStrings& Strings) const {
+  for (std::int32_t i = 0; i < Count(); ++i) Strings.Add(Line(i)->Name, Line(i));
+}
+
+void TLineManager::LoadFromFile(const std::string& FileName) {
+  try {
+    const TLineFileImage image = ReadLineFile(FileName);
+    for (std::size_t i = 0; i < image.RecordCount; ++i) {
+      if (IsVariantRecord(image.Record(i))) continue;
+      AddLine(ReadLine(image, i));
+    }
+  } catch (const EWindowsIOError& error) {
+    ShowLibraryError(error);
+  } catch (const ETvError& error) {
+    ShowLibraryError(error);
+  }
+}
+
+void TLineManager::AddBuiltInStyles() {
+  std::uint16_t number = 0;
+  for (const TBuiltInStyle& style : kBuiltInStyles) {
+    auto line = std::make_unique<TLine>();
+    line->Name = style.Name;
+    line->Number = ++number;
+    line->PenStyle = style.PenStyle;
+    line->MiddleSection = BuiltInSection(style.Middle, style.MiddleDash);
+    line->EndSection = BuiltInSection(style.End, style.EndDash);
+    if (!line->HasSections()) line->Flags |= kLinePlain;
+    AddLine(std::move(line));
+  }
+}
+
+void TLineManager::SettingsChanged(TParametryConf* Sender) {
+  TLineManagerHolder& holder = Holder();
+  if (holder.Current.get() == this) holder.Retired = std::move(holder.Current);
+  Unsubscribe();
+}
+
+std::string LineDefsFileName() {
+  const std::string& name = SymbolLineManagerCfg().LineDefs;
+  if (!platform::ExtractFileDir(platform::NormalizeSeparators(name)).empty()) return name;
+  return platform::JoinPath(platform::ProgramFolder(), name);
+}
+
+TLineManager& LineManager() {
+  TLineManagerHolder& holder = Holder();
+  if (!holder.Current) {
+    holder.Current = std::make_unique<TLineManager>(std::move(holder.Retired));
+  }
+  return *holder.Current;
+}
+
+void ReleaseLineManager() {
+  TLineManagerHolder& holder = Holder();
+  holder.Current.reset();
+  holder.Retired.reset();
+}
