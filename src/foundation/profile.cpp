@@ -1,5 +1,6 @@
 #include "foundation/profile.h"
 
+#include "foundation/profilewnd.h"
 #include "platform/application.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -56,9 +57,7 @@ TProfile ChooseProfileIn(const TProfileEnvironment& Environment) {
   if (names.empty()) return profile;
   int taken = 0;
   if (names.size() > 1) {
-    // Until the platform's profile window is wired in, the preselected first
-    // profile is taken.
-    taken = Environment.PickProfile ? Environment.PickProfile(names) : 0;
+    taken = Environment.PickProfile ? Environment.PickProfile(names) : ShowProfileWnd(names);
     if (taken < 0 || taken >= static_cast<int>(names.size())) {
       if (Environment.Terminate) {
         Environment.Terminate();

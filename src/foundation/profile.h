@@ -27,7 +27,7 @@ struct TProfileEnvironment {
   bool UseLoginName = true;
   // Shows the profile window ("Profile użytkownika") over Names with the
   // first one selected; returns the index taken with OK, or -1 when the
-  // window was closed otherwise. Unset: the platform's profile window.
+  // window was closed otherwise. Unset: `TProfileWnd` (`ShowProfileWnd`).
   std::function<int(const std::vector<std::string>& Names)> PickProfile;
   // Asks the application to end once start-up reaches the message loop.
   // Unset: the platform application's Terminate.
