@@ -19,12 +19,14 @@ endfunction()
 # registered with ctest under the label <folder>. Files under
 # tests/<folder>/helpers/ are separate small programs the tests start as
 # second processes; their paths reach the tests as HELPER_<NAME> definitions.
+# Every one of these programs carries tests/lsan_suppressions.cpp, the leak
+# checker's suppressions for sanitized builds.
 function(tolvika_folder_tests folder)
   file(GLOB _tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
   if(NOT _tests)
     return()
   endif()
-  add_executable(test_${folder} ${_tests})
+  add_executable(test_${folder} ${_tests} ${PROJECT_SOURCE_DIR}/tests/lsan_suppressions.cpp)
   target_link_libraries(test_${folder} PRIVATE tolvika_${folder} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(test_${folder} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(test_${folder} PRIVATE
@@ -32,7 +34,7 @@ function(tolvika_folder_tests folder)
   file(GLOB _helpers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/helpers/*.cpp)
   foreach(h IN LISTS _helpers)
     get_filename_component(_name ${h} NAME_WE)
-    add_executable(${folder}_${_name} ${h})
+    add_executable(${folder}_${_name} ${h} ${PROJECT_SOURCE_DIR}/tests/lsan_suppressions.cpp)
     target_link_libraries(${folder}_${_name} PRIVATE tolvika_${folder})
     string(TOUPPER ${_name} _upper)
     target_compile_definitions(test_${folder} PRIVATE HELPER_${_upper}="$<TARGET_FILE:${folder}_${_name}>")

@@ -86,11 +86,16 @@ void WriteSlot(CacheSlot& s) {
   s.Dirty = false;
 }
 
+// Empties a slot, writing nothing.
+void Forget(CacheSlot& s) {
+  s.Owner = nullptr;
+  s.Dirty = false;
+}
+
 // Empties a slot for another page, writing it back first when changed.
 void Evict(CacheSlot& s) {
   if (s.Owner != nullptr && s.Dirty) WriteSlot(s);
-  s.Owner = nullptr;
-  s.Dirty = false;
+  Forget(s);
 }
 
 // Page n of an index, read into the cache when absent. A number outside the
@@ -141,19 +146,13 @@ CacheSlot& NewPage(TIndexFile& ix) {
 void ReleasePage(TIndexFile& ix, std::int32_t n) {
   DBFreeRecord(ix, n);
   for (CacheSlot& s : Cache().Slots)
-    if (s.Owner == &ix && s.PageNo == n) {
-      s.Owner = nullptr;
-      s.Dirty = false;
-    }
+    if (s.Owner == &ix && s.PageNo == n) Forget(s);
 }
 
 // Forgets every cached page of an index, writing nothing.
 void DropIndex(TIndexFile& ix) {
   for (CacheSlot& s : Cache().Slots)
-    if (s.Owner == &ix) {
-      s.Owner = nullptr;
-      s.Dirty = false;
-    }
+    if (s.Owner == &ix) Forget(s);
 }
 
 // Writes every changed page of an index (they stay cached) and puts the root
@@ -774,35 +773,56 @@ void ResetIndex(TIndexFile& ix) {
   ix.PositionLost = false;
 }
 
+// Starts a create or open: a reset descriptor with the parent, the name and
+// the page size of the key length. False when the key length is out of range
+// (the page size is then that of the longest key).
+bool PrepareIndex(TIndexFile& ix, TDataFile* parent, const std::string& fileName, int keyLength) {
+  DBErrorCode = DBErrNone;
+  ResetIndex(ix);
+  const bool lengthOk = keyLength >= 0 && keyLength <= IndexMaxKeyLength;
+  const std::uint16_t size = IndexPageSize(lengthOk ? keyLength : IndexMaxKeyLength);
+  if (parent != nullptr && parent->Parent != nullptr) throw EParentError();
+  ix.Parent = parent;
+  ix.RecSize = size;
+  ix.RegionLength = size - DBHeaderSize;
+  ix.FileName = fileName;
+  return lengthOk;
+}
+
+enum class HandleOutcome { NotOpen, BadKeyLength, Usable };
+
+// Sets the error word and DBOk after the handle of a create or open was
+// opened: DBErrOpen when it did not open; DBErrKeyLength, with the handle
+// closed again, when the key length is out of range.
+HandleOutcome CheckHandle(TIndexFile& ix, bool lengthOk) {
+  if (!ix.Handle.IsOpen()) {
+    DBErrorCode = DBErrOpen;
+    DBOk = false;
+    return HandleOutcome::NotOpen;
+  }
+  DBOk = true;
+  if (!lengthOk) {
+    DBErrorCode = DBErrKeyLength;
+    ix.Handle.Close();
+    return HandleOutcome::BadKeyLength;
+  }
+  return HandleOutcome::Usable;
+}
+
 }  // namespace
 
 void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
                int KeyLength, bool Duplicates, bool Shared) {
-  DBErrorCode = DBErrNone;
-  ResetIndex(Index);
-  const bool lengthOk = KeyLength >= 0 && KeyLength <= IndexMaxKeyLength;
-  const std::uint16_t size = IndexPageSize(lengthOk ? KeyLength : IndexMaxKeyLength);
-  if (Parent != nullptr && Parent->Parent != nullptr) throw EParentError();
-  Index.Parent = Parent;
-  Index.RecSize = size;
-  Index.RegionLength = size - DBHeaderSize;
-  Index.FileName = FileName;
-
+  const bool lengthOk = PrepareIndex(Index, Parent, FileName, KeyLength);
+  const std::uint16_t size = Index.RecSize;
   platform::File created = FileOpener().FileCreate(FileName);
   if (created.IsOpen()) {
     created.Close();
     Index.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
   }
-  if (!Index.Handle.IsOpen()) {
-    DBErrorCode = DBErrOpen;
-    DBOk = false;
-    return;
-  }
-  DBOk = true;
-  if (!lengthOk) {
-    DBErrorCode = DBErrKeyLength;
-    Index.Handle.Close();
-  } else {
+  const HandleOutcome outcome = CheckHandle(Index, lengthOk);
+  if (outcome == HandleOutcome::NotOpen) return;
+  if (outcome == HandleOutcome::Usable) {
     Index.Header = TDataHeader{};
     Index.Header.RecSize = size;
     std::vector<std::uint8_t> record(size, 0);
@@ -820,33 +840,15 @@ void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName
 
 void OpenIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
                int KeyLength, bool Duplicates, bool Shared) {
-  DBErrorCode = DBErrNone;
-  ResetIndex(Index);
-  const bool lengthOk = KeyLength >= 0 && KeyLength <= IndexMaxKeyLength;
-  const std::uint16_t size = IndexPageSize(lengthOk ? KeyLength : IndexMaxKeyLength);
-  Index.RecSize = size;
-  Index.RegionLength = size - DBHeaderSize;
+  const bool lengthOk = PrepareIndex(Index, Parent, FileName, KeyLength);
+  const std::uint16_t size = Index.RecSize;
   Index.Shared = Shared;
-  Index.FileName = FileName;
-  if (Parent != nullptr && Parent->Parent != nullptr) throw EParentError();
-  Index.Parent = Parent;
-
   Index.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
   if (!Index.Handle.IsOpen() && Shared) {
     Index.Handle = FileOpener().FileOpen(FileName, fmOpenRead | fmShareDenyNone);
     Index.ReadOnly = Index.Handle.IsOpen();
   }
-  if (!Index.Handle.IsOpen()) {
-    DBErrorCode = DBErrOpen;
-    DBOk = false;
-    return;
-  }
-  DBOk = true;
-  if (!lengthOk) {
-    DBErrorCode = DBErrKeyLength;
-    Index.Handle.Close();
-    return;
-  }
+  if (CheckHandle(Index, lengthOk) != HandleOutcome::Usable) return;
   DBOpenHold(Index, false, DBHoldKind::IndexFile);
   if (DBReadHeader(Index)) {
     if (Index.Header.RecSize != size) {
@@ -949,26 +951,31 @@ void SearchKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   });
 }
 
-void NextKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+namespace {
+
+// One step of NextKey or PrevKey; Key is the caller's current key, where the
+// step starts from when the position was lost.
+void StepKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key, Step step) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
   std::string current = Key;
   const std::string key = PrepareKey(Index, current);
-  RunInHold(Index, false, Step::Forward, &key, [&] {
+  RunInHold(Index, false, step, &key, [&] {
     std::string found;
-    if (NextCore(Index, RecNo, found)) Key = platform::Cp1250ToUtf8(found);
+    const bool moved = step == Step::Forward ? NextCore(Index, RecNo, found)
+                                             : PrevCore(Index, RecNo, found);
+    if (moved) Key = platform::Cp1250ToUtf8(found);
   });
 }
 
+}  // namespace
+
+void NextKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
+  StepKey(Index, RecNo, Key, Step::Forward);
+}
+
 void PrevKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
-  DBErrorCode = DBErrNone;
-  if (Refused(Index, false)) return;
-  std::string current = Key;
-  const std::string key = PrepareKey(Index, current);
-  RunInHold(Index, false, Step::Backward, &key, [&] {
-    std::string found;
-    if (PrevCore(Index, RecNo, found)) Key = platform::Cp1250ToUtf8(found);
-  });
+  StepKey(Index, RecNo, Key, Step::Backward);
 }
 
 void LockIndexFile(TIndexFile& Index, bool Lock, bool Exclusive) {

@@ -266,10 +266,3 @@ void TApplication::SetScreenCursor(int cursor) {
 }
 
 }  // namespace platform
-
-// Sanitizer builds: the font configuration library keeps its caches for the
-// life of the process, which the leak checker would report at exit. Weak, so
-// that a program with suppressions of its own keeps them.
-extern "C" __attribute__((weak, used)) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig\n";
-}

@@ -20,10 +20,6 @@
 #include "platform/gdiimage.h"
 #include "platform/gdiimpl.h"
 
-// The font configuration library keeps its caches until the process ends;
-// the leak checker of sanitized builds is told so, not to report them.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace platform {
 
 namespace {

@@ -2,49 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "peer_process.h"
+#include "store_fixture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void PatchI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
-  const auto u = static_cast<std::uint32_t>(value);
-  for (int k = 0; k < 4; ++k) bytes[offset + k] = static_cast<std::uint8_t>(u >> (8 * k));
-}
-
-std::int32_t I32At(const Bytes& bytes, std::size_t offset) {
-  std::uint32_t u = 0;
-  for (int k = 0; k < 4; ++k) u |= std::uint32_t{bytes[offset + k]} << (8 * k);
-  return static_cast<std::int32_t>(u);
-}
 
 // Page n of an index file image, in memory layout.
 TIndexPage PageAt(const Bytes& file, int keyLength, std::int32_t n) {
@@ -75,25 +50,8 @@ std::vector<std::string> NumberedRange(int from, int to) {
   return keys;
 }
 
-class BTreeTest : public ::testing::Test {
+class BTreeTest : public StoreFileTest {
  protected:
-  void SetUp() override {
-    static int counter = 0;
-    dir_ = fs::temp_directory_path() /
-           ("btree_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    fs::create_directories(dir_);
-    DBMultiUser = false;
-    DBErrorCode = 0;
-    DBOk = true;
-  }
-  void TearDown() override {
-    DBMultiUser = false;
-    DBWaitCursor = nullptr;
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-
   void Add(TIndexFile& ix, std::int32_t rec, std::string key) {
     AddKey(ix, rec, key);
     ASSERT_TRUE(DBOk) << key << " " << rec << " error " << DBErrorCode;
@@ -121,8 +79,6 @@ class BTreeTest : public ::testing::Test {
     EXPECT_TRUE(ix.IsOpen);
     return image;
   }
-
-  fs::path dir_;
 };
 
 // --- Page layout ------------------------------------------------------------
@@ -837,69 +793,10 @@ TEST_F(BTreeTest, IndexAnchoredOnDataFileSharesItsHold) {
 
 // --- Two processes ---------------------------------------------------------------
 
-// The second process: tests/foundation/helpers/idxpeer.cpp on a pipe pair.
-class IndexPeer {
+// The second process: tests/foundation/helpers/idxpeer.cpp.
+class IndexPeer : public PeerProcess {
  public:
-  IndexPeer() {
-    int toChild[2];
-    int fromChild[2];
-    if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(toChild[0], 0);
-      ::dup2(fromChild[1], 1);
-      ::close(toChild[0]);
-      ::close(toChild[1]);
-      ::close(fromChild[0]);
-      ::close(fromChild[1]);
-      ::execl(HELPER_IDXPEER, HELPER_IDXPEER, static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-    to_ = toChild[1];
-    from_ = fromChild[0];
-  }
-  ~IndexPeer() {
-    Send("quit");
-    ::close(to_);
-    ::close(from_);
-    int status = 0;
-    if (pid_ > 0) ::waitpid(pid_, &status, 0);
-  }
-  IndexPeer(const IndexPeer&) = delete;
-  IndexPeer& operator=(const IndexPeer&) = delete;
-
-  void Send(const std::string& command) {
-    const std::string line = command + "\n";
-    (void)!::write(to_, line.data(), line.size());
-  }
-  std::string Read(int ms = 20000) {
-    for (;;) {
-      const auto end = pending_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return line;
-      }
-      pollfd p{from_, POLLIN, 0};
-      if (::poll(&p, 1, ms) <= 0) return "timeout";
-      char buffer[256];
-      const auto n = ::read(from_, buffer, sizeof buffer);
-      if (n <= 0) return "eof";
-      pending_.append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-  std::string Ask(const std::string& command) {
-    Send(command);
-    return Read();
-  }
-
- private:
-  pid_t pid_ = -1;
-  int to_ = -1;
-  int from_ = -1;
-  std::string pending_;
+  IndexPeer() : PeerProcess(HELPER_IDXPEER) {}
 };
 
 TEST_F(BTreeTest, PeerProcessChangeIsSeenThroughPageCache) {

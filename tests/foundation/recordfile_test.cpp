@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,37 +10,15 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "peer_process.h"
+#include "store_fixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-void PatchI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
-  const auto u = static_cast<std::uint32_t>(value);
-  for (int k = 0; k < 4; ++k) bytes[offset + k] = static_cast<std::uint8_t>(u >> (8 * k));
-}
-
-std::int32_t I32At(const Bytes& bytes, std::size_t offset) {
-  std::uint32_t u = 0;
-  for (int k = 0; k < 4; ++k) u |= std::uint32_t{bytes[offset + k]} << (8 * k);
-  return static_cast<std::int32_t>(u);
-}
 
 std::uint16_t U16At(const Bytes& bytes, std::size_t offset) {
   return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
@@ -55,26 +31,8 @@ Bytes Record(std::uint16_t size, std::uint8_t payload, std::uint8_t status = DBR
   return r;
 }
 
-class RecordFileTest : public ::testing::Test {
+class RecordFileTest : public StoreFileTest {
  protected:
-  void SetUp() override {
-    static int counter = 0;
-    dir_ = fs::temp_directory_path() /
-           ("recordfile_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-    fs::create_directories(dir_);
-    DBMultiUser = false;
-    DBErrorCode = 0;
-    DBOk = true;
-  }
-  void TearDown() override {
-    DBMultiUser = false;
-    DBWaitCursor = nullptr;
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, ec);
-    fs::remove_all(dir_, ec);
-  }
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
-
   // A closed non-shared file of Count records filled with payloads 1, 2, ...
   std::string MakeFilled(const std::string& name, std::uint16_t size, int count,
                          bool appendOnly = false) {
@@ -90,68 +48,13 @@ class RecordFileTest : public ::testing::Test {
     CloseFile(f);
     return PathOf(name);
   }
-
-  fs::path dir_;
 };
 
-// The second process: tests/foundation/helpers/recpeer.cpp on a pipe pair.
-class Peer {
+// The second process: tests/foundation/helpers/recpeer.cpp.
+class Peer : public PeerProcess {
  public:
-  Peer() {
-    int toChild[2];
-    int fromChild[2];
-    if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(toChild[0], 0);
-      ::dup2(fromChild[1], 1);
-      ::close(toChild[0]);
-      ::close(toChild[1]);
-      ::close(fromChild[0]);
-      ::close(fromChild[1]);
-      ::execl(HELPER_RECPEER, HELPER_RECPEER, static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-    to_ = toChild[1];
-    from_ = fromChild[0];
-  }
-  ~Peer() {
-    Send("quit");
-    ::close(to_);
-    ::close(from_);
-    int status = 0;
-    if (pid_ > 0) ::waitpid(pid_, &status, 0);
-  }
-  Peer(const Peer&) = delete;
-  Peer& operator=(const Peer&) = delete;
+  Peer() : PeerProcess(HELPER_RECPEER) {}
 
-  void Send(const std::string& command) {
-    const std::string line = command + "\n";
-    (void)!::write(to_, line.data(), line.size());
-  }
-  // The next answer line; "timeout" when none comes within ms.
-  std::string Read(int ms = 20000) {
-    for (;;) {
-      const auto end = pending_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return line;
-      }
-      pollfd p{from_, POLLIN, 0};
-      if (::poll(&p, 1, ms) <= 0) return "timeout";
-      char buffer[256];
-      const auto n = ::read(from_, buffer, sizeof buffer);
-      if (n <= 0) return "eof";
-      pending_.append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-  std::string Ask(const std::string& command) {
-    Send(command);
-    return Read();
-  }
   void Open(const std::string& path, int size, bool shared, bool appendOnly = false,
             bool exclusive = false, const std::string& expect = "ok 0") {
     ASSERT_EQ(Ask("multi 1"), "ok");
@@ -159,12 +62,6 @@ class Peer {
                   (appendOnly ? "1" : "0") + " " + (exclusive ? "1" : "0")),
               expect);
   }
-
- private:
-  pid_t pid_ = -1;
-  int to_ = -1;
-  int from_ = -1;
-  std::string pending_;
 };
 
 // --- Layout ---------------------------------------------------------------
@@ -609,8 +506,9 @@ TEST_F(RecordFileTest, ReadOnlyFileRefusesWrites) {
   const std::string path = MakeFilled("readonly.dat", 20, 2);
   const Bytes before = ReadBytes(path);
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                            fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(scratch_.Path(), fs::perms::owner_all | fs::perms::group_read |
+                                       fs::perms::group_exec | fs::perms::others_read |
+                                       fs::perms::others_exec);
   auto run = [&]() -> int {
     TDataFile f;
     OpenFile(f, nullptr, path, 20, false, false, false);

@@ -17,20 +17,12 @@
 #include <thread>
 
 #include "foundation/btree.h"
+#include "peer_loop.h"
 
 int main() {
   TIndexFile index;
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    std::istringstream in(line);
-    std::string command;
-    in >> command;
-    if (command == "multi") {
-      int on = 0;
-      in >> on;
-      DBMultiUser = on != 0;
-      std::cout << "ok" << std::endl;
-    } else if (command == "open") {
+  return RunPeerLoop([&](const std::string& command, std::istringstream& in) {
+    if (command == "open") {
       std::string path;
       int keyLength = 0, dup = 0, shared = 0;
       in >> path >> keyLength >> dup >> shared;
@@ -65,11 +57,9 @@ int main() {
       std::this_thread::sleep_for(std::chrono::milliseconds(ms));
       LockIndexFile(index, false, exclusive != 0);
       std::cout << "done" << std::endl;
-    } else if (command == "quit") {
-      break;
     } else {
-      std::cout << "unknown" << std::endl;
+      return false;
     }
-  }
-  return 0;
+    return true;
+  });
 }

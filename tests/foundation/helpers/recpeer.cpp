@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "foundation/recordfile.h"
+#include "peer_loop.h"
 
 namespace {
 
@@ -35,17 +36,8 @@ void Fill(std::vector<std::uint8_t>& record, std::uint8_t byte) {
 int main() {
   TDataFile file;
   std::vector<std::uint8_t> record;
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    std::istringstream in(line);
-    std::string command;
-    in >> command;
-    if (command == "multi") {
-      int on = 0;
-      in >> on;
-      DBMultiUser = on != 0;
-      std::cout << "ok" << std::endl;
-    } else if (command == "open") {
+  return RunPeerLoop([&](const std::string& command, std::istringstream& in) {
+    if (command == "open") {
       std::string path;
       int recSize = 0, shared = 0, appendOnly = 0, exclusive = 0;
       in >> path >> recSize >> shared >> appendOnly >> exclusive;
@@ -104,11 +96,9 @@ int main() {
       Fill(record, static_cast<std::uint8_t>(byte));
       PutRecInUse(file, n, record.data());
       std::cout << "ok " << DBErrorCode << std::endl;
-    } else if (command == "quit") {
-      break;
     } else {
-      std::cout << "error unknown command" << std::endl;
+      return false;
     }
-  }
-  return 0;
+    return true;
+  });
 }

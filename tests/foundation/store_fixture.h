@@ -1,0 +1,55 @@
+// Shared by the tests of the stored files (record files, index files): a
+// file's bytes in memory with little-endian fields in them, and a fixture
+// giving each test its own scratch folder and the record layer's globals in
+// their initial state. Test thread only.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "foundation/recordfile.h"
+#include "platform/scratch_folder.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void PatchI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
+  const auto u = static_cast<std::uint32_t>(value);
+  for (int k = 0; k < 4; ++k) bytes[offset + k] = static_cast<std::uint8_t>(u >> (8 * k));
+}
+
+inline std::int32_t I32At(const Bytes& bytes, std::size_t offset) {
+  std::uint32_t u = 0;
+  for (int k = 0; k < 4; ++k) u |= std::uint32_t{bytes[offset + k]} << (8 * k);
+  return static_cast<std::int32_t>(u);
+}
+
+class StoreFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DBMultiUser = false;
+    DBErrorCode = 0;
+    DBOk = true;
+  }
+  void TearDown() override {
+    DBMultiUser = false;
+    DBWaitCursor = nullptr;
+  }
+  std::string PathOf(const std::string& name) const { return scratch_ / name; }
+
+  ScratchFolder scratch_;
+};
