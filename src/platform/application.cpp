@@ -11,6 +11,7 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QBitmap>
+#include <QFont>
 #include <QFontMetrics>
 #include <QImage>
 #include <QScreen>
@@ -46,7 +47,11 @@ void CreateApplication() {
     // Lives until the process ends: windows may exist until then, and Qt
     // must outlive every one of them.
     static QApplication* application = new QApplication(argc, argv);
-    (void)application;
+    // The forms are laid out in pixels for an 8-point sans-serif face; its
+    // metric twin keeps captions inside their controls.
+    QFont face(QStringLiteral("Liberation Sans"));
+    face.setPointSize(8);
+    application->setFont(face);
   }
   gGuiThread = std::this_thread::get_id();
   gGuiThreadSet = true;
