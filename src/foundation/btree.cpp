@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "foundation/bytes.h"
 #include "foundation/fileopener.h"
 #include "platform/codepage.h"
 
@@ -16,19 +17,6 @@ struct PageFault {};
 [[noreturn]] void Damaged() {
   DBErrorCode = DBErrBadIndexPage;
   throw PageFault{};
-}
-
-void PutI32(std::uint8_t* p, std::int32_t v) {
-  const auto u = static_cast<std::uint32_t>(v);
-  p[0] = static_cast<std::uint8_t>(u);
-  p[1] = static_cast<std::uint8_t>(u >> 8);
-  p[2] = static_cast<std::uint8_t>(u >> 16);
-  p[3] = static_cast<std::uint8_t>(u >> 24);
-}
-
-std::int32_t GetI32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
-                                   (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
 }
 
 // One page of the process-wide cache.

@@ -172,10 +172,14 @@ void TTextFile::Close() {
 
 // TUntypedFile
 
-std::uint32_t TUntypedFile::BlockRead(void* buffer, std::uint32_t count) {
+void TUntypedFile::CheckOpen() const {
   if (!file_.IsOpen())
     throw EInOutError("Plik nie jest otwarty: " + Name,
                       static_cast<int>(platform::kErrorInvalidHandle));
+}
+
+std::uint32_t TUntypedFile::BlockRead(void* buffer, std::uint32_t count) {
+  CheckOpen();
   const std::uint64_t size = static_cast<std::uint64_t>(count) * recSize_;
   const std::int64_t n =
       file_.ReadAt(static_cast<std::uint64_t>(pos_) * recSize_, buffer, static_cast<std::size_t>(size));
@@ -186,9 +190,7 @@ std::uint32_t TUntypedFile::BlockRead(void* buffer, std::uint32_t count) {
 }
 
 void TUntypedFile::BlockWrite(const void* buffer, std::uint32_t count) {
-  if (!file_.IsOpen())
-    throw EInOutError("Plik nie jest otwarty: " + Name,
-                      static_cast<int>(platform::kErrorInvalidHandle));
+  CheckOpen();
   const std::uint64_t size = static_cast<std::uint64_t>(count) * recSize_;
   const std::int64_t n =
       file_.WriteAt(static_cast<std::uint64_t>(pos_) * recSize_, buffer, static_cast<std::size_t>(size));
@@ -277,93 +279,66 @@ void TFileOpener::Revert() {
   }
 }
 
-platform::File TFileOpener::FileOpen(std::string_view name, std::uint32_t mode) {
-  platform::File file;
+// The one place that decides how a name is reached: an own name as it is, a
+// marked one without its mark under the bound account; a failed logon is
+// raised, a refused name gives nothing.
+template <class Op>
+auto TFileOpener::UnderAccess(std::string_view name, Op op)
+    -> std::optional<std::invoke_result_t<Op&, std::string_view>> {
   switch (AccessFor(name)) {
     case Access::Own:
-      file.Open(name, AccessOfMode(mode), ShareOfMode(mode));
-      break;
+      return op(name);
     case Access::Account: {
       AccountScope scope(*session_, account_);
-      file.Open(StripAccountMark(name), AccessOfMode(mode), ShareOfMode(mode));
-      break;
+      return op(StripAccountMark(name));
     }
     case Access::Failed:
       RaiseLogonFailed();
     case Access::Refused:
       break;
   }
-  return file;
+  return std::nullopt;
+}
+
+platform::File TFileOpener::FileOpen(std::string_view name, std::uint32_t mode) {
+  auto file = UnderAccess(name, [mode](std::string_view path) {
+    platform::File opened;
+    opened.Open(path, AccessOfMode(mode), ShareOfMode(mode));
+    return opened;
+  });
+  return file ? std::move(*file) : platform::File();
 }
 
 platform::File TFileOpener::FileCreate(std::string_view name) {
-  platform::File file;
-  switch (AccessFor(name)) {
-    case Access::Own:
-      file.Open(name, platform::FileAccess::ReadWrite, platform::FileShare::Exclusive,
-                platform::FileCreation::CreateAlways);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      file.Open(StripAccountMark(name), platform::FileAccess::ReadWrite,
-                platform::FileShare::Exclusive, platform::FileCreation::CreateAlways);
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
-  return file;
+  auto file = UnderAccess(name, [](std::string_view path) {
+    platform::File created;
+    created.Open(path, platform::FileAccess::ReadWrite, platform::FileShare::Exclusive,
+                 platform::FileCreation::CreateAlways);
+    return created;
+  });
+  return file ? std::move(*file) : platform::File();
 }
 
 bool TFileOpener::FileExists(std::string_view name) {
-  switch (AccessFor(name)) {
-    case Access::Own:
-      return platform::FileExists(name);
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      return platform::FileExists(StripAccountMark(name));
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
-  return false;
+  return UnderAccess(name, [](std::string_view path) { return platform::FileExists(path); })
+      .value_or(false);
 }
 
 bool TFileOpener::DeleteFile(std::string_view name) {
-  switch (AccessFor(name)) {
-    case Access::Own:
-      return platform::DeleteFile(name);
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      return platform::DeleteFile(StripAccountMark(name));
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
-  return false;
+  return UnderAccess(name, [](std::string_view path) { return platform::DeleteFile(path); })
+      .value_or(false);
 }
 
 bool TFileOpener::RenameFile(std::string_view oldName, std::string_view newName) {
+  // Either name marked puts both under the account; unmarked names pass the
+  // stripping unchanged.
   const bool marked = HasAccountMark(oldName) || HasAccountMark(newName);
-  switch (AccessFor(marked ? std::string_view("*") : std::string_view())) {
-    case Access::Own:
-      return platform::RenameFile(oldName, newName);
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      return platform::RenameFile(StripAccountMark(oldName), StripAccountMark(newName));
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
-  return false;
+  return UnderAccess(marked ? std::string_view("*") : std::string_view(),
+                     [&](std::string_view) {
+                       return platform::RenameFile(StripAccountMark(oldName),
+                                                   StripAccountMark(newName));
+                     })
+      .value_or(false);
 }
 
 namespace {
@@ -407,18 +382,9 @@ int ListInto(std::string_view path, int attributes, TSearchRec& search) {
 }  // namespace
 
 int TFileOpener::FindFirst(std::string_view path, int attributes, TSearchRec& search) {
-  switch (AccessFor(path)) {
-    case Access::Own:
-      return ListInto(path, attributes, search);
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      return ListInto(StripAccountMark(path), attributes, search);
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
+  const auto found = UnderAccess(
+      path, [&](std::string_view unmarked) { return ListInto(unmarked, attributes, search); });
+  if (found) return *found;
   FindClose(search);
   return kFindNotHandled;
 }
@@ -469,22 +435,11 @@ std::uint32_t MakeTempName(std::string_view folder, std::string_view prefix, std
 std::uint32_t TFileOpener::GetTempFileName(std::string_view folder, std::string_view prefix,
                                            std::uint32_t unique, std::string& buffer) {
   std::string name;
-  std::uint32_t number = 0;
-  switch (AccessFor(folder)) {
-    case Access::Own:
-      number = MakeTempName(folder, prefix, unique, name);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      number = MakeTempName(StripAccountMark(folder), prefix, unique, name);
-      if (number != 0) name = AddAccountMark(name);
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
+  const std::uint32_t number =
+      UnderAccess(folder, [&](std::string_view unmarked) {
+        return MakeTempName(unmarked, prefix, unique, name);
+      }).value_or(0);
+  if (number != 0 && HasAccountMark(folder)) name = AddAccountMark(name);
   // Failure is 0 on every path, so callers that test for non-zero never take
   // a refused marked folder for success.
   if (number != 0) buffer = std::move(name);
@@ -492,143 +447,69 @@ std::uint32_t TFileOpener::GetTempFileName(std::string_view folder, std::string_
 }
 
 void TFileOpener::MkDir(std::string_view name) {
-  bool made = false;
-  switch (AccessFor(name)) {
-    case Access::Own:
-      made = platform::CreateDirectory(name);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      made = platform::CreateDirectory(StripAccountMark(name));
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      break;
-  }
+  const bool made =
+      UnderAccess(name, [](std::string_view path) { return platform::CreateDirectory(path); })
+          .value_or(false);
   if (!made) throw EInOutError(kMkDirFailed, static_cast<int>(platform::LastError()));
 }
 
-namespace {
-
-enum class FileVariant { ResetText, RewriteText, ResetFile, RewriteFile };
-
-// Opens the file of a file variable; shared by the four variants.
-void OpenVariant(platform::File& file, const std::string& name, FileVariant variant,
-                        std::uint32_t fileMode) {
-  bool ok = false;
-  switch (variant) {
-    case FileVariant::ResetText:
-      ok = file.Open(name, platform::FileAccess::Read, platform::FileShare::DenyNone);
-      break;
-    case FileVariant::RewriteText:
-      ok = file.Open(name, platform::FileAccess::Write, platform::FileShare::Exclusive,
-                     platform::FileCreation::CreateAlways);
-      break;
-    case FileVariant::ResetFile:
-      ok = file.Open(name, AccessOfMode(fileMode), ShareOfMode(fileMode));
-      break;
-    case FileVariant::RewriteFile:
-      ok = file.Open(name, platform::FileAccess::ReadWrite, ShareOfMode(fileMode),
-                     platform::FileCreation::CreateAlways);
-      break;
-  }
-  if (!ok) RaiseOpenFailed(name);
+// Opens the file of a file variable; shared by the four variants. The
+// variable keeps the name without its mark.
+void TFileOpener::OpenVariable(platform::File& file, std::string& name, Variant variant,
+                               std::uint32_t fileMode) {
+  const auto opened = UnderAccess(name, [&](std::string_view path) {
+    name = std::string(path);
+    bool ok = false;
+    switch (variant) {
+      case Variant::ResetText:
+        ok = file.Open(name, platform::FileAccess::Read, platform::FileShare::DenyNone);
+        break;
+      case Variant::RewriteText:
+        ok = file.Open(name, platform::FileAccess::Write, platform::FileShare::Exclusive,
+                       platform::FileCreation::CreateAlways);
+        break;
+      case Variant::ResetFile:
+        ok = file.Open(name, AccessOfMode(fileMode), ShareOfMode(fileMode));
+        break;
+      case Variant::RewriteFile:
+        ok = file.Open(name, platform::FileAccess::ReadWrite, ShareOfMode(fileMode),
+                       platform::FileCreation::CreateAlways);
+        break;
+    }
+    if (!ok) RaiseOpenFailed(name);
+    return true;
+  });
+  if (!opened) throw EInOutError(kOpenFailed, static_cast<int>(platform::LastError()));
 }
 
-}  // namespace
-
-void TFileOpener::ResetText(TTextFile& file) {
+void TFileOpener::OpenText(TTextFile& file, Variant variant) {
   file.Close();
-  switch (AccessFor(file.Name)) {
-    case Access::Own:
-      OpenVariant(file.file_, file.Name, FileVariant::ResetText, 0);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      file.Name = StripAccountMark(file.Name);
-      OpenVariant(file.file_, file.Name, FileVariant::ResetText, 0);
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      throw EInOutError(kOpenFailed, static_cast<int>(platform::LastError()));
-  }
-  file.writing_ = false;
+  OpenVariable(file.file_, file.Name, variant, 0);
+  file.writing_ = variant == Variant::RewriteText;
   file.filePos_ = 0;
   file.buffer_.clear();
   file.bufferPos_ = 0;
 }
 
-void TFileOpener::RewriteText(TTextFile& file) {
-  file.Close();
-  switch (AccessFor(file.Name)) {
-    case Access::Own:
-      OpenVariant(file.file_, file.Name, FileVariant::RewriteText, 0);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      file.Name = StripAccountMark(file.Name);
-      OpenVariant(file.file_, file.Name, FileVariant::RewriteText, 0);
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      throw EInOutError(kOpenFailed, static_cast<int>(platform::LastError()));
-  }
-  file.writing_ = true;
-  file.filePos_ = 0;
-  file.buffer_.clear();
-  file.bufferPos_ = 0;
-}
-
-void TFileOpener::ResetFile(TUntypedFile& file, std::uint32_t recSize) {
+void TFileOpener::OpenUntyped(TUntypedFile& file, std::uint32_t recSize, Variant variant) {
   if (recSize == 0)
     throw EInOutError(kOpenFailed, static_cast<int>(platform::kErrorInvalidParameter));
   file.Close();
-  switch (AccessFor(file.Name)) {
-    case Access::Own:
-      OpenVariant(file.file_, file.Name, FileVariant::ResetFile, file.FileMode);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      file.Name = StripAccountMark(file.Name);
-      OpenVariant(file.file_, file.Name, FileVariant::ResetFile, file.FileMode);
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      throw EInOutError(kOpenFailed, static_cast<int>(platform::LastError()));
-  }
+  OpenVariable(file.file_, file.Name, variant, file.FileMode);
   file.recSize_ = recSize;
   file.pos_ = 0;
+}
+
+void TFileOpener::ResetText(TTextFile& file) { OpenText(file, Variant::ResetText); }
+
+void TFileOpener::RewriteText(TTextFile& file) { OpenText(file, Variant::RewriteText); }
+
+void TFileOpener::ResetFile(TUntypedFile& file, std::uint32_t recSize) {
+  OpenUntyped(file, recSize, Variant::ResetFile);
 }
 
 void TFileOpener::RewriteFile(TUntypedFile& file, std::uint32_t recSize) {
-  if (recSize == 0)
-    throw EInOutError(kOpenFailed, static_cast<int>(platform::kErrorInvalidParameter));
-  file.Close();
-  switch (AccessFor(file.Name)) {
-    case Access::Own:
-      OpenVariant(file.file_, file.Name, FileVariant::RewriteFile, file.FileMode);
-      break;
-    case Access::Account: {
-      AccountScope scope(*session_, account_);
-      file.Name = StripAccountMark(file.Name);
-      OpenVariant(file.file_, file.Name, FileVariant::RewriteFile, file.FileMode);
-      break;
-    }
-    case Access::Failed:
-      RaiseLogonFailed();
-    case Access::Refused:
-      throw EInOutError(kOpenFailed, static_cast<int>(platform::LastError()));
-  }
-  file.recSize_ = recSize;
-  file.pos_ = 0;
+  OpenUntyped(file, recSize, Variant::RewriteFile);
 }
 
 TFileOpener& FileOpener() {

@@ -13,8 +13,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "foundation/errors.h"
@@ -139,6 +141,8 @@ class TUntypedFile {
 
  private:
   friend class TFileOpener;
+  // Raises EInOutError when the file is not open.
+  void CheckOpen() const;
   platform::File file_;
   std::uint32_t recSize_ = 128;
   std::int64_t pos_ = 0;
@@ -219,6 +223,17 @@ class TFileOpener {
   Access AccessFor(std::string_view name) const;
   [[noreturn]] void RaiseLogonFailed() const;
   std::string BoundAccount() const;
+  // op(name) for an own name, op(name without its mark) under the bound
+  // account for a marked one; a failed logon raises; nothing when refused.
+  template <class Op>
+  auto UnderAccess(std::string_view name, Op op)
+      -> std::optional<std::invoke_result_t<Op&, std::string_view>>;
+  enum class Variant { ResetText, RewriteText, ResetFile, RewriteFile };
+  void OpenVariable(platform::File& file, std::string& name, Variant variant,
+                    std::uint32_t fileMode);
+  // The common part of ResetText/RewriteText and of ResetFile/RewriteFile.
+  void OpenText(TTextFile& file, Variant variant);
+  void OpenUntyped(TUntypedFile& file, std::uint32_t recSize, Variant variant);
 
   TUserManager& users_;
   std::unique_ptr<platform::AccountSession> session_;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
 
 void TList::CheckIndex(std::int32_t index) const {
   if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
@@ -82,14 +83,7 @@ void TList::Clear() {
   capacity_ = 0;
 }
 
-void TList::Grow() {
-  std::int32_t delta = 4;
-  if (capacity_ > 64)
-    delta = capacity_ / 4;
-  else if (capacity_ > 8)
-    delta = 16;
-  SetCapacity(capacity_ + delta);
-}
+void TList::Grow() { SetCapacity(GrownCapacity(capacity_, 0)); }
 
 void TThreadList::Add(void* item) {
   std::lock_guard<std::mutex> guard(lock_);

@@ -5,24 +5,17 @@
 #include <string>
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
+#include "foundation/sortedsearch.h"
 
 template <class TItem>
 void TPointerItemList<TItem>::CheckIndex(std::int32_t Index, std::int32_t Limit) const {
-  if (Index < 0 || Index > Limit) throw EListError::IndexOutOfBounds(Index);
+  CheckItemIndex(Index, Limit);
 }
 
 template <class TItem>
 void TPointerItemList<TItem>::SetCapacity(std::int32_t N) {
-  if (N == capacity_) return;
-  if (N < 0) throw EListError::IndexOutOfBounds(N);
-  std::unique_ptr<TItem[]> items;
-  if (N > 0) {
-    items = std::make_unique<TItem[]>(static_cast<std::size_t>(N));
-    std::copy_n(items_.get(), std::min(count_, N), items.get());
-  }
-  items_ = std::move(items);
-  capacity_ = N;
-  count_ = std::min(count_, N);
+  ResizeItemArray(items_, count_, capacity_, N);
 }
 
 template <class TItem>
@@ -39,16 +32,7 @@ void TPointerItemList<TItem>::PutItem(std::int32_t Index, const TItem& Item) {
 
 template <class TItem>
 void TPointerItemList<TItem>::Grow() {
-  std::int32_t n;
-  if (GrowStep != 0)
-    n = GrowStep > capacity_ ? 2 * capacity_ + 1 : capacity_ + GrowStep;
-  else if (capacity_ > 64)
-    n = capacity_ + capacity_ / 4;
-  else if (capacity_ > 8)
-    n = capacity_ + 16;
-  else
-    n = capacity_ + 4;
-  SetCapacity(n);
+  SetCapacity(GrownCapacity(capacity_, GrowStep));
 }
 
 template <class TItem>
@@ -139,21 +123,8 @@ std::int32_t TPointerItemList<TItem>::AddSorted(const TItem& Item, bool AllowDup
 
 template <class TItem>
 bool TPointerItemList<TItem>::Find(void* Key, std::int32_t& Index) const {
-  std::int32_t lo = 0;
-  std::int32_t hi = count_ - 1;
-  bool found = false;
-  while (lo <= hi) {
-    const std::int32_t i = lo + (hi - lo) / 2;
-    const int c = Compare(KeyOf(items_[i]), Key);
-    if (c < 0) {
-      lo = i + 1;
-    } else {
-      hi = i - 1;
-      if (c == 0) found = true;
-    }
-  }
-  Index = lo;
-  return found;
+  return SearchFirstSorted(
+      count_, [&](std::int32_t i) { return Compare(KeyOf(items_[i]), Key); }, Index);
 }
 
 template class TPointerItemList<TPointerPair>;

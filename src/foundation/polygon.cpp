@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
 #include "foundation/pairlist.h"
 #include "foundation/planegeom.h"
 
@@ -15,21 +16,10 @@ TRealPointsList::TRealPointsList(const TRealPointsList& Source) : GrowStep(Sourc
 }
 
 void TRealPointsList::CheckIndex(std::int32_t Index, std::int32_t Limit) const {
-  if (Index < 0 || Index > Limit) throw EListError::IndexOutOfBounds(Index);
+  CheckItemIndex(Index, Limit);
 }
 
-void TRealPointsList::SetCapacity(std::int32_t N) {
-  if (N == capacity_) return;
-  if (N < 0) throw EListError::IndexOutOfBounds(N);
-  std::unique_ptr<TRealPoint[]> points;
-  if (N > 0) {
-    points = std::make_unique<TRealPoint[]>(static_cast<std::size_t>(N));
-    std::copy_n(points_.get(), std::min(count_, N), points.get());
-  }
-  points_ = std::move(points);
-  capacity_ = N;
-  count_ = std::min(count_, N);
-}
+void TRealPointsList::SetCapacity(std::int32_t N) { ResizeItemArray(points_, count_, capacity_, N); }
 
 TRealPoint TRealPointsList::GetPoint(std::int32_t Index) const {
   CheckIndex(Index, count_ - 1);
@@ -46,18 +36,7 @@ TRealPoint* TRealPointsList::PointPtr(std::int32_t Index) {
   return &points_[Index];
 }
 
-void TRealPointsList::Grow() {
-  std::int32_t n;
-  if (GrowStep != 0)
-    n = GrowStep > capacity_ ? 2 * capacity_ + 1 : capacity_ + GrowStep;
-  else if (capacity_ > 64)
-    n = capacity_ + capacity_ / 4;
-  else if (capacity_ > 8)
-    n = capacity_ + 16;
-  else
-    n = capacity_ + 4;
-  SetCapacity(n);
-}
+void TRealPointsList::Grow() { SetCapacity(GrownCapacity(capacity_, GrowStep)); }
 
 std::int32_t TRealPointsList::Add(const TRealPoint& P) {
   Insert(count_, P);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/bytes.h"
 #include "foundation/fileopener.h"
 
 std::uint16_t DBErrorCode = 0;
@@ -30,28 +31,6 @@ std::vector<std::uint8_t>& TransferBuffer(std::size_t size) {
 }
 
 constexpr auto kWaitTick = std::chrono::milliseconds(200);
-
-void PutI32(std::uint8_t* p, std::int32_t v) {
-  const auto u = static_cast<std::uint32_t>(v);
-  p[0] = static_cast<std::uint8_t>(u);
-  p[1] = static_cast<std::uint8_t>(u >> 8);
-  p[2] = static_cast<std::uint8_t>(u >> 16);
-  p[3] = static_cast<std::uint8_t>(u >> 24);
-}
-
-void PutU16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-std::int32_t GetI32(const std::uint8_t* p) {
-  return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
-                                   (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
-}
-
-std::uint16_t GetU16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 
 void EncodeHeader(const TDataHeader& h, std::uint8_t* p) {
   PutI32(p + 0, h.FirstFree);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/errors.h"
+#include "foundation/sortedsearch.h"
 #include "platform/codepage.h"
 
 namespace {
@@ -53,21 +54,8 @@ std::int32_t TSortedList::Add(TObject* item) {
 }
 
 bool TSortedList::Find(const void* key, std::int32_t& index) const {
-  bool found = false;
-  std::int32_t lo = 0;
-  std::int32_t hi = Count() - 1;
-  while (lo <= hi) {
-    const std::int32_t i = lo + (hi - lo) / 2;
-    const int c = Compare(KeyOf(Items(i)), key);
-    if (c < 0) {
-      lo = i + 1;
-    } else {
-      hi = i - 1;
-      if (c == 0) found = true;
-    }
-  }
-  index = lo;
-  return found;
+  return SearchFirstSorted(
+      Count(), [&](std::int32_t i) { return Compare(KeyOf(Items(i)), key); }, index);
 }
 
 void TSortedList::Sort() {
@@ -140,19 +128,15 @@ void TIntList::Clear() {
 void TIntList::Sort() { std::sort(items_.begin(), items_.end()); }
 
 std::int32_t TIntList::Find(std::int32_t value) const {
-  std::int32_t lo = 0;
-  std::int32_t hi = Count() - 1;
-  while (lo <= hi) {
-    const std::int32_t m = lo + (hi - lo) / 2;
-    const std::int32_t item = items_[static_cast<std::size_t>(m)];
-    if (item < value) {
-      lo = m + 1;
-    } else {
-      if (item == value) return m;
-      hi = m - 1;
-    }
-  }
-  return -1;
+  std::int32_t index = 0;
+  const bool found = SearchSorted(
+      Count(),
+      [&](std::int32_t m) {
+        const std::int32_t item = items_[static_cast<std::size_t>(m)];
+        return item < value ? -1 : item == value ? 0 : 1;
+      },
+      index);
+  return found ? index : -1;
 }
 
 void TStrSList::Sort() {
@@ -164,19 +148,10 @@ void TStrSList::Sort() {
 }
 
 std::int32_t TStrSList::Find(std::string_view key) const {
-  std::int32_t lo = 0;
-  std::int32_t hi = Count() - 1;
-  while (lo <= hi) {
-    const std::int32_t m = lo + (hi - lo) / 2;
-    const int c = platform::CompareOrdinal(Get(m), key);
-    if (c < 0) {
-      lo = m + 1;
-    } else {
-      if (c == 0) return m;
-      hi = m - 1;
-    }
-  }
-  return -1;
+  std::int32_t index = 0;
+  const bool found = SearchSorted(
+      Count(), [&](std::int32_t m) { return platform::CompareOrdinal(Get(m), key); }, index);
+  return found ? index : -1;
 }
 
 void TStrSOList::Sort() {
@@ -188,21 +163,7 @@ void TStrSOList::Sort() {
 }
 
 bool TStrSOList::Find(std::string_view key, std::int32_t& index) const {
-  std::int32_t lo = 0;
-  std::int32_t hi = Count() - 1;
-  while (lo <= hi) {
-    const std::int32_t m = lo + (hi - lo) / 2;
-    const int c = platform::CompareOrdinal(Items(m)->Key, key);
-    if (c < 0) {
-      lo = m + 1;
-    } else {
-      if (c == 0) {
-        index = m;
-        return true;
-      }
-      hi = m - 1;
-    }
-  }
-  index = lo;
-  return false;
+  return SearchSorted(
+      Count(), [&](std::int32_t m) { return platform::CompareOrdinal(Items(m)->Key, key); },
+      index);
 }

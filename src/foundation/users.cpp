@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -24,21 +25,6 @@ constexpr std::size_t kHashLength = kHashSetting.size() + kUserPasswordSize;  //
 constexpr std::size_t kCheckOffset = 8;
 constexpr std::size_t kCountOffset = 12;
 constexpr std::size_t kChunk = 65536;
-
-std::uint16_t Get16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-void Put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 class Crc32 {
  public:
@@ -104,7 +90,7 @@ int ReadUsersFile(std::string_view fileName, std::array<std::uint8_t, kUsersHead
 
   std::array<std::uint8_t, kUsersHeaderSize> head{};
   const std::int64_t got = file.ReadAt(0, head.data(), kUsersHeaderRead);
-  if (got < 2 || Get16(head.data()) != kUsersFileMagic) return kUsersWrongFile;
+  if (got < 2 || GetU16(head.data()) != kUsersFileMagic) return kUsersWrongFile;
   std::copy_n(head.begin(), kUsersHeaderRead, header.begin());
 
   const std::int64_t size = file.Size();
@@ -112,7 +98,7 @@ int ReadUsersFile(std::string_view fileName, std::array<std::uint8_t, kUsersHead
       (size - static_cast<std::int64_t>(kUsersHeaderSize)) % kUserRecordSize != 0)
     return kUsersFileDamaged;
   const std::int64_t k = (size - static_cast<std::int64_t>(kUsersHeaderSize)) / kUserRecordSize;
-  const std::uint16_t n = Get16(head.data() + kCountOffset);
+  const std::uint16_t n = GetU16(head.data() + kCountOffset);
   if (n == 0 || k < n) return kUsersFileDamaged;
 
   // The check value covers every byte but itself, records past the n-th too.
@@ -137,7 +123,7 @@ int ReadUsersFile(std::string_view fileName, std::array<std::uint8_t, kUsersHead
     }
     offset += want;
   }
-  if (crc.Value() != Get32(head.data() + kCheckOffset)) return kUsersFileDamaged;
+  if (crc.Value() != GetU32(head.data() + kCheckOffset)) return kUsersFileDamaged;
 
   records.resize(n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -221,8 +207,8 @@ std::uint32_t UsersFileCheckValue(const std::vector<std::uint8_t>& image) {
 
 // TUserC
 
-std::uint16_t TUserC::Id() const { return Get16(record_.data() + kUserIdOffset); }
-std::uint32_t TUserC::Rights() const { return Get32(record_.data() + kUserRightsOffset); }
+std::uint16_t TUserC::Id() const { return GetU16(record_.data() + kUserIdOffset); }
+std::uint32_t TUserC::Rights() const { return GetU32(record_.data() + kUserRightsOffset); }
 std::string TUserC::FullName() const { return ShortString(record_, kUserFullNameOffset); }
 std::string TUserC::LogonName() const { return ShortString(record_, kUserLogonNameOffset); }
 std::string TUserC::AccountName() const { return ShortString(record_, kUserAccountOffset); }
@@ -326,8 +312,8 @@ int LoadUsers(std::string_view profileIni) {
 
 TUserC::Record EncodeUserRecord(const TUserData& user) {
   TUserC::Record r{};
-  Put16(r.data() + kUserIdOffset, user.Id);
-  Put32(r.data() + kUserRightsOffset, user.Rights);
+  PutU16(r.data() + kUserIdOffset, user.Id);
+  PutU32(r.data() + kUserRightsOffset, user.Rights);
   PutShortString(r, kUserFullNameOffset, FieldText(user.FullName, kUserFullNameMax, "Pełna nazwa"));
   PutShortString(r, kUserLogonNameOffset,
                  FieldText(user.LogonName, kUserLogonNameMax, "Nazwa użytkownika"));
@@ -458,13 +444,13 @@ void TUsersFileEditor::SetObjectRight(std::uint16_t id, std::uint8_t group, bool
 std::vector<std::uint8_t> TUsersFileEditor::Image() const {
   if (users_.empty()) throw ETvError("Plik z użytkownikami musi zawierać co najmniej jednego użytkownika");
   std::vector<std::uint8_t> image(kUsersHeaderSize + users_.size() * kUserRecordSize, 0);
-  Put16(image.data(), kUsersFileMagic);
-  Put16(image.data() + kCountOffset, static_cast<std::uint16_t>(users_.size()));
+  PutU16(image.data(), kUsersFileMagic);
+  PutU16(image.data() + kCountOffset, static_cast<std::uint16_t>(users_.size()));
   for (std::size_t i = 0; i < users_.size(); ++i) {
     const TUserC::Record r = EncodeUserRecord(users_[i]);
     std::copy(r.begin(), r.end(), image.begin() + static_cast<std::ptrdiff_t>(kUsersHeaderSize + i * kUserRecordSize));
   }
-  Put32(image.data() + kCheckOffset, UsersFileCheckValue(image));
+  PutU32(image.data() + kCheckOffset, UsersFileCheckValue(image));
   return image;
 }
 

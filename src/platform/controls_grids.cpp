@@ -325,26 +325,22 @@ TTreeView::TTreeView() {
                      }
                      if (OnChange) GuardCall([&] { OnChange(*this, node); });
                    });
-  QObject::connect(tree, &QTreeWidget::itemExpanded, [this](QTreeWidgetItem* item) {
-    if (syncing_) return;
-    bool allow = true;
-    TTreeNode* node = NodeOf(item);
-    if (OnExpanding) GuardCall([&] { OnExpanding(*this, node, allow); });
-    if (allow) return;
-    syncing_ = true;
-    item->setExpanded(false);
-    syncing_ = false;
-  });
-  QObject::connect(tree, &QTreeWidget::itemCollapsed, [this](QTreeWidgetItem* item) {
-    if (syncing_) return;
-    bool allow = true;
-    TTreeNode* node = NodeOf(item);
-    if (OnCollapsing) GuardCall([&] { OnCollapsing(*this, node, allow); });
-    if (allow) return;
-    syncing_ = true;
-    item->setExpanded(true);
-    syncing_ = false;
-  });
+  // Asks the handler whether a node may expand (collapse); a refusal puts the
+  // node back as it was.
+  auto askBeforeToggle = [this](const auto& handler, bool wasExpanded) {
+    return [this, &handler, wasExpanded](QTreeWidgetItem* item) {
+      if (syncing_) return;
+      bool allow = true;
+      TTreeNode* node = NodeOf(item);
+      if (handler) GuardCall([&] { handler(*this, node, allow); });
+      if (allow) return;
+      syncing_ = true;
+      item->setExpanded(wasExpanded);
+      syncing_ = false;
+    };
+  };
+  QObject::connect(tree, &QTreeWidget::itemExpanded, askBeforeToggle(OnExpanding, false));
+  QObject::connect(tree, &QTreeWidget::itemCollapsed, askBeforeToggle(OnCollapsing, true));
   QObject::connect(tree, &QTreeWidget::itemChanged, [this](QTreeWidgetItem* item, int) {
     if (syncing_) return;
     TTreeNode* node = NodeOf(item);

@@ -213,20 +213,23 @@ bool File::Close() {
   return true;
 }
 
-std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
-  if (fd_ < 0) return Fail(kErrorInvalidHandle), -1;
-  if (!RangeValid(offset, size)) return Fail(kErrorInvalidParameter), -1;
-  auto* bytes = static_cast<char*>(buffer);
+namespace {
+
+// Repeats step(done) -- one pread or pwrite of the bytes from done on --
+// until size bytes have moved. A step that moves nothing stops with
+// stopCode; an error gives -1 when nothing moved, else the count so far.
+template <class Step>
+std::int64_t TransferAll(std::size_t size, std::uint32_t stopCode, const Step& step) {
   std::size_t done = 0;
   while (done < size) {
-    ssize_t n = ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+    ssize_t n = step(done);
     if (n < 0) {
       if (errno == EINTR) continue;
       FailErrno();
       return done == 0 ? -1 : static_cast<std::int64_t>(done);
     }
     if (n == 0) {
-      Fail(kErrorHandleEof);
+      Fail(stopCode);
       break;
     }
     done += static_cast<std::size_t>(n);
@@ -234,25 +237,24 @@ std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) 
   return static_cast<std::int64_t>(done);
 }
 
+}  // namespace
+
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+  if (fd_ < 0) return Fail(kErrorInvalidHandle), -1;
+  if (!RangeValid(offset, size)) return Fail(kErrorInvalidParameter), -1;
+  auto* bytes = static_cast<char*>(buffer);
+  return TransferAll(size, kErrorHandleEof, [&](std::size_t done) {
+    return ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+  });
+}
+
 std::int64_t File::WriteAt(std::uint64_t offset, const void* buffer, std::size_t size) {
   if (fd_ < 0) return Fail(kErrorInvalidHandle), -1;
   if (!RangeValid(offset, size)) return Fail(kErrorInvalidParameter), -1;
   const auto* bytes = static_cast<const char*>(buffer);
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      FailErrno();
-      return done == 0 ? -1 : static_cast<std::int64_t>(done);
-    }
-    if (n == 0) {
-      Fail(kErrorDiskFull);
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return static_cast<std::int64_t>(done);
+  return TransferAll(size, kErrorDiskFull, [&](std::size_t done) {
+    return ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+  });
 }
 
 std::int64_t File::Size() const {

@@ -5,11 +5,13 @@
 
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/textfile.h"
 
 namespace platform {
 namespace {
@@ -91,14 +93,7 @@ TIniFile::TIniFile(std::string_view fileName) : fileName_(fileName) {}
 
 void TIniFile::Load() const {
   std::string path = ResolvePath(fileName_);
-  Stamp stamp;
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    stamp.exists = true;
-    stamp.size = st.st_size;
-    stamp.modifiedNs = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.inode = st.st_ino;
-  }
+  const FileStamp stamp = StampOf(path);
   if (loaded_ && stamp == stamp_) return;
 
   std::string bytes;
@@ -116,13 +111,7 @@ void TIniFile::Load() const {
 
   lines_.clear();
   crlf_ = bytes.find('\n') == std::string::npos || bytes.find("\r\n") != std::string::npos;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string_view raw(bytes.data() + start, end - start);
-    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    start = end + 1;
+  for (std::string_view raw : SplitLines(bytes)) {
 
     Line line;
     line.text = Cp1250ToUtf8(raw);
@@ -338,22 +327,10 @@ void TIniFile::Save(const std::vector<Line>& lines) {
     bytes += newline;
   }
 
-  std::string folder = ExtractFileDir(path);
-  std::string temp;
-  if (MakeTempFile(folder.empty() ? "." : folder, "~ini", temp) == 0)
-    ThrowWriteError(path, LastError());
-  File file;
-  bool written = file.Open(temp, FileAccess::ReadWrite, FileShare::Exclusive) &&
-                 file.WriteAt(0, bytes.data(), bytes.size()) ==
-                     static_cast<std::int64_t>(bytes.size()) &&
-                 file.Flush() && file.Close();
-  if (written && exists) ::chmod(temp.c_str(), st.st_mode & 07777);
-  if (!written || !RenameFile(temp, path)) {
-    std::uint32_t code = LastError();
-    file.Close();
-    DeleteFile(temp);
-    ThrowWriteError(path, code);
-  }
+  std::optional<std::uint32_t> permissions;
+  if (exists) permissions = st.st_mode & 07777;
+  std::uint32_t code = 0;
+  if (!ReplaceFileContent(path, bytes, "~ini", permissions, code)) ThrowWriteError(path, code);
   // Read back, so that the cache carries the new file's stamp.
   loaded_ = false;
   Load();

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/textfile.h"
+
 namespace platform {
 
 class EIniFileError : public std::runtime_error {
@@ -72,13 +74,6 @@ class TIniFile {
     std::string name;   // section name or key, trimmed
     std::string value;  // key's value, trimmed
   };
-  struct Stamp {
-    bool exists = false;
-    std::int64_t size = 0;
-    std::int64_t modifiedNs = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const Stamp&) const = default;
-  };
 
   void Load() const;
   // Index of the first section line of that name, or -1.
@@ -91,7 +86,7 @@ class TIniFile {
 
   std::string fileName_;
   mutable std::vector<Line> lines_;
-  mutable Stamp stamp_;
+  mutable FileStamp stamp_;
   mutable bool loaded_ = false;
   mutable bool crlf_ = true;
 };

@@ -2,19 +2,20 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system.h"
+#include "platform/textfile.h"
 
 namespace platform {
 
@@ -150,6 +151,13 @@ struct TRegistry::Key {
                            [&](const auto& k) { return CompareText(k->name, child) > 0; });
     return subkeys.insert(at, std::move(key))->get();
   }
+  // The value of that name, made (empty, as text) when there is none.
+  Value& AddValue(std::string_view valueName) {
+    if (Value* existing = FindValue(valueName)) return *existing;
+    values.emplace_back();
+    values.back().name = std::string(valueName);
+    return values.back();
+  }
   Value* FindValue(std::string_view valueName) {
     for (Value& v : values)
       if (SameText(v.name, valueName)) return &v;
@@ -169,23 +177,15 @@ TRegistry::~TRegistry() = default;
 
 void TRegistry::Load() const {
   std::string path = ResolvePath(fileName_);
-  struct stat st;
-  std::int64_t size = -1;
-  std::int64_t ns = 0;
-  std::uint64_t inode = 0;
-  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    size = st.st_size;
-    ns = std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
-    inode = st.st_ino;
-  }
-  if (loaded_ && size == stampSize_ && ns == stampNs_ && inode == stampInode_) return;
+  const FileStamp stamp = StampOf(path);
+  if (loaded_ && stamp == stamp_) return;
 
   std::string bytes;
-  if (size > 0) {
+  if (stamp.size > 0) {
     File file;
     if (!file.Open(path, FileAccess::Read, FileShare::DenyNone))
       throw ERegistryException("Błąd odczytu rejestru " + path + ": " + ErrorText(LastError()));
-    bytes.resize(static_cast<std::size_t>(size));
+    bytes.resize(static_cast<std::size_t>(stamp.size));
     std::int64_t got = file.ReadAt(0, bytes.data(), bytes.size());
     if (got < 0)
       throw ERegistryException("Błąd odczytu rejestru " + path + ": " + ErrorText(LastError()));
@@ -196,13 +196,7 @@ void TRegistry::Load() const {
   Key* key = nullptr;
   bool header = false;
   int lineNo = 0;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    std::size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    std::string_view raw(bytes.data() + start, end - start);
-    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-    start = end + 1;
+  for (std::string_view raw : SplitLines(bytes)) {
     ++lineNo;
     std::string line = Cp1250ToUtf8(raw);
     if (line.empty()) continue;
@@ -254,9 +248,7 @@ void TRegistry::Load() const {
 
   root_ = std::move(root);
   loaded_ = true;
-  stampSize_ = size;
-  stampNs_ = ns;
-  stampInode_ = inode;
+  stamp_ = stamp;
 }
 
 void TRegistry::Save() const {
@@ -287,21 +279,8 @@ void TRegistry::Save() const {
   }
   std::string bytes = Utf8ToCp1250(text);
 
-  std::string folder = ExtractFileDir(path);
-  if (folder.empty()) folder = ".";
-  std::string temp;
-  if (MakeTempFile(folder, "~reg", temp) == 0) ThrowWriteError(path, LastError());
-  File file;
-  bool written =
-      file.Open(temp, FileAccess::ReadWrite, FileShare::Exclusive) &&
-      file.WriteAt(0, bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size()) &&
-      file.Flush() && file.Close();
-  if (!written || !RenameFile(temp, path)) {
-    std::uint32_t code = LastError();
-    file.Close();
-    DeleteFile(temp);
-    ThrowWriteError(path, code);
-  }
+  std::uint32_t code = 0;
+  if (!ReplaceFileContent(path, bytes, "~reg", std::nullopt, code)) ThrowWriteError(path, code);
   // The next read takes the new file's stamp.
   loaded_ = false;
 }
@@ -446,37 +425,23 @@ void TRegistry::WriteString(std::string_view name, std::string_view value) {
   if (!Representable(value))
     throw ERegistryException("Wartości '" + std::string(name) +
                              "' nie można zapisać w stronie kodowej 1250");
-  bool done = Modify([&] {
-    Key* key = Find(current_);
-    if (key == nullptr) return false;
-    Key::Value* v = key->FindValue(name);
-    if (v == nullptr) {
-      key->values.emplace_back();
-      v = &key->values.back();
-      v->name = std::string(name);
-    }
-    v->integer = false;
-    v->text = std::string(value);
-    v->number = 0;
-    return true;
-  });
-  if (!done) throw ERegistryException("Klucz rejestru " + CurrentPath() + " nie istnieje");
+  WriteValue(name, false, value, 0);
 }
 
 void TRegistry::WriteInteger(std::string_view name, std::int32_t value) {
   CheckValueName(name);
+  WriteValue(name, true, {}, value);
+}
+
+void TRegistry::WriteValue(std::string_view name, bool integer, std::string_view text,
+                           std::int32_t number) {
   bool done = Modify([&] {
     Key* key = Find(current_);
     if (key == nullptr) return false;
-    Key::Value* v = key->FindValue(name);
-    if (v == nullptr) {
-      key->values.emplace_back();
-      v = &key->values.back();
-      v->name = std::string(name);
-    }
-    v->integer = true;
-    v->text.clear();
-    v->number = value;
+    Key::Value& v = key->AddValue(name);
+    v.integer = integer;
+    v.text = std::string(text);
+    v.number = number;
     return true;
   });
   if (!done) throw ERegistryException("Klucz rejestru " + CurrentPath() + " nie istnieje");

@@ -26,6 +26,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/textfile.h"
+
 namespace platform {
 
 class ERegistryException : public std::runtime_error {
@@ -97,14 +99,16 @@ class TRegistry {
   // change returns true; the result of change.
   template <typename Change>
   bool Modify(Change change);
+  // Sets the value in the open key (made when missing), under Modify; a
+  // missing open key throws.
+  void WriteValue(std::string_view name, bool integer, std::string_view text,
+                  std::int32_t number);
 
   std::string fileName_;
   std::vector<std::string> current_;
   mutable std::unique_ptr<Key> root_;
   mutable bool loaded_ = false;
-  mutable std::int64_t stampSize_ = -1;
-  mutable std::int64_t stampNs_ = 0;
-  mutable std::uint64_t stampInode_ = 0;
+  mutable FileStamp stamp_;
 };
 
 }  // namespace platform

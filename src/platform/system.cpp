@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "platform/paths.h"
@@ -19,16 +20,22 @@ std::string Env(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
-std::string HomeFolder() {
-  std::string home = Env("HOME");
-  if (!home.empty()) return home;
+// A field of the current user's entry in the account database; nothing
+// when there is no entry or the field is missing.
+std::optional<std::string> OwnAccountField(char* passwd::*field) {
   std::vector<char> buffer(16384);
   passwd entry;
   passwd* result = nullptr;
   if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 &&
-      result != nullptr && result->pw_dir != nullptr)
-    return result->pw_dir;
-  return "/";
+      result != nullptr && result->*field != nullptr)
+    return std::string(result->*field);
+  return std::nullopt;
+}
+
+std::string HomeFolder() {
+  std::string home = Env("HOME");
+  if (!home.empty()) return home;
+  return OwnAccountField(&passwd::pw_dir).value_or("/");
 }
 
 }  // namespace
@@ -36,13 +43,7 @@ std::string HomeFolder() {
 std::string LoginName() {
   std::string name = Env("LOGNAME");
   if (!name.empty()) return name;
-  std::vector<char> buffer(16384);
-  passwd entry;
-  passwd* result = nullptr;
-  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 &&
-      result != nullptr && result->pw_name != nullptr)
-    return result->pw_name;
-  return {};
+  return OwnAccountField(&passwd::pw_name).value_or(std::string());
 }
 
 std::string ProgramFolder() {

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "peer_process.h"
+#include "common/peer_process.h"
 #include "store_fixture.h"
 
 namespace fs = std::filesystem;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "peer_process.h"
+#include "common/peer_process.h"
 #include "store_fixture.h"
 
 namespace fs = std::filesystem;

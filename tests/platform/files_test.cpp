@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/peer_process.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -22,61 +23,6 @@ using platform::File;
 using platform::FileAccess;
 using platform::FileCreation;
 using platform::FileShare;
-
-// The lockpeer helper as a second process, driven one command at a time.
-class Peer {
- public:
-  Peer() {
-    int toChild[2], fromChild[2];
-    if (::pipe(toChild) != 0 || ::pipe(fromChild) != 0) {
-      ADD_FAILURE() << "pipe failed";
-      return;
-    }
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::dup2(toChild[0], 0);
-      ::dup2(fromChild[1], 1);
-      ::close(toChild[1]);
-      ::close(fromChild[0]);
-      ::execl(HELPER_LOCKPEER, HELPER_LOCKPEER, static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    ::close(toChild[0]);
-    ::close(fromChild[1]);
-    in_ = ::fdopen(toChild[1], "w");
-    out_ = ::fdopen(fromChild[0], "r");
-  }
-  ~Peer() { Finish(); }
-
-  std::string Ask(const std::string& command) {
-    std::fprintf(in_, "%s\n", command.c_str());
-    std::fflush(in_);
-    char line[256] = {};
-    if (std::fgets(line, sizeof line, out_) == nullptr) return "<no answer>";
-    std::string answer(line);
-    if (!answer.empty() && answer.back() == '\n') answer.pop_back();
-    return answer;
-  }
-
-  // Ends the peer abruptly, holding whatever it holds.
-  void Kill() {
-    if (pid_ > 0) ::kill(pid_, SIGKILL);
-    Finish();
-  }
-
-  void Finish() {
-    if (in_ != nullptr) std::fclose(in_);
-    if (out_ != nullptr) std::fclose(out_);
-    in_ = out_ = nullptr;
-    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  FILE* in_ = nullptr;
-  FILE* out_ = nullptr;
-};
 
 class FilesTest : public ::testing::Test {
  protected:
@@ -115,7 +61,7 @@ TEST_F(FilesTest, CreationModes) {
 }
 
 TEST_F(FilesTest, CreateAlwaysDoesNotEmptyAFileHeldExclusivelyByAnother) {
-  Peer peer;
+  PeerProcess peer(HELPER_LOCKPEER);
   ASSERT_EQ(peer.Ask("open " + path_ + " ex"), "ok");
   File file;
   EXPECT_FALSE(file.Open(path_, FileAccess::ReadWrite, FileShare::DenyNone, FileCreation::CreateAlways));
@@ -202,7 +148,7 @@ TEST_F(FilesTest, ShareModesBetweenHandlesOfOneProcess) {
 }
 
 TEST_F(FilesTest, ShareModesBetweenProcesses) {
-  Peer peer;
+  PeerProcess peer(HELPER_LOCKPEER);
   ASSERT_EQ(peer.Ask("open " + path_ + " sh"), "ok");
   File shared, exclusive;
   EXPECT_TRUE(OpenIt(shared, FileShare::DenyNone));
@@ -295,7 +241,7 @@ TEST_F(FilesTest, MovedHandleKeepsItsLocks) {
 }
 
 TEST_F(FilesTest, LocksBetweenProcesses) {
-  Peer peer;
+  PeerProcess peer(HELPER_LOCKPEER);
   ASSERT_EQ(peer.Ask("open " + path_ + " sh"), "ok");
   ASSERT_EQ(peer.Ask("lock 100 1"), "ok");
   File file;
@@ -316,7 +262,7 @@ TEST_F(FilesTest, LocksBetweenProcesses) {
 }
 
 TEST_F(FilesTest, LocksVanishWhenTheHolderDies) {
-  Peer peer;
+  PeerProcess peer(HELPER_LOCKPEER);
   ASSERT_EQ(peer.Ask("open " + path_ + " sh"), "ok");
   ASSERT_EQ(peer.Ask("lock 16 240"), "ok");
   File file;

@@ -1,10 +1,11 @@
 // A second process for two-process tests: one of the helper programs
-// (tests/foundation/helpers/), started on a pipe pair, which reads one command
+// (tests/<folder>/helpers/), started on a pipe pair, which reads one command
 // a line and answers one line. The destructor sends "quit" and waits for the
-// program to end. Used from the test's own thread.
+// program to end; Kill ends it abruptly. Used from the test's own thread.
 #pragma once
 
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,15 +35,19 @@ class PeerProcess {
   }
   ~PeerProcess() {
     Send("quit");
-    ::close(to_);
-    ::close(from_);
-    int status = 0;
-    if (pid_ > 0) ::waitpid(pid_, &status, 0);
+    Finish();
   }
   PeerProcess(const PeerProcess&) = delete;
   PeerProcess& operator=(const PeerProcess&) = delete;
 
+  // Ends the program at once, holding whatever it holds, and waits for it.
+  void Kill() {
+    if (pid_ > 0) ::kill(pid_, SIGKILL);
+    Finish();
+  }
+
   void Send(const std::string& command) {
+    if (to_ < 0) return;
     const std::string line = command + "\n";
     (void)!::write(to_, line.data(), line.size());
   }
@@ -70,6 +75,15 @@ class PeerProcess {
   }
 
  private:
+  void Finish() {
+    if (to_ >= 0) ::close(to_);
+    if (from_ >= 0) ::close(from_);
+    to_ = from_ = -1;
+    int status = 0;
+    if (pid_ > 0) ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+  }
+
   pid_t pid_ = -1;
   int to_ = -1;
   int from_ = -1;
