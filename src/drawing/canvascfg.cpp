@@ -55,6 +55,32 @@ std::string_view Trimmed(std::string_view S) {
   return S.substr(first, last - first + 1);
 }
 
+// The check boxes of the display page that show one setting each, in page
+// order.
+struct TFlagBox {
+  TDisplayPageI::TDisplayCheck Box;
+  bool TNullCanvasCfg::*Flag;
+};
+constexpr TFlagBox kFlagBoxes[] = {
+    {TDisplayPageI::dcDymWysw, &TNullCanvasCfg::DynamicDisplay},
+    {TDisplayPageI::dcMarkTextOrigin, &TNullCanvasCfg::MarkTextOrigin},
+    {TDisplayPageI::dcMarkLineEnds, &TNullCanvasCfg::MarkLineEnds},
+    {TDisplayPageI::dcDynWyswGL, &TNullCanvasCfg::DynamicThickLines},
+    {TDisplayPageI::dcWindowsThickLines, &TNullCanvasCfg::WindowsThickLines},
+    {TDisplayPageI::dcDrCFlagCB, &TNullCanvasCfg::FastDisplay},
+};
+
+// The check boxes of the bits of SkalaFlagi.
+struct TScaleFlagBox {
+  TDisplayPageI::TDisplayCheck Box;
+  std::uint8_t Bit;
+};
+constexpr TScaleFlagBox kScaleFlagBoxes[] = {
+    {TDisplayPageI::dcWsText, sfTexts},
+    {TDisplayPageI::dcWsLine, sfLines},
+    {TDisplayPageI::dcWsSymbol, sfSymbols},
+};
+
 // Whether the values shown to the user differ (the fast-display size and
 // count are not shown).
 bool ShownDiffer(const TCanvasCfg& A, const TNullCanvasCfg& B) {
@@ -160,16 +186,9 @@ void TCanvasCfg::ToDialog(TConfigDialogBase& Dialog) const {
   page->SetChecked(P::dcWTW, Kroj == 1);
   page->SetChecked(P::dcWTP, Kroj == 2);
   page->SetSkalaText(std::to_string(Skala));
-  page->SetChecked(P::dcWsText, (SkalaFlagi & sfTexts) != 0);
-  page->SetChecked(P::dcWsLine, (SkalaFlagi & sfLines) != 0);
-  page->SetChecked(P::dcWsSymbol, (SkalaFlagi & sfSymbols) != 0);
+  for (const TScaleFlagBox& b : kScaleFlagBoxes) page->SetChecked(b.Box, (SkalaFlagi & b.Bit) != 0);
   for (int n = 1; n <= 3; ++n) page->SetPanelColor(n, HighlightColors[n - 1]);
-  page->SetChecked(P::dcDymWysw, DynamicDisplay);
-  page->SetChecked(P::dcMarkTextOrigin, MarkTextOrigin);
-  page->SetChecked(P::dcMarkLineEnds, MarkLineEnds);
-  page->SetChecked(P::dcDynWyswGL, DynamicThickLines);
-  page->SetChecked(P::dcWindowsThickLines, WindowsThickLines);
-  page->SetChecked(P::dcDrCFlagCB, FastDisplay);
+  for (const TFlagBox& b : kFlagBoxes) page->SetChecked(b.Box, this->*b.Flag);
   page->SetThickLineCondition(ThickLineCondition);
   page->SetScreenDpm(DpmX, DpmY);
 }
@@ -191,16 +210,10 @@ void TCanvasCfg::FromDialog(TConfigDialogBase& Dialog) {
   std::int32_t skala = 0;
   if (TryStrToInt(Trimmed(page->SkalaText()), skala)) taken.Skala = skala;
   taken.SkalaFlagi = 0;
-  if (page->Checked(P::dcWsText)) taken.SkalaFlagi |= sfTexts;
-  if (page->Checked(P::dcWsLine)) taken.SkalaFlagi |= sfLines;
-  if (page->Checked(P::dcWsSymbol)) taken.SkalaFlagi |= sfSymbols;
+  for (const TScaleFlagBox& b : kScaleFlagBoxes)
+    if (page->Checked(b.Box)) taken.SkalaFlagi |= b.Bit;
   for (int n = 1; n <= 3; ++n) taken.HighlightColors[n - 1] = page->PanelColor(n);
-  taken.DynamicDisplay = page->Checked(P::dcDymWysw);
-  taken.MarkTextOrigin = page->Checked(P::dcMarkTextOrigin);
-  taken.MarkLineEnds = page->Checked(P::dcMarkLineEnds);
-  taken.DynamicThickLines = page->Checked(P::dcDynWyswGL);
-  taken.WindowsThickLines = page->Checked(P::dcWindowsThickLines);
-  taken.FastDisplay = page->Checked(P::dcDrCFlagCB);
+  for (const TFlagBox& b : kFlagBoxes) taken.*b.Flag = page->Checked(b.Box);
   taken.ThickLineCondition = page->ThickLineCondition();
   page->GetScreenDpm(taken.DpmX, taken.DpmY);
 

@@ -43,6 +43,67 @@ void AppendStrokes(TListaWektorow& Lines, const TVectorList& Strokes) {
   }
 }
 
+// Whether a text whose strokes span Extent font units can show at Origin.
+// Raster text shows when Origin is in the window; stroke text when its box,
+// at the canvas's size, can reach the window and is not taller than it.
+// Pixels gets the stroke text's device width and height.
+bool TextShows(const TSimpleRealCanvas& C, bool Raster, const TRealPoint& Origin, TPoint Extent,
+               TPoint& Pixels) {
+  const TWindowDim& dims = *C.Dims();
+  if (Raster) return dims.PointInWindow(Origin);
+  const double k = C.Size / C.GetFontManager().GetHeight() * C.GetScaleFactor();
+  const double sw = Extent.X * k;
+  const double sh = Extent.Y * k;
+  if (!(Origin.X + sw > dims.X1 && Origin.X - sw < dims.X2 && Origin.Y + sw > dims.Y1 &&
+        Origin.Y - sw < dims.Y2 && dims.Y2 - dims.Y1 >= sh))
+    return false;
+  Pixels = dims.WorldDeltaToDevice(TRealPoint{sw, sh});
+  return true;
+}
+
+// A bar as long as a text too small to read, in the text's box.
+std::unique_ptr<TVectorChar> TextBar(TPoint Extent) {
+  auto strokes = std::make_unique<TVectorChar>(2, 2, 0);
+  strokes->AddLine(0, 0, Extent.X, 0);
+  strokes->Width = Extent.X;
+  strokes->Height = Extent.Y;
+  strokes->LineHeight = Extent.Y;
+  strokes->WidthFactor = 1.0;
+  return strokes;
+}
+
+// How a text or fraction is drawn by its device width: Build's strokes when
+// raster or wider than Legible pixels; one dot when no more than Dot pixels
+// both ways (or of no height); else a bar as long as the text.
+struct TTextSizes {
+  std::int32_t Legible;
+  std::int32_t Dot;
+};
+constexpr TTextSizes kTextSizes{5, 3};
+constexpr TTextSizes kFractionSizes{3, 2};
+
+// Draws a text whose strokes span Extent font units at Origin (TextShows,
+// TTextSizes); Build makes its strokes.
+template <class TBuild>
+void DrawSizedText(TSimpleRealCanvas& C, bool Raster, TPoint Extent, TTextSizes Sizes,
+                   const TBuild& Build, std::uint8_t Mode, const TRealPoint& Origin, float Angle,
+                   const TRealPoint& ConnectTo) {
+  TPoint pixels;
+  if (!TextShows(C, Raster, Origin, Extent, pixels)) return;
+  C.DrawTextOriginMark(Origin);
+  std::unique_ptr<TVectorChar> strokes;
+  if (Raster || pixels.X > Sizes.Legible) {
+    strokes = Build();
+  } else if ((pixels.X <= Sizes.Dot && pixels.Y <= Sizes.Dot) || Extent.Y <= 0) {
+    const TPoint d = C.Dims()->WorldToDevicePt(Origin);
+    C.Lines->AddLine(d.X, d.Y, d.X + 1, d.Y);
+    return;
+  } else {
+    strokes = TextBar(Extent);
+  }
+  C.DrawVectorString(std::move(strokes), Mode, Origin, Angle, ConnectTo);
+}
+
 }  // namespace
 
 std::uint32_t JustificationTextAlign(int J) {
@@ -149,88 +210,22 @@ void TSimpleRealCanvas::VectorTextOut(std::string_view Text, std::uint8_t Mode,
                                       const TRealPoint& ConnectTo) {
   TestAbort();
   if (Text.empty()) return;
-  const TWindowDim& dims = *Dims();
   const bool raster = GetKroj() == 0;
-  TPoint extent;
-  std::int32_t ph = 0;
-  std::int32_t pl = 0;
-  if (!raster) {
-    TFontManager& fonts = GetFontManager();
-    extent = fonts.TextExtent(Text);
-    const double k = Size / fonts.GetHeight() * GetScaleFactor();
-    const double sw = extent.X * k;
-    const double sh = extent.Y * k;
-    if (!(Origin.X + sw > dims.X1 && Origin.X - sw < dims.X2 && Origin.Y + sw > dims.Y1 &&
-          Origin.Y - sw < dims.Y2 && dims.Y2 - dims.Y1 >= sh))
-      return;
-    const TPoint d = dims.WorldDeltaToDevice(TRealPoint{sw, sh});
-    ph = d.X;
-    pl = d.Y;
-  } else if (!dims.PointInWindow(Origin)) {
-    return;
-  }
-  DrawTextOriginMark(Origin);
-  std::unique_ptr<TVectorChar> strokes;
-  if (raster || ph > 5) {
-    strokes = BuildText(Text);
-  } else {
-    if ((ph <= 3 && pl <= 3) || extent.Y <= 0) {
-      const TPoint d = Device(Origin);
-      Lines->AddLine(d.X, d.Y, d.X + 1, d.Y);
-      return;
-    }
-    strokes = std::make_unique<TVectorChar>(2, 2, 0);
-    strokes->AddLine(0, 0, extent.X, 0);
-    strokes->Width = extent.X;
-    strokes->Height = extent.Y;
-    strokes->LineHeight = extent.Y;
-    strokes->WidthFactor = 1.0;
-  }
-  DrawVectorString(std::move(strokes), Mode, Origin, Angle, ConnectTo);
+  const TPoint extent = raster ? TPoint{} : GetFontManager().TextExtent(Text);
+  DrawSizedText(
+      *this, raster, extent, kTextSizes, [&] { return BuildText(Text); }, Mode, Origin, Angle,
+      ConnectTo);
 }
 
 void TSimpleRealCanvas::VectorFractionOut(const TRealPoint& Origin, std::string_view Upper,
                                           std::string_view Lower, float Angle, std::uint8_t Mode,
                                           const TRealPoint& ConnectTo) {
   if (Upper.empty() && Lower.empty()) return;
-  const TWindowDim& dims = *Dims();
   const bool raster = GetKroj() == 0;
-  TPoint extent;
-  std::int32_t ph = 0;
-  std::int32_t pl = 0;
-  if (!raster) {
-    TFontManager& fonts = GetFontManager();
-    extent = fonts.FractionExtent(Upper, Lower);
-    const double k = Size / fonts.GetHeight() * GetScaleFactor();
-    const double sw = extent.X * k;
-    const double sh = extent.Y * k;
-    if (!(Origin.X + sw > dims.X1 && Origin.X - sw < dims.X2 && Origin.Y + sw > dims.Y1 &&
-          Origin.Y - sw < dims.Y2 && dims.Y2 - dims.Y1 >= sh))
-      return;
-    const TPoint d = dims.WorldDeltaToDevice(TRealPoint{sw, sh});
-    ph = d.X;
-    pl = d.Y;
-  } else if (!dims.PointInWindow(Origin)) {
-    return;
-  }
-  DrawTextOriginMark(Origin);
-  std::unique_ptr<TVectorChar> strokes;
-  if (raster || ph > 3) {
-    strokes = BuildFraction(Upper, Lower);
-  } else {
-    if ((ph <= 2 && pl <= 2) || extent.Y <= 0) {
-      const TPoint d = Device(Origin);
-      Lines->AddLine(d.X, d.Y, d.X + 1, d.Y);
-      return;
-    }
-    strokes = std::make_unique<TVectorChar>(2, 2, 0);
-    strokes->AddLine(0, 0, extent.X, 0);
-    strokes->Width = extent.X;
-    strokes->Height = extent.Y;
-    strokes->LineHeight = extent.Y;
-    strokes->WidthFactor = 1.0;
-  }
-  DrawVectorString(std::move(strokes), Mode, Origin, Angle, ConnectTo);
+  const TPoint extent = raster ? TPoint{} : GetFontManager().FractionExtent(Upper, Lower);
+  DrawSizedText(
+      *this, raster, extent, kFractionSizes, [&] { return BuildFraction(Upper, Lower); }, Mode,
+      Origin, Angle, ConnectTo);
 }
 
 void TSimpleRealCanvas::VectorTextOutSimple(std::string_view Text, const TRealPoint& Origin,

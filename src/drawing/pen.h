@@ -101,6 +101,8 @@ public:
   void Overflow() override;
 
   platform::TCanvas* Canvas() const { return FCanvas; }
+  // The contents stay and are drawn on C from now on.
+  void SetCanvas(platform::TCanvas* C) { FCanvas = C; }
 
 private:
   platform::TCanvas* FCanvas;

@@ -18,22 +18,15 @@ constexpr int kMaxArcSegments = 1000;
 // Color bits the platform understands; the rest are colour codes.
 constexpr std::uint32_t kRgbMask = 0x00FFFFFF;
 
-// +1 when positive, else -1, with the smaller step dropped when one
-// direction dominates twice over.
-TPoint PixelStep(const TRealPoint& P1, const TRealPoint& P2) {
-  const double dx = P2.X - P1.X;
-  const double dy = P2.Y - P1.Y;
-  int sx = dx > 0 ? 1 : -1;
-  int sy = dy > 0 ? 1 : -1;
-  if (std::fabs(dx) > 2 * std::fabs(dy))
-    sy = 0;
-  else if (std::fabs(dy) > 2 * std::fabs(dx))
-    sx = 0;
-  return TPoint{sx, sy};
-}
-
 TRealRect Square(const TRealPoint& C, double Half) {
   return TRealRect{C.X - Half, C.Y - Half, C.X + Half, C.Y + Half};
+}
+
+// Filled figures drawn next are hollow. The caller holds the canvas's lock.
+void HollowBrush(platform::TCanvas& C) {
+  platform::TBrush brush = C.Brush();
+  brush.Style = platform::bsClear;
+  C.SetBrush(brush);
 }
 
 platform::TGdiRect Box(TPoint A, TPoint B) {
@@ -52,6 +45,13 @@ double Azimuth(double DX, double DY) {
   if (DX < 0) a += std::numbers::pi;
   if (a < 0) a += kTwoPi;
   return a;
+}
+
+TArcAngles ArcAngles(const TRealEnds& Ends, const TRealPoint& Centre) {
+  const double start = Azimuth(Ends[1].X - Centre.X, Ends[1].Y - Centre.Y);
+  double sweep = Azimuth(Ends[0].X - Centre.X, Ends[0].Y - Centre.Y) - start;
+  if (sweep < 0) sweep += kTwoPi;
+  return TArcAngles{start, sweep};
 }
 
 void TAbortEvent::Set() {
@@ -79,22 +79,29 @@ bool TAbortEvent::Wait(std::uint32_t Milliseconds) const {
 
 TSimpleRealCanvas::TSimpleRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims,
                                      TNullCanvasCfg* Cfg)
-    : TDrawParamsImp(Cfg, Dims), Canvas(ACanvas), AbortEvent(std::make_unique<TAbortEvent>()) {
-  Lines = std::make_unique<TListaWektorow>(ACanvas, kBufferPoints, 0, 0);
+    : TDrawParamsImp(Cfg, Dims), Canvas(ACanvas), AbortEvent(std::make_unique<TAbortEvent>()),
+      ownLines_(std::make_unique<TListaWektorow>(ACanvas, kBufferPoints, 0, 0)) {
+  Lines = ownLines_.get();
   ReplacePenState(CreatePenState());
   if (Canvas != nullptr) {
     platform::TCanvasLock lock(*Canvas);
-    platform::TBrush brush = Canvas->Brush();
-    brush.Style = platform::bsClear;
-    Canvas->SetBrush(brush);
+    HollowBrush(*Canvas);
   }
 }
 
 TSimpleRealCanvas::~TSimpleRealCanvas() = default;
 
 void TSimpleRealCanvas::ReplacePenState(std::unique_ptr<TPenI> NewPen) {
-  Pen = std::move(NewPen);
+  ownPen_ = std::move(NewPen);
+  Pen = ownPen_.get();
   Pen->OnChange = [this](TPenI*) { FlushAndApplyPen(); };
+}
+
+void TSimpleRealCanvas::ShareBufferAndPen(TSimpleRealCanvas& Source) {
+  Lines = Source.Lines;
+  Pen = Source.Pen;
+  ownLines_.reset();
+  ownPen_.reset();
 }
 
 void TSimpleRealCanvas::SetFlag(std::uint8_t Bit, bool B) {
@@ -111,6 +118,18 @@ void TSimpleRealCanvas::TestAbort() const {
   if (Abort.load(std::memory_order_acquire)) throw EAbortDraw();
 }
 
+TPoint TSimpleRealCanvas::PixelStep(const TRealPoint& P1, const TRealPoint& P2) {
+  const double dx = P2.X - P1.X;
+  const double dy = P2.Y - P1.Y;
+  int sx = dx > 0 ? 1 : -1;
+  int sy = dy > 0 ? 1 : -1;
+  if (std::fabs(dx) > 2 * std::fabs(dy))
+    sy = 0;
+  else if (std::fabs(dy) > 2 * std::fabs(dx))
+    sx = 0;
+  return TPoint{sx, sy};
+}
+
 TPoint TSimpleRealCanvas::Device(const TRealPoint& P) const { return Dims()->WorldToDevicePt(P); }
 
 // Life and pen.
@@ -118,13 +137,9 @@ TPoint TSimpleRealCanvas::Device(const TRealPoint& P) const { return Dims()->Wor
 void TSimpleRealCanvas::SetCanvas(platform::TCanvas* C) {
   if (C == nullptr) return;
   Canvas = C;
-  auto lines = std::make_unique<TListaWektorow>(C, kBufferPoints, 0, 0);
-  lines->Append(*Lines);
-  Lines = std::move(lines);
+  Lines->SetCanvas(C);
   platform::TCanvasLock lock(*Canvas);
-  platform::TBrush brush = Canvas->Brush();
-  brush.Style = platform::bsClear;
-  Canvas->SetBrush(brush);
+  HollowBrush(*Canvas);
 }
 
 std::unique_ptr<TPenI> TSimpleRealCanvas::CreatePenState() {
@@ -309,25 +324,25 @@ void TSimpleRealCanvas::ClearLines() { Lines->Clear(); }
 
 void TSimpleRealCanvas::PlatformEllipse(TPoint D1, TPoint D2) {
   platform::TCanvasLock lock(*Canvas);
-  platform::TBrush brush = Canvas->Brush();
-  brush.Style = platform::bsClear;
-  Canvas->SetBrush(brush);
+  HollowBrush(*Canvas);
   Canvas->Ellipse(Box(D1, D2));
 }
 
+bool TSimpleRealCanvas::CircleShows(const TRealPoint& Centre, double R) const {
+  const TWindowDim& dims = *Dims();
+  return dims.RectVisible(Square(Centre, R)) &&
+         !dims.RectCoversWindow(Square(Centre, kInnerSquare * R));
+}
+
 void TSimpleRealCanvas::Arc(const TRealEnds& Ends, const TRealPoint& Centre, double R) {
+  if (!CircleShows(Centre, R)) return;
   const TWindowDim& dims = *Dims();
   const TRealRect box = Square(Centre, R);
-  if (!dims.RectVisible(box)) return;
-  if (dims.RectCoversWindow(Square(Centre, kInnerSquare * R))) return;
   if ((State & csNoEndMarks) == 0)
     for (const TRealPoint& end : Ends)
       if (dims.PointInWindow(end)) DrawLineEndMark(Device(end));
 
-  const double a1 = Azimuth(Ends[1].X - Centre.X, Ends[1].Y - Centre.Y);
-  const double a2 = Azimuth(Ends[0].X - Centre.X, Ends[0].Y - Centre.Y);
-  double sweep = a2 - a1;
-  if (sweep < 0) sweep += kTwoPi;
+  const TArcAngles angles = ArcAngles(Ends, Centre);
 
   if ((State & kPlatformArcBlockers) == 0 && dims.RectInWindow(box)) {
     if (dims.WorldLengthToPixels(R) < 3) {
@@ -356,20 +371,18 @@ void TSimpleRealCanvas::Arc(const TRealEnds& Ends, const TRealPoint& Centre, dou
     const TPoint e1 = Device(Ends[0]);
     const TPoint e2 = Device(Ends[1]);
     if (std::abs(e1.X - e2.X) <= 5 && std::abs(e1.Y - e2.Y) <= 5) {
-      if (sweep < std::numbers::pi)
+      if (angles.Sweep < std::numbers::pi)
         LineOrDot(Ends);
       else
         DrawCircle(Centre, R);
       return;
     }
     platform::TCanvasLock lock(*Canvas);
-    platform::TBrush brush = Canvas->Brush();
-    brush.Style = platform::bsClear;
-    Canvas->SetBrush(brush);
+    HollowBrush(*Canvas);
     Canvas->Arc(Box(b1, b2), platform::TGdiPoint{e1.X, e1.Y}, platform::TGdiPoint{e2.X, e2.Y});
     return;
   }
-  ArcSegments(Centre, R, a1, sweep);
+  ArcSegments(Centre, R, angles.Start, angles.Sweep);
 }
 
 void TSimpleRealCanvas::ArcByAngles(const TRealPoint& P1, const TRealPoint& P2, double R) {

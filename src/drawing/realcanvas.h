@@ -50,6 +50,15 @@ inline constexpr std::uint16_t kPlatformArcBlockers =
 // Direction of (dX, dY) in [0, 2*pi): 0 along +X (up), pi/2 along +Y (right).
 double Azimuth(double DX, double DY);
 
+// The azimuths of the arc about Centre from Ends[0] to Ends[1],
+// counter-clockwise on the device: Start, the azimuth of Ends[1], and Sweep
+// in [0, 2*pi) towards Ends[0].
+struct TArcAngles {
+  double Start;
+  double Sweep;
+};
+TArcAngles ArcAngles(const TRealEnds& Ends, const TRealPoint& Centre);
+
 // Signalled while the canvas's abort flag is set; outside layer modules get it
 // through the drawing interface and may poll it or wait on it. Any thread.
 class TAbortEvent {
@@ -75,6 +84,8 @@ private:
 // device context runs under the platform canvas's lock. SetAbort may come from
 // any thread. The canvas owns its buffer, pen, platform-font holder and abort
 // event; the platform canvas, the dimensions and a TCanvasCfg are not owned.
+// Lines and Pen point at the canvas's own buffer and pen, or at another
+// canvas's after ShareBufferAndPen.
 //
 // The operations marked abstract belong to the styled canvases; here they
 // raise ENotImplemented.
@@ -232,8 +243,9 @@ public:
 
   std::uint16_t State = 0;
   platform::TCanvas* Canvas = nullptr;
-  std::unique_ptr<TListaWektorow> Lines;
-  std::unique_ptr<TPenI> Pen;
+  // The buffer and the pen drawn with; never null.
+  TListaWektorow* Lines = nullptr;
+  TPenI* Pen = nullptr;
   double CurrentX = 0.0;
   double CurrentY = 0.0;
   std::unique_ptr<TWindowsFont> WinFont;
@@ -244,11 +256,24 @@ public:
 
 protected:
   void ReplacePenState(std::unique_ptr<TPenI> NewPen);
+  // From here on this canvas draws into Source's buffer with Source's pen
+  // (whose change handler flushes that buffer), and frees its own. Source
+  // must outlive this canvas.
+  void ShareBufferAndPen(TSimpleRealCanvas& Source);
   // Raises EAbortDraw when the abort flag is set.
   void TestAbort() const;
   TPoint Device(const TRealPoint& P) const;
+  // The one-pixel step along P2 - P1: +1 when positive, else -1, with the
+  // smaller step dropped when one direction dominates twice over.
+  static TPoint PixelStep(const TRealPoint& P1, const TRealPoint& P2);
+  // False when the circle's box is not visible or the window lies inside it.
+  bool CircleShows(const TRealPoint& Centre, double R) const;
   // The parallel thin lines of a thick pen and the segment itself.
   void ThickSegment(TPoint D1, TPoint D2);
+  // Canvas's own ThickSegment: its emulation bit, pen and buffer apply.
+  static void ThickSegmentOn(TSimpleRealCanvas& Canvas, TPoint D1, TPoint D2) {
+    Canvas.ThickSegment(D1, D2);
+  }
   // The segment from D one pixel towards the direction of P2 - P1.
   void OnePixel(TPoint D, const TRealPoint& P1, const TRealPoint& P2);
   void AddCross(TPoint D);
@@ -257,6 +282,9 @@ protected:
 
 private:
   void SetFlag(std::uint8_t Bit, bool B);
+
+  std::unique_ptr<TListaWektorow> ownLines_;
+  std::unique_ptr<TPenI> ownPen_;
 };
 
 // The ten canvas operations outside layer modules call, by position, on the

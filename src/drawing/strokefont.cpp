@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -32,7 +33,7 @@ public:
   }
   std::uint16_t Word() {
     Need(2);
-    const std::uint16_t w = static_cast<std::uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+    const std::uint16_t w = GetU16(data_.data() + pos_);
     pos_ += 2;
     return w;
   }

@@ -86,17 +86,11 @@ bool TWindowDim::FitWindow(const TRealRect& R) {
 
   // The window covers the whole device, and the whole turned device when
   // rotated.
-  double eX = Height / ScaleX;
-  double eY = Width / ScaleY;
-  if (FRotated) {
-    const double k = DiagonalRatio(eX, eY);
-    eX *= k;
-    eY *= k;
-  }
-  r.Left = (r.Left + r.Right - eX) * 0.5;
-  r.Right = r.Left + eX;
-  r.Top = (r.Top + r.Bottom - eY) * 0.5;
-  r.Bottom = r.Top + eY;
+  const TRealPoint e = DeviceExtent();
+  r.Left = (r.Left + r.Right - e.X) * 0.5;
+  r.Right = r.Left + e.X;
+  r.Top = (r.Top + r.Bottom - e.Y) * 0.5;
+  r.Bottom = r.Top + e.Y;
 
   if (r.Left == X1 && r.Top == Y1 && r.Right == X2 && r.Bottom == Y2) return false;
   X1 = r.Left;
@@ -171,15 +165,20 @@ void TWindowDim::SetClientSize(std::int32_t W, std::int32_t H) {
     FitWindow(RealRect(X1, Y1, X2, Y2));
     return;
   }
-  double eX = H / ScaleX;
-  double eY = W / ScaleY;
+  const TRealPoint e = DeviceExtent();
+  X2 = X1 + e.X;
+  Y2 = Y1 + e.Y;
+}
+
+TRealPoint TWindowDim::DeviceExtent() const {
+  double eX = Height / ScaleX;
+  double eY = Width / ScaleY;
   if (FRotated) {
     const double k = DiagonalRatio(eX, eY);
     eX *= k;
     eY *= k;
   }
-  X2 = X1 + eX;
-  Y2 = Y1 + eY;
+  return TRealPoint{eX, eY};
 }
 
 void TWindowDim::SetDeviceSize(std::int32_t W, std::int32_t H) {

@@ -146,6 +146,9 @@ protected:
 
 private:
   TRealPoint WindowCentre() const;
+  // The world extent the device covers at the scales (X by Height, Y by
+  // Width), grown to cover the turned device when rotated.
+  TRealPoint DeviceExtent() const;
 };
 
 // A fixed mapping without a window, used to draw elements of a fixed physical

@@ -151,14 +151,8 @@ TRealRect TNEOkrag::GetBounds() const {
 void TNEOkrag::BendAroundCircle(double R, double A0) { Centre = Wrapped(Centre, R, A0); }
 
 bool TNEOkrag::IsNear(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params) const {
-  switch (HitBand(DistanceTo(P, Params), Tol)) {
-    case THitBand::Inside:
-      return true;
-    case THitBand::Outside:
-      return false;
-    case THitBand::Box:
-      break;
-  }
+  const THitBand band = HitBand(DistanceTo(P, Params), Tol);
+  if (band != THitBand::Box) return band == THitBand::Inside;
   return CircleMeetsBox(P, XY(Centre), Tol);
 }
 
@@ -304,14 +298,8 @@ void TNELuk::BendAroundCircle(double R, double A0) {
 }
 
 bool TNELuk::IsNear(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params) const {
-  switch (HitBand(DistanceTo(P, Params), Tol)) {
-    case THitBand::Inside:
-      return true;
-    case THitBand::Outside:
-      return false;
-    case THitBand::Box:
-      break;
-  }
+  const THitBand band = HitBand(DistanceTo(P, Params), Tol);
+  if (band != THitBand::Box) return band == THitBand::Inside;
   bool hit = CircleMeetsBox(P, GetCentre(), Tol);
   if (hit) {
     // Beside an end only the end itself counts, not the rest of the circle.

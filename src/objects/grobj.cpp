@@ -1,7 +1,6 @@
 #include "objects/grobj.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
@@ -334,11 +333,4 @@ void PolarWrapPoint(TRealPoint& P, double R, double A0) {
   P = TRealPoint{r * std::cos(a), r * std::sin(a)};
 }
 
-double VectorAzimuth(double dX, double dY) {
-  constexpr double pi = std::numbers::pi;
-  if (dX == 0.0) return dY > 0.0 ? pi / 2.0 : 3.0 * pi / 2.0;
-  double a = std::atan(dY / dX);
-  if (dX < 0.0) a += pi;
-  if (a < 0.0) a += 2.0 * pi;
-  return a;
-}
+double VectorAzimuth(double dX, double dY) { return Azimuth(dX, dY); }

@@ -325,5 +325,5 @@ void FreeGraphObj(TEGraphObj* Obj);
 void PolarWrapPoint(TRealPoint& P, double R, double A0);
 
 // Azimuth of (dX, dY) in [0, 2*pi), from the X axis towards the Y axis; a zero
-// vector gives 3*pi/2.
+// vector gives 3*pi/2. The canvas's Azimuth.
 double VectorAzimuth(double dX, double dY);

@@ -1,6 +1,8 @@
 #include "objects/libcfg.h"
 
 #include "platform/inifile.h"
+#include "platform/paths.h"
+#include "platform/system.h"
 
 namespace {
 
@@ -64,4 +66,9 @@ TSymbolLineManagerCfg& SymbolLineManagerCfg() {
   TGlobalnaKonfiguracja& global = GlobalnaKonfiguracja();
   if (auto* group = global.FindGroup<TSymbolLineManagerCfg>()) return *group;
   return *global.GetGroup(std::make_unique<TSymbolLineManagerCfg>());
+}
+
+std::string LibraryFilePath(const std::string& Name) {
+  if (!platform::ExtractFileDir(platform::NormalizeSeparators(Name)).empty()) return Name;
+  return platform::JoinPath(platform::ProgramFolder(), Name);
 }

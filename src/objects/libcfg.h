@@ -69,3 +69,7 @@ public:
 // The library settings group of the global configuration, registered (and so
 // read from the settings file) on the first call.
 TSymbolLineManagerCfg& SymbolLineManagerCfg();
+
+// The path a library reads a definition file Name from: Name as written when
+// it names a folder, else Name in the program folder.
+std::string LibraryFilePath(const std::string& Name);

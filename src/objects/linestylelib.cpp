@@ -4,6 +4,7 @@
 #include <numbers>
 #include <utility>
 
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "foundation/real48.h"
 #include "foundation/rounding.h"
@@ -12,8 +13,6 @@
 #include "platform/codepage.h"
 #include "platform/controls_strings.h"
 #include "platform/files.h"
-#include "platform/paths.h"
-#include "platform/system.h"
 
 namespace {
 
@@ -25,18 +24,6 @@ constexpr std::uint8_t kVariantMarker = 0xFF;
 // Above this many middle copies a count is not rounded (it would not fit).
 constexpr double kMaxCopies = 4.0e18;
 constexpr std::size_t kNameFieldSize = 13;
-
-std::uint16_t ReadU16(const std::uint8_t* P) {
-  return static_cast<std::uint16_t>(P[0] | (P[1] << 8));
-}
-
-std::int16_t ReadI16(const std::uint8_t* P) { return static_cast<std::int16_t>(ReadU16(P)); }
-
-std::int32_t ReadI32(const std::uint8_t* P) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | P[i];
-  return static_cast<std::int32_t>(v);
-}
 
 // Upper-cases the letters a to z only, as style names are stored and looked up.
 std::string AsciiUpper(std::string_view Text) {
@@ -87,9 +74,9 @@ TLineFileImage ReadLineFile(const std::string& FileName) {
     throw ETvError(kBadFileMessage);
   }
   const std::uint8_t* head = image.Bytes.data();
-  if (ReadU16(head) != kLineStyleFileMagic) throw ETvError(kBadFileMessage);
-  image.RecordCount = ReadU16(head + 2);
-  image.ElementOffset = ReadU16(head + 4);
+  if (GetU16(head) != kLineStyleFileMagic) throw ETvError(kBadFileMessage);
+  image.RecordCount = GetU16(head + 2);
+  image.ElementOffset = GetU16(head + 4);
   const std::size_t recordsEnd = kLineFileHeaderSize + image.RecordCount * kLineRecordSize;
   if (recordsEnd > image.Bytes.size() || image.ElementOffset > image.Bytes.size()) {
     throw ETvError(kBadFileMessage);
@@ -108,8 +95,8 @@ TElementRecord ElementAt(const TLineFileImage& Image, std::int64_t Index) {
 // range outside the element table.
 std::unique_ptr<TLineSection> ReadSection(const TLineFileImage& Image, const std::uint8_t* Sec,
                                           const std::string& Name) {
-  const std::int32_t first = ReadI32(Sec);
-  const std::int16_t count = ReadI16(Sec + 4);
+  const std::int32_t first = GetI32(Sec);
+  const std::int16_t count = GetI16(Sec + 4);
   if (count <= 0) return nullptr;
   const std::int64_t from = static_cast<std::int64_t>(first) - 1;
   if (from < 0 || from + count > Image.ElementCount) throw ETvError(kBadLineMessage + Name);
@@ -144,7 +131,7 @@ std::unique_ptr<TLine> ReadLine(const TLineFileImage& Image, std::size_t& I) {
   const std::uint8_t* rec = Image.Record(I);
   auto line = std::make_unique<TLine>();
   line->Name = ReadName(rec);
-  line->Number = ReadU16(rec + kLineRecNumber);
+  line->Number = GetU16(rec + kLineRecNumber);
   ReadSections(Image, rec, line->Name, *line);
   const auto pen = static_cast<std::int8_t>(rec[kLineRecPenStyle]);
   if (pen < 0) {
@@ -153,14 +140,14 @@ std::unique_ptr<TLine> ReadLine(const TLineFileImage& Image, std::size_t& I) {
   } else {
     line->PenStyle = static_cast<std::uint8_t>(pen);
   }
-  const std::uint16_t variants = ReadU16(rec + kLineRecVariantCount);
+  const std::uint16_t variants = GetU16(rec + kLineRecVariantCount);
   for (std::uint16_t v = 0; v < variants; ++v) {
     if (I + 1 >= Image.RecordCount || !IsVariantRecord(Image.Record(I + 1))) break;
     ++I;
     const std::uint8_t* variantRec = Image.Record(I);
     auto variant = std::make_unique<TLineImp>();
     ReadSections(Image, variantRec, line->Name, *variant);
-    switch (ReadU16(variantRec + kLineRecVariantDenominator)) {
+    switch (GetU16(variantRec + kLineRecVariantDenominator)) {
       case 500: line->Variant500 = std::move(variant); break;
       case 2000: line->Variant2000 = std::move(variant); break;
       case 5000: line->Variant5000 = std::move(variant); break;
@@ -698,11 +685,7 @@ void TLineManager::SettingsChanged(TParametryConf* Sender) {
   Unsubscribe();
 }
 
-std::string LineDefsFileName() {
-  const std::string& name = SymbolLineManagerCfg().LineDefs;
-  if (!platform::ExtractFileDir(platform::NormalizeSeparators(name)).empty()) return name;
-  return platform::JoinPath(platform::ProgramFolder(), name);
-}
+std::string LineDefsFileName() { return LibraryFilePath(SymbolLineManagerCfg().LineDefs); }
 
 TLineManager& LineManager() {
   TLineManagerHolder& holder = Holder();

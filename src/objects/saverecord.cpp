@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "foundation/rounding.h"
 #include "objects/grobj.h"
@@ -57,25 +58,22 @@ void ObjectSaveRecord::SetByte(std::size_t Off, std::uint8_t V) {
 
 std::uint16_t ObjectSaveRecord::GetWord(std::size_t Off) const {
   CheckRange(Off, 2);
-  return static_cast<std::uint16_t>(bytes_[Off] | (bytes_[Off + 1] << 8));
+  return GetU16(bytes_.data() + Off);
 }
 
 void ObjectSaveRecord::SetWord(std::size_t Off, std::uint16_t V) {
   CheckRange(Off, 2);
-  bytes_[Off] = static_cast<std::uint8_t>(V);
-  bytes_[Off + 1] = static_cast<std::uint8_t>(V >> 8);
+  PutU16(bytes_.data() + Off, V);
 }
 
 std::uint32_t ObjectSaveRecord::GetLong(std::size_t Off) const {
   CheckRange(Off, 4);
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | bytes_[Off + i];
-  return v;
+  return GetU32(bytes_.data() + Off);
 }
 
 void ObjectSaveRecord::SetLong(std::size_t Off, std::uint32_t V) {
   CheckRange(Off, 4);
-  for (int i = 0; i < 4; ++i) bytes_[Off + i] = static_cast<std::uint8_t>(V >> (8 * i));
+  PutU32(bytes_.data() + Off, V);
 }
 
 float ObjectSaveRecord::GetSingle(std::size_t Off) const { return std::bit_cast<float>(GetLong(Off)); }
@@ -84,15 +82,12 @@ void ObjectSaveRecord::SetSingle(std::size_t Off, float V) { SetLong(Off, std::b
 
 double ObjectSaveRecord::GetDouble(std::size_t Off) const {
   CheckRange(Off, 8);
-  std::uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | bytes_[Off + i];
-  return std::bit_cast<double>(v);
+  return std::bit_cast<double>(GetU64(bytes_.data() + Off));
 }
 
 void ObjectSaveRecord::SetDouble(std::size_t Off, double V) {
   CheckRange(Off, 8);
-  const auto v = std::bit_cast<std::uint64_t>(V);
-  for (int i = 0; i < 8; ++i) bytes_[Off + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  PutU64(bytes_.data() + Off, std::bit_cast<std::uint64_t>(V));
 }
 
 std::uint32_t ObjectSaveRecord::GetIndex() const { return GetLong(kRecIndex) & 0x07FFFFFF; }

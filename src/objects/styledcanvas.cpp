@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "drawing/canvascfg.h"
 #include "foundation/errors.h"
@@ -13,9 +12,6 @@ namespace {
 
 // Raster texts are 8 pixels high.
 constexpr std::int32_t kRasterTextPixels = 8;
-// Half side of the square inside a circle of radius 1.
-constexpr double kInnerSquare = 0.7071;
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // A symbol smaller than this many pixels is drawn as a dot.
 constexpr std::int32_t kSmallSymbolPixels = 4;
 // A decorated pattern shorter than this many pixels is drawn plainly.
@@ -148,12 +144,6 @@ void TNoDefRealCanvas::StyledLineCurrent(double X1, double Y1, double X2, double
   StyledSegment(TRealPoint{X1, Y1}, TRealPoint{X2, Y2}, *CurrentLineStyle);
 }
 
-bool TNoDefRealCanvas::CircleShows(const TRealPoint& Centre, double R) const {
-  const TWindowDim& dims = *Dims();
-  return dims.RectVisible(Square(Centre, R)) &&
-         !dims.RectCoversWindow(Square(Centre, kInnerSquare * R));
-}
-
 void TNoDefRealCanvas::StyledCircleWith(const TRealPoint& Centre, const TLine& Style, double R) {
   if (!CircleShows(Centre, R)) return;
   const bool centreShown = Dims()->PointInWindow(Centre);
@@ -210,12 +200,10 @@ void TNoDefRealCanvas::StyledArcWith(const TRealEnds& Ends, const TRealPoint& Ce
     return;
   }
   Pen->SetStyle(platform::psSolid);
-  const double a0 = Azimuth(Ends[1].X - Centre.X, Ends[1].Y - Centre.Y);
-  double sweep = Azimuth(Ends[0].X - Centre.X, Ends[0].Y - Centre.Y) - a0;
-  if (sweep < 0) sweep += kTwoPi;
-  if (sweep == 0) return;
+  const TArcAngles angles = ArcAngles(Ends, Centre);
+  if (angles.Sweep == 0) return;
   TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawArc(*this, Centre, r, a0, sweep, s);
+  Style.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s);
 }
 
 void TNoDefRealCanvas::StyledArc(const TRealEnds& Ends, const TRealPoint& Centre,
@@ -378,38 +366,21 @@ TDPIRealCanvas::TDPIRealCanvas(TRealCanvas& Source, const TPoint& Origin, double
   Flags = Source.Flags;
   Justification = Source.Justification;
   State = csThickEmulation;
-  // The buffer and the pen are the source's own for this canvas's life: the
-  // pen's change handler flushes the source's buffer, and everything drawn
-  // lands there in order. The destructor gives them up unfreed; nothing
-  // below may raise.
-  Lines.reset(Source.Lines.get());
-  Pen.reset(Source.Pen.get());
-}
-
-TDPIRealCanvas::~TDPIRealCanvas() {
-  (void)Lines.release();
-  (void)Pen.release();
+  // The pen's change handler flushes the source's buffer, so everything
+  // drawn lands there in order.
+  ShareBufferAndPen(Source);
 }
 
 void TDPIRealCanvas::Line(double X1, double Y1, double X2, double Y2) {
   const TPoint d1 = Dims()->WorldToDevicePt(TRealPoint{X1, Y1});
   const TPoint d2 = Dims()->WorldToDevicePt(TRealPoint{X2, Y2});
   if (d1 == d2) {
-    const double dx = X2 - X1;
-    const double dy = Y2 - Y1;
-    int sx = dx > 0 ? 1 : -1;
-    int sy = dy > 0 ? 1 : -1;
-    if (std::fabs(dx) > 2 * std::fabs(dy))
-      sy = 0;
-    else if (std::fabs(dy) > 2 * std::fabs(dx))
-      sx = 0;
-    Lines->AddSegment(TPoint{d1.X, d1.Y + sy}, TPoint{d1.X + sx, d1.Y});
+    const TPoint s = PixelStep(TRealPoint{X1, Y1}, TRealPoint{X2, Y2});
+    Lines->AddSegment(TPoint{d1.X, d1.Y + s.Y}, TPoint{d1.X + s.X, d1.Y});
     return;
   }
-  // The source's step, so that its emulation bit and pen width apply; a
-  // member pointer named through this class reaches the protected step.
-  void (TSimpleRealCanvas::*thick)(TPoint, TPoint) = &TDPIRealCanvas::ThickSegment;
-  (SourceCanvas.*thick)(d1, d2);
+  // The source's step, so that its emulation bit and pen width apply.
+  ThickSegmentOn(SourceCanvas, d1, d2);
 }
 
 std::unique_ptr<TDPIRealCanvas> CreateDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P) {

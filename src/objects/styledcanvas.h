@@ -76,8 +76,6 @@ private:
   void StyledSegment(const TRealPoint& P1, const TRealPoint& P2, const TLine& Style);
   void StyledCircleWith(const TRealPoint& Centre, const TLine& Style, double R);
   void StyledArcWith(const TRealEnds& Ends, const TRealPoint& Centre, const TLine& Style, double R);
-  // False when the circle's box is not visible or the window lies inside it.
-  bool CircleShows(const TRealPoint& Centre, double R) const;
 };
 
 // The canvas of a map view and of every preview: display settings from a
@@ -143,7 +141,6 @@ public:
 class TDPIRealCanvas : public TRealCanvas {
 public:
   TDPIRealCanvas(TRealCanvas& Source, const TPoint& Origin, double ScaleX, double ScaleY);
-  ~TDPIRealCanvas() override;
 
   // Both ends to device pixels without clipping or abort test; one pixel
   // when they fall on one, else the source's thick-segment step. No end

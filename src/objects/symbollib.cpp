@@ -5,6 +5,7 @@
 
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "foundation/real48.h"
 #include "objects/libcfg.h"
@@ -12,8 +13,6 @@
 #include "platform/codepage.h"
 #include "platform/controls_strings.h"
 #include "platform/files.h"
-#include "platform/paths.h"
-#include "platform/system.h"
 
 namespace {
 
@@ -23,17 +22,6 @@ constexpr char kBadRangeMessage[] = "Błędny zakres elementów definicji";
 constexpr double kNoDistance = 1.7e308;
 // Width given to an empty side of computed bounds.
 constexpr double kMinBoundsSide = 0.01;
-
-std::uint16_t ReadU16(const std::uint8_t* P) {
-  return static_cast<std::uint16_t>(P[0] | (P[1] << 8));
-}
-
-std::int32_t ReadI32(const std::uint8_t* P) {
-  const std::uint32_t v = static_cast<std::uint32_t>(P[0]) | (static_cast<std::uint32_t>(P[1]) << 8) |
-                          (static_cast<std::uint32_t>(P[2]) << 16) |
-                          (static_cast<std::uint32_t>(P[3]) << 24);
-  return static_cast<std::int32_t>(v);
-}
 
 TLibraryErrorBox& ErrorBox() {
   static TLibraryErrorBox box;
@@ -94,9 +82,9 @@ TSymbolFileImage ReadSymbolFile(const std::string& FileName) {
   }
   file.Close();
   const std::uint8_t* head = image.Bytes.data();
-  if (ReadU16(head) != kSymbolFileMagic) throw ETvError(kBadFileMessage);
-  image.HeaderCount = ReadU16(head + 2);
-  const std::size_t elementOffset = ReadU16(head + 4);
+  if (GetU16(head) != kSymbolFileMagic) throw ETvError(kBadFileMessage);
+  image.HeaderCount = GetU16(head + 2);
+  const std::size_t elementOffset = GetU16(head + 4);
   const std::size_t headersEnd = kSymbolFileHeaderSize + image.HeaderCount * kSymbolHeaderSize;
   if (headersEnd > image.Bytes.size() || elementOffset > image.Bytes.size()) {
     throw ETvError(kBadFileMessage);
@@ -213,8 +201,8 @@ TSymbolHeader ReadSymbolHeader(const std::uint8_t* Bytes) {
     header.Sizes[i] = Real48ToDouble(Bytes + kSymHdrSizes + 6 * i);
   }
   header.Extent = Real48ToDouble(Bytes + kSymHdrExtent);
-  header.First = ReadI32(Bytes + kSymHdrFirst);
-  header.Count = static_cast<std::int16_t>(ReadU16(Bytes + kSymHdrCount));
+  header.First = GetI32(Bytes + kSymHdrFirst);
+  header.Count = static_cast<std::int16_t>(GetU16(Bytes + kSymHdrCount));
   return header;
 }
 
@@ -494,11 +482,7 @@ void TSymbolManager::FillStrings(platform::TStrings& Strings) const {
 
 void TSymbolManager::SetCatalogueLibrary(TSymbolManagerImp* Library) { CatalogueLibrary = Library; }
 
-std::string SymbolDefsFileName() {
-  const std::string& name = SymbolLineManagerCfg().SymbolDefs;
-  if (!platform::ExtractFileDir(platform::NormalizeSeparators(name)).empty()) return name;
-  return platform::JoinPath(platform::ProgramFolder(), name);
-}
+std::string SymbolDefsFileName() { return LibraryFilePath(SymbolLineManagerCfg().SymbolDefs); }
 
 TSymbolManager& SymbolManager() {
   TSymbolManagerHolder& holder = Holder();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dim_fixture.h"
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
 #include "platform/gdiimage.h"
@@ -46,18 +47,6 @@ std::string TestFontBytes() {
   return s;
 }
 
-// World (X, Y) lands on device (Y, 100 - X) on a 200 x 100 device.
-TWindowDim MakeDim(double Angle = 0.0) {
-  TWindowDim dim;
-  if (Angle != 0.0) dim.SetAngle(Angle);
-  dim.X1 = 0;
-  dim.Y1 = 0;
-  dim.X2 = 100;
-  dim.Y2 = 200;
-  dim.SetDeviceSize(200, 100);
-  return dim;
-}
-
 std::vector<TPoint> AllPoints(const TVectorList& L) {
   std::vector<TPoint> points;
   for (std::int32_t i = 0; i < L.PointCount(); ++i) points.push_back(L.Point(i));
@@ -71,7 +60,10 @@ TPoint LastPartStart(const TVectorList& L) {
 
 class CanvasTextTest : public ::testing::Test {
 protected:
-  CanvasTextTest() : bitmap(200, 100), dim(MakeDim()), canvas(&bitmap.Canvas(), &dim, nullptr) {
+  // World (X, Y) lands on device (Y, 100 - X).
+  CanvasTextTest()
+      : bitmap(200, 100), dim(MakeDim(0, 0, 100, 200, 200, 100)),
+        canvas(&bitmap.Canvas(), &dim, nullptr) {
     folder.Put("litt.ch1", TestFontBytes());
     folder.Put("font.ch1", TestFontBytes());
     FontManager().SetFolder(folder.Path());
@@ -155,7 +147,7 @@ TEST_F(CanvasTextTest, VectorTextGrowsWithTheZoom) {
 }
 
 TEST_F(CanvasTextTest, UprightTextOnARotatedViewStaysHorizontal) {
-  TWindowDim turned = MakeDim(kPi / 6);
+  TWindowDim turned = MakeDim(0, 0, 100, 200, 200, 100, kPi / 6);
   TRealCanvas c(&bitmap.Canvas(), &turned, nullptr);
   c.Size = 10;
   c.SetDrawOption(doUpright, true);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dim_fixture.h"
 #include "foundation/errors.h"
 #include "foundation/polygon.h"
 #include "platform/gdi.h"
@@ -23,17 +24,6 @@ using platform::clBlack;
 using platform::clWhite;
 
 constexpr double kPi = std::numbers::pi;
-
-// World (X, Y) lands on device (Y, 100 - X): one pixel a unit, X up.
-TWindowDim MakeDim(double X1, double Y1, double X2, double Y2, int W, int H) {
-  TWindowDim dim;
-  dim.X1 = X1;
-  dim.Y1 = Y1;
-  dim.X2 = X2;
-  dim.Y2 = Y2;
-  dim.SetDeviceSize(W, H);
-  return dim;
-}
 
 struct PixelBox {
   int Count = 0;

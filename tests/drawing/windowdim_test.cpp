@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "dim_fixture.h"
+
 // Readable failure messages for the point types.
 static void PrintTo(const TPoint& P, std::ostream* Os) { *Os << "(" << P.X << ", " << P.Y << ")"; }
 static void PrintTo(const TRealPoint& P, std::ostream* Os) {
@@ -29,19 +31,6 @@ public:
   int W;
   int H;
 };
-
-// Dimensions showing (X1, Y1)-(X2, Y2) exactly on a W x H device, turned by
-// Angle (set first, so the window is not enlarged afterwards).
-TWindowDim MakeDim(double X1, double Y1, double X2, double Y2, int W, int H, double Angle = 0.0) {
-  TWindowDim dim;
-  if (Angle != 0.0) dim.SetAngle(Angle);
-  dim.X1 = X1;
-  dim.Y1 = Y1;
-  dim.X2 = X2;
-  dim.Y2 = Y2;
-  dim.SetDeviceSize(W, H);
-  return dim;
-}
 
 void ExpectWindow(const TWindowDim& Dim, double X1, double Y1, double X2, double Y2,
                   double Tolerance = 1e-9) {

@@ -13,6 +13,7 @@
 #include "foundation/errors.h"
 #include "foundation/polygon.h"
 #include "objects/saverecord.h"
+#include "pixel_canvas.h"
 #include "platform/gdi.h"
 #include "platform/gdiimage.h"
 
@@ -538,21 +539,8 @@ TEST(TNELuk, SaveRecordAndRoundTrip) {
   EXPECT_FALSE(arc->SameGeometry(circle));
 }
 
-// World (X, Y) lands on device pixel (Y, 100 - X).
-TWindowDim PixelPerUnit() {
-  TWindowDim dim;
-  dim.X1 = 0;
-  dim.Y1 = 0;
-  dim.X2 = 100;
-  dim.Y2 = 200;
-  dim.SetDeviceSize(200, 100);
-  return dim;
-}
-
-class CircularDrawing : public ::testing::Test {
+class CircularDrawing : public PixelCanvasTest {
  protected:
-  CircularDrawing() : bitmap(200, 100), dim(PixelPerUnit()), canvas(&bitmap.Canvas(), &dim, nullptr) {}
-
   // Whether a pixel of Colour lies within one pixel of the device point of P.
   bool Painted(const TRealPoint& P, platform::TColor Colour) {
     const int x = static_cast<int>(std::lround(P.Y));
@@ -562,10 +550,6 @@ class CircularDrawing : public ::testing::Test {
         if (bitmap.Pixel(x + dx, y + dy) == Colour) return true;
     return false;
   }
-
-  platform::TBitmap bitmap;
-  TWindowDim dim;
-  TRealCanvas canvas;
 };
 
 TEST_F(CircularDrawing, ArcIsDrawnOnTheRightOfItsChord) {

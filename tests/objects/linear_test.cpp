@@ -15,6 +15,7 @@
 #include "objects/viewi.h"
 #include "platform/gdi.h"
 #include "platform/gdiimage.h"
+#include "pixel_canvas.h"
 
 namespace {
 
@@ -341,28 +342,11 @@ TEST(TNELinia, AbstractOperationsOfTheBasesRaise) {
   EXPECT_EQ(s.GetSpecParams(), nullptr);
 }
 
-// World (X, Y) lands on device pixel (Y, 100 - X).
-TWindowDim PixelPerUnit() {
-  TWindowDim dim;
-  dim.X1 = 0;
-  dim.Y1 = 0;
-  dim.X2 = 100;
-  dim.Y2 = 200;
-  dim.SetDeviceSize(200, 100);
-  return dim;
-}
-
-class LineDrawing : public ::testing::Test {
+class LineDrawing : public PixelCanvasTest {
  protected:
-  LineDrawing() : bitmap(200, 100), dim(PixelPerUnit()), canvas(&bitmap.Canvas(), &dim, nullptr) {}
-
   platform::TColor At(double X, double Y) const {
     return bitmap.Pixel(static_cast<int>(std::lround(Y)), static_cast<int>(std::lround(100 - X)));
   }
-
-  platform::TBitmap bitmap;
-  TWindowDim dim;
-  TRealCanvas canvas;
 };
 
 TEST_F(LineDrawing, DrawsInItsColourAndVariantsLeaveTheObject) {

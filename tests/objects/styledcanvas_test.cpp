@@ -71,6 +71,17 @@ public:
   int PenApplied = 0;
 };
 
+// The window background of the XOR tests and its inverse.
+constexpr platform::TColor kBackground = platform::RGB(30, 120, 200);
+constexpr platform::TColor kInvertedBackground = ~kBackground & 0xFFFFFFu;
+
+// The vertical line across the middle of the window, drawn and shown.
+void ShowMiddleLine(TXORCanvas& Canvas, platform::TSurfaceCanvas& Window) {
+  Canvas.Line(100, 0, 100, 200);
+  Canvas.FlushLines();
+  Window.Update();
+}
+
 // A 200 x 200 window over world 0..200 both ways: one world unit a pixel,
 // world (X, Y) at device (Y, 200 - X).
 class StyledCanvasTest : public ::testing::Test {
@@ -252,46 +263,34 @@ TEST_F(StyledCanvasTest, DrawParamsAndSettingsFollowTheCanvas) {
 }
 
 TEST_F(StyledCanvasTest, XorFigureDrawnTwiceLeavesTheWindowAsItWas) {
-  platform::TImageSurface surface(200, 200, platform::RGB(30, 120, 200));
+  platform::TImageSurface surface(200, 200, kBackground);
   platform::TSurfaceCanvas window(surface);
   std::vector<std::uint32_t> before;
   for (int x = 0; x < 200; ++x) before.push_back(surface.PixelAt(x, 100));
 
   TXORCanvas canvas(&window.Canvas(), konf, &dims);
   canvas.Pen->SetColor(platform::clRed);  // the colour does not matter
-  canvas.Line(100, 0, 100, 200);
-  canvas.FlushLines();
-  window.Update();
-  EXPECT_EQ(surface.PixelAt(50, 100), ~platform::RGB(30, 120, 200) & 0xFFFFFFu);
+  ShowMiddleLine(canvas, window);
+  EXPECT_EQ(surface.PixelAt(50, 100), kInvertedBackground);
 
   // A thick figure shown and taken away over the thin one.
   canvas.Pen->SetWidth(3);
-  canvas.Line(100, 0, 100, 200);
-  canvas.FlushLines();
-  window.Update();
-  EXPECT_EQ(surface.PixelAt(50, 101), ~platform::RGB(30, 120, 200) & 0xFFFFFFu);
-  canvas.Line(100, 0, 100, 200);
-  canvas.FlushLines();
-  window.Update();
+  ShowMiddleLine(canvas, window);
+  EXPECT_EQ(surface.PixelAt(50, 101), kInvertedBackground);
+  ShowMiddleLine(canvas, window);
   canvas.Pen->SetWidth(1);
-  canvas.Line(100, 0, 100, 200);
-  canvas.FlushLines();
-  window.Update();
+  ShowMiddleLine(canvas, window);
   for (int x = 0; x < 200; ++x) EXPECT_EQ(surface.PixelAt(x, 100), before[x]) << x;
 }
 
 TEST_F(StyledCanvasTest, FirstXorFigureBeforeAnyPenChangeWasDrawnInCopyMode) {
-  platform::TImageSurface surface(200, 200, platform::RGB(30, 120, 200));
+  platform::TImageSurface surface(200, 200, kBackground);
   platform::TSurfaceCanvas window(surface);
   TXORCanvas canvas(&window.Canvas(), konf, &dims);
-  canvas.Line(100, 0, 100, 200);
-  canvas.FlushLines();
-  window.Update();
-  EXPECT_EQ(surface.PixelAt(50, 100), ~platform::RGB(30, 120, 200) & 0xFFFFFFu);
-  canvas.Line(100, 0, 100, 200);
-  canvas.FlushLines();
-  window.Update();
-  EXPECT_EQ(surface.PixelAt(50, 100), platform::RGB(30, 120, 200));
+  ShowMiddleLine(canvas, window);
+  EXPECT_EQ(surface.PixelAt(50, 100), kInvertedBackground);
+  ShowMiddleLine(canvas, window);
+  EXPECT_EQ(surface.PixelAt(50, 100), kBackground);
 }
 
 TEST_F(StyledCanvasTest, ThickLinesAreEmulatedByParallelThinLines) {
@@ -405,7 +404,8 @@ TEST_F(StyledCanvasTest, DeviceCanvasDrawsMillimetresIntoTheSourceBuffer) {
   canvas.Pen->SetWidth(3);  // platform thick lines: one segment
   {
     std::unique_ptr<TDPIRealCanvas> device = CreateDeviceCanvas(canvas, TRealPoint{100, 50});
-    EXPECT_EQ(device->Pen.get(), canvas.Pen.get());
+    EXPECT_EQ(device->Pen, canvas.Pen);
+    EXPECT_EQ(device->Lines, canvas.Lines);
     EXPECT_EQ(device->State, csThickEmulation);
     device->Line(0, 0, 5, 0);     // 5 mm up at 4 dots a millimetre
     device->Line(0, 0, 0.01, 0);  // one pixel
@@ -430,6 +430,24 @@ TEST_F(StyledCanvasTest, DeviceCanvasDrawsMillimetresIntoTheSourceBuffer) {
   const TPoint a = canvas.Lines->Point(0);
   const TPoint b = canvas.Lines->Point(1);
   EXPECT_EQ(a.Y - b.Y, 20);
+}
+
+TEST_F(StyledCanvasTest, DeviceCanvasLeftByAnAbortLeavesTheSourceBufferAndPenWhole) {
+  TDefRealCanvas canvas(&bitmap.Canvas(), konf, &dims);
+  canvas.Line(100, 20, 100, 180);
+  canvas.SetAbort(true);
+  EXPECT_THROW(
+      {
+        std::unique_ptr<TDPIRealCanvas> device = CreateDeviceCanvas(canvas, TRealPoint{100, 50});
+        device->Line(0, 0, 5, 0);  // the source's step tests the source's flag
+      },
+      EAbortDraw);
+  canvas.SetAbort(false);
+  // The source still owns its buffer and its pen's handler draws it.
+  ASSERT_EQ(canvas.Lines->PartCount(), 1);
+  canvas.Pen->SetWidth(3);
+  EXPECT_EQ(canvas.Lines->PartCount(), 0);
+  EXPECT_GT(DarkPixels(bitmap), 100);
 }
 
 TEST(CutSegmentByBoxTest, CutsThePartUnderTheBox) {
