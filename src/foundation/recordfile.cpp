@@ -274,9 +274,7 @@ bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer) {
 
 bool DBReadHeader(TDataFile& File) {
   const std::int64_t size = File.Handle.Size();
-  // The whole header record must be there: a shorter file would take record 0
-  // for the next appended record.
-  if (size < 0 || File.RecSize < DBMinRecSize || size < File.RecSize) {
+  if (size < static_cast<std::int64_t>(DBHeaderSize) || File.RecSize < DBMinRecSize) {
     DBErrorCode = DBErrRead;
     return false;
   }
@@ -285,7 +283,15 @@ bool DBReadHeader(TDataFile& File) {
     DBErrorCode = DBErrRead;
     return false;
   }
-  File.Header = DecodeHeader(bytes);
+  const TDataHeader header = DecodeHeader(bytes);
+  // The whole header record must be there: a shorter file would take record 0
+  // for the next appended record. A header of another record size is kept for
+  // the opens to report as such (1003, 1004), however short the file.
+  if (size < File.RecSize && header.RecSize == File.RecSize) {
+    DBErrorCode = DBErrRead;
+    return false;
+  }
+  File.Header = header;
   const std::int64_t count = size / File.RecSize;
   File.RecCount = count > std::numeric_limits<std::int32_t>::max()
                       ? std::numeric_limits<std::int32_t>::max()

@@ -301,11 +301,17 @@ TEST_F(RecordFileTest, DamagedHeaderIsAnErrorAndLeavesTheFileAlone) {
   };
   Bytes otherSize = valid;
   otherSize[12] = 24;
+  // The header record alone of a file of 16-byte records: shorter than one
+  // record of the size asked, yet its header tells the sizes differ.
+  Bytes smallerRecords(16, 0);
+  std::fill(smallerRecords.begin(), smallerRecords.begin() + 4, 0xFF);
+  smallerRecords[12] = 16;
   std::vector<Case> cases = {
       {"empty file", Bytes{}, DBErrRead, true},
       {"truncated header", Bytes(valid.begin(), valid.begin() + 10), DBErrRead, true},
       {"header record incomplete", Bytes(valid.begin(), valid.begin() + 18), DBErrRead, true},
       {"other record size", otherSize, DBErrRecSizeDiffers, true},
+      {"smaller record size, header only", smallerRecords, DBErrRecSizeDiffers, true},
   };
   for (const bool shared : {false, true}) {
     for (const Case& c : cases) {
