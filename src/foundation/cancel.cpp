@@ -89,7 +89,7 @@ void TCancel::CreateWindow() {
   auto* button = form->Create<platform::TButton>(form.get(), "Cancel");
   button->SetCaption(kButtonCaption);
   button->SetCancel(true);
-  button->SetBounds((clientWidth - buttonWidth) / 2, clientHeight - frameHeight - buttonHeight,
+  button->SetBounds((width - buttonWidth) / 2, clientHeight - frameHeight - buttonHeight,
                     buttonWidth, buttonHeight);
   button->OnClick = [this](platform::TComponent&) {
     SetCanceled();

@@ -84,6 +84,36 @@ TEST_F(CancelWindow, AppearsAfterTheDelayWithTheStoredMessage) {
   EXPECT_TRUE(cancel.Window()->Showing());
 }
 
+// 100 x 50 dialog units; the button of 28 x 10 units at x = (W - bw) div 2
+// above the bottom frame, the text control above it.
+TEST_F(CancelWindow, LayoutInDialogUnits) {
+  using platform::SystemMetric;
+  using platform::TSystemMetric;
+  const platform::TDialogUnits units = platform::DialogBaseUnits();
+  const int w = units.x * 100 / 4;
+  const int h = units.y * 50 / 8;
+  const int caption = SystemMetric(TSystemMetric::CaptionHeight);
+  const int fw = SystemMetric(TSystemMetric::FrameWidth);
+  const int fh = SystemMetric(TSystemMetric::FrameHeight);
+  const int bw = units.x * 28 / 4;
+  const int bh = units.y * 10 / 8;
+  TCancel cancel(0, "Wczytywanie");
+  cancel.CheckCanceled();
+  ASSERT_NE(cancel.Window(), nullptr);
+  EXPECT_EQ(cancel.Window()->ClientWidth(), w - 2 * fw);
+  EXPECT_EQ(cancel.Window()->ClientHeight(), h - caption - 2 * fh);
+  platform::TButton& button = *cancel.Button();
+  EXPECT_EQ(button.Left(), (w - bw) / 2);
+  EXPECT_EQ(button.Top(), h - caption - 3 * fh - bh);
+  EXPECT_EQ(button.Width(), bw);
+  EXPECT_EQ(button.Height(), bh);
+  platform::TLabel& text = *cancel.TextWindow();
+  EXPECT_EQ(text.Left(), fw);
+  EXPECT_EQ(text.Top(), fh);
+  EXPECT_EQ(text.Width(), w - 4 * fw);
+  EXPECT_EQ(text.Height(), h - caption - 5 * fh - bh);
+}
+
 TEST_F(CancelWindow, HiddenBeforeItExistsIsCreatedHidden) {
   TCancel cancel(0, "Wczytywanie");
   cancel.HideWindow();
