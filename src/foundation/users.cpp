@@ -9,6 +9,7 @@
 #include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "platform/codepage.h"
+#include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
@@ -90,8 +91,8 @@ int ReadUsersFile(std::string_view fileName, std::array<std::uint8_t, kUsersHead
 
   std::array<std::uint8_t, kUsersHeaderSize> head{};
   const std::int64_t got = file.ReadAt(0, head.data(), kUsersHeaderRead);
-  if (got < 2 || GetU16(head.data()) != kUsersFileMagic) return kUsersWrongFile;
   std::copy_n(head.begin(), kUsersHeaderRead, header.begin());
+  if (got < 2 || GetU16(head.data()) != kUsersFileMagic) return kUsersWrongFile;
 
   const std::int64_t size = file.Size();
   if (size < static_cast<std::int64_t>(kUsersHeaderSize) ||
@@ -196,6 +197,12 @@ std::string UsersFileErrorText(int code) {
   }
 }
 
+void ShowUsersFileError(int code) {
+  const std::string text = UsersFileErrorText(code);
+  if (text.empty()) return;
+  platform::MessageBox(text, "", platform::MB_OK | platform::MB_ICONERROR);
+}
+
 std::uint32_t UsersFileCheckValue(const std::vector<std::uint8_t>& image) {
   Crc32 crc;
   const std::size_t split = std::min(image.size(), kCheckOffset);
@@ -233,7 +240,7 @@ int TUserManager::Load(std::string_view fileName) {
   std::vector<TUserC::Record> records;
   std::array<std::uint8_t, kUsersHeaderRead> header{};
   const int code = ReadUsersFile(fileName, header, records);
-  if (code == kUsersWrongFile || code == kUsersOk) Header = header;
+  if (code != kUsersFileMissing && code != kUsersCannotOpen) Header = header;
   if (code != kUsersOk) return code;
   for (const TUserC::Record& r : records) Add(std::make_unique<TUserC>(r));
   Loaded = true;

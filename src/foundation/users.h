@@ -4,7 +4,7 @@
 // read only by the program; TUsersFileEditor creates and edits it for the
 // configuration windows.
 //
-// Users file (little-endian; docs/formats-users.md has the full table):
+// Users file (little-endian; docs/formats.md has the full table):
 //   0   2  magic 0x4655 ("UF")
 //   2   6  zero (not used)
 //   8   4  check value: CRC-32 of every byte of the file but these four
@@ -85,9 +85,11 @@ inline constexpr std::uint16_t kUserIdConverter = 0xFFFF;
 inline constexpr std::uint32_t kRightLogon = 0x1;
 
 // The message of an error code of the users file; empty for 0 and codes
-// above 6. The shell shows it in a message box with the stop icon and an
-// empty caption.
+// above 6.
 std::string UsersFileErrorText(int code);
+// Shows the message of an error code in a message box with the stop icon and
+// an empty caption; 0 and codes above 6 show nothing. GUI thread.
+void ShowUsersFileError(int code);
 
 // CRC-32 (polynomial 0xEDB88320) of a users file image: every byte but the
 // check value at offset 8. The image must hold at least the header.
@@ -123,7 +125,8 @@ class TUserManager : public TObjList {
  public:
   TUserManager() = default;
 
-  // The first 14 bytes of the file as read.
+  // The first 14 bytes of the file as read (also by a load that failed
+  // after opening the file; zero past a short file's end).
   std::array<std::uint8_t, kUsersHeaderRead> Header{};
   // A load succeeded.
   bool Loaded = false;

@@ -9,8 +9,11 @@
 #include <iterator>
 
 #include "foundation/errors.h"
+#include "platform/application.h"
 #include "platform/codepage.h"
+#include "platform/dialogs.h"
 #include "platform/inifile.h"
+#include "platform/responder.h"
 
 namespace fs = std::filesystem;
 
@@ -210,6 +213,47 @@ TEST_F(UsersTest, MissingFileAndMessages) {
   EXPECT_EQ(UsersFileErrorText(5), "Plik z użytkownikami jest aktualnie modyfikowany przez inną osobę");
   EXPECT_EQ(UsersFileErrorText(6), "Plik z użytkownikami uległ zniszczeniu");
   EXPECT_EQ(UsersFileErrorText(7), "");
+}
+
+TEST_F(UsersTest, ShowUsersFileErrorUsesTheStopIconAndAnEmptyCaption) {
+  platform::EnsureApplication();
+  platform::TScriptedResponder responder([](const std::string& m) { ADD_FAILURE() << m; });
+  for (int code = -1; code <= 7; ++code) {
+    if (code >= 1 && code <= 6) responder.AnswerMessageBox(platform::IDOK);
+    ShowUsersFileError(code);
+  }
+  ASSERT_EQ(responder.Shown().size(), 6u) << "0, 7 and -1 show nothing";
+  for (int code = 1; code <= 6; ++code) {
+    const platform::TShownModal& shown = responder.Shown()[code - 1];
+    EXPECT_EQ(shown.text, UsersFileErrorText(code));
+    EXPECT_EQ(shown.caption, "");
+    EXPECT_EQ(shown.flags & 0xF0, platform::MB_ICONERROR);
+    EXPECT_EQ(shown.flags & 0xF, platform::MB_OK);
+  }
+}
+
+// Header holds the first 14 bytes as read, also when the load then fails.
+TEST_F(UsersTest, HeaderHoldsTheBytesReadAlsoWhenTheLoadFails) {
+  const std::string path = Path("users.dat");
+  struct Case {
+    const char* what;
+    void (*damage)(Bytes&);
+    int expected;
+  };
+  const Case cases[] = {
+      {"wrong magic", [](Bytes& b) { b[0] = 0x46; b[1] = 0x55; }, kUsersWrongFile},
+      {"count above the records", [](Bytes& b) { b[12] = 9; }, kUsersFileDamaged},
+      {"wrong check value", [](Bytes& b) { b[8] ^= 1; }, kUsersFileDamaged},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes image = MakeFile(1, {RawRecord(1, 1, "a")});
+    c.damage(image);
+    WriteBytes(path, image);
+    TUserManager users;
+    EXPECT_EQ(users.Load(path), c.expected);
+    EXPECT_EQ(Bytes(users.Header.begin(), users.Header.end()), Bytes(image.begin(), image.begin() + 14));
+  }
 }
 
 TEST_F(UsersTest, NamesOfIds) {
