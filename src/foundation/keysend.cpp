@@ -275,6 +275,8 @@ bool Deliver(const std::vector<TKeyStroke>& strokes) {
 }  // namespace
 
 bool ParseKeys(std::string_view text, std::vector<TKeyStroke>& strokes) {
+  // The text is zero-terminated: nothing after a NUL is part of it.
+  text = text.substr(0, text.find('\0'));
   TKeyParser parser(strokes);
   return parser.Parse(Characters(text));
 }

@@ -47,11 +47,11 @@ inline constexpr const char* kNoTargetWindow =
     "Nie można wysłać klawiszy: żadne okno programu nie jest aktywne. Klawisze można "
     "wysyłać tylko do okien tego programu.";
 
-// Turns text into the steps SendKeys delivers, in order, appending them to
-// strokes. Returns false for an empty text or a brace group without "}"
-// (the steps up to it, the failure and the release of the held modifiers are
-// still appended); true otherwise, also when characters or names were
-// skipped. A repeat count above 1000 is refused like an unknown key name.
+// Turns text (up to its first NUL, if any) into the steps SendKeys
+// delivers, in order, appending them to strokes. Returns false for an empty
+// text or a brace group without "}" (the steps up to it, the failure and the
+// release of the held modifiers are still appended); true otherwise, also
+// when characters or names were skipped. A repeat count above 1000 is refused like an unknown key name.
 // Any thread.
 bool ParseKeys(std::string_view text, std::vector<TKeyStroke>& strokes);
 

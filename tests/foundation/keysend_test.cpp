@@ -116,6 +116,15 @@ TEST(KeySendParse, UnclosedGroupReleasesHeldModifiersAtTheEnd) {
   EXPECT_EQ(Describe(strokes), "+Shift +A -A +B -B -Shift");
 }
 
+TEST(KeySendParse, TextEndsAtTheFirstNul) {
+  std::vector<TKeyStroke> strokes;
+  EXPECT_TRUE(ParseKeys(std::string_view("a\0b", 3), strokes));
+  EXPECT_EQ(Describe(strokes), "+A -A");
+  strokes.clear();
+  EXPECT_FALSE(ParseKeys(std::string_view("\0a", 2), strokes)) << "empty text";
+  EXPECT_EQ(Describe(strokes), "");
+}
+
 TEST(KeySendParse, EveryKeyNameIsAccepted) {
   const char* names[] = {"BKSP", "BS", "BACKSPACE", "BREAK", "CAPSLOCK", "CLEAR", "DEL",
                          "DELETE", "DOWN", "END", "ENTER", "ESC", "ESCAPE", "HELP", "HOME",
