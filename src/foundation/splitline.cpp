@@ -5,10 +5,8 @@
 
 TSplitLine::TSplitLine(std::string line) : line_(std::move(line)) {
   const std::size_t len = line_.size();
-  // At least one pass: an empty line holds one empty field, as a line of
-  // blanks does.
   std::size_t i = 0;
-  do {
+  while (i < len) {
     while (i < len && line_[i] == ' ') ++i;
     // Trailing blanks after a field still make one more, empty field.
     if (i < len && line_[i] == '"') {
@@ -24,7 +22,7 @@ TSplitLine::TSplitLine(std::string line) : line_(std::move(line)) {
       fields_.push_back(Field{start, end - start});
       i = end + 1;
     }
-  } while (i < len);
+  }
 }
 
 const TSplitLine::Field& TSplitLine::At(std::int32_t index) const {

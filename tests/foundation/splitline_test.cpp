@@ -24,7 +24,7 @@ TEST(SplitLineTest, SplitsOnBlanksAndQuotes) {
       {"a  \"b c\" d", {"a", "b c", "d"}},
       {"a b  ", {"a", "b", ""}},
       {"a b ", {"a", "b"}},
-      {"", {""}},  // one empty field, as for a line of blanks
+      {"", {}},
       {"   ", {""}},
       {"x\ty z", {"x\ty", "z"}},
       {"\"open to end", {"open to end"}},
