@@ -30,7 +30,7 @@
 //   5. key lengths are at most K;
 //   6. every page 1..count-1 is either in the tree or on the free list, never
 //      both; the free list holds FreeCount pages.
-// The full byte table is in docs/formats-index.md.
+// The full byte table is in docs/formats.md ("B-tree index file").
 #pragma once
 
 #include <array>

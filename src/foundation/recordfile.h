@@ -28,7 +28,7 @@
 //      in -1, and FreeCount counts the records put on it;
 //   3. the engine writes bytes 16.. of record 0 only when it creates the file
 //      and through WriteUserHeader; header updates write bytes 0-15.
-// The full byte table and the error words are in docs/formats-recordfile.md.
+// The full byte table and the error words are in docs/formats.md ("Record file").
 #pragma once
 
 #include <cstdint>
