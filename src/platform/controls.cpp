@@ -78,8 +78,8 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
   switch (e->type()) {
     case QEvent::MouseButtonPress: {
       auto* me = static_cast<QMouseEvent*>(e);
-      c.MouseDown(ButtonOf(me->button()), MouseShift(me), me->position().toPoint().x(),
-                  me->position().toPoint().y());
+      QPoint p = me->position().toPoint();
+      c.MouseDown(ButtonOf(me->button()), MouseShift(me), p.x(), p.y());
       return false;
     }
     case QEvent::MouseButtonRelease: {

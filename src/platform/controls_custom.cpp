@@ -8,6 +8,15 @@
 #include "platform/controls_impl.h"
 
 namespace platform {
+namespace {
+
+// What a custom control's surface is cleared to: its colour, white when it
+// has none of its own.
+QColor Background(const TControl& control) {
+  return control.Color() == clDefault ? QColor(Qt::white) : ToQColor(control.Color());
+}
+
+}  // namespace
 
 struct TSurfaceImpl {
   QImage image;
@@ -56,7 +65,7 @@ void TCustomControl::EnsureImage() {
   // Keep what was drawn where it still fits, as a resized window keeps its
   // pixels; the rest waits for the next Paint.
   QImage resized(size, QImage::Format_RGB32);
-  resized.fill(Color() == clDefault ? QColor(Qt::white) : ToQColor(Color()));
+  resized.fill(Background(*this));
   if (!image.isNull()) {
     QPainter painter(&resized);
     painter.drawImage(0, 0, image);
@@ -69,7 +78,7 @@ void TCustomControl::PaintIfDirty() {
   EnsureImage();
   if (!surface_->dirty || surface_->image.isNull()) return;
   surface_->dirty = false;
-  surface_->image.fill(Color() == clDefault ? QColor(Qt::white) : ToQColor(Color()));
+  surface_->image.fill(Background(*this));
   Paint();
 }
 

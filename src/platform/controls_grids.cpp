@@ -11,11 +11,6 @@
 namespace platform {
 namespace {
 
-template <class W>
-W* As(const TControl& c) {
-  return static_cast<W*>(c.Impl().widget.data());
-}
-
 const QColor kFixedColor(0xF0, 0xF0, 0xF0);
 
 }  // namespace

@@ -11,9 +11,9 @@
 #include <QString>
 #include <QWidget>
 
-namespace platform {
+#include "platform/controls.h"
 
-class TControl;
+namespace platform {
 
 inline QString ToQ(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -61,6 +61,12 @@ struct TControlImpl {
 void AttachWidget(TControl& control, QWidget* widget, QWidget* client = nullptr);
 // Filters an inner widget's events as the control's own.
 void InstallControlFilter(TControl& control, QWidget* inner);
+
+// A control's widget as the Qt class the control made it with.
+template <class W>
+W* As(const TControl& c) {
+  return static_cast<W*>(c.Impl().widget.data());
+}
 
 // The control that owns a widget (or the nearest ancestor widget that has
 // one); nullptr when none.

@@ -29,11 +29,6 @@
 namespace platform {
 namespace {
 
-template <class W>
-W* As(const TControl& c) {
-  return static_cast<W*>(c.Impl().widget.data());
-}
-
 // A widget of class Base that reports its resizes.
 template <class Base>
 class TResizing : public Base {
@@ -47,6 +42,13 @@ class TResizing : public Base {
     if (onResize) onResize();
   }
 };
+
+// Clears a radio button; an exclusive one cannot be cleared while exclusive.
+void Uncheck(QRadioButton* button) {
+  button->setAutoExclusive(false);
+  button->setChecked(false);
+  button->setAutoExclusive(true);
+}
 
 Qt::Alignment ToQAlign(TAlignment a) {
   switch (a) {
@@ -452,9 +454,7 @@ void TRadioButton::SetChecked(bool checked) {
     RunFromCode([&] { button->setChecked(true); });
     return;
   }
-  button->setAutoExclusive(false);
-  button->setChecked(false);
-  button->setAutoExclusive(true);
+  Uncheck(button);
 }
 
 void TRadioButton::Click() { SetChecked(true); }
@@ -516,11 +516,7 @@ void TRadioGroup::SetItemIndex(int index) {
   auto buttons = As<QGroupBox>(*this)->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
   if (index < 0) {
     itemIndex_ = -1;
-    for (QRadioButton* b : buttons) {
-      b->setAutoExclusive(false);
-      b->setChecked(false);
-      b->setAutoExclusive(true);
-    }
+    for (QRadioButton* b : buttons) Uncheck(b);
     return;
   }
   RunFromCode([&] { buttons[index]->setChecked(true); });
@@ -960,18 +956,22 @@ int TStatusBar::AddPanel(int width, std::string text) {
   return PanelCount() - 1;
 }
 
-std::string TStatusBar::PanelText(int i) const {
-  auto labels = As<QFrame>(*this)->findChildren<QLabel*>("panel", Qt::FindDirectChildrenOnly);
+namespace {
+
+// The label of a status bar's panel i; out_of_range when there is none.
+QLabel* PanelLabel(const TStatusBar& bar, int i) {
+  auto labels = As<QFrame>(bar)->findChildren<QLabel*>("panel", Qt::FindDirectChildrenOnly);
   if (i < 0 || i >= labels.size())
     throw std::out_of_range("Indeks panelu poza zakresem (" + std::to_string(i) + ")");
-  return FromQ(labels[i]->text());
+  return labels[i];
 }
 
+}  // namespace
+
+std::string TStatusBar::PanelText(int i) const { return FromQ(PanelLabel(*this, i)->text()); }
+
 void TStatusBar::SetPanelText(int i, std::string_view text) {
-  auto labels = As<QFrame>(*this)->findChildren<QLabel*>("panel", Qt::FindDirectChildrenOnly);
-  if (i < 0 || i >= labels.size())
-    throw std::out_of_range("Indeks panelu poza zakresem (" + std::to_string(i) + ")");
-  labels[i]->setText(ToQ(text));
+  PanelLabel(*this, i)->setText(ToQ(text));
 }
 
 void TStatusBar::SetSimplePanel(bool simple) {

@@ -139,7 +139,7 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
 }
 
 bool TCommonDialog::Execute() {
-  std::string caption = title_.empty() ? DefaultTitle() : title_;
+  std::string caption = Caption();
   if (AnswerWithoutUser(TModalKind::Dialog, caption)) {
     TScriptedResponder* responder = TScriptedResponder::Current();
     responder->Record(TShownModal{TModalKind::Dialog, caption, {}, 0});
@@ -194,7 +194,7 @@ std::string NativeFileFilter(const std::string& filter) {
 }
 
 bool TOpenDialog::ExecuteNative() {
-  QFileDialog dialog(DialogParent(), ToQ(Title().empty() ? DefaultTitle() : Title()), ToQ(initialDir_));
+  QFileDialog dialog(DialogParent(), ToQ(Caption()), ToQ(initialDir_));
   QStringList filters = ToQ(NativeFileFilter(filter_)).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
   dialog.setNameFilters(filters);
   if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) dialog.selectNameFilter(filters[filterIndex_ - 1]);
@@ -219,16 +219,15 @@ bool TOpenDialog::ExecuteNative() {
 }
 
 bool TFolderDialog::ExecuteNative() {
-  QString dir = QFileDialog::getExistingDirectory(DialogParent(), ToQ(Title().empty() ? DefaultTitle() : Title()),
-                                                  ToQ(directory_));
+  QString dir =
+      QFileDialog::getExistingDirectory(DialogParent(), ToQ(Caption()), ToQ(directory_));
   if (dir.isEmpty()) return false;
   directory_ = FromQ(dir);
   return true;
 }
 
 bool TColorDialog::ExecuteNative() {
-  QColor chosen = QColorDialog::getColor(ToQColor(color_), DialogParent(),
-                                         ToQ(Title().empty() ? DefaultTitle() : Title()));
+  QColor chosen = QColorDialog::getColor(ToQColor(color_), DialogParent(), ToQ(Caption()));
   if (!chosen.isValid()) return false;
   color_ = FromQColor(chosen);
   return true;
@@ -241,7 +240,7 @@ bool TFontDialog::ExecuteNative() {
   initial.setUnderline(font_.underline);
   initial.setStrikeOut(font_.strikeOut);
   bool ok = false;
-  QFont font = QFontDialog::getFont(&ok, initial, DialogParent(), ToQ(Title().empty() ? DefaultTitle() : Title()));
+  QFont font = QFontDialog::getFont(&ok, initial, DialogParent(), ToQ(Caption()));
   if (!ok) return false;
   font_.name = FromQ(font.family());
   font_.size = font.pointSize();

@@ -84,6 +84,8 @@ class TCommonDialog : public TComponent {
   virtual bool ExecuteNative() = 0;
   // The caption recorded for the responder.
   virtual std::string DefaultTitle() const = 0;
+  // The caption shown: the title, or the default one when none is set.
+  std::string Caption() const { return title_.empty() ? DefaultTitle() : title_; }
 
  private:
   friend class TScriptedResponder;

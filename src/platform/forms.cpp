@@ -61,13 +61,15 @@ struct TFormImpl {
   QEventLoop* loop = nullptr;
 };
 
-struct TFormAccess {
-  static bool CloseModal(TForm& f) { return f.CloseModal(); }
-};
-
 namespace {
 
 TForm* FormOf(QWidget* w) { return dynamic_cast<TForm*>(ControlOfWidget(w)); }
+
+// The widget that carries a form's window state: its MDI sub-window when it
+// has one, else its own window.
+QWidget* StateWidget(const TFormImpl& form) {
+  return form.subWindow ? static_cast<QWidget*>(form.subWindow.data()) : form.window;
+}
 
 QMdiArea* MdiAreaOf(const TForm* frame) {
   if (frame == nullptr || frame->FormStyle() != TFormStyle::MDIForm) return nullptr;
@@ -201,14 +203,14 @@ void TForm::SetFormStyle(TFormStyle style) {
 }
 
 TWindowState TForm::WindowState() const {
-  QWidget* w = form_->subWindow ? static_cast<QWidget*>(form_->subWindow.data()) : form_->window;
+  QWidget* w = StateWidget(*form_);
   if (w->windowState() & Qt::WindowMinimized) return TWindowState::Minimized;
   if (w->windowState() & Qt::WindowMaximized) return TWindowState::Maximized;
   return TWindowState::Normal;
 }
 
 void TForm::SetWindowState(TWindowState state) {
-  QWidget* w = form_->subWindow ? static_cast<QWidget*>(form_->subWindow.data()) : form_->window;
+  QWidget* w = StateWidget(*form_);
   Qt::WindowStates s = state == TWindowState::Minimized   ? Qt::WindowMinimized
                        : state == TWindowState::Maximized ? Qt::WindowMaximized
                                                           : Qt::WindowNoState;

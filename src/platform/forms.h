@@ -115,7 +115,6 @@ class TForm : public TWinControl {
   virtual void DoClose(TCloseAction& action);
 
  private:
-  friend struct TFormAccess;
   void CaptionChanged() override;
   void LayoutWindow();
   void ApplyWindowFlags();

@@ -16,6 +16,7 @@
 
 #include "platform/application.h"
 #include "platform/codepage.h"
+#include "platform/controls_impl.h"
 #include "platform/files.h"
 #include "platform/gdiimage.h"
 #include "platform/gdiimpl.h"
@@ -23,8 +24,6 @@
 namespace platform {
 
 namespace {
-
-QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 bool Fail(std::uint32_t code) {
   SetLastError(code);
@@ -87,6 +86,12 @@ QPainter::CompositionMode ModeFor(TPenMode mode) {
   }
 }
 
+QPolygon ToPolygon(const TGdiPoint* points, int count) {
+  QPolygon polygon(count);
+  for (int i = 0; i < count; ++i) polygon.setPoint(i, points[i].X, points[i].Y);
+  return polygon;
+}
+
 // The 8 x 8 pattern of a hatch style, bit 7 leftmost.
 void HatchRows(TBrushStyle style, std::uint8_t rows[8]) {
   for (int y = 0; y < 8; ++y) {
@@ -122,8 +127,6 @@ void HatchRows(TBrushStyle style, std::uint8_t rows[8]) {
 }
 
 }  // namespace
-
-void EnsureGdiApplication() { EnsureApplication(); }
 
 std::string ResolveFaceName(std::string_view faceName) {
   for (const FaceTwin& face : kFaceTwins)
@@ -162,10 +165,8 @@ TRegion TRegion::Ellipse(const TGdiRect& box) {
 TRegion TRegion::Polygon(const TGdiPoint* points, int count, TFillMode mode) {
   TRegion result;
   if (points == nullptr || count < 3) return result;
-  QPolygon polygon(count);
-  for (int i = 0; i < count; ++i) polygon.setPoint(i, points[i].X, points[i].Y);
-  result.impl_->region =
-      QRegion(polygon, mode == TFillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
+  result.impl_->region = QRegion(ToPolygon(points, count),
+                                 mode == TFillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
   return result;
 }
 
@@ -431,12 +432,6 @@ TGdiRect Normalized(const TGdiRect& r) {
           std::max(r.Top, r.Bottom)};
 }
 
-QPolygon ToPolygon(const TGdiPoint* points, int count) {
-  QPolygon polygon(count);
-  for (int i = 0; i < count; ++i) polygon.setPoint(i, points[i].X, points[i].Y);
-  return polygon;
-}
-
 // The painter's composition for a blit's raster operation; false for codes
 // that are not supported.
 bool BlitMode(std::uint32_t rop, QPainter::CompositionMode& mode) {
@@ -495,11 +490,8 @@ bool TCanvas::PolyPolyline(const TGdiPoint* points, const std::int32_t* counts, 
   QPainter& p = impl_->painter;
   const TGdiPoint* part = points;
   if (pen_.Width > 1) {
-    QPolygon polygon;
     for (int i = 0; i < parts; ++i) {
-      polygon.resize(counts[i]);
-      for (int k = 0; k < counts[i]; ++k) polygon.setPoint(k, part[k].X, part[k].Y);
-      p.drawPolyline(polygon);
+      p.drawPolyline(ToPolygon(part, counts[i]));
       part += counts[i];
     }
     return true;
@@ -644,10 +636,9 @@ bool TCanvas::SetPixel(int x, int y, TColor color) {
 TColor TCanvas::GetPixel(int x, int y) const {
   impl_->Refresh();
   const QImage* image = impl_->image;
-  if (image == nullptr || !image->valid(x, y)) return 0xFFFFFFFFu;
+  if (image == nullptr) return 0xFFFFFFFFu;
   if (impl_->clipping && !impl_->clip.contains(QPoint(x, y))) return 0xFFFFFFFFu;
-  QRgb c = image->pixel(x, y);
-  return RGB(qRed(c), qGreen(c), qBlue(c));
+  return PixelOf(*image, x, y);
 }
 
 namespace {
@@ -681,7 +672,7 @@ QFont MakeFont(const TFont& font, QPaintDevice* device) {
 // Resolves the toolkit font of the selected font when it changed.
 static const QFont& CurrentFont(TCanvas::Impl& impl, const TFont& font) {
   if (!impl.fontValid) {
-    EnsureGdiApplication();
+    EnsureApplication();
     impl.font = MakeFont(font, impl.device);
     impl.fontValid = true;
   }
@@ -849,9 +840,6 @@ bool TCanvas::StretchBlt(int x, int y, int w, int h, const TCanvas& src, int sx,
     sx = 0;
     sy = 0;
   }
-  bool needsSource = rop != BLACKNESS && rop != WHITENESS && rop != DSTINVERT && rop != PATCOPY &&
-                     rop != PATINVERT;
-  if (needsSource && image == nullptr) return Fail(kErrorInvalidParameter);
   return BlitImage(*impl_, QRect(x, y, w, h), image, QRect(sx, sy, sw, sh), rop, brush_, bkMode_,
                    bkColor_);
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/application.h"
 #include "platform/gdiimpl.h"
 
 namespace platform {
@@ -19,13 +20,13 @@ QImage NewImage(int width, int height, TColor fill) {
   return image;
 }
 
+}  // namespace
+
 TColor PixelOf(const QImage& image, int x, int y) {
   if (!image.valid(x, y)) return 0xFFFFFFFFu;
   QRgb c = image.pixel(x, y);
   return RGB(qRed(c), qGreen(c), qBlue(c));
 }
-
-}  // namespace
 
 struct TBitmap::Impl {
   QImage image;
@@ -78,7 +79,7 @@ bool TBitmap::SameAs(const TBitmap& other) const {
 
 TCanvas& TBitmap::Canvas() {
   if (!impl_->canvas) {
-    EnsureGdiApplication();
+    EnsureApplication();
     impl_->canvas = MakeCanvas(&impl_->image, &impl_->image, TCanvasTarget::Image);
   }
   return *impl_->canvas;
@@ -119,7 +120,7 @@ struct TSurfaceCanvas::Impl {
 };
 
 TSurfaceCanvas::TSurfaceCanvas(TPaintSurface& surface) : impl_(std::make_unique<Impl>()) {
-  EnsureGdiApplication();
+  EnsureApplication();
   impl_->surface = &surface;
   Impl* impl = impl_.get();
   impl_->canvas = MakeSurfaceCanvas([impl] {

@@ -55,9 +55,7 @@ void RestartCanvas(TCanvas& canvas, QPaintDevice* device, QImage* image);
 
 // The image a bitmap paints into.
 const QImage* BitmapImage(const TBitmap& bitmap);
-
-// Makes sure the windowing system exists (fonts need it); idempotent. The
-// application object's own EnsureApplication.
-void EnsureGdiApplication();
+// The colour of a pixel of image; 0xFFFFFFFF outside it.
+TColor PixelOf(const QImage& image, int x, int y);
 
 }  // namespace platform

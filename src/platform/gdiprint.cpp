@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/application.h"
 #include "platform/files.h"
 #include "platform/gdiimpl.h"
 
@@ -36,7 +37,7 @@ bool TPrinter::BeginDoc() {
     SetLastError(kErrorInvalidParameter);
     return false;
   }
-  EnsureGdiApplication();
+  EnsureApplication();
   const TPrinterSettings& s = impl_->settings;
   if (s.PrinterName.empty() && s.OutputFile.empty()) {
     SetLastError(kErrorInvalidParameter);
@@ -143,7 +144,7 @@ TMetafile::~TMetafile() {
 }
 
 TCanvas& TMetafile::BeginRecording() {
-  EnsureGdiApplication();
+  EnsureApplication();
   if (impl_->canvas) EndCanvas(*impl_->canvas);
   impl_->canvas.reset();
   impl_->picture = QPicture();

@@ -80,6 +80,19 @@ void Push(Item item) {
   WakeLocked(q);
 }
 
+// The handler of a registered window; null when there is none.
+std::shared_ptr<TMessageHandler> HandlerOf(HWND wnd) {
+  Queue& q = Q();
+  std::lock_guard lock(q.mutex);
+  auto it = q.handlers.find(wnd);
+  return it == q.handlers.end() ? nullptr : it->second;
+}
+
+// A posted window message (not a call) of that window and message number.
+bool IsPosted(const Item& item, HWND wnd, std::uint32_t msg) {
+  return !item.call && item.wnd == wnd && item.msg == msg;
+}
+
 void Deliver(Item& item) {
   if (item.waiter) {
     try {
@@ -96,19 +109,13 @@ void Deliver(Item& item) {
     GuardCall(item.call);
     return;
   }
-  std::shared_ptr<TMessageHandler> handler;
-  {
-    Queue& q = Q();
-    std::lock_guard lock(q.mutex);
-    auto it = q.handlers.find(item.wnd);
-    if (it == q.handlers.end()) return;
-    handler = it->second;
-  }
+  std::shared_ptr<TMessageHandler> handler = HandlerOf(item.wnd);
+  if (!handler) return;
   GuardCall([&] { (*handler)(item.msg, item.wParam, item.lParam); });
 }
 
-// Waits for a synchronised call, serving the queue's synchronised calls on
-// this thread meanwhile when it is the GUI thread.
+// Waits until the GUI thread has run a synchronised call; an exception the
+// call threw is thrown again here.
 void WaitDone(const std::shared_ptr<Waiter>& waiter) {
   std::unique_lock lock(waiter->mutex);
   waiter->cv.wait(lock, [&] { return waiter->done; });
@@ -176,14 +183,8 @@ bool PostMessage(HWND wnd, std::uint32_t msg, std::uintptr_t wParam, std::intptr
 }
 
 std::intptr_t SendMessage(HWND wnd, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {
-  std::shared_ptr<TMessageHandler> handler;
-  {
-    Queue& q = Q();
-    std::lock_guard lock(q.mutex);
-    auto it = q.handlers.find(wnd);
-    if (it == q.handlers.end()) return 0;
-    handler = it->second;
-  }
+  std::shared_ptr<TMessageHandler> handler = HandlerOf(wnd);
+  if (!handler) return 0;
   if (IsGuiThread()) return (*handler)(msg, wParam, lParam);
   std::intptr_t result = 0;
   Synchronize([&] {
@@ -195,20 +196,18 @@ std::intptr_t SendMessage(HWND wnd, std::uint32_t msg, std::uintptr_t wParam, st
 int RemovePostedMessages(HWND wnd, std::uint32_t msg) {
   Queue& q = Q();
   std::lock_guard lock(q.mutex);
-  auto matches = [&](const Item& i) {
-    return !i.call && i.wnd == wnd && i.msg == msg;
-  };
-  auto removed = std::count_if(q.items.begin(), q.items.end(), matches);
-  q.items.erase(std::remove_if(q.items.begin(), q.items.end(), matches), q.items.end());
-  return static_cast<int>(removed);
+  std::size_t before = q.items.size();
+  q.items.erase(std::remove_if(q.items.begin(), q.items.end(),
+                               [&](const Item& i) { return IsPosted(i, wnd, msg); }),
+                q.items.end());
+  return static_cast<int>(before - q.items.size());
 }
 
 int PostedMessageCount(HWND wnd, std::uint32_t msg) {
   Queue& q = Q();
   std::lock_guard lock(q.mutex);
-  return static_cast<int>(std::count_if(q.items.begin(), q.items.end(), [&](const Item& i) {
-    return !i.call && i.wnd == wnd && i.msg == msg;
-  }));
+  return static_cast<int>(std::count_if(q.items.begin(), q.items.end(),
+                                        [&](const Item& i) { return IsPosted(i, wnd, msg); }));
 }
 
 bool PostMessageOnce(HWND wnd, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -1,6 +1,5 @@
 #include "platform/controls.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "platform/controls_std.h"
 #include "platform/controls_strings.h"
 #include "platform/forms.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -556,19 +556,13 @@ TEST_F(ControlsTest, ScrollBoxScrollsToContentsOutsideItsView) {
 TEST_F(ControlsTest, ImageLoadsAPictureAndKeepsItOnAFailedLoad) {
   auto* image = form->Create<TImage>(form.get(), "Logo");
   EXPECT_TRUE(image->Empty());
-  std::string path = ::testing::TempDir() + "tolvika_image_test.pbm";
-  {
-    FILE* f = std::fopen(path.c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fputs("P1\n3 2\n1 0 1\n0 1 0\n", f);
-    std::fclose(f);
-  }
+  ScratchFolder dir;
+  std::string path = dir.Put("obraz.pbm", "P1\n3 2\n1 0 1\n0 1 0\n");
   ASSERT_TRUE(image->LoadFromFile(path));
   EXPECT_EQ(image->PictureWidth(), 3);
   EXPECT_EQ(image->PictureHeight(), 2);
   EXPECT_FALSE(image->LoadFromFile(path + ".brak"));
   EXPECT_EQ(image->PictureWidth(), 3);
-  std::remove(path.c_str());
   image->Clear();
   EXPECT_TRUE(image->Empty());
 }
