@@ -557,10 +557,7 @@ void TConfigDialogI::WndSDefaultClick() {
 
 void TConfigDialogI::WndKDefaultClick() { WndKolor->SetEnabled(!WndKDefault->Checked()); }
 
-void TConfigDialogI::WndKolorClick() {
-  ColorD->SetColor(WndKolor->Color());
-  if (ColorD->Execute()) WndKolor->SetColor(ColorD->Color());
-}
+void TConfigDialogI::WndKolorClick() { WyrC1Click(*WndKolor); }
 
 TFormatkaPath* TConfigDialogI::EntryAt(int Index) const {
   return static_cast<TFormatkaPath*>(prnFormatkaId->Items().Objects(Index));

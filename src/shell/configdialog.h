@@ -241,6 +241,7 @@ protected:
   // The inherited checks, then the general, crosshair and digitizer numbers;
   // when they pass, the path edit is stored into the selected sheet frame.
   void BitBtn1Click() override;
+  // The digit filter of WsSkalaKeyPress, for derived windows that bind it.
   static void AutoSaveIntervalKeyPress(platform::TComponent& Sender, char32_t& Key);
   void ChangeOpenBtnClick(platform::TComponent& Sender);
   void WndSDefaultClick();
