@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ std::int32_t TInt::Get(std::int32_t i) const {
 }
 
 void TInt::Put(std::int32_t i, std::int32_t v) {
-  if (i < 0 || i >= Words()) throw EListError::IndexOutOfBounds(i);
+  CheckItemIndex(i, Words() - 1);
   data_[static_cast<std::size_t>(i)] = v;
 }
 
@@ -42,7 +43,7 @@ void TInt::Fill(std::uint8_t b) {
 }
 
 void TInt::FillFrom(std::int32_t index, std::uint8_t b) {
-  if (index < 0 || index > Words()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Words());
   if (index < Words())
     std::memset(data_.data() + index, b, static_cast<std::size_t>(Words() - index) * 4);
 }
@@ -63,7 +64,7 @@ std::int32_t TBit::Get(std::int32_t i) const {
 }
 
 void TBit::Put(std::int32_t i, std::int32_t v) {
-  if (i < 0 || i >= Count()) throw EListError::IndexOutOfBounds(i);
+  CheckItemIndex(i, Count() - 1);
   std::uint32_t word = static_cast<std::uint32_t>(data_[static_cast<std::size_t>(i / 32)]);
   const std::uint32_t mask = 1u << (i % 32);
   word = v != 0 ? (word | mask) : (word & ~mask);
@@ -79,7 +80,7 @@ void TBit::SetCount(std::int32_t n) {
 }
 
 void TBit::FillFrom(std::int32_t index, bool value) {
-  if (index < 0 || index > Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count());
   const std::int32_t firstWord = static_cast<std::int32_t>((static_cast<std::int64_t>(index) + 31) / 32);
   for (std::int32_t i = index; i < firstWord * 32; ++i) Put(i, value ? 1 : 0);
   TInt::FillFrom(firstWord, value ? 0xFF : 0x00);

@@ -814,9 +814,7 @@ void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName
     Index.Header = TDataHeader{};
     Index.Header.RecSize = size;
     std::vector<std::uint8_t> record(size, 0);
-    PutI32(record.data() + 0, Index.Header.FirstFree);
-    record[12] = static_cast<std::uint8_t>(size);
-    record[13] = static_cast<std::uint8_t>(size >> 8);
+    DBEncodeHeader(Index.Header, record.data());
     if (Index.Handle.WriteAt(0, record.data(), size) != size) DBErrorCode = DBErrWrite;
     Index.RecCount = 1;
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "foundation/realgeom.h"
+
 TExtent MakeExtent(double X1, double Y1, double X2, double Y2) {
   return TExtent{X1, X2, Y1, Y2};
 }
@@ -59,61 +61,11 @@ bool ExtentContainsPointOpenY(const TExtent& E, double X, double Y) {
   return E.MinX <= X && X <= E.MaxX && E.MinY < Y && Y < E.MaxY;
 }
 
-namespace {
-
-// Cohen-Sutherland outcode bits.
-enum : unsigned {
-  kBelowMinX = 1,
-  kAboveMaxX = 2,
-  kBelowMinY = 4,
-  kAboveMaxY = 8,
-};
-
-unsigned OutCode(const TExtent& E, double X, double Y) {
-  unsigned code = 0;
-  if (X < E.MinX)
-    code |= kBelowMinX;
-  else if (X > E.MaxX)
-    code |= kAboveMaxX;
-  if (Y < E.MinY)
-    code |= kBelowMinY;
-  else if (Y > E.MaxY)
-    code |= kAboveMaxY;
-  return code;
-}
-
-}  // namespace
-
 bool SegmentTouchesExtent(TExtent& E, double X1, double Y1, double X2, double Y2) {
   NormalizeExtent(E);
-  // Each pass moves an outside end onto a border line; a few passes settle
-  // every segment. The bound only guards against rounding ping-pong at a
-  // corner.
-  for (int pass = 0; pass < 16; ++pass) {
-    unsigned c1 = OutCode(E, X1, Y1);
-    const unsigned c2 = OutCode(E, X2, Y2);
-    if (c1 == 0 && c2 == 0) return true;
-    if ((c1 & c2) != 0) return false;
-    if (c1 == 0) {
-      std::swap(X1, X2);
-      std::swap(Y1, Y2);
-      c1 = c2;
-    }
-    if (c1 & kBelowMinX) {
-      Y1 += (E.MinX - X1) * (Y2 - Y1) / (X2 - X1);
-      X1 = E.MinX;
-    } else if (c1 & kAboveMaxX) {
-      Y1 += (E.MaxX - X1) * (Y2 - Y1) / (X2 - X1);
-      X1 = E.MaxX;
-    } else if (c1 & kBelowMinY) {
-      X1 += (E.MinY - Y1) * (X2 - X1) / (Y2 - Y1);
-      Y1 = E.MinY;
-    } else {
-      X1 += (E.MaxY - Y1) * (X2 - X1) / (Y2 - Y1);
-      Y1 = E.MaxY;
-    }
-  }
-  return false;
+  TRealPoint p1{X1, Y1};
+  TRealPoint p2{X2, Y2};
+  return ClipRealSegment(p1, p2, TRealRect{E.MinX, E.MinY, E.MaxX, E.MaxY});
 }
 
 bool ExtentsOverlap(TExtent& A, const TExtent& B) {

@@ -211,7 +211,7 @@ class TFileOpener {
   void ResetFile(TUntypedFile& file, std::uint32_t recSize = 128);
   void RewriteFile(TUntypedFile& file, std::uint32_t recSize = 128);
 
-  // The opener's state as the Part's fields.
+  // The opener's state, read-only.
   bool IsNT() const { return isNT_; }
   bool HasToken() const { return hasToken_; }
   std::uint32_t LastLogonError() const { return lastLogonError_; }

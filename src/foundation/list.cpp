@@ -7,7 +7,7 @@
 #include "foundation/itemarray.h"
 
 void TList::CheckIndex(std::int32_t index) const {
-  if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count() - 1);
 }
 
 void* TList::Get(std::int32_t index) const {
@@ -22,14 +22,12 @@ void TList::Put(std::int32_t index, void* item) {
 
 std::int32_t TList::Add(void* item) {
   const std::int32_t index = Count();
-  if (index == capacity_) Grow();
-  if (index == capacity_) SetCapacity(capacity_ + 1);
-  items_.push_back(item);
+  Insert(index, item);
   return index;
 }
 
 void TList::Insert(std::int32_t index, void* item) {
-  if (index < 0 || index > Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count());
   if (Count() == capacity_) Grow();
   if (Count() == capacity_) SetCapacity(capacity_ + 1);
   items_.insert(items_.begin() + index, item);

@@ -32,14 +32,6 @@ std::vector<std::uint8_t>& TransferBuffer(std::size_t size) {
 
 constexpr auto kWaitTick = std::chrono::milliseconds(200);
 
-void EncodeHeader(const TDataHeader& h, std::uint8_t* p) {
-  PutI32(p + 0, h.FirstFree);
-  PutI32(p + 4, h.FreeCount);
-  PutI32(p + 8, h.RootPage);
-  PutU16(p + 12, h.RecSize);
-  PutU16(p + 14, h.ChangeCount);
-}
-
 TDataHeader DecodeHeader(const std::uint8_t* p) {
   TDataHeader h;
   h.FirstFree = GetI32(p + 0);
@@ -300,13 +292,21 @@ bool DBReadHeader(TDataFile& File) {
   return true;
 }
 
+void DBEncodeHeader(const TDataHeader& Header, std::uint8_t* p) {
+  PutI32(p + 0, Header.FirstFree);
+  PutI32(p + 4, Header.FreeCount);
+  PutI32(p + 8, Header.RootPage);
+  PutU16(p + 12, Header.RecSize);
+  PutU16(p + 14, Header.ChangeCount);
+}
+
 bool DBWriteHeader(TDataFile& File) {
   if (File.ReadOnly) {
     DBErrorCode = DBErrReadOnly;
     return false;
   }
   std::uint8_t bytes[DBHeaderSize];
-  EncodeHeader(File.Header, bytes);
+  DBEncodeHeader(File.Header, bytes);
   if (File.Handle.WriteAt(0, bytes, DBHeaderSize) != DBHeaderSize) {
     DBErrorCode = DBErrWrite;
     return false;
@@ -415,7 +415,7 @@ void MakeFile(TDataFile& File, TDataFile* Parent, const std::string& FileName,
     File.Header = TDataHeader{};
     File.Header.RecSize = RecSize;
     std::vector<std::uint8_t> record(RecSize, 0);
-    EncodeHeader(File.Header, record.data());
+    DBEncodeHeader(File.Header, record.data());
     if (File.Handle.WriteAt(0, record.data(), RecSize) != RecSize) DBErrorCode = DBErrWrite;
     File.RecCount = 1;
     DBOk = true;

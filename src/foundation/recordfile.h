@@ -174,6 +174,8 @@ bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer);
 bool DBReadHeader(TDataFile& File);
 // Writes the 16 header bytes from Header.
 bool DBWriteHeader(TDataFile& File);
+// Puts Header as the 16 header bytes at p.
+void DBEncodeHeader(const TDataHeader& Header, std::uint8_t* p);
 // Chooses the number of a new record (free list, else append) and updates
 // Header and RecCount; the caller writes the record.
 std::int32_t DBNewRecNo(TDataFile& File);

@@ -88,7 +88,7 @@ void TParametryConf::RemoveChangeHandler(const TConfNotify& Changed) {
   if (!FirstChanged) return;
   // A subscription already removed during this notification is passed over,
   // so that a pair added twice and removed twice is gone both times.
-  if ((Flags & kFirstRemoved) == 0 && SameMethod(FirstChanged, Changed)) {
+  if (FirstLive() && SameMethod(FirstChanged, Changed)) {
     if (Flags & kNotifying) {
       Flags |= kFirstRemoved;
     } else {
@@ -130,7 +130,7 @@ void TParametryConf::Notify(bool Changed) {
   // Nodes added from now on go in front of this head, where this walk does
   // not see them; removed ones stay linked until the purge and are skipped.
   Node* head = Chain.get();
-  if (FirstChanged && (Flags & kFirstRemoved) == 0) {
+  if (FirstLive()) {
     TConfNotify call = Changed ? FirstChanged : FirstChanging;
     if (call) call(this);
   }
@@ -180,13 +180,13 @@ void TParametryConf::GlobalChanged(TParametryConf* Sender) {
 }
 
 void TParametryConf::CopySubscriptionsTo(TParametryConf& Dest) const {
-  if (FirstChanged && (Flags & kFirstRemoved) == 0) Dest.AddChangeHandler(FirstChanged, FirstChanging);
+  if (FirstLive()) Dest.AddChangeHandler(FirstChanged, FirstChanging);
   for (const Node* node = Chain.get(); node; node = node->Next.get())
     if (!node->Removed) Dest.AddChangeHandler(node->Changed, node->Changing);
 }
 
 int TParametryConf::SubscriptionCount() const {
-  int count = (FirstChanged && (Flags & kFirstRemoved) == 0) ? 1 : 0;
+  int count = FirstLive() ? 1 : 0;
   for (const Node* node = Chain.get(); node; node = node->Next.get())
     if (!node->Removed) ++count;
   return count;

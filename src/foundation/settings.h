@@ -113,6 +113,8 @@ private:
   void Purge();
   // The first subscription's place is taken by the chain's head (or emptied).
   void Promote();
+  // Whether the first subscription is set and not removed meanwhile.
+  bool FirstLive() const { return FirstChanged && (Flags & kFirstRemoved) == 0; }
 
   std::uint8_t Flags = 0;
   TConfNotify FirstChanged;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
 #include "foundation/sortedsearch.h"
 #include "platform/codepage.h"
 
@@ -79,12 +80,12 @@ int TSortedObjList::Compare(const void* key1, const void* key2) const {
 std::int32_t TSortedObjList::Add(TObject* item) { return TObjList::Add(item); }
 
 std::int32_t TIntList::Get(std::int32_t index) const {
-  if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count() - 1);
   return items_[static_cast<std::size_t>(index)];
 }
 
 void TIntList::Put(std::int32_t index, std::int32_t value) {
-  if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count() - 1);
   items_[static_cast<std::size_t>(index)] = value;
 }
 
@@ -100,13 +101,13 @@ std::int32_t TIntList::Add(std::int32_t value) {
 }
 
 void TIntList::Insert(std::int32_t index, std::int32_t value) {
-  if (index < 0 || index > Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count());
   MakeRoom();
   items_.insert(items_.begin() + index, value);
 }
 
 void TIntList::Delete(std::int32_t index) {
-  if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count() - 1);
   items_.erase(items_.begin() + index);
 }
 

@@ -1,6 +1,7 @@
 #include "foundation/splitline.h"
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
 #include "foundation/numtext.h"
 
 TSplitLine::TSplitLine(std::string line) : line_(std::move(line)) {
@@ -9,24 +10,18 @@ TSplitLine::TSplitLine(std::string line) : line_(std::move(line)) {
   while (i < len) {
     while (i < len && line_[i] == ' ') ++i;
     // Trailing blanks after a field still make one more, empty field.
-    if (i < len && line_[i] == '"') {
-      const std::size_t start = i + 1;
-      std::size_t end = line_.find('"', start);
-      if (end == std::string::npos) end = len;
-      fields_.push_back(Field{start, end - start});
-      i = end + 1;
-    } else {
-      const std::size_t start = i;
-      std::size_t end = line_.find(' ', start);
-      if (end == std::string::npos) end = len;
-      fields_.push_back(Field{start, end - start});
-      i = end + 1;
-    }
+    // A quoted field runs to the closing quote, any other to the next blank.
+    const bool quoted = i < len && line_[i] == '"';
+    const std::size_t start = quoted ? i + 1 : i;
+    std::size_t end = line_.find(quoted ? '"' : ' ', start);
+    if (end == std::string::npos) end = len;
+    fields_.push_back(Field{start, end - start});
+    i = end + 1;
   }
 }
 
 const TSplitLine::Field& TSplitLine::At(std::int32_t index) const {
-  if (index < 0 || index >= Count()) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, Count() - 1);
   return fields_[static_cast<std::size_t>(index)];
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/errors.h"
+#include "foundation/itemarray.h"
 
 namespace {
 
@@ -36,14 +37,6 @@ TVectorList::TVectorList(std::int32_t initialCapacity, std::int32_t step, std::i
   points_.resize(static_cast<std::size_t>(initialCapacity));
   parts_.resize(static_cast<std::size_t>(initialCapacity / 2));
 }
-
-TVectorList::TVectorList(const TVectorList& source)
-    : points_(source.points_),
-      parts_(source.parts_),
-      pointCount_(source.pointCount_),
-      partCount_(source.partCount_),
-      step_(source.step_),
-      maxPoints_(source.maxPoints_) {}
 
 std::unique_ptr<TVectorList> TVectorList::Clone() const {
   return std::make_unique<TVectorList>(*this);
@@ -146,11 +139,11 @@ void TVectorList::TransformFixed(const TFixedMatrix& m) {
 }
 
 TPoint TVectorList::Point(std::int32_t index) const {
-  if (index < 0 || index >= pointCount_) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, pointCount_ - 1);
   return points_[static_cast<std::size_t>(index)];
 }
 
 std::int32_t TVectorList::Part(std::int32_t index) const {
-  if (index < 0 || index >= partCount_) throw EListError::IndexOutOfBounds(index);
+  CheckItemIndex(index, partCount_ - 1);
   return parts_[static_cast<std::size_t>(index)];
 }

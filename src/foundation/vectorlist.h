@@ -33,7 +33,7 @@ public:
   // the limit becomes initialCapacity whatever was passed.
   TVectorList(std::int32_t initialCapacity, std::int32_t step, std::int32_t maxPoints);
   // Same step, limit, capacities, counts, points and part counts as source.
-  TVectorList(const TVectorList& source);
+  TVectorList(const TVectorList& source) = default;
   TVectorList& operator=(const TVectorList&) = delete;
   virtual ~TVectorList() = default;
 

@@ -118,8 +118,7 @@ TEST_F(BTreeTest, ReadsHandMadeFile) {
   Bytes file(2 * 885, 0);
   PatchI32(file, 0, -1);
   PatchI32(file, 8, 1);
-  file[12] = 885 & 0xFF;
-  file[13] = 885 >> 8;
+  PutU16(file.data() + 12, 885);
   const Bytes page = {1, 0, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 1, 'Z', 0x77};
   std::copy(page.begin(), page.end(), file.begin() + 885);
   const std::string path = PathOf("hand.idx");

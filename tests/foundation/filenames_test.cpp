@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <regex>
 
 #include "foundation/errors.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -16,13 +16,7 @@ namespace {
 
 class TempNames : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tolvika_names_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Prefix(const std::string& name) const { return (dir_ / name).string(); }
+  std::string Prefix(const std::string& name) const { return scratch_ / name; }
   void Touch(const std::string& path) const {
     platform::File f;
     ASSERT_TRUE(f.Open(path, platform::FileAccess::Write, platform::FileShare::DenyNone,
@@ -30,7 +24,7 @@ class TempNames : public ::testing::Test {
         << path;
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_;
 };
 
 }  // namespace
@@ -39,7 +33,7 @@ TEST_F(TempNames, NameFillsEightCharactersAndIsNotCreated) {
   const std::string name = MakeTempFileName(Prefix("abc"), ".tmp");
   EXPECT_TRUE(std::regex_match(platform::ExtractFileName(name), std::regex("abc[0-9]{1,5}\\.tmp")))
       << name;
-  EXPECT_EQ(platform::ExtractFileDir(name), dir_.string());
+  EXPECT_EQ(platform::ExtractFileDir(name), scratch_.Path());
   EXPECT_FALSE(fs::exists(name));
 }
 

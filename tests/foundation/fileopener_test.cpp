@@ -1,16 +1,14 @@
 #include "foundation/fileopener.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "foundation/users.h"
 #include "platform/account.h"
+#include "platform/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -69,31 +67,18 @@ class FileOpenerTest : public ::testing::Test {
   static constexpr std::uint16_t kUnbound = 2;  // no bound account
 
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "opener_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     users_.Add(std::make_unique<TUserC>(UserRecord(kBound, "geodeta")));
     users_.Add(std::make_unique<TUserC>(UserRecord(kUnbound, "")));
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
   std::unique_ptr<TFileOpener> MakeOpener() {
     return std::make_unique<TFileOpener>(users_, std::make_unique<FakeSession>(state_));
   }
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string Path(const std::string& name) const { return scratch_ / name; }
   std::string Marked(const std::string& name) const { return "*" + Path(name); }
-  void Touch(const std::string& name, const std::string& text = "x") const {
-    std::ofstream(Path(name), std::ios::binary) << text;
-  }
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  void Touch(const std::string& name, const std::string& text = "x") const { scratch_.Put(name, text); }
 
-  fs::path dir_;
+  ScratchFolder scratch_;
   TUserManager users_;
   FakeSession::State state_;
 };
@@ -175,7 +160,7 @@ TEST_F(FileOpenerTest, GetTempFileNameFailureIsZero) {
   std::string name = "unchanged";
   EXPECT_EQ(opener->GetTempFileName(Marked(""), "tmp", 0, name), 0u);
   EXPECT_EQ(name, "unchanged");
-  EXPECT_TRUE(fs::is_empty(dir_));
+  EXPECT_TRUE(fs::is_empty(scratch_.Path()));
 }
 
 TEST_F(FileOpenerTest, FailedLogonRaisesAtEveryMarkedOperation) {
@@ -273,7 +258,7 @@ TEST_F(FileOpenerTest, RenameWithOnlyTheNewNameMarked) {
   Touch("old.dat", "abc");
   EXPECT_TRUE(opener->RenameFile(Path("old.dat"), Marked("new.dat")));
   EXPECT_FALSE(fs::exists(Path("old.dat")));
-  EXPECT_EQ(Slurp(Path("new.dat")), "abc");
+  EXPECT_EQ(ScratchFolder::Get(Path("new.dat")), "abc");
   EXPECT_EQ(state_.impersonations, 1);
   EXPECT_EQ(state_.reverts, 1);
   EXPECT_TRUE(opener->RenameFile(Marked("new.dat"), Path("back.dat")));
@@ -292,7 +277,7 @@ TEST_F(FileOpenerTest, TempFileNames) {
   EXPECT_TRUE(opener->DeleteFile(name));
 
   std::string plain;
-  EXPECT_EQ(opener->GetTempFileName(dir_.string(), "x", 0x12AB, plain), 0x12ABu);
+  EXPECT_EQ(opener->GetTempFileName(scratch_.Path(), "x", 0x12AB, plain), 0x12ABu);
   EXPECT_EQ(plain, Path("x12AB.tmp"));
   EXPECT_FALSE(fs::exists(plain)) << "a given number only names the file";
 }
@@ -374,9 +359,9 @@ TEST_F(FileOpenerTest, TextFilesHoldCodePage1250Lines) {
   out.Write("druga");
   out.WriteLn();
   out.Close();
-  EXPECT_EQ(Slurp(Path("t.txt")), "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\ndruga\r\n");
+  EXPECT_EQ(ScratchFolder::Get(Path("t.txt")), "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1\r\ndruga\r\n");
 
-  std::ofstream(Path("u.txt"), std::ios::binary) << "one\ntwo\r\n\nlast";
+  scratch_.Put("u.txt", "one\ntwo\r\n\nlast");
   TTextFile in(Path("u.txt"));
   opener->ResetText(in);
   std::vector<std::string> lines;
@@ -448,7 +433,7 @@ TEST_F(FileOpenerTest, RealAccountOwnsWhatItCreates) {
   opener.Logon(kBound);
   ASSERT_TRUE(opener.HasToken()) << opener.LastLogonError();
 
-  fs::permissions(dir_, fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
+  fs::permissions(scratch_.Path(), fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
   fs::create_directory(Path("open"));
   fs::permissions(Path("open"), fs::perms::all);
   fs::create_directory(Path("closed"));
@@ -514,7 +499,7 @@ int CheckRefusedWithoutPrivilege(const std::string& dir) {
 TEST_F(FileOpenerTest, RealLogonRefusedWithoutPrivilege) {
   if (geteuid() != 0 && platform::CanSwitchIdentity()) GTEST_SKIP() << "capabilities without root";
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  const std::string dir = dir_.string();
+  const std::string dir = scratch_.Path();
   EXPECT_EXIT(_exit(CheckRefusedWithoutPrivilege(dir)), ::testing::ExitedWithCode(0), "");
 }
 

@@ -2,30 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
-
 #include "foundation/errors.h"
-
-namespace fs = std::filesystem;
+#include "platform/scratch_folder.h"
 
 namespace {
 
 class HeaderReader : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("tolvika_header_" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Writes the bytes as they stand (code page 1250) and returns the path.
-  std::string Write(const std::string& bytes) const {
-    const std::string path = (dir_ / "naglowek.txt").string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
+  std::string Write(const std::string& bytes) const { return scratch_.Put("naglowek.txt", bytes); }
 
   template <typename F>
   static std::string ErrorOf(F f) {
@@ -37,7 +22,7 @@ class HeaderReader : public ::testing::Test {
     return "(no error)";
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_;
 };
 
 }  // namespace
@@ -99,7 +84,7 @@ TEST_F(HeaderReader, LongValueIsCutTo300Characters) {
 }
 
 TEST_F(HeaderReader, Errors) {
-  const std::string missing = (dir_ / "brak.txt").string();
+  const std::string missing = scratch_ / "brak.txt";
   EXPECT_EQ(ErrorOf([&] { TTextHeaderReader r(missing); }), "Nie można otworzyć pliku: " + missing);
 
   const std::string path = Write("a=1\r\nbez znaku r\xF3wno\x9C" "ci\r\n");

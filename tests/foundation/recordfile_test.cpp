@@ -20,9 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::uint16_t U16At(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
+std::uint16_t U16At(const Bytes& bytes, std::size_t offset) { return GetU16(bytes.data() + offset); }
 
 // A data record: status byte, then the payload byte repeated.
 Bytes Record(std::uint16_t size, std::uint8_t payload, std::uint8_t status = DBRecInUse) {

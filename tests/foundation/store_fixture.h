@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/bytes.h"
 #include "foundation/recordfile.h"
 #include "platform/scratch_folder.h"
 
@@ -28,15 +29,10 @@ inline void WriteBytes(const std::string& path, const Bytes& bytes) {
 }
 
 inline void PatchI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
-  const auto u = static_cast<std::uint32_t>(value);
-  for (int k = 0; k < 4; ++k) bytes[offset + k] = static_cast<std::uint8_t>(u >> (8 * k));
+  PutI32(bytes.data() + offset, value);
 }
 
-inline std::int32_t I32At(const Bytes& bytes, std::size_t offset) {
-  std::uint32_t u = 0;
-  for (int k = 0; k < 4; ++k) u |= std::uint32_t{bytes[offset + k]} << (8 * k);
-  return static_cast<std::int32_t>(u);
-}
+inline std::int32_t I32At(const Bytes& bytes, std::size_t offset) { return GetI32(bytes.data() + offset); }
 
 class StoreFileTest : public ::testing::Test {
  protected:

@@ -5,41 +5,27 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/inifile.h"
 #include "platform/responder.h"
+#include "store_fixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+// The header's user count and check value, in place.
+void SetCount(Bytes& b, std::uint16_t n) { PutU16(b.data() + 12, n); }
+void Reseal(Bytes& b) { PutU32(b.data() + 8, UsersFileCheckValue(b)); }
 
 class UsersTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "users_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  static void WriteBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  static Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Path(const std::string& name) const { return scratch_ / name; }
 
   // A hand-made file: header with count n and the given records, the check
   // value computed over the result.
@@ -47,24 +33,18 @@ class UsersTest : public ::testing::Test {
     Bytes image(15, 0);
     image[0] = 0x55;
     image[1] = 0x46;
-    image[12] = static_cast<std::uint8_t>(n);
-    image[13] = static_cast<std::uint8_t>(n >> 8);
+    SetCount(image, n);
     for (const auto& r : records) image.insert(image.end(), r.begin(), r.end());
-    Seal(image);
+    Reseal(image);
     return image;
-  }
-  static void Seal(Bytes& image) {
-    const std::uint32_t crc = UsersFileCheckValue(image);
-    for (int i = 0; i < 4; ++i) image[8 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
   }
 
   // A record made by hand: id, rights and the logon name.
   static TUserC::Record RawRecord(std::uint16_t id, std::uint32_t rights, const std::string& logon,
                                   const std::string& fullName = {}) {
     TUserC::Record r{};
-    r[0] = static_cast<std::uint8_t>(id);
-    r[1] = static_cast<std::uint8_t>(id >> 8);
-    for (int i = 0; i < 4; ++i) r[2 + i] = static_cast<std::uint8_t>(rights >> (8 * i));
+    PutU16(r.data(), id);
+    PutU32(r.data() + 2, rights);
     r[18] = static_cast<std::uint8_t>(fullName.size());
     std::copy(fullName.begin(), fullName.end(), r.begin() + 19);
     r[69] = static_cast<std::uint8_t>(logon.size());
@@ -72,7 +52,7 @@ class UsersTest : public ::testing::Test {
     return r;
   }
 
-  fs::path dir_;
+  ScratchFolder scratch_;
 };
 
 TEST_F(UsersTest, RecordBytesMatchTheLayout) {
@@ -126,9 +106,7 @@ TEST_F(UsersTest, HeaderBytesAndCheckValue) {
   EXPECT_EQ(image[12], 2);
   EXPECT_EQ(image[13], 0);
   EXPECT_EQ(image[14], 0);
-  const std::uint32_t stored = image[8] | (image[9] << 8) | (image[10] << 16) |
-                               (static_cast<std::uint32_t>(image[11]) << 24);
-  EXPECT_EQ(stored, UsersFileCheckValue(image));
+  EXPECT_EQ(GetU32(image.data() + 8), UsersFileCheckValue(image));
   EXPECT_EQ(image[15], 7);
   EXPECT_EQ(image[15 + 205], 8);
 }
@@ -153,15 +131,6 @@ struct DamageCase {
   int expected;
   std::int32_t users;
 };
-
-void SetCount(Bytes& b, std::uint16_t n) {
-  b[12] = static_cast<std::uint8_t>(n);
-  b[13] = static_cast<std::uint8_t>(n >> 8);
-}
-void Reseal(Bytes& b) {
-  const std::uint32_t crc = UsersFileCheckValue(b);
-  for (int i = 0; i < 4; ++i) b[8 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
-}
 
 const DamageCase kDamageCases[] = {
     {"count 2 of 3 records", [](Bytes&) {}, kUsersOk, 2},
@@ -401,7 +370,7 @@ TEST_F(UsersTest, EditorRoundTripAndAtomicSave) {
   EXPECT_TRUE(users.UserHasRight(2, 0x2));
   // No temporary file is left beside it.
   int entries = 0;
-  for (const auto& e : fs::directory_iterator(dir_)) entries += e.is_regular_file() ? 1 : 0;
+  for (const auto& e : fs::directory_iterator(scratch_.Path())) entries += e.is_regular_file() ? 1 : 0;
   EXPECT_EQ(entries, 1);
 
   EXPECT_EQ(editor.Save(Path("no/such/folder/users.dat")), kUsersCannotCreate);

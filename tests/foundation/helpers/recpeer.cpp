@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "foundation/bytes.h"
 #include "foundation/recordfile.h"
 #include "peer_loop.h"
 
@@ -83,7 +84,7 @@ int main() {
       for (int i = 0; i < count && error == 0; ++i) {
         Fill(record, 0x5A);
         const std::uint32_t value = static_cast<std::uint32_t>(tag * 1000000 + i);
-        for (int k = 0; k < 4; ++k) record[1 + k] = static_cast<std::uint8_t>(value >> (8 * k));
+        PutU32(record.data() + 1, value);
         std::int32_t recNo = 0;
         AddRecInUse(file, recNo, record.data());
         error = DBErrorCode;
