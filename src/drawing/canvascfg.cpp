@@ -7,6 +7,7 @@
 #include "foundation/configdialogi.h"
 #include "foundation/numtext.h"
 #include "foundation/realgeom.h"
+#include "foundation/textutil.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -46,13 +47,6 @@ std::string ColorText(std::uint32_t C) {
   char text[16];
   std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(C));
   return text;
-}
-
-std::string_view Trimmed(std::string_view S) {
-  const auto first = S.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const auto last = S.find_last_not_of(" \t");
-  return S.substr(first, last - first + 1);
 }
 
 // The check boxes of the display page that show one setting each, in page
@@ -208,7 +202,7 @@ void TCanvasCfg::FromDialog(TConfigDialogBase& Dialog) {
   // The dialog validates the number; a text that still does not convert
   // keeps the scale rather than failing halfway through the page.
   std::int32_t skala = 0;
-  if (TryStrToInt(Trimmed(page->SkalaText()), skala)) taken.Skala = skala;
+  if (TryStrToInt(TrimBlanks(page->SkalaText()), skala)) taken.Skala = skala;
   taken.SkalaFlagi = 0;
   for (const TScaleFlagBox& b : kScaleFlagBoxes)
     if (page->Checked(b.Box)) taken.SkalaFlagi |= b.Bit;

@@ -59,3 +59,9 @@ bool SameTextPrefix(std::string_view A, std::string_view B, std::int32_t MinLen)
   if (platform::Cp1250Length(B) < length) return false;
   return platform::SameText(A, platform::TruncateCp1250(B, length));
 }
+
+std::string_view TrimBlanks(std::string_view S) {
+  const auto first = S.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return S.substr(first, S.find_last_not_of(" \t") - first + 1);
+}

@@ -19,6 +19,9 @@ std::string RemoveFirstSemicolon(std::string_view S, std::int32_t& P);
 // ('\' or '/').
 std::string AddBackslash(std::string_view Path);
 
+// S without leading and trailing blanks and tabs.
+std::string_view TrimBlanks(std::string_view S);
+
 // The index of S in Strings, letter case ignored (Polish letters included),
 // or Default when absent.
 std::int32_t StringsIndexOf(const std::vector<std::string>& Strings, std::string_view S,

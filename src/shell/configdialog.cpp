@@ -6,6 +6,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/rounding.h"
+#include "foundation/textutil.h"
 
 using namespace platform;
 
@@ -22,13 +23,6 @@ const char* const kAllFilesFilter = "|Wszystkie pliki|*.*";
 const char* const kFramePrefix = "Formatka_";
 const char* const kBadFrameId = "Niepoprawny identyfikator formatki";
 const char* const kFrameIdTaken = "Identyfikator formatki już istnieje";
-
-// S without leading and trailing blanks and tabs.
-std::string_view Trim(std::string_view S) {
-  const auto first = S.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return S.substr(first, S.find_last_not_of(" \t") - first + 1);
-}
 
 TDigitizerDriverLister& DriverLister() {
   static TDigitizerDriverLister lister;
@@ -613,7 +607,7 @@ void TConfigDialogI::Button3Click() {
   // The identifier is a key of the settings file: one the file cannot hold,
   // or one that another frame has (letter case ignored, as the file does),
   // would lose a sheet frame when the settings are saved.
-  id = std::string(Trim(id));
+  id = std::string(TrimBlanks(id));
   if (id.empty() || id.find('=') != std::string::npos || id.front() == '[' || id.front() == ';') {
     MessageBox(kBadFrameId, kErrorCaption, MB_OK);
     return;
