@@ -1,7 +1,6 @@
 #include "drawing/canvastext.h"
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 #include "drawing/realcanvas.h"
@@ -11,20 +10,12 @@
 
 namespace {
 
-// tan 15 degrees: the slant of italic stroke text.
-constexpr double kItalicSlant = 0.2679491924311;
 // Fixed-point one of the device transformation.
 constexpr double kFixed = 256.0;
 // The height of raster text: 8 pixels for one line height.
 constexpr std::int32_t kRasterScale = 2048;
 
-std::int32_t Saturate(std::int64_t V) {
-  constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
-  constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(V < lo ? lo : (V > hi ? hi : V));
-}
-
-std::int32_t RoundFixed(double V) { return Saturate(Round(V)); }
+std::int32_t RoundFixed(double V) { return SaturateInt32(Round(V)); }
 
 // Appends strokes to the canvas buffer; strokes larger than the whole buffer
 // go segment by segment, so the buffer drains as often as it fills.
@@ -130,10 +121,10 @@ TFixedMatrix TSimpleRealCanvas::GetTextDeviceTransform(const TVectorChar& Stroke
   if (GetKroj() == 0) {
     m.A = kRasterScale / L;
     m.B = 0;
-    m.C = Saturate(-hI * 1024 / L + static_cast<std::int64_t>(D.X) * 256);
+    m.C = SaturateInt32(-hI * 1024 / L + static_cast<std::int64_t>(D.X) * 256);
     m.D = 0;
     m.E = kRasterScale / L;
-    m.F = Saturate(-vI * 1024 / L + static_cast<std::int64_t>(D.Y) * 256);
+    m.F = SaturateInt32(-vI * 1024 / L + static_cast<std::int64_t>(D.Y) * 256);
     return m;
   }
 
@@ -187,22 +178,15 @@ void TSimpleRealCanvas::DrawVectorString(std::unique_ptr<TVectorChar> Strokes, s
   const std::array<std::int32_t, 2> anchor = GetTextAnchorOffsets(*Strokes, Mode);
   const std::int64_t x0 = anchor[0];
   const std::int64_t y0 = anchor[1];
-  const TPoint q{Saturate((m.A * x0 + m.B * y0 + m.C) / 256),
-                 Saturate((m.D * x0 + m.E * y0 + m.F) / 256)};
+  const TPoint q{SaturateInt32((m.A * x0 + m.B * y0 + m.C) / 256),
+                 SaturateInt32((m.D * x0 + m.E * y0 + m.F) / 256)};
   if (Dims()->PointInWindow(ConnectTo)) {
     Lines->AddSegment(q, Device(ConnectTo));
     return;
   }
   const TRealPoint from = Dims()->DeviceToWorldPt(q);
-  const bool hadNoMarks = (State & csNoEndMarks) != 0;
-  State |= csNoEndMarks;
-  try {
-    Line(from.X, from.Y, ConnectTo.X, ConnectTo.Y);
-  } catch (...) {
-    if (!hadNoMarks) State &= static_cast<std::uint16_t>(~csNoEndMarks);
-    throw;
-  }
-  if (!hadNoMarks) State &= static_cast<std::uint16_t>(~csNoEndMarks);
+  TStateBits noMarks(State, csNoEndMarks);
+  Line(from.X, from.Y, ConnectTo.X, ConnectTo.Y);
 }
 
 void TSimpleRealCanvas::VectorTextOut(std::string_view Text, std::uint8_t Mode,

@@ -7,8 +7,6 @@
 
 namespace {
 
-// tan 15 degrees: the slant of italic stroke texts.
-constexpr double kItalicSlant = 0.2679491924311;
 // Raster texts are 8 pixels high.
 constexpr std::int32_t kRasterTextPixels = 8;
 constexpr int kOptionBits = 8;
@@ -187,6 +185,20 @@ std::array<std::int32_t, 2> TDrawParamsImp::GetTextAnchorOffsets(const TVectorCh
           (Flags & dfOverline) != 0 ? Strokes.TopOffset : Strokes.BaseOffset};
 }
 
+double TDrawParamsImp::RasterTextSize() const {
+  return FDims->DeviceToWorldSize({kRasterTextPixels, kRasterTextPixels}).X;
+}
+
+double TDrawParamsImp::AnchoredSize() const {
+  if (GetKroj() == 0) return RasterTextSize();
+  return Size * GetScaleFactor();
+}
+
+double TDrawParamsImp::AnchoredScaleFactor(const TScaleAnchors& Anchors) const {
+  if ((FCfg->SkalaFlagi & sfTexts) == 0) return 1.0;
+  return InterpolateByCodeRange(Anchors, FCfg->Skala);
+}
+
 TSimpleDrawParams::TSimpleDrawParams(TNullCanvasCfg* Cfg, TWindowDim* Dims)
     : TDrawParamsImp(Cfg, Dims) {}
 
@@ -201,16 +213,9 @@ TSimpleDrawParams::TSimpleDrawParams(const TDrawParamsImp& Source) : TDrawParams
 TSimpleDrawParams::TSimpleDrawParams(const TSimpleDrawParams& Source)
     : TSimpleDrawParams(static_cast<const TDrawParamsImp&>(Source)) {}
 
-double TSimpleDrawParams::GetSize() const {
-  if (GetKroj() == 0)
-    return Dims()->DeviceToWorldSize({kRasterTextPixels, kRasterTextPixels}).X;
-  return Size * GetScaleFactor();
-}
+double TSimpleDrawParams::GetSize() const { return AnchoredSize(); }
 
-double TSimpleDrawParams::GetScaleFactor() const {
-  if ((Cfg()->SkalaFlagi & sfTexts) == 0) return 1.0;
-  return InterpolateByCodeRange(ScaleAnchors, Cfg()->Skala);
-}
+double TSimpleDrawParams::GetScaleFactor() const { return AnchoredScaleFactor(ScaleAnchors); }
 
 void TSimpleDrawParams::SaveState() {
   SavedParams = {FontNumber, Size, Flags, Justification, Options};
@@ -245,7 +250,7 @@ TAffineMatrix TSimpleDrawParams::TextTransform(const TVectorChar& Strokes,
 
   TAffineMatrix M;
   if (GetKroj() == 0) {
-    const double s = Dims()->DeviceToWorldSize({kRasterTextPixels, kRasterTextPixels}).X;
+    const double s = RasterTextSize();
     const double k = s / L;
     const double angle = upright ? UprightAngle : 0.0;
     const double sn = std::sin(angle);

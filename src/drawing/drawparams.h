@@ -47,6 +47,8 @@ enum TDrawFlag : std::uint8_t {
   dfItalic = 0x04,
   dfTextPen = 0x08,    // the canvas calls its text-pen hook
 };
+// tan 15 degrees: the slant of italic stroke text.
+inline constexpr double kItalicSlant = 0.2679491924311;
 
 // Options a layer can lock (Options), by bit number for SetDrawOption.
 enum TDrawOption : int {
@@ -150,6 +152,15 @@ public:
   std::uint8_t Justification = 7;
   // Bits by TDrawOption.
   std::uint8_t Options = 0;
+
+protected:
+  // The world length of 8 pixels along X: the height of raster text.
+  double RasterTextSize() const;
+  // The size of texts that follow the scale anchors: raster text
+  // RasterTextSize, else Size times GetScaleFactor.
+  double AnchoredSize() const;
+  // Anchors interpolated at Cfg.Skala when texts follow the scale, else 1.
+  double AnchoredScaleFactor(const TScaleAnchors& Anchors) const;
 
 private:
   void TakeCfg(TNullCanvasCfg* Cfg);

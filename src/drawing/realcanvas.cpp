@@ -301,12 +301,7 @@ void TSimpleRealCanvas::LineOrDot(const TRealEnds& Ends) {
 }
 
 void TSimpleRealCanvas::AddRectangle(double X1, double Y1, double X2, double Y2) {
-  const TPoint a = Device(TRealPoint{X1, Y1});
-  const TPoint b = Device(TRealPoint{X2, Y2});
-  Lines->AddLine(a.X, a.Y, b.X, a.Y);
-  Lines->AddLine(b.X, a.Y, b.X, b.Y);
-  Lines->AddLine(b.X, b.Y, a.X, b.Y);
-  Lines->AddLine(a.X, b.Y, a.X, a.Y);
+  AddFrame(Device(TRealPoint{X1, Y1}), Device(TRealPoint{X2, Y2}));
 }
 
 void TSimpleRealCanvas::RectangleIfVisible(double X1, double Y1, double X2, double Y2) {
@@ -435,22 +430,15 @@ void TSimpleRealCanvas::ArcSegments(const TRealPoint& Centre, double R, double S
   // extra sliver of a step; the last step ends exactly at the end angle, and
   // a step lost in the precision of a large angle ends the arc too.
   const double tolerance = step * 1e-9;
-  const bool hadNoMarks = (State & csNoEndMarks) != 0;
-  State |= csNoEndMarks;
-  try {
-    for (long i = 1; a < end; ++i) {
-      double next = Start + static_cast<double>(i) * step;
-      if (!(next < end - tolerance) || !(next > a)) next = end;
-      a = next;
-      const TRealPoint q{Centre.X + R * std::cos(a), Centre.Y + R * std::sin(a)};
-      Line(p.X, p.Y, q.X, q.Y);
-      p = q;
-    }
-  } catch (...) {
-    if (!hadNoMarks) State &= static_cast<std::uint16_t>(~csNoEndMarks);
-    throw;
+  TStateBits noMarks(State, csNoEndMarks);
+  for (long i = 1; a < end; ++i) {
+    double next = Start + static_cast<double>(i) * step;
+    if (!(next < end - tolerance) || !(next > a)) next = end;
+    a = next;
+    const TRealPoint q{Centre.X + R * std::cos(a), Centre.Y + R * std::sin(a)};
+    Line(p.X, p.Y, q.X, q.Y);
+    p = q;
   }
-  if (!hadNoMarks) State &= static_cast<std::uint16_t>(~csNoEndMarks);
 }
 
 void TSimpleRealCanvas::ScaledCircle(const TRealPoint& P, double R) {
@@ -480,6 +468,13 @@ void TSimpleRealCanvas::CircleMark(std::int32_t R, const TRealPoint& P) {
 void TSimpleRealCanvas::AddCross(TPoint D) {
   Lines->AddLine(D.X, D.Y - 2, D.X, D.Y + 3);
   Lines->AddLine(D.X - 2, D.Y, D.X + 3, D.Y);
+}
+
+void TSimpleRealCanvas::AddFrame(TPoint A, TPoint B) {
+  Lines->AddLine(A.X, A.Y, B.X, A.Y);
+  Lines->AddLine(B.X, A.Y, B.X, B.Y);
+  Lines->AddLine(B.X, B.Y, A.X, B.Y);
+  Lines->AddLine(A.X, B.Y, A.X, A.Y);
 }
 
 void TSimpleRealCanvas::DrawTextOriginMark(const TRealPoint& P) {
@@ -535,10 +530,7 @@ void TSimpleRealCanvas::SquareMark(const TRealPoint& P, std::int32_t N) {
   const TPoint d = Device(P);
   const int h = N / 2;
   const int k = N - h;
-  Lines->AddLine(d.X - h, d.Y - h, d.X + k, d.Y - h);
-  Lines->AddLine(d.X + k, d.Y - h, d.X + k, d.Y + k);
-  Lines->AddLine(d.X + k, d.Y + k, d.X - h, d.Y + k);
-  Lines->AddLine(d.X - h, d.Y + k, d.X - h, d.Y - h);
+  AddFrame(TPoint{d.X - h, d.Y - h}, TPoint{d.X + k, d.Y + k});
 }
 
 void TSimpleRealCanvas::CrossMark(std::int32_t W, std::int32_t H, const TRealPoint& P) {
@@ -552,10 +544,7 @@ void TSimpleRealCanvas::CrossMark(std::int32_t W, std::int32_t H, const TRealPoi
 void TSimpleRealCanvas::RectMark(std::int32_t W, std::int32_t H, const TRealPoint& P) {
   if (!Dims()->PointInWindow(P)) return;
   const TPoint d = Device(P);
-  Lines->AddLine(d.X - W, d.Y - H, d.X + W, d.Y - H);
-  Lines->AddLine(d.X + W, d.Y - H, d.X + W, d.Y + H);
-  Lines->AddLine(d.X + W, d.Y + H, d.X - W, d.Y + H);
-  Lines->AddLine(d.X - W, d.Y + H, d.X - W, d.Y - H);
+  AddFrame(TPoint{d.X - W, d.Y - H}, TPoint{d.X + W, d.Y + H});
 }
 
 void TSimpleRealCanvas::CrossHair(const TRealPoint& P) {

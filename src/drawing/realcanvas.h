@@ -47,6 +47,24 @@ enum TCanvasStateBit : std::uint16_t {
 inline constexpr std::uint16_t kPlatformArcBlockers =
     csOcclusion | csThickEmulation | csOutputRestricted | csPrintOption;
 
+// Sets Bits of a canvas's State for a scope and gives them their earlier
+// value back, also when drawing raises. The drawing thread's own object.
+class TStateBits {
+public:
+  TStateBits(std::uint16_t& State, std::uint16_t Bits)
+      : state_(State), bits_(Bits), before_(static_cast<std::uint16_t>(State & Bits)) {
+    state_ |= bits_;
+  }
+  ~TStateBits() { state_ = static_cast<std::uint16_t>((state_ & ~bits_) | before_); }
+  TStateBits(const TStateBits&) = delete;
+  TStateBits& operator=(const TStateBits&) = delete;
+
+private:
+  std::uint16_t& state_;
+  std::uint16_t bits_;
+  std::uint16_t before_;
+};
+
 // Direction of (dX, dY) in [0, 2*pi): 0 along +X (up), pi/2 along +Y (right).
 double Azimuth(double DX, double DY);
 
@@ -277,6 +295,8 @@ protected:
   // The segment from D one pixel towards the direction of P2 - P1.
   void OnePixel(TPoint D, const TRealPoint& P1, const TRealPoint& P2);
   void AddCross(TPoint D);
+  // The outline of the device rectangle with corners A and B.
+  void AddFrame(TPoint A, TPoint B);
   // The hollow platform ellipse in the device box (D1, D2), under the lock.
   void PlatformEllipse(TPoint D1, TPoint D2);
 

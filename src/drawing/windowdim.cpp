@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "foundation/rounding.h"
 
@@ -37,12 +36,6 @@ std::int64_t RoundPixelFast(double V) {
   constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
   const double shifted = V + kShift;  // not folded: floating-point sums do not reassociate
   return static_cast<std::int64_t>(shifted - kShift);
-}
-
-std::int32_t Saturate(std::int64_t V) {
-  constexpr std::int64_t kLo = std::numeric_limits<std::int32_t>::min();
-  constexpr std::int64_t kHi = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(std::clamp(V, kLo, kHi));
 }
 
 bool IsFiniteRect(const TRealRect& R) {
@@ -154,7 +147,6 @@ void TWindowDim::SetAngle(double A) {
   FRotated = A != 0.0;
   FSinA = std::sin(static_cast<long double>(A));
   FCosA = std::cos(static_cast<long double>(A));
-  FCachedAngle = A;
 }
 
 void TWindowDim::SetClientSize(std::int32_t W, std::int32_t H) {
@@ -217,7 +209,7 @@ TPoint TWindowDim::WorldToDevicePt(const TRealPoint& P) const {
   if (!FRotated) {
     const std::int64_t x = RoundPixelFast((P.Y - Y1) * ScaleY);
     const std::int64_t y = Height - RoundPixelFast((P.X - X1) * ScaleX);
-    return TPoint{Saturate(x), Saturate(y)};
+    return TPoint{SaturateInt32(x), SaturateInt32(y)};
   }
   const TRealPoint c = WindowCentre();
   TExtPoint t;
@@ -225,7 +217,7 @@ TPoint TWindowDim::WorldToDevicePt(const TRealPoint& P) const {
          t);
   const std::int64_t x = RoundPixel(t.Y * ScaleY + Width * 0.5L);
   const std::int64_t y = Height / 2 - RoundPixel(t.X * ScaleX);
-  return TPoint{Saturate(x), Saturate(y)};
+  return TPoint{SaturateInt32(x), SaturateInt32(y)};
 }
 
 TRealPoint TWindowDim::WorldToDeviceReal(const TRealPoint& P) const {
@@ -264,12 +256,13 @@ TPoint TWindowDim::WorldVectorToDevice(const TRealPoint& V) const {
   if (!FRotated) return WorldDeltaToDevice(V);
   TExtPoint t;
   Rotate(TExtPoint{V.X, V.Y}, +1, t);
-  return TPoint{Saturate(RoundPixel(t.Y * ScaleY)), Saturate(RoundPixel(t.X * ScaleX))};
+  return TPoint{SaturateInt32(RoundPixel(t.Y * ScaleY)),
+                SaturateInt32(RoundPixel(t.X * ScaleX))};
 }
 
 TPoint TWindowDim::WorldDeltaToDevice(const TRealPoint& V) const {
-  return TPoint{Saturate(RoundPixel(static_cast<long double>(V.Y) * ScaleY)),
-                Saturate(RoundPixel(static_cast<long double>(V.X) * ScaleX))};
+  return TPoint{SaturateInt32(RoundPixel(static_cast<long double>(V.Y) * ScaleY)),
+                SaturateInt32(RoundPixel(static_cast<long double>(V.X) * ScaleX))};
 }
 
 TRealPoint TWindowDim::WorldDeltaToDeviceReal(const TRealPoint& V) const {
@@ -289,22 +282,16 @@ TRealPoint TWindowDim::DeviceToWorldSize(const TPoint& D) const {
 }
 
 std::int32_t TWindowDim::WorldLengthToPixels(double L) const {
-  return Saturate(RoundPixel((static_cast<long double>(ScaleX) + ScaleY) * L * 0.5L));
+  return SaturateInt32(RoundPixel((static_cast<long double>(ScaleX) + ScaleY) * L * 0.5L));
 }
 
 double TWindowDim::GetScale() const { return (ScaleX + ScaleY) * 0.5; }
 
 void TWindowDim::Rotate(const TExtPoint& In, int Dir, TExtPoint& Out) const {
-  long double sinA = FSinA;
-  long double cosA = FCosA;
-  if (FCachedAngle != FAngle) {
-    sinA = std::sin(static_cast<long double>(FAngle));
-    cosA = std::cos(static_cast<long double>(FAngle));
-  }
-  const long double s = Dir * sinA;
+  const long double s = Dir * FSinA;
   const TExtPoint in = In;  // Out may be In
-  Out.X = in.X * cosA - in.Y * s;
-  Out.Y = in.X * s + in.Y * cosA;
+  Out.X = in.X * FCosA - in.Y * s;
+  Out.Y = in.X * s + in.Y * FCosA;
 }
 
 double TWindowDim::DiagonalRatio(double A, double B) {
@@ -392,7 +379,7 @@ bool TDPIWindowDim::FitWindow(const TRealRect& R) { return false; }
 TPoint TDPIWindowDim::WorldToDevicePt(const TRealPoint& P) const {
   const std::int64_t x = RoundPixel(static_cast<long double>(P.Y) * ScaleY) + OriginX;
   const std::int64_t y = OriginY - RoundPixel(static_cast<long double>(P.X) * ScaleX);
-  return TPoint{Saturate(x), Saturate(y)};
+  return TPoint{SaturateInt32(x), SaturateInt32(y)};
 }
 
 TRealPoint TDPIWindowDim::DeviceToWorldPt(const TPoint& D) const {

@@ -4,11 +4,20 @@
 // even neighbour, and saturate at the 32-bit range.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "foundation/intpoint.h"
 #include "foundation/object.h"
 #include "foundation/realgeom.h"
+
+// V clamped to the 32-bit range, as pixel coordinates saturate.
+inline std::int32_t SaturateInt32(std::int64_t V) {
+  constexpr std::int64_t kLo = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kHi = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(V, kLo, kHi));
+}
 
 // The window control whose client area TWindowDim::FitWindow fills. The view
 // and the preview controls implement it over their platform control; tests
@@ -142,7 +151,6 @@ protected:
   bool FRotated = false;
   long double FSinA = 0.0L;
   long double FCosA = 1.0L;
-  double FCachedAngle = 0.0;
 
 private:
   TRealPoint WindowCentre() const;

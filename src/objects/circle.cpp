@@ -13,20 +13,7 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-TPointRec Transformed(const TAffineMatrix& M, const TPointRec& P) {
-  const TRealPoint q = AffineTransformPoint(M, XY(P));
-  return TPointRec{q.X, q.Y, P.Z};
-}
-
-TPointRec Moved(const TPointRec& P, const TRealPoint& D) { return TPointRec{P.X + D.X, P.Y + D.Y, P.Z}; }
-
 TRealPoint Plus(const TRealPoint& P, const TRealPoint& D) { return TRealPoint{P.X + D.X, P.Y + D.Y}; }
-
-TPointRec Wrapped(const TPointRec& P, double R, double A0) {
-  TRealPoint q = XY(P);
-  PolarWrapPoint(q, R, A0);
-  return TPointRec{q.X, q.Y, P.Z};
-}
 
 // Hit test shared by circles and arcs: the distance decides when it is
 // clearly inside or outside the tolerance; in between the box decides.
@@ -130,7 +117,7 @@ void TNEOkrag::DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) cons
 }
 
 void TNEOkrag::Transform(const TAffineMatrix& M) {
-  Centre = Transformed(M, Centre);
+  Centre = TransformedRec(M, Centre);
   Radius *= M.s;
 }
 
@@ -138,7 +125,7 @@ void TNEOkrag::DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const {
   Canvas.DrawCircle(Plus(XY(Centre), D), Radius);
 }
 
-void TNEOkrag::Move(const TRealPoint& D) { Centre = Moved(Centre, D); }
+void TNEOkrag::Move(const TRealPoint& D) { Centre = MovedRec(Centre, D); }
 
 void TNEOkrag::DrawPointTransformed(TRealCanvas& Canvas, int N, const TAffineMatrix& M) const {
   DrawTransformed(Canvas, M);
@@ -148,7 +135,7 @@ TRealRect TNEOkrag::GetBounds() const {
   return RealRect(Centre.X - Radius, Centre.Y - Radius, Centre.X + Radius, Centre.Y + Radius);
 }
 
-void TNEOkrag::BendAroundCircle(double R, double A0) { Centre = Wrapped(Centre, R, A0); }
+void TNEOkrag::BendAroundCircle(double R, double A0) { Centre = WrappedRec(Centre, R, A0); }
 
 bool TNEOkrag::IsNear(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params) const {
   const THitBand band = HitBand(DistanceTo(P, Params), Tol);
@@ -241,8 +228,8 @@ void TNELuk::DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const 
 }
 
 void TNELuk::Transform(const TAffineMatrix& M) {
-  P1 = Transformed(M, P1);
-  P2 = Transformed(M, P2);
+  P1 = TransformedRec(M, P1);
+  P2 = TransformedRec(M, P2);
   Radius *= M.s;
 }
 
@@ -251,8 +238,8 @@ void TNELuk::DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const {
 }
 
 void TNELuk::Move(const TRealPoint& D) {
-  P1 = Moved(P1, D);
-  P2 = Moved(P2, D);
+  P1 = MovedRec(P1, D);
+  P2 = MovedRec(P2, D);
 }
 
 TRealRect TNELuk::GetBounds() const {
@@ -293,8 +280,8 @@ TRealRect TNELuk::GetBounds() const {
 }
 
 void TNELuk::BendAroundCircle(double R, double A0) {
-  P1 = Wrapped(P1, R, A0);
-  P2 = Wrapped(P2, R, A0);
+  P1 = WrappedRec(P1, R, A0);
+  P2 = WrappedRec(P2, R, A0);
 }
 
 bool TNELuk::IsNear(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params) const {

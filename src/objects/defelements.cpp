@@ -119,10 +119,7 @@ void TLLinia::BendAroundCircle(double R, double A0) {
   BentRadius = R + P1.X;
   BentSweep = (P2.Y - P1.Y) / R;
   Bent = true;
-  TRealPoint start = XY(P1);
-  PolarWrapPoint(start, R, A0);
-  P1.X = start.X;
-  P1.Y = start.Y;
+  P1 = WrappedRec(P1, R, A0);
   P2 = TPointRec{};
 }
 

@@ -8,16 +8,18 @@
 #include "foundation/polygon.h"
 #include "objects/saverecord.h"
 
-namespace {
-
-TPointRec Transformed(const TAffineMatrix& M, const TPointRec& P) {
+TPointRec TransformedRec(const TAffineMatrix& M, const TPointRec& P) {
   const TRealPoint q = AffineTransformPoint(M, XY(P));
   return TPointRec{q.X, q.Y, P.Z};
 }
 
-TPointRec Moved(const TPointRec& P, const TRealPoint& D) { return TPointRec{P.X + D.X, P.Y + D.Y, P.Z}; }
+TPointRec MovedRec(const TPointRec& P, const TRealPoint& D) { return TPointRec{P.X + D.X, P.Y + D.Y, P.Z}; }
 
-}  // namespace
+TPointRec WrappedRec(const TPointRec& P, double R, double A0) {
+  TRealPoint q = XY(P);
+  PolarWrapPoint(q, R, A0);
+  return TPointRec{q.X, q.Y, P.Z};
+}
 
 double Hypot(double DX, double DY) { return std::sqrt(DX * DX + DY * DY); }
 
@@ -86,8 +88,8 @@ void TNELinia::DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) cons
 }
 
 void TNELinia::Transform(const TAffineMatrix& M) {
-  P1 = Transformed(M, P1);
-  P2 = Transformed(M, P2);
+  P1 = TransformedRec(M, P1);
+  P2 = TransformedRec(M, P2);
 }
 
 void TNELinia::DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const {
@@ -95,32 +97,28 @@ void TNELinia::DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const {
 }
 
 void TNELinia::Move(const TRealPoint& D) {
-  P1 = Moved(P1, D);
-  P2 = Moved(P2, D);
+  P1 = MovedRec(P1, D);
+  P2 = MovedRec(P2, D);
 }
 
 void TNELinia::DrawPointTransformed(TRealCanvas& Canvas, int N, const TAffineMatrix& M) const {
-  const TPointRec a = N == 1 ? Transformed(M, P1) : P1;
-  const TPointRec b = N == 1 ? P2 : Transformed(M, P2);
+  const TPointRec a = N == 1 ? TransformedRec(M, P1) : P1;
+  const TPointRec b = N == 1 ? P2 : TransformedRec(M, P2);
   Canvas.Line(a.X, a.Y, b.X, b.Y);
 }
 
 void TNELinia::TransformPoint(int N, const TAffineMatrix& M) {
   if (N == 1)
-    P1 = Transformed(M, P1);
+    P1 = TransformedRec(M, P1);
   else
-    P2 = Transformed(M, P2);
+    P2 = TransformedRec(M, P2);
 }
 
 TRealRect TNELinia::GetBounds() const { return RealRect(P1.X, P1.Y, P2.X, P2.Y); }
 
 void TNELinia::BendAroundCircle(double R, double A0) {
-  TRealPoint a = XY(P1);
-  TRealPoint b = XY(P2);
-  PolarWrapPoint(a, R, A0);
-  PolarWrapPoint(b, R, A0);
-  P1 = TPointRec{a.X, a.Y, P1.Z};
-  P2 = TPointRec{b.X, b.Y, P2.Z};
+  P1 = WrappedRec(P1, R, A0);
+  P2 = WrappedRec(P2, R, A0);
 }
 
 bool TNELinia::IsNear(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params) const {

@@ -5,8 +5,9 @@
 //   TLiniowyObj - the linear objects (lines, circles, arcs); plain start and
 //                 end points from the 3D ones, GetSpecParams, EditWithClass;
 //   TNELinia    - the segment P1 -> P2 with its whole geometry.
-// The helpers at the end (tolerance box, nearer end, chord side and area
-// term) are shared with the circular objects (objects/circle.h).
+// The helpers at the end (moving a 3D point, tolerance box, nearer end,
+// chord side and area term) are shared with the circular objects
+// (objects/circle.h) and the definition elements.
 //
 // World coordinates are geodetic: X up, Y right; left and right of a
 // direction are meant as seen in the picture. A tolerance T is the half width
@@ -143,6 +144,11 @@ class TNELinia : public TLiniowyObj {
 
 // X and Y of a 3D point.
 inline TRealPoint XY(const TPointRec& P) { return TRealPoint{P.X, P.Y}; }
+// A 3D point with X and Y transformed by M, moved by D or bent through
+// PolarWrapPoint (R, A0); Z unchanged.
+TPointRec TransformedRec(const TAffineMatrix& M, const TPointRec& P);
+TPointRec MovedRec(const TPointRec& P, const TRealPoint& D);
+TPointRec WrappedRec(const TPointRec& P, double R, double A0);
 // sqrt (dX^2 + dY^2).
 double Hypot(double DX, double DY);
 // The box around P with the tolerance T (half width, half height).

@@ -12,7 +12,6 @@
 #include "objects/libcfg.h"
 #include "platform/codepage.h"
 #include "platform/controls_strings.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -45,55 +44,15 @@ bool IsVariantRecord(const std::uint8_t* Rec) {
   return Rec[0] == kVariantMarker && Rec[1] == kVariantMarker;
 }
 
-// The bytes of a line-style file, checked against its outer layout.
-struct TLineFileImage {
-  std::vector<std::uint8_t> Bytes;
-  std::uint16_t RecordCount = 0;
-  std::size_t ElementOffset = 0;
-  std::int64_t ElementCount = 0;
-
-  const std::uint8_t* Record(std::size_t I) const {
-    return Bytes.data() + kLineFileHeaderSize + I * kLineRecordSize;
-  }
-  const std::uint8_t* Element(std::int64_t I) const {
-    return Bytes.data() + ElementOffset + static_cast<std::size_t>(I) * kLineElementRecordSize;
-  }
-};
-
-TLineFileImage ReadLineFile(const std::string& FileName) {
-  platform::File file;
-  if (!file.Open(FileName, platform::FileAccess::Read, platform::FileShare::DenyNone)) {
-    throw EWindowsIOError(kMissingFileMessage + FileName);
-  }
-  TLineFileImage image;
-  const std::int64_t size = file.Size();
-  if (size < 0) throw EWindowsIOError(kMissingFileMessage + FileName);
-  if (size < static_cast<std::int64_t>(kLineFileHeaderSize)) throw ETvError(kBadFileMessage);
-  image.Bytes.resize(static_cast<std::size_t>(size));
-  if (file.ReadAt(0, image.Bytes.data(), image.Bytes.size()) != size) {
-    throw ETvError(kBadFileMessage);
-  }
-  const std::uint8_t* head = image.Bytes.data();
-  if (GetU16(head) != kLineStyleFileMagic) throw ETvError(kBadFileMessage);
-  image.RecordCount = GetU16(head + 2);
-  image.ElementOffset = GetU16(head + 4);
-  const std::size_t recordsEnd = kLineFileHeaderSize + image.RecordCount * kLineRecordSize;
-  if (recordsEnd > image.Bytes.size() || image.ElementOffset > image.Bytes.size()) {
-    throw ETvError(kBadFileMessage);
-  }
-  const std::size_t tableBytes = image.Bytes.size() - image.ElementOffset;
-  image.ElementCount = static_cast<std::int64_t>(tableBytes / kLineElementRecordSize);
-  return image;
-}
-
-// One element record as the definition elements take it.
-TElementRecord ElementAt(const TLineFileImage& Image, std::int64_t Index) {
-  return ReadElementRecord(Image.Element(Index));
+// A line-style file checked against its outer layout.
+TDefinitionFile ReadLineFile(const std::string& FileName) {
+  return ReadDefinitionFile(FileName, kLineStyleFileMagic, kLineRecordSize, kMissingFileMessage,
+                            kBadFileMessage);
 }
 
 // A section of a record, or null when its count is not above 0. Refuses a
 // range outside the element table.
-std::unique_ptr<TLineSection> ReadSection(const TLineFileImage& Image, const std::uint8_t* Sec,
+std::unique_ptr<TLineSection> ReadSection(const TDefinitionFile& Image, const std::uint8_t* Sec,
                                           const std::string& Name) {
   const std::int32_t first = GetI32(Sec);
   const std::int16_t count = GetI16(Sec + 4);
@@ -105,7 +64,7 @@ std::unique_ptr<TLineSection> ReadSection(const TLineFileImage& Image, const std
   section->EndPos = Real48ToDouble(Sec + 12);
   section->Mode = DecodeMode(Sec[18]);
   for (std::int64_t i = from; i < from + count; ++i) {
-    TElementRecord rec = ElementAt(Image, i);
+    TElementRecord rec = ReadElementRecord(Image.Element(i));
     rec.Y1 -= section->StartPos;
     rec.Y2 -= section->StartPos;
     section->AddElementFromRecord(rec);
@@ -113,7 +72,7 @@ std::unique_ptr<TLineSection> ReadSection(const TLineFileImage& Image, const std
   return section;
 }
 
-void ReadSections(const TLineFileImage& Image, const std::uint8_t* Rec, const std::string& Name,
+void ReadSections(const TDefinitionFile& Image, const std::uint8_t* Rec, const std::string& Name,
                   TLineImp& Def) {
   Def.StartSection = ReadSection(Image, Rec + kLineRecStartSection, Name);
   Def.MiddleSection = ReadSection(Image, Rec + kLineRecMiddleSection, Name);
@@ -127,7 +86,7 @@ std::string ReadName(const std::uint8_t* Rec) {
 }
 
 // Builds the style of record I; advances I over the variant records it takes.
-std::unique_ptr<TLine> ReadLine(const TLineFileImage& Image, std::size_t& I) {
+std::unique_ptr<TLine> ReadLine(const TDefinitionFile& Image, std::size_t& I) {
   const std::uint8_t* rec = Image.Record(I);
   auto line = std::make_unique<TLine>();
   line->Name = ReadName(rec);
@@ -325,9 +284,7 @@ std::unique_ptr<TLineSection> TLineSection::CreateCopy(const TLineSection& Sourc
   copy->Mode = Source.Mode;
   copy->StartPos = Source.StartPos;
   copy->EndPos = Source.EndPos;
-  for (std::int32_t i = 0; i < Source.Count(); ++i) {
-    copy->Add(Source.ItemAs<TEGraphObj>(i)->Clone());
-  }
+  copy->CloneElementsFrom(Source);
   return copy;
 }
 
@@ -547,11 +504,6 @@ int TDXFLine::Compare(void* Key1, void* Key2) const {
   return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-std::int32_t TDXFLine::AddBoundary(float Position, TDashBoundary Kind) {
-  return Add(TPointerPair{TParamsL::ParamKey(Position),
-                          reinterpret_cast<void*>(static_cast<std::intptr_t>(Kind))});
-}
-
 void TDXFLine::InsertBoundary(std::int32_t Index, float Position, TDashBoundary Kind) {
   Insert(Index, TPointerPair{TParamsL::ParamKey(Position),
                              reinterpret_cast<void*>(static_cast<std::intptr_t>(Kind))});
@@ -653,7 +605,7 @@ void TLineManager::FillStrings(platform::TStrings& Strings) const {
 
 void TLineManager::LoadFromFile(const std::string& FileName) {
   try {
-    const TLineFileImage image = ReadLineFile(FileName);
+    const TDefinitionFile image = ReadLineFile(FileName);
     for (std::size_t i = 0; i < image.RecordCount; ++i) {
       if (IsVariantRecord(image.Record(i))) continue;
       AddLine(ReadLine(image, i));

@@ -74,10 +74,8 @@ class TStrings;
 class TParametryConf;
 
 inline constexpr std::uint16_t kLineStyleFileMagic = 0x263B;
-inline constexpr std::size_t kLineFileHeaderSize = 6;
 inline constexpr std::size_t kLineRecordSize = 93;
 inline constexpr std::size_t kLineSectionSize = 19;
-inline constexpr std::size_t kLineElementRecordSize = 32;
 
 // Offsets inside a line record.
 inline constexpr std::size_t kLineRecNumber = 13;
@@ -232,7 +230,6 @@ enum class TDashBoundary : std::int32_t { Start = 1, End = 2, Dot = 3 };
 // position. Owns nothing. One thread.
 class TDXFLine : public TPureTwoPointerSortedList {
 public:
-  std::int32_t AddBoundary(float Position, TDashBoundary Kind);
   void InsertBoundary(std::int32_t Index, float Position, TDashBoundary Kind);
   float PositionAt(std::int32_t Index) const;
   TDashBoundary KindAt(std::int32_t Index) const;

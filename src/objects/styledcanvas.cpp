@@ -10,8 +10,6 @@
 
 namespace {
 
-// Raster texts are 8 pixels high.
-constexpr std::int32_t kRasterTextPixels = 8;
 // A symbol smaller than this many pixels is drawn as a dot.
 constexpr std::int32_t kSmallSymbolPixels = 4;
 // A decorated pattern shorter than this many pixels is drawn plainly.
@@ -20,24 +18,6 @@ constexpr double kShortPatternPixels = 2.0;
 TRealRect Square(const TRealPoint& C, double Half) {
   return TRealRect{C.X - Half, C.Y - Half, C.X + Half, C.Y + Half};
 }
-
-// Sets Bits of State for a scope and gives them their earlier value back,
-// also when drawing raises.
-class TStateBits {
-public:
-  TStateBits(std::uint16_t& State, std::uint16_t Bits)
-      : state_(State), bits_(Bits), before_(static_cast<std::uint16_t>(State & Bits)) {
-    state_ |= bits_;
-  }
-  ~TStateBits() { state_ = static_cast<std::uint16_t>((state_ & ~bits_) | before_); }
-  TStateBits(const TStateBits&) = delete;
-  TStateBits& operator=(const TStateBits&) = delete;
-
-private:
-  std::uint16_t& state_;
-  std::uint16_t bits_;
-  std::uint16_t before_;
-};
 
 }  // namespace
 
@@ -54,15 +34,9 @@ TNoDefRealCanvas::TNoDefRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims,
       });
 }
 
-double TNoDefRealCanvas::GetSize() const {
-  if (GetKroj() == 0) return Dims()->DeviceToWorldSize({kRasterTextPixels, kRasterTextPixels}).X;
-  return Size * GetScaleFactor();
-}
+double TNoDefRealCanvas::GetSize() const { return AnchoredSize(); }
 
-double TNoDefRealCanvas::GetScaleFactor() const {
-  if ((Cfg()->SkalaFlagi & sfTexts) == 0) return 1.0;
-  return InterpolateByCodeRange(ScaleAnchors, Cfg()->Skala);
-}
+double TNoDefRealCanvas::GetScaleFactor() const { return AnchoredScaleFactor(ScaleAnchors); }
 
 void TNoDefRealCanvas::SetScaleAnchors(const TScaleAnchors& A) { ScaleAnchors = A; }
 

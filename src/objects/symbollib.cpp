@@ -8,6 +8,7 @@
 #include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "foundation/real48.h"
+#include "foundation/sortedsearch.h"
 #include "objects/libcfg.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
@@ -55,52 +56,70 @@ TSymbolManagerHolder& Holder() {
   return holder;
 }
 
-// The bytes of a symbol file checked against its outer layout, and its
-// element table.
+// A symbol file checked against its outer layout, and its element table.
 struct TSymbolFileImage {
-  std::vector<std::uint8_t> Bytes;
-  std::uint16_t HeaderCount = 0;
+  TDefinitionFile File;
   std::vector<TElementRecord> Elements;
-
-  const std::uint8_t* Header(std::size_t I) const {
-    return Bytes.data() + kSymbolFileHeaderSize + I * kSymbolHeaderSize;
-  }
 };
 
 TSymbolFileImage ReadSymbolFile(const std::string& FileName) {
-  platform::File file;
-  if (!file.Open(FileName, platform::FileAccess::Read, platform::FileShare::DenyNone)) {
-    throw EWindowsIOError(kMissingFileMessage + FileName);
-  }
-  const std::int64_t size = file.Size();
-  if (size < 0) throw EWindowsIOError(kMissingFileMessage + FileName);
-  if (size < static_cast<std::int64_t>(kSymbolFileHeaderSize)) throw ETvError(kBadFileMessage);
   TSymbolFileImage image;
-  image.Bytes.resize(static_cast<std::size_t>(size));
-  if (file.ReadAt(0, image.Bytes.data(), image.Bytes.size()) != size) {
-    throw ETvError(kBadFileMessage);
-  }
-  file.Close();
-  const std::uint8_t* head = image.Bytes.data();
-  if (GetU16(head) != kSymbolFileMagic) throw ETvError(kBadFileMessage);
-  image.HeaderCount = GetU16(head + 2);
-  const std::size_t elementOffset = GetU16(head + 4);
-  const std::size_t headersEnd = kSymbolFileHeaderSize + image.HeaderCount * kSymbolHeaderSize;
-  if (headersEnd > image.Bytes.size() || elementOffset > image.Bytes.size()) {
-    throw ETvError(kBadFileMessage);
-  }
-  const std::size_t count = (image.Bytes.size() - elementOffset) / kElementRecordSize;
-  image.Elements.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    image.Elements.push_back(
-        ReadElementRecord(image.Bytes.data() + elementOffset + i * kElementRecordSize));
+  image.File = ReadDefinitionFile(FileName, kSymbolFileMagic, kSymbolHeaderSize,
+                                  kMissingFileMessage, kBadFileMessage);
+  image.Elements.reserve(static_cast<std::size_t>(image.File.ElementCount));
+  for (std::int64_t i = 0; i < image.File.ElementCount; ++i) {
+    image.Elements.push_back(ReadElementRecord(image.File.Element(i)));
   }
   return image;
 }
 
-int CompareNames(const std::string& A, std::string_view B) { return platform::CompareOrdinal(A, B); }
+// Where Key is, or would go, in the sorted table of symbols; true when there.
+template <class TEntries>
+bool FindEntry(const TEntries& Symbols, const std::string& Key, std::int32_t& Index) {
+  const auto compareAt = [&](std::int32_t I) {
+    return platform::CompareOrdinal(Symbols[static_cast<std::size_t>(I)].Name, Key);
+  };
+  return SearchSorted(static_cast<std::int32_t>(Symbols.size()), compareAt, Index);
+}
 
 }  // namespace
+
+const std::uint8_t* TDefinitionFile::Record(std::size_t I) const {
+  return Bytes.data() + kDefinitionFileHeaderSize + I * RecordSize;
+}
+
+const std::uint8_t* TDefinitionFile::Element(std::int64_t I) const {
+  return Bytes.data() + ElementOffset + static_cast<std::size_t>(I) * kElementRecordSize;
+}
+
+TDefinitionFile ReadDefinitionFile(const std::string& FileName, std::uint16_t Magic,
+                                   std::size_t RecordSize, const char* MissingMessage,
+                                   const char* BadMessage) {
+  platform::File file;
+  if (!file.Open(FileName, platform::FileAccess::Read, platform::FileShare::DenyNone)) {
+    throw EWindowsIOError(MissingMessage + FileName);
+  }
+  const std::int64_t size = file.Size();
+  if (size < 0) throw EWindowsIOError(MissingMessage + FileName);
+  if (size < static_cast<std::int64_t>(kDefinitionFileHeaderSize)) throw ETvError(BadMessage);
+  TDefinitionFile image;
+  image.RecordSize = RecordSize;
+  image.Bytes.resize(static_cast<std::size_t>(size));
+  if (file.ReadAt(0, image.Bytes.data(), image.Bytes.size()) != size) {
+    throw ETvError(BadMessage);
+  }
+  const std::uint8_t* head = image.Bytes.data();
+  if (GetU16(head) != Magic) throw ETvError(BadMessage);
+  image.RecordCount = GetU16(head + 2);
+  image.ElementOffset = GetU16(head + 4);
+  const std::size_t recordsEnd = kDefinitionFileHeaderSize + image.RecordCount * RecordSize;
+  if (recordsEnd > image.Bytes.size() || image.ElementOffset > image.Bytes.size()) {
+    throw ETvError(BadMessage);
+  }
+  const std::size_t tableBytes = image.Bytes.size() - image.ElementOffset;
+  image.ElementCount = static_cast<std::int64_t>(tableBytes / kElementRecordSize);
+  return image;
+}
 
 void SetLibraryErrorBox(TLibraryErrorBox Box) { ErrorBox() = std::move(Box); }
 
@@ -390,21 +409,16 @@ void TSymbolManagerImp::ForgetCurrent(const TSymbolManagerImp* Library) {
 
 bool TSymbolManagerImp::AddSymbol(std::string_view Name, std::unique_ptr<TSymbol> Symbol) {
   std::string key = platform::UpperCase(Name);
-  auto at = std::lower_bound(Symbols.begin(), Symbols.end(), key, [](const TEntry& E, const std::string& K) {
-    return CompareNames(E.Name, K) < 0;
-  });
-  if (at != Symbols.end() && CompareNames(at->Name, key) == 0) return false;
-  Symbols.insert(at, TEntry{std::move(key), std::move(Symbol)});
+  std::int32_t at = 0;
+  if (FindEntry(Symbols, key, at)) return false;
+  Symbols.insert(Symbols.begin() + at, TEntry{std::move(key), std::move(Symbol)});
   return true;
 }
 
 TSymbol* TSymbolManagerImp::FindOwn(std::string_view Name) const {
-  const std::string key = platform::UpperCase(Name);
-  auto at = std::lower_bound(Symbols.begin(), Symbols.end(), key, [](const TEntry& E, const std::string& K) {
-    return CompareNames(E.Name, K) < 0;
-  });
-  if (at == Symbols.end() || CompareNames(at->Name, key) != 0) return nullptr;
-  return at->Symbol.get();
+  std::int32_t at = 0;
+  if (!FindEntry(Symbols, platform::UpperCase(Name), at)) return nullptr;
+  return Symbols[static_cast<std::size_t>(at)].Symbol.get();
 }
 
 // TSymbolManager
@@ -444,8 +458,8 @@ void TSymbolManager::SettingsChanged(TParametryConf*) {
 void TSymbolManager::LoadFromFile(const std::string& FileName) {
   try {
     const TSymbolFileImage image = ReadSymbolFile(FileName);
-    for (std::size_t i = 0; i < image.HeaderCount; ++i) {
-      const TSymbolHeader header = ReadSymbolHeader(image.Header(i));
+    for (std::size_t i = 0; i < image.File.RecordCount; ++i) {
+      const TSymbolHeader header = ReadSymbolHeader(image.File.Record(i));
       std::unique_ptr<TSymbol> symbol;
       if (header.Sizes[0] < 0.0) {
         symbol = std::make_unique<TDPISymbol>(header, image.Elements);

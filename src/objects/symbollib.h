@@ -71,7 +71,7 @@ class TParametryConf;
 class TRealCanvas;
 
 inline constexpr std::uint16_t kSymbolFileMagic = 0x2310;
-inline constexpr std::size_t kSymbolFileHeaderSize = 6;
+inline constexpr std::size_t kDefinitionFileHeaderSize = 6;
 inline constexpr std::size_t kSymbolHeaderSize = 49;
 
 // Offsets inside a symbol header.
@@ -86,6 +86,28 @@ inline constexpr std::size_t kSymHdrCount = 47;
 inline constexpr double kScaleBand1 = 750.0;
 inline constexpr double kScaleBand2 = 1500.0;
 inline constexpr double kScaleBand3 = 3500.0;
+
+// A definition file read whole and checked against the outer layout that the
+// symbol and line-style files share: the 6-byte header (magic, record count
+// N, element table offset E), N records of RecordSize bytes from offset 6,
+// and the element records from E to the end (a trailing remainder is
+// ignored). Records and elements are given by 0-based index, unchecked.
+struct TDefinitionFile {
+  std::vector<std::uint8_t> Bytes;
+  std::size_t RecordSize = 0;
+  std::uint16_t RecordCount = 0;
+  std::size_t ElementOffset = 0;
+  std::int64_t ElementCount = 0;
+
+  const std::uint8_t* Record(std::size_t I) const;
+  const std::uint8_t* Element(std::int64_t I) const;
+};
+// Raises EWindowsIOError MissingMessage + FileName when the file cannot be
+// opened or measured, ETvError BadMessage when it cannot be read whole, has
+// another magic or breaks the layout (records or E outside the file).
+TDefinitionFile ReadDefinitionFile(const std::string& FileName, std::uint16_t Magic,
+                                   std::size_t RecordSize, const char* MissingMessage,
+                                   const char* BadMessage);
 
 // The library loaders show their file errors through this box and go on with
 // what they loaded. Unset (the default): the application's standard error

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "dim_fixture.h"
+#include "font_fixture.h"
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
 #include "platform/gdiimage.h"
@@ -17,34 +18,24 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-void PutWord(std::string& s, unsigned w) {
-  s += static_cast<char>(w & 0xFF);
-  s += static_cast<char>((w >> 8) & 0xFF);
-}
-
 // A font of cell height 16, a = 12, b = 0, d = 0 (so BaseOffset 16,
 // TopOffset 4, extent height 12) with the characters:
 //   'H' advance 16, a stroke along the text (0, 0)-(16, 0);
 //   'I' advance 16, a stroke down its left edge (0, 0)-(0, 16);
 //   'J' advance 16, a stroke down its right edge (16, 0)-(16, 16).
 std::string TestFontBytes() {
-  std::string s = "FNT1";
-  s += 'H';
-  PutWord(s, 3);
-  s += static_cast<char>(16);
-  s += static_cast<char>(12);
-  s += static_cast<char>(0);
-  s += static_cast<char>(0);
-  s += std::string(5, '\0');
-  const int strokes[3][4] = {{0, 0, 16, 0}, {0, 0, 0, 16}, {16, 0, 16, 16}};
-  for (const auto& k : strokes) {
-    s += static_cast<char>(16);
-    PutWord(s, 1);
-    PutWord(s, 2);
-    s += static_cast<char>(2);
-    for (int v : k) s += static_cast<char>(v);
-  }
-  return s;
+  FontSpec f;
+  f.First = 'H';
+  f.Height = 16;
+  f.A = 12;
+  f.B = 0;
+  f.D = 0;
+  f.Glyphs = {
+      {16, {{{0, 0}, {16, 0}}}},
+      {16, {{{0, 0}, {0, 16}}}},
+      {16, {{{16, 0}, {16, 16}}}},
+  };
+  return FontBytes(f);
 }
 
 std::vector<TPoint> AllPoints(const TVectorList& L) {

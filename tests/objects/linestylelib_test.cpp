@@ -13,6 +13,7 @@
 #include "objects/grobj.h"
 #include "objects/libcfg.h"
 #include "platform/codepage.h"
+#include "drawing/dim_fixture.h"
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
 #include "platform/controls_strings.h"
@@ -608,12 +609,8 @@ public:
 
 class LineStyleDrawTest : public ::testing::Test {
 protected:
-  LineStyleDrawTest() : bitmap(100, 100), canvas(&bitmap.Canvas(), &dim) {
-    dim.X1 = -50;
-    dim.Y1 = -50;
-    dim.X2 = 50;
-    dim.Y2 = 50;
-    dim.SetDeviceSize(100, 100);
+  LineStyleDrawTest()
+      : bitmap(100, 100), dim(MakeDim(-50, -50, 50, 50, 100, 100)), canvas(&bitmap.Canvas(), &dim) {
     lib = TLineManager::CreateFromFile(folder.Put("nk1l.lin", LineFile({}, {})));
   }
 

@@ -5,27 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include "drawing/dim_fixture.h"
 #include "drawing/realcanvas.h"
-#include "drawing/windowdim.h"
 #include "platform/gdiimage.h"
 
 class PixelCanvasTest : public ::testing::Test {
  protected:
   PixelCanvasTest()
-      : bitmap(200, 100), dim(PixelPerUnit()), canvas(&bitmap.Canvas(), &dim, nullptr) {}
+      : bitmap(200, 100),
+        dim(MakeDim(0, 0, 100, 200, 200, 100)),
+        canvas(&bitmap.Canvas(), &dim, nullptr) {}
 
   platform::TBitmap bitmap;
   TWindowDim dim;
   TRealCanvas canvas;
-
- private:
-  static TWindowDim PixelPerUnit() {
-    TWindowDim d;
-    d.X1 = 0;
-    d.Y1 = 0;
-    d.X2 = 100;
-    d.Y2 = 200;
-    d.SetDeviceSize(200, 100);
-    return d;
-  }
 };

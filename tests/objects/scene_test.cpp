@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "drawing/canvascfg.h"
+#include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
 #include "drawing/windowdim.h"
 #include "foundation/real48.h"
@@ -111,20 +112,10 @@ std::string LineStyleFile() {
 // Stroke font in the ".ch1" layout with the one character "I": a stroke
 // from (4, 0) down to (4, 10) in font units, 8 wide, 10 high.
 std::string FontFile() {
-  std::string s = "FNT1";
-  s.push_back('I');
-  PutU16(s, 1);
-  s.push_back(10);  // height
-  s.push_back(7);
-  s.push_back(2);
-  s.push_back(static_cast<char>(-3));
-  s += std::string(5, '\0');
-  s.push_back(8);  // advance
-  PutU16(s, 1);    // parts
-  PutU16(s, 2);    // points
-  s.push_back(2);
-  for (int v : {4, 0, 4, 10}) s.push_back(static_cast<char>(v));
-  return s;
+  FontSpec f;
+  f.First = 'I';
+  f.Glyphs = {{8, {{{4, 0}, {4, 10}}}}};
+  return FontBytes(f);
 }
 
 // True when a pixel within one of P has Colour (lines land a pixel apart
