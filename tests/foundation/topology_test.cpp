@@ -186,12 +186,16 @@ TEST(Topology, CrossingsRunAlongTheSegmentFromItsStart) {
   ASSERT_EQ(CrossingCount(c), 3);
   const TDCOdcinek* base = c.Segment(0);
   ASSERT_EQ(base->Crossings->Count(), 3);
+  // The verticals were added at x = 70, 10, 40: segments 1, 2, 3.
   const float expected[] = {10, 40, 70};
+  const int vertical[] = {2, 3, 1};
   for (int i = 0; i < 3; ++i) {
     const TDCPunktPrzeciecia* x = base->Crossings->Crossing(i);
     EXPECT_EQ(x->ParamOn(base), expected[i]);
     EXPECT_EQ(x->Point.X, expected[i]);
-    EXPECT_EQ(x->ParamOn(c.Segment(i + 1)), 5);  // from each vertical's lower end
+    const TDCOdcinek* v = c.Segment(vertical[i]);
+    ASSERT_TRUE(x->Segment == v || x->Segment2 == v);
+    EXPECT_EQ(x->ParamOn(v), 5);  // from each vertical's lower end
   }
 }
 
