@@ -802,22 +802,10 @@ HandleOutcome CheckHandle(TIndexFile& ix, bool lengthOk) {
 void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
                int KeyLength, bool Duplicates, bool Shared) {
   const bool lengthOk = PrepareIndex(Index, Parent, FileName, KeyLength);
-  const std::uint16_t size = Index.RecSize;
-  platform::File created = FileOpener().FileCreate(FileName);
-  if (created.IsOpen()) {
-    created.Close();
-    Index.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
-  }
+  Index.Handle = DBCreateFile(FileName);
   const HandleOutcome outcome = CheckHandle(Index, lengthOk);
   if (outcome == HandleOutcome::NotOpen) return;
-  if (outcome == HandleOutcome::Usable) {
-    Index.Header = TDataHeader{};
-    Index.Header.RecSize = size;
-    std::vector<std::uint8_t> record(size, 0);
-    DBEncodeHeader(Index.Header, record.data());
-    if (Index.Handle.WriteAt(0, record.data(), size) != size) DBErrorCode = DBErrWrite;
-    Index.RecCount = 1;
-  }
+  if (outcome == HandleOutcome::Usable) DBWriteNewHeaderRecord(Index);
   Index.Duplicates = Duplicates;
   Index.KeyLength = static_cast<std::uint8_t>(lengthOk ? KeyLength : 0);
   Index.Shared = Shared;

@@ -300,6 +300,22 @@ void DBEncodeHeader(const TDataHeader& Header, std::uint8_t* p) {
   PutU16(p + 14, Header.ChangeCount);
 }
 
+platform::File DBCreateFile(const std::string& FileName) {
+  platform::File created = FileOpener().FileCreate(FileName);
+  if (!created.IsOpen()) return created;
+  created.Close();
+  return FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
+}
+
+void DBWriteNewHeaderRecord(TDataFile& File) {
+  File.Header = TDataHeader{};
+  File.Header.RecSize = File.RecSize;
+  std::vector<std::uint8_t> record(File.RecSize, 0);
+  DBEncodeHeader(File.Header, record.data());
+  if (File.Handle.WriteAt(0, record.data(), File.RecSize) != File.RecSize) DBErrorCode = DBErrWrite;
+  File.RecCount = 1;
+}
+
 bool DBWriteHeader(TDataFile& File) {
   if (File.ReadOnly) {
     DBErrorCode = DBErrReadOnly;
@@ -400,24 +416,12 @@ void MakeFile(TDataFile& File, TDataFile* Parent, const std::string& FileName,
   CheckParent(Parent);
   File.Parent = Parent;
 
-  platform::File created = FileOpener().FileCreate(FileName);
-  if (!created.IsOpen()) {
-    DBErrorCode = DBErrOpen;
-    DBOk = false;
-  } else {
-    created.Close();
-    File.Handle = FileOpener().FileOpen(FileName, fmOpenReadWrite | fmShareDenyNone);
-    DBOk = File.Handle.IsOpen();
-    if (!DBOk) DBErrorCode = DBErrOpen;
-  }
+  File.Handle = DBCreateFile(FileName);
+  DBOk = File.Handle.IsOpen();
+  if (!DBOk) DBErrorCode = DBErrOpen;
   if (DBErrorCode == DBErrNone) CheckRecSize(RecSize);
   if (DBErrorCode == DBErrNone) {
-    File.Header = TDataHeader{};
-    File.Header.RecSize = RecSize;
-    std::vector<std::uint8_t> record(RecSize, 0);
-    DBEncodeHeader(File.Header, record.data());
-    if (File.Handle.WriteAt(0, record.data(), RecSize) != RecSize) DBErrorCode = DBErrWrite;
-    File.RecCount = 1;
+    DBWriteNewHeaderRecord(File);
     DBOk = true;
   }
   File.Shared = Shared;

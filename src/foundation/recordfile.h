@@ -176,6 +176,13 @@ bool DBReadHeader(TDataFile& File);
 bool DBWriteHeader(TDataFile& File);
 // Puts Header as the 16 header bytes at p.
 void DBEncodeHeader(const TDataHeader& Header, std::uint8_t* p);
+// Creates FileName empty (or empties it) and opens it read-write, shared with
+// everyone; the handle is not open when either step failed.
+platform::File DBCreateFile(const std::string& FileName);
+// Starts a new file on File's open handle: a fresh header for File.RecSize
+// as record 0, the rest of that record zero, and RecCount 1. A failed write
+// sets error 101.
+void DBWriteNewHeaderRecord(TDataFile& File);
 // Chooses the number of a new record (free list, else append) and updates
 // Header and RecCount; the caller writes the record.
 std::int32_t DBNewRecNo(TDataFile& File);
