@@ -118,6 +118,12 @@ protected:
     listeners.push_back(std::make_unique<Listener>(Listener{name, &log, {}}));
     return *listeners.back();
   }
+  // A listener whose change handler is subscribed at once.
+  Listener& Subscribed(const std::string& name) {
+    Listener& l = Make(name);
+    group.AddChangeHandler(l.OnChanged());
+    return l;
+  }
   std::vector<std::string> Notified() {
     log.clear();
     group.NotifyChanged();
@@ -147,13 +153,10 @@ TEST_F(SubscriptionTest, FirstThenChainFromNewestAndChangingOnlyWhereSet) {
 }
 
 TEST_F(SubscriptionTest, RemovalOutsideNotification) {
-  Listener& a = Make("a");
-  Listener& b = Make("b");
-  Listener& c = Make("c");
+  Listener& a = Subscribed("a");
+  Listener& b = Subscribed("b");
+  Listener& c = Subscribed("c");
   Listener& stranger = Make("x");
-  group.AddChangeHandler(a.OnChanged());
-  group.AddChangeHandler(b.OnChanged());
-  group.AddChangeHandler(c.OnChanged());
 
   group.RemoveChangeHandler(stranger.OnChanged());
   EXPECT_EQ(Notified(), (Names{"a", "c", "b"}));
@@ -170,13 +173,10 @@ TEST_F(SubscriptionTest, RemovalOutsideNotification) {
 }
 
 TEST_F(SubscriptionTest, SelfRemovalDuringNotificationWaitsForItsEnd) {
-  Listener& a = Make("a");
-  Listener& b = Make("b");
-  Listener& c = Make("c");
+  Listener& a = Subscribed("a");
+  Subscribed("b");
+  Listener& c = Subscribed("c");
   Listener& d = Make("d");
-  group.AddChangeHandler(a.OnChanged());
-  group.AddChangeHandler(b.OnChanged());
-  group.AddChangeHandler(c.OnChanged());
   // a leaves and d joins during one notification; d goes to the head of the
   // chain, which the running walk no longer sees.
   a.onChanged = [&](TParametryConf*) {
@@ -192,12 +192,9 @@ TEST_F(SubscriptionTest, SelfRemovalDuringNotificationWaitsForItsEnd) {
 }
 
 TEST_F(SubscriptionTest, SubscriberRemovedDuringNotificationIsNotCalledLater) {
-  Listener& a = Make("a");
-  Listener& b = Make("b");
-  Listener& c = Make("c");
-  group.AddChangeHandler(a.OnChanged());
-  group.AddChangeHandler(b.OnChanged());
-  group.AddChangeHandler(c.OnChanged());
+  Subscribed("a");
+  Listener& b = Subscribed("b");
+  Listener& c = Subscribed("c");
   // c (called before b) frees b: b must not be called by this walk either.
   c.onChanged = [&](TParametryConf*) { group.RemoveChangeHandler(b.OnChanged()); };
   EXPECT_EQ(Notified(), (Names{"a", "c"}));
@@ -220,10 +217,8 @@ TEST_F(SubscriptionTest, PairAddedTwiceAndRemovedTwiceDuringNotificationIsGone) 
 }
 
 TEST_F(SubscriptionTest, NotificationThatThrowsStillEndsAndPurges) {
-  Listener& a = Make("a");
-  Listener& b = Make("b");
-  group.AddChangeHandler(a.OnChanged());
-  group.AddChangeHandler(b.OnChanged());
+  Listener& a = Subscribed("a");
+  Listener& b = Subscribed("b");
   b.onChanged = [&](TParametryConf*) {
     group.RemoveChangeHandler(a.OnChanged());
     throw std::runtime_error("subscriber failed");
@@ -237,12 +232,9 @@ TEST_F(SubscriptionTest, NotificationThatThrowsStillEndsAndPurges) {
 }
 
 TEST_F(SubscriptionTest, NestedNotificationDoesNotFreeNodesUnderTheOuterWalk) {
-  Listener& a = Make("a");
-  Listener& b = Make("b");
-  Listener& c = Make("c");
-  group.AddChangeHandler(a.OnChanged());
-  group.AddChangeHandler(b.OnChanged());
-  group.AddChangeHandler(c.OnChanged());
+  Subscribed("a");
+  Subscribed("b");
+  Listener& c = Subscribed("c");
   bool nested = false;
   c.onChanged = [&](TParametryConf*) {
     group.RemoveChangeHandler(c.OnChanged());
