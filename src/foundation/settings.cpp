@@ -258,6 +258,11 @@ void TGlobalnaKonfiguracja::Save() {
       failed = true;
     }
   }
+  try {
+    ini_->UpdateFile();
+  } catch (...) {
+    failed = true;
+  }
   if (failed)
     ShowSettingsMessage(
         "Problem podczas zapisu do pliku " + ini_->FileName() + ". Np. Plik tylko do odczytu.",

@@ -180,9 +180,10 @@ public:
 
   // Reads the new group from the settings file.
   void GroupAdded(TParametryConf* Group) override;
-  // Writes every group. A group whose writing fails does not stop the
-  // others; after all of them, one message box tells the user when any
-  // failed. Never raises.
+  // Writes every group into the ini file object, then the file once. A group
+  // whose writing fails does not stop the others, and the file is written
+  // with what the others wrote; one message box tells the user when a group
+  // or the file failed. Never raises.
   void Save();
 
   platform::TIniFile& Ini() const { return *ini_; }

@@ -91,7 +91,18 @@ bool ParseInteger(std::string_view text, std::int32_t& result) {
 
 TIniFile::TIniFile(std::string_view fileName) : fileName_(fileName) {}
 
+TIniFile::~TIniFile() {
+  if (!modified_) return;
+  try {
+    UpdateFile();
+  } catch (...) {
+    // Nobody is left to tell; callers that care call UpdateFile first.
+  }
+}
+
 void TIniFile::Load() const {
+  // Changes not yet written are the object's view of the file.
+  if (modified_ && loaded_) return;
   std::string path = ResolvePath(fileName_);
   const FileStamp stamp = StampOf(path);
   if (loaded_ && stamp == stamp_) return;
@@ -112,9 +123,12 @@ void TIniFile::Load() const {
   lines_.clear();
   crlf_ = bytes.find('\n') == std::string::npos || bytes.find("\r\n") != std::string::npos;
   for (std::string_view raw : SplitLines(bytes)) {
-
+    // A carriage return left inside a line is damage (the writer never puts
+    // one there): dropped, so that the value can be written back.
+    std::string clean(raw);
+    std::erase(clean, '\r');
     Line line;
-    line.text = Cp1250ToUtf8(raw);
+    line.text = Cp1250ToUtf8(clean);
     std::string_view trimmed = Trim(line.text);
     if (!trimmed.empty() && trimmed.front() == '[') {
       std::string_view inner = trimmed.substr(1);
@@ -186,10 +200,13 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
   std::string key = CheckedKey(ident);
   std::string text = CheckedValue(value);
   Load();
-  std::vector<Line> lines = lines_;
+  std::vector<Line>& lines = lines_;
   long found = FindKey(sectionName, key);
   if (found >= 0) {
     Line& line = lines[static_cast<std::size_t>(found)];
+    // The same value again changes nothing: a save of unchanged settings
+    // leaves the file alone.
+    if (line.value == text) return;
     line.value = text;
     line.text = line.name + "=" + text;
   } else {
@@ -215,7 +232,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident,
       lines.push_back(std::move(line));
     }
   }
-  Save(lines);
+  modified_ = true;
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view ident,
@@ -274,7 +291,10 @@ void TIniFile::EraseSection(std::string_view section) {
     }
     lines.push_back(line);
   }
-  if (erased) Save(lines);
+  if (erased) {
+    lines_ = std::move(lines);
+    modified_ = true;
+  }
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
@@ -290,7 +310,10 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
     if (match) deleted = true;
     else lines.push_back(lines_[i]);
   }
-  if (deleted) Save(lines);
+  if (deleted) {
+    lines_ = std::move(lines);
+    modified_ = true;
+  }
 }
 
 bool TIniFile::SectionExists(std::string_view section) const {
@@ -301,6 +324,15 @@ bool TIniFile::SectionExists(std::string_view section) const {
 bool TIniFile::ValueExists(std::string_view section, std::string_view ident) const {
   Load();
   return FindKey(section, ident) >= 0;
+}
+
+void TIniFile::UpdateFile() {
+  if (!modified_) return;
+  Save(lines_);
+  modified_ = false;
+  ++replacements_;
+  // The image is the file now: later reads go by the new file's stamp.
+  stamp_ = StampOf(ResolvePath(fileName_));
 }
 
 void TIniFile::Save(const std::vector<Line>& lines) {
@@ -331,9 +363,6 @@ void TIniFile::Save(const std::vector<Line>& lines) {
   if (exists) permissions = st.st_mode & 07777;
   std::uint32_t code = 0;
   if (!ReplaceFileContent(path, bytes, "~ini", permissions, code)) ThrowWriteError(path, code);
-  // Read back, so that the cache carries the new file's stamp.
-  loaded_ = false;
-  Load();
 }
 
 }  // namespace platform

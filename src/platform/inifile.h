@@ -2,17 +2,24 @@
 // Section and key names compare case-insensitively (Polish letters included),
 // the first matching section and the first matching key in it win, and values
 // are returned as written, trimmed of the blanks around them. The file holds
-// code page 1250; names and values are UTF-8 in memory.
+// code page 1250; names and values are UTF-8 in memory. A carriage return
+// inside a line (a damaged "\r\r\n" line end) is dropped on reading: the
+// format cannot hold one, so every value read can be written back.
 //
-// Reads see the file as it is on disk (it is read again whenever it changed);
-// a missing or unreadable file reads as empty. Every write goes to the file at
-// once: the whole new text is written to a temporary file in the same folder
-// and renamed over the old one, so a failed write never leaves a truncated
-// file. A failed write, and a write of a name or value the format cannot hold,
-// throw EIniFileError and leave the file as it was. Lines the format does not
-// know (comments, lines without '=', lines before the first section) are kept.
+// Reads see the file as it is on disk (it is read again whenever it changed)
+// while no change of this object is waiting; a missing or unreadable file
+// reads as empty. Writes, EraseSection and DeleteKey change the object's own
+// image of the file, which its reads then return; UpdateFile writes that
+// image once (the whole new text goes to a temporary file in the same folder
+// and is renamed over the old one, so a failed write never leaves a truncated
+// file), and the destructor does the same for changes still waiting. A write
+// of a name or value the format cannot hold throws EIniFileError at once and
+// changes nothing; a failed UpdateFile throws EIniFileError, leaves the file as
+// it was and keeps the changes waiting. Lines the format does not know
+// (comments, lines without '=', lines before the first section) are kept.
 //
-// One thread uses an object at a time. The object owns only its cache.
+// One thread uses an object at a time. The object owns only its image of the
+// file. Not copyable (a copy would write the same changes twice).
 #pragma once
 
 #include <cstdint>
@@ -34,6 +41,11 @@ class TIniFile {
  public:
   // fileName goes through ResolvePath when used.
   explicit TIniFile(std::string_view fileName);
+  // Writes the changes still waiting; a failure there is not reported (call
+  // UpdateFile first to learn it).
+  ~TIniFile();
+  TIniFile(const TIniFile&) = delete;
+  TIniFile& operator=(const TIniFile&) = delete;
 
   const std::string& FileName() const { return fileName_; }
 
@@ -67,6 +79,15 @@ class TIniFile {
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view ident) const;
 
+  // Writes the waiting changes to the file (nothing when none wait). Throws
+  // EIniFileError when the file cannot be replaced; the changes then stay
+  // waiting and the file keeps its old content.
+  void UpdateFile();
+  // Whether changes are waiting for UpdateFile.
+  bool Modified() const { return modified_; }
+  // How many times this object has replaced its file.
+  std::uint32_t FileReplacements() const { return replacements_; }
+
  private:
   struct Line {
     enum class Kind { Other, Section, Key } kind = Kind::Other;
@@ -89,6 +110,8 @@ class TIniFile {
   mutable FileStamp stamp_;
   mutable bool loaded_ = false;
   mutable bool crlf_ = true;
+  bool modified_ = false;
+  std::uint32_t replacements_ = 0;
 };
 
 }  // namespace platform

@@ -102,6 +102,7 @@ TEST_F(PrintConfTest, WritesFramesAndBothSwitchesIntoOneSection) {
   conf.DetailPreview = true;
   conf.SplitArcs = true;
   conf.Write(ini);
+  ini.UpdateFile();
   EXPECT_EQ(ScratchFolder::Get(folder / "tolvika.ini"),
             "[Formatki]\r\nFormatka_1=a.for\r\n\xa3\xeag=ramka.bat\r\n\r\n"
             "[Inne]\r\nDok\xb3\x61\x64ny podgl\xb9\x64=1\r\nLuki i okregi Windows=0\r\n");

@@ -1,5 +1,7 @@
 #include "foundation/settings.h"
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -349,6 +351,65 @@ TEST_F(KonfiguracjaTest, UnwritableSettingsFileGivesExactlyOneBox) {
   }
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0], "Informacja: Problem podczas zapisu do pliku " + path + ". Np. Plik tylko do odczytu.");
+}
+
+// A group with many keys, as the program writes about two hundred at its end.
+class TManyConf : public TTestConf {
+public:
+  std::unique_ptr<TParametryConf> Clone() const override { return std::make_unique<TManyConf>(*this); }
+  void Read(const platform::TIniFile&) override {}
+  void Write(platform::TIniFile& Ini) const override {
+    for (int i = 0; i < 200; ++i) Ini.WriteInteger("Wiele", "k" + std::to_string(i), Value + i);
+  }
+};
+
+// Every key written used to replace and flush the whole settings file.
+TEST_F(KonfiguracjaTest, SaveReplacesTheSettingsFileOnceForAllItsKeys) {
+  {
+    TGlobalnaKonfiguracja global(IniPath());
+    global.GetGroup(std::make_unique<TManyConf>())->Value = 1000;
+    global.GetGroup(std::make_unique<TOtherConf>())->Value = 9;
+    global.Save();
+    EXPECT_EQ(global.Ini().FileReplacements(), 1u);
+    platform::TIniFile reader(IniPath());
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(reader.ReadInteger("Wiele", "k" + std::to_string(i), 0), 1000 + i);
+    EXPECT_EQ(reader.ReadInteger("Inny", "Wartość", 0), 9);
+    global.Save();  // nothing changed since: the file is left alone
+    EXPECT_EQ(global.Ini().FileReplacements(), 1u);
+  }
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(KonfiguracjaTest, FailedReplacementOfTheFileIsReportedOnce) {
+  folder.Put("tolvika.ini", "[Test]\r\nWartość=12\r\n");
+  ::chmod(IniPath().c_str(), 0444);
+  {
+    TGlobalnaKonfiguracja global(IniPath());
+    global.GetGroup(std::make_unique<TTestConf>())->Value = 13;
+    global.Save();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(global.Ini().FileReplacements(), 0u);
+  }
+  EXPECT_EQ(boxes.size(), 2u);  // the save at the end tries again and says so again
+  EXPECT_EQ(ScratchFolder::Get(IniPath()), "[Test]\r\nWartość=12\r\n");
+  ::chmod(IniPath().c_str(), 0644);
+}
+
+// A value read with a stray carriage return ("\r\r\n" line ends) was refused
+// when written back: the box came up at every end, the number read as its
+// default and was written so, and the keys after it were not written.
+TEST_F(KonfiguracjaTest, StrayCarriageReturnsInTheSettingsFileDoNotStopTheSave) {
+  folder.Put("tolvika.ini", "[Test]\r\nWarto\x9c\xe6=12\r\r\nNazwa=\xa3\xf3\x64\x9f\r\r\n");
+  {
+    TGlobalnaKonfiguracja global(IniPath());
+    TTestConf* group = global.GetGroup(std::make_unique<TTestConf>());
+    EXPECT_EQ(group->Value, 12);
+    EXPECT_EQ(group->Name, "Łódź");
+    global.GetGroup(std::make_unique<TOtherConf>())->Value = 4;
+  }
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(ScratchFolder::Get(IniPath()),
+            "[Test]\r\nWarto\x9c\xe6=12\r\nNazwa=\xa3\xf3\x64\x9f\r\n\r\n[Inny]\r\nWarto\x9c\xe6=4\r\n");
 }
 
 TEST_F(KonfiguracjaTest, ShowDialogFillsTakesBackOnOkAndAlwaysEnds) {

@@ -51,6 +51,7 @@ TEST_F(IniFileTest, WritesCodePage1250WithCrLfAndReadsBackWhateverTheCase) {
   ini.WriteInteger("Działki", "Skala", 500);
   ini.WriteBool("Inne", "Siatka", true);
   ini.WriteBool("Inne", "Opis", false);
+  ini.UpdateFile();
   EXPECT_EQ(Bytes(),
             "[Dzia\xB3ki]\r\n\x8C" "cie\xBFka=C:\\Mapy\\\xB3\xB9ka\r\nSkala=500\r\n\r\n"
             "[Inne]\r\nSiatka=1\r\nOpis=0\r\n");
@@ -124,6 +125,7 @@ TEST_F(IniFileTest, WriteKeepsOtherLinesAndPlacesNewKeysInTheirSection) {
   ini.WriteString("a", "X", "10");
   ini.WriteString("A", "z", "3");
   ini.WriteString("C", "w", "4");
+  ini.UpdateFile();
   EXPECT_EQ(Bytes(),
             "; ustawienia\r\n[A]\r\nx=10\r\n; uwaga\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nw=4\r\n");
 }
@@ -132,6 +134,7 @@ TEST_F(IniFileTest, KeepsLfLineEnds) {
   Put("[A]\nx=1\n");
   TIniFile ini(path_);
   ini.WriteString("A", "y", "2");
+  ini.UpdateFile();
   EXPECT_EQ(Bytes(), "[A]\nx=1\ny=2\n");
 }
 
@@ -145,8 +148,10 @@ TEST_F(IniFileTest, EraseSectionAndDeleteKey) {
   ini.DeleteKey("Brak", "x");
   ini.EraseSection("a");
   EXPECT_FALSE(ini.SectionExists("A")) << "nor does a second section of that name";
+  ini.UpdateFile();
   EXPECT_EQ(Bytes(), "[B]\r\nz=4\r\n");
   ini.EraseSection("B");
+  ini.UpdateFile();
   EXPECT_EQ(Bytes(), "");
   EXPECT_EQ(Entries(), (Strings{"ustawienia.ini"})) << "no temporary file left";
 }
@@ -155,6 +160,8 @@ TEST_F(IniFileTest, SeesChangesMadeByOthers) {
   TIniFile first(path_), second(path_);
   EXPECT_EQ(first.ReadString("A", "x", "brak"), "brak");
   second.WriteString("A", "x", "1");
+  EXPECT_EQ(first.ReadString("A", "x", "brak"), "brak") << "not written yet";
+  second.UpdateFile();
   EXPECT_EQ(first.ReadString("A", "x", "brak"), "1");
   Put("[A]\r\nx=22\r\n");
   EXPECT_EQ(first.ReadInteger("A", "x", 0), 22);
@@ -177,10 +184,17 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
   Put("[A]\r\nx=1\r\n");
   ::chmod(path_.c_str(), 0444);
   TIniFile ini(path_);
-  EXPECT_THROW(ini.WriteString("A", "x", "2"), EIniFileError);
+  ini.WriteString("A", "x", "2");
+  EXPECT_THROW(ini.UpdateFile(), EIniFileError);
   EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
-  EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
   EXPECT_EQ(Entries(), (Strings{"ustawienia.ini"}));
+  // The change waits: once the file may be written, it goes in.
+  EXPECT_TRUE(ini.Modified());
+  EXPECT_EQ(ini.ReadString("A", "x", ""), "2");
+  ::chmod(path_.c_str(), 0644);
+  ini.UpdateFile();
+  EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\n");
+  EXPECT_EQ(ini.FileReplacements(), 1u);
 }
 
 TEST_F(IniFileTest, WriteIntoReadOnlyFolderFailsAndLeavesTheOldFile) {
@@ -194,6 +208,7 @@ TEST_F(IniFileTest, WriteIntoReadOnlyFolderFailsAndLeavesTheOldFile) {
     TIniFile ini(path_);
     try {
       ini.WriteString("A", "x", "2");
+      ini.UpdateFile();
     } catch (const EIniFileError&) {
       ::_exit(0);
     }
@@ -212,6 +227,7 @@ TEST_F(IniFileTest, WriteKeepsTheFileMode) {
   ::chmod(path_.c_str(), 0640);
   TIniFile ini(path_);
   ini.WriteString("A", "x", "2");
+  ini.UpdateFile();
   struct stat st;
   ASSERT_EQ(::stat(path_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -222,8 +238,67 @@ TEST_F(IniFileTest, NameIsResolvedCaseInsensitively) {
   TIniFile ini(dir_ / "USTAWIENIA.INI");
   EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
   ini.WriteString("A", "x", "2");
+  ini.UpdateFile();
   EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\n");
   EXPECT_EQ(Entries(), (Strings{"ustawienia.ini"}));
+}
+
+// Each write used to replace and flush the whole file: the two hundred
+// settings written at program end took a second on a local disk.
+TEST_F(IniFileTest, ManyWritesReplaceTheFileOnceWhenUpdated) {
+  Put("; ustawienia\r\n[A]\r\nk0=stara\r\n");
+  const std::string before = Bytes();
+  TIniFile ini(path_);
+  for (int i = 0; i < 200; ++i)
+    ini.WriteString(i % 2 ? "A" : "B", "k" + std::to_string(i), "w" + std::to_string(i));
+  EXPECT_EQ(Bytes(), before) << "nothing written before UpdateFile";
+  EXPECT_EQ(ini.ReadString("B", "k0", ""), "w0") << "reads see the waiting changes";
+  ini.UpdateFile();
+  ini.UpdateFile();  // nothing waits: no second replacement
+  EXPECT_EQ(ini.FileReplacements(), 1u);
+  EXPECT_FALSE(ini.Modified());
+  EXPECT_EQ(Entries(), (Strings{"ustawienia.ini"}));
+
+  TIniFile other(path_);
+  for (int i = 0; i < 200; ++i)
+    EXPECT_EQ(other.ReadString(i % 2 ? "A" : "B", "k" + std::to_string(i), ""), "w" + std::to_string(i));
+  EXPECT_EQ(other.ReadSections(), (Strings{"A", "B"}));
+  EXPECT_EQ(Bytes().rfind("; ustawienia\r\n[A]\r\nk0=stara\r\nk1=w1\r\n", 0), 0u);
+}
+
+TEST_F(IniFileTest, ChangesStillWaitingAreWrittenWhenTheObjectGoesAway) {
+  Put("[A]\r\nx=1\r\n");
+  {
+    TIniFile ini(path_);
+    ini.WriteInteger("A", "x", 5);
+    ini.DeleteKey("A", "brak");
+    EXPECT_EQ(Bytes(), "[A]\r\nx=1\r\n");
+  }
+  EXPECT_EQ(Bytes(), "[A]\r\nx=5\r\n");
+  {
+    TIniFile unchanged(path_);
+    unchanged.ReadString("A", "x", "");
+    ::chmod(path_.c_str(), 0444);  // a replacement would now fail
+  }
+  EXPECT_EQ(Bytes(), "[A]\r\nx=5\r\n");
+  EXPECT_EQ(Entries(), (Strings{"ustawienia.ini"}));
+}
+
+// A stray carriage return ("\r\r\n" line ends) stayed in the value and was
+// refused when the value was written back, so one damaged key stopped the
+// writing of the keys after it.
+TEST_F(IniFileTest, StrayCarriageReturnIsDroppedOnReadingSoTheValueCanBeWrittenBack) {
+  Put("[A]\r\nx=1\r\r\ny=p\rq\r\n[B\r]\r\r\nz=C:\\a\r\r\n");
+  TIniFile ini(path_);
+  EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
+  EXPECT_EQ(ini.ReadString("A", "y", ""), "pq");
+  EXPECT_EQ(ini.ReadString("B", "z", ""), "C:\\a");
+  for (const std::string& section : ini.ReadSections())
+    for (const std::string& key : ini.ReadSection(section))
+      EXPECT_NO_THROW(ini.WriteString(section, key, ini.ReadString(section, key, "")));
+  ini.WriteString("A", "x", "2");
+  ini.UpdateFile();
+  EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\ny=pq\r\n[B]\r\nz=C:\\a\r\n");
 }
 
 }  // namespace
