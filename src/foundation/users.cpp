@@ -65,11 +65,22 @@ bool ValidHashField(const std::uint8_t* p) {
   return true;
 }
 
-// Invariants 3 and 4 of one record.
+// Whether the code-page bytes of a name are free of control characters,
+// which the editor never writes into a name.
+bool NameCharsAllowed(const std::uint8_t* text, std::size_t length) {
+  return std::none_of(text, text + length, [](std::uint8_t c) { return c < 0x20; });
+}
+
+// A name field: its length fits, and it holds what the editor would write.
+bool ValidNameField(const TUserC::Record& r, std::size_t offset, std::size_t max) {
+  return r[offset] <= max && NameCharsAllowed(r.data() + offset + 1, r[offset]);
+}
+
+// Invariants 3 to 5 of one record: a loaded record can always be saved again.
 bool ValidRecord(const TUserC::Record& r) {
-  if (r[kUserFullNameOffset] > kUserFullNameMax) return false;
-  if (r[kUserLogonNameOffset] > kUserLogonNameMax) return false;
-  if (r[kUserAccountOffset] > kUserAccountMax) return false;
+  if (!ValidNameField(r, kUserFullNameOffset, kUserFullNameMax)) return false;
+  if (!ValidNameField(r, kUserLogonNameOffset, kUserLogonNameMax)) return false;
+  if (!ValidNameField(r, kUserAccountOffset, kUserAccountMax)) return false;
   switch (r[kUserPasswordFormOffset]) {
     case kPasswordNone:
       return true;
@@ -165,9 +176,8 @@ std::string FieldText(std::string_view text, std::size_t max, const char* what) 
                                  what));
   if (cp.size() > max)
     throw ETvError(FormatMessage("%s jest za długa (najwyżej %zu znaków)", what, max));
-  for (unsigned char c : cp) {
-    if (c < 0x20) throw ETvError(FormatMessage("%s zawiera niedozwolone znaki", what));
-  }
+  if (!NameCharsAllowed(reinterpret_cast<const std::uint8_t*>(cp.data()), cp.size()))
+    throw ETvError(FormatMessage("%s zawiera niedozwolone znaki", what));
   return cp;
 }
 

@@ -31,7 +31,8 @@
 // Invariants: 1. size = 15 + k * 205 with k >= n >= 1; 2. the check value
 // matches; 3. every length byte fits its field; 4. the password form is 0
 // or 1, and with 1 the hash field holds 66 characters of the crypt alphabet
-// with '$' at 22.
+// with '$' at 22; 5. no name holds a control character (below 0x20). A file
+// that breaks one of them is damaged (kUsersFileDamaged).
 #pragma once
 
 #include <array>

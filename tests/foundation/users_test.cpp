@@ -154,6 +154,18 @@ const DamageCase kDamageCases[] = {
      [](Bytes& b) { b[15 + 205 + 85] = 21; Reseal(b); }, kUsersFileDamaged, 0},
     {"unknown password form", [](Bytes& b) { b[15 + 6] = 2; Reseal(b); }, kUsersFileDamaged, 0},
     {"password form without a hash", [](Bytes& b) { b[15 + 6] = 1; Reseal(b); }, kUsersFileDamaged, 0},
+    // A record the editor would refuse to write loaded, and the editor could
+    // never save the file again.
+    {"control character in a logon name",
+     [](Bytes& b) { b[15 + 205 + 70] = '\t'; Reseal(b); }, kUsersFileDamaged, 0},
+    {"carriage return in a full name",
+     [](Bytes& b) { b[15 + 18] = 2; b[15 + 19] = 'x'; b[15 + 20] = '\r'; Reseal(b); }, kUsersFileDamaged, 0},
+    {"control character in an account",
+     [](Bytes& b) { b[15 + 85] = 1; b[15 + 86] = 0x1F; Reseal(b); }, kUsersFileDamaged, 0},
+    {"control character past a name's length counts for nothing",
+     [](Bytes& b) { b[15 + 71] = '\n'; Reseal(b); }, kUsersOk, 2},
+    {"C1 code of code page 1250 in a name",
+     [](Bytes& b) { b[15 + 70] = 0x81; Reseal(b); }, kUsersOk, 2},
 };
 
 TEST_F(UsersTest, DamagedFilesGiveTheirCodeAndNoUsers) {
@@ -168,6 +180,23 @@ TEST_F(UsersTest, DamagedFilesGiveTheirCodeAndNoUsers) {
     EXPECT_EQ(users.Count(), c.users);
     EXPECT_EQ(users.Loaded, c.expected == kUsersOk);
   }
+}
+
+TEST_F(UsersTest, EditorRefusesToLoadARecordItCouldNotSaveAgain) {
+  const std::string path = Path("users.dat");
+  TUserC::Record bad = RawRecord(2, 1, "be\x07ta");
+  WriteBytes(path, MakeFile(2, {RawRecord(1, 1, "adam"), bad}));
+  const Bytes before = ReadBytes(path);
+  TUsersFileEditor editor;
+  EXPECT_EQ(editor.Load(path), kUsersFileDamaged);
+  EXPECT_TRUE(editor.Users().empty());
+  EXPECT_EQ(UsersFileErrorText(kUsersFileDamaged), "Plik z użytkownikami uległ zniszczeniu");
+  EXPECT_EQ(ReadBytes(path), before);
+
+  // Every file that loads can be written back byte for byte.
+  WriteBytes(path, MakeFile(2, {RawRecord(1, 1, "adam", "Adam \xA3" "ak"), RawRecord(2, 1, "\x81x")}));
+  ASSERT_EQ(editor.Load(path), kUsersOk);
+  EXPECT_EQ(editor.Image(), ReadBytes(path));
 }
 
 TEST_F(UsersTest, MissingFileAndMessages) {
