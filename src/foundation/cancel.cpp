@@ -193,12 +193,15 @@ TProgressThread::TProgressThread() : timer_(std::make_unique<platform::TTimer>()
 
 TProgressThread::~TProgressThread() = default;
 
+bool TProgressThread::TimerRunning() const { return timer_->Enabled(); }
+
+void TProgressThread::ReleaseHold() {
+  held_ = false;
+  FreeWhenDone();
+}
+
 void TProgressThread::ShowWindow(const std::string& caption) {
-  if (HasEnded()) {
-    showDone_ = true;
-    FreeWhenDone();
-    return;
-  }
+  if (HasEnded()) return;
   auto window = platform::MakeForm<TProgressWindow>();
   window->SetCaption(caption);
   {
@@ -210,15 +213,20 @@ void TProgressThread::ShowWindow(const std::string& caption) {
   window->Cancel->OnClick = [this](platform::TComponent&) { CancelClick(); };
   window_ = window.get();
   shown_ = true;
+  // The window is gone on every way out, a failing ShowModal included.
+  struct Closed {
+    TProgressThread& thread;
+    ~Closed() {
+      thread.shown_ = false;
+      thread.window_ = nullptr;
+      thread.timer_->SetEnabled(false);  // the ticks only serve the window
+    }
+  } closed{*this};
   window->ShowModal();
-  shown_ = false;
-  window_ = nullptr;
-  window.reset();
-  showDone_ = true;
-  FreeWhenDone();
 }
 
 void TProgressThread::Ended() {
+  timer_->SetEnabled(false);
   if (window_ != nullptr) window_->SetModalResult(platform::mrCancel);
 }
 

@@ -10,6 +10,8 @@
 // TSimpleThread / TProgressThread: the work runs on a worker thread that
 // owns itself and frees itself on the GUI thread when it ends; the GUI
 // thread shows the modal progress window (TProgressWindow) meanwhile. A
+// progress thread is kept past its end only while its starter holds it
+// (TProgressHold), so that a window asked for late still finds it. A
 // worker's ECanceled is silent; any other error is shown once, on the GUI
 // thread.
 #pragma once
@@ -21,6 +23,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "foundation/cancelcheck.h"
 #include "platform/forms.h"
@@ -32,6 +36,8 @@ class TLabel;
 class TModalPump;
 class TProgressBar;
 }  // namespace platform
+
+class TProgressThread;
 
 // The cancel state shared by the cancel window and the worker threads:
 // Canceled is set once (by the user's cancel) and read by the working
@@ -113,13 +119,23 @@ public:
   // Starts thread and gives it ownership of itself; the pointer returned is
   // valid on the GUI thread until the thread has ended (and, for a progress
   // thread, until ShowWindow has returned). GUI thread.
+  // A progress thread is started by TProgressThread::Start.
   template <class T>
   static T* Start(std::unique_ptr<T> thread) {
+    static_assert(!std::is_base_of_v<TProgressThread, T>,
+                  "a progress thread is started by TProgressThread::Start");
+    return StartOwned(std::move(thread));
+  }
+
+protected:
+  template <class T>
+  static T* StartOwned(std::unique_ptr<T> thread) {
     T* self = thread.release();
     self->Launch();
     return self;
   }
 
+public:
   // Raises ECanceled when the user cancelled or the thread was asked to
   // stop. Worker thread.
   void CheckCanceled() override;
@@ -159,20 +175,33 @@ public:
   platform::TButton* Cancel = nullptr;
 };
 
+template <class T>
+class TProgressHold;
+
 // A worker with a progress window. The GUI thread starts it
-// (TSimpleThread::Start) and then calls ShowWindow, which returns when the
-// work has ended or the user cancelled. The worker reports through SetText,
-// SetMax and SetPosition; their values are kept under a lock, so the GUI
-// thread reads them safely.
+// (TProgressThread::Start, which hands back a hold) and then calls
+// ShowWindow, which returns when the work has ended or the user cancelled.
+// The thread frees itself once its work has ended and its hold is gone,
+// whether its window was shown or not; its timer stops when the work ends.
+// The worker reports through SetText, SetMax and SetPosition; their values
+// are kept under a lock, so the GUI thread reads them safely.
 class TProgressThread : public TSimpleThread {
 public:
   static constexpr std::uint32_t kTimerInterval = 250;
 
+  // Starts thread; the thread stays at least as long as the hold returned.
+  // GUI thread.
+  template <class T>
+  static TProgressHold<T> Start(std::unique_ptr<T> thread) {
+    static_assert(std::is_base_of_v<TProgressThread, T>);
+    thread->held_ = true;
+    return TProgressHold<T>(StartOwned(std::move(thread)));
+  }
+
   ~TProgressThread() override;
 
   // GUI thread: shows the progress window modally; returns at once when the
-  // work has already ended. After it returns the thread may be freed at any
-  // time: do not use it any more.
+  // work has already ended.
   void ShowWindow(const std::string& caption);
 
   // Worker thread. Equal values are ignored; while the window is shown the
@@ -188,14 +217,21 @@ public:
   std::int32_t Position() const;
   // How many updates were pushed to the window at once (for tests).
   int PushedUpdates() const { return pushed_.load(); }
+  // GUI thread: whether the 250 ms timer still runs (for tests).
+  bool TimerRunning() const;
 
 protected:
   // Makes the 250 ms timer; call from the GUI thread.
   TProgressThread();
   void Ended() override;
-  bool CanFree() const override { return showDone_; }
+  bool CanFree() const override { return !held_; }
 
 private:
+  template <class T>
+  friend class TProgressHold;
+  // GUI thread: the hold is gone; the thread frees itself when done.
+  void ReleaseHold();
+
   // Runs fn on the GUI thread while the window is shown.
   void Push(const std::function<void(TProgressWindow&)>& fn);
   void CancelClick();
@@ -208,6 +244,29 @@ private:
   std::atomic<bool> shown_{false};  // the window is shown (read by the worker)
   std::atomic<int> pushed_{0};
   TProgressWindow* window_ = nullptr;  // GUI thread; owned by ShowWindow
-  bool showDone_ = false;              // GUI thread: ShowWindow has returned
+  bool held_ = false;                  // GUI thread: a TProgressHold keeps it
   std::unique_ptr<platform::TTimer> timer_;
+};
+
+// The starter's hold on a progress thread (see TProgressThread::Start).
+// While it lives the thread is not freed, even after its work has ended;
+// when it goes (or Release), the thread frees itself once its work has
+// ended. Move-only; GUI thread.
+template <class T>
+class TProgressHold {
+public:
+  explicit TProgressHold(T* thread) : thread_(thread) {}
+  TProgressHold(TProgressHold&& other) noexcept : thread_(std::exchange(other.thread_, nullptr)) {}
+  TProgressHold& operator=(TProgressHold&&) = delete;
+  ~TProgressHold() { Release(); }
+
+  T* operator->() const { return thread_; }
+  T* Get() const { return thread_; }
+  // Lets the thread go; it must not be used through this hold any more.
+  void Release() {
+    if (T* thread = std::exchange(thread_, nullptr)) thread->ReleaseHold();
+  }
+
+private:
+  T* thread_;
 };

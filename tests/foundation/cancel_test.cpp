@@ -248,8 +248,9 @@ TEST_F(ProgressThread, ReportsFinishesAndFreesItself) {
     EXPECT_EQ(bar.Position(), 100);
     EXPECT_EQ(form.ModalResult(), platform::mrCancel);
   });
-  Worker* worker = TSimpleThread::Start(std::make_unique<Worker>(probe_, Work::Report));
+  auto worker = TProgressThread::Start(std::make_unique<Worker>(probe_, Work::Report));
   worker->ShowWindow("Konwersja");
+  worker.Release();
   EXPECT_TRUE(PumpUntil([&] { return probe_->destroyed.load(); }));
   // Text, maximum and the last position; positions 1 to 99 cost no call.
   EXPECT_EQ(probe_->pushed, 3);
@@ -260,8 +261,9 @@ TEST_F(ProgressThread, ReportsFinishesAndFreesItself) {
 TEST_F(ProgressThread, WorkerErrorIsShownOnceOnTheGuiThread) {
   AnswerWhileWorking();
   responder_.AnswerMessageBox(kIdOk);
-  Worker* worker = TSimpleThread::Start(std::make_unique<Worker>(probe_, Work::Fail));
+  auto worker = TProgressThread::Start(std::make_unique<Worker>(probe_, Work::Fail));
   worker->ShowWindow("Konwersja");
+  worker.Release();
   EXPECT_TRUE(PumpUntil([&] { return probe_->destroyed.load(); }));
   ASSERT_EQ(responder_.Shown().size(), 2u);
   EXPECT_EQ(responder_.Shown()[1].kind, platform::TModalKind::MessageBox);
@@ -270,8 +272,9 @@ TEST_F(ProgressThread, WorkerErrorIsShownOnceOnTheGuiThread) {
 
 TEST_F(ProgressThread, WorkerCancelIsSilent) {
   AnswerWhileWorking();
-  Worker* worker = TSimpleThread::Start(std::make_unique<Worker>(probe_, Work::CancelSilently));
+  auto worker = TProgressThread::Start(std::make_unique<Worker>(probe_, Work::CancelSilently));
   worker->ShowWindow("Konwersja");
+  worker.Release();
   EXPECT_TRUE(PumpUntil([&] { return probe_->destroyed.load(); }));
   EXPECT_EQ(responder_.Shown().size(), 1u);
 }
@@ -280,8 +283,9 @@ TEST_F(ProgressThread, AnulujReturnsAtOnceAndLaterUpdatesOnlyStore) {
   responder_.AnswerForm([](platform::TForm& form) {
     form.Get<platform::TButton>("Cancel").Click();
   });
-  Worker* worker = TSimpleThread::Start(std::make_unique<Worker>(probe_, Work::WaitForCancel));
+  auto worker = TProgressThread::Start(std::make_unique<Worker>(probe_, Work::WaitForCancel));
   worker->ShowWindow("Konwersja");
+  worker.Release();
   EXPECT_FALSE(probe_->destroyed);
   probe_->go.SetEvent();
   EXPECT_TRUE(PumpUntil([&] { return probe_->destroyed.load(); }));
@@ -293,12 +297,38 @@ TEST_F(ProgressThread, AnulujReturnsAtOnceAndLaterUpdatesOnlyStore) {
 // A worker that ended before ShowWindow was called made the window wait for
 // an end that had already come, on an object already freed.
 TEST_F(ProgressThread, ShowWindowAfterWorkEndedReturnsAtOnce) {
-  Worker* worker = TSimpleThread::Start(std::make_unique<Worker>(probe_, Work::EndAtOnce));
+  auto worker = TProgressThread::Start(std::make_unique<Worker>(probe_, Work::EndAtOnce));
   EXPECT_TRUE(PumpUntil([&] { return worker->HasEnded(); }));
   PumpFor(20ms);
-  EXPECT_FALSE(probe_->destroyed);  // kept for ShowWindow
+  EXPECT_FALSE(probe_->destroyed);  // kept for ShowWindow by the hold
+  EXPECT_FALSE(worker->TimerRunning());
   worker->ShowWindow("Konwersja");  // no form is shown: no answer is queued
+  worker.Release();
   EXPECT_TRUE(PumpUntil([&] { return probe_->destroyed.load(); }));
+  EXPECT_TRUE(responder_.Shown().empty());
+}
+
+// A progress thread whose window was never shown stayed for good, its timer
+// ticking on: it waited for a ShowWindow that never came.
+TEST_F(ProgressThread, ThreadWhoseWindowWasNeverShownIsFreedWhenItsWorkEnds) {
+  // Let go while the work still runs.
+  {
+    auto worker = TProgressThread::Start(std::make_unique<Worker>(probe_, Work::Report));
+    EXPECT_TRUE(worker->TimerRunning());
+  }
+  PumpFor(20ms);
+  EXPECT_FALSE(probe_->destroyed);  // still working
+  probe_->go.SetEvent();
+  EXPECT_TRUE(PumpUntil([&] { return probe_->destroyed.load(); }));
+  EXPECT_EQ(probe_->pushed, 0);
+
+  // Let go after the work ended: the timer stopped at the end.
+  auto second = std::make_shared<Probe>();
+  auto worker = TProgressThread::Start(std::make_unique<Worker>(second, Work::EndAtOnce));
+  EXPECT_TRUE(PumpUntil([&] { return worker->HasEnded(); }));
+  EXPECT_FALSE(worker->TimerRunning());
+  worker.Release();
+  EXPECT_TRUE(PumpUntil([&] { return second->destroyed.load(); }));
   EXPECT_TRUE(responder_.Shown().empty());
 }
 
