@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "drawing/canvascfg.h"
+#include "foundation/dbfeedback.h"
 #include "foundation/printcfg.h"
 #include "foundation/profile.h"
 #include "foundation/settings.h"
@@ -44,6 +45,7 @@ protected:
 
 int Run() {
   platform::EnsureApplication();
+  InstallDBFeedback();
   ChooseProfile();
 
   TGlobalnaKonfiguracja& konfiguracja = GlobalnaKonfiguracja();
