@@ -1,5 +1,6 @@
 #include "platform/responder.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,6 +10,7 @@ namespace platform {
 namespace {
 
 TScriptedResponder* gCurrent = nullptr;
+std::atomic<int> gMessageBoxesWithoutScreen{0};
 
 const char* KindName(TModalKind kind) {
   switch (kind) {
@@ -111,12 +113,19 @@ void TScriptedResponder::Report(const std::string& failure) {
   std::abort();
 }
 
-bool AnswerWithoutUser(TModalKind kind, const std::string& caption, const std::string& text) {
-  if (gCurrent != nullptr) return true;
-  if (!IsHeadless()) return false;
-  std::fprintf(stderr, "Nieoczekiwane %s bez odpowiadającego: \"%s\" %s\n", KindName(kind),
-               caption.c_str(), text.c_str());
-  std::abort();
+TModalAnswer HowToAnswer() {
+  if (gCurrent != nullptr) return TModalAnswer::Responder;
+  return IsHeadless() ? TModalAnswer::Default : TModalAnswer::User;
 }
+
+void TellWithoutScreen(TModalKind kind, const std::string& caption, const std::string& text,
+                       const std::string& answer) {
+  if (kind == TModalKind::MessageBox) ++gMessageBoxesWithoutScreen;
+  std::fprintf(stderr, "Brak ekranu: %s \"%s\"%s%s - odpowiedź: %s\n", KindName(kind), caption.c_str(),
+               text.empty() ? "" : ": ", text.c_str(), answer.c_str());
+  std::fflush(stderr);
+}
+
+int MessageBoxesWithoutScreen() { return gMessageBoxesWithoutScreen; }
 
 }  // namespace platform

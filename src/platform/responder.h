@@ -9,9 +9,12 @@
 // the window is cancelled. Answers left over when the responder ends are
 // reported too. The default reporter writes to stderr and aborts the test
 // program; tests pass [](const std::string& m) { ADD_FAILURE() << m; } to
-// fail only the test at hand. Without any responder a modal window on a
-// screenless platform (offscreen, as in tests) is reported on stderr and
-// aborts, rather than waiting for ever.
+// fail only the test at hand.
+//
+// Only tests make a responder; the program never does. Without one, a modal
+// window on a screenless platform (offscreen or minimal) does not wait for
+// a user who cannot see it: it says on stderr what it would have asked and
+// takes its default answer (see TModalAnswer).
 //
 // GUI thread only; responders nest (the newest answers).
 #pragma once
@@ -100,9 +103,22 @@ class TScriptedResponder {
   TScriptedResponder* previous_ = nullptr;
 };
 
-// For the modal windows: true when a modal window must not wait for a user
-// (a responder exists, or the platform has no screen). Without a responder
-// on a screenless platform it reports the window on stderr and aborts.
-bool AnswerWithoutUser(TModalKind kind, const std::string& caption, const std::string& text = {});
+// For the modal windows: who answers one now. User: it is shown and waits.
+// Responder: the current responder answers. Default: there is no screen
+// and no responder; the window takes its default answer (a message box its
+// default button, a modal form its default button's result or Cancel, an
+// input box its OK with the text it was given, a common dialog Cancel) and
+// tells it with TellWithoutScreen.
+enum class TModalAnswer { User, Responder, Default };
+TModalAnswer HowToAnswer();
+
+// Writes to stderr what a window would have asked and what it answered by
+// itself: "Brak ekranu: <kind> "<caption>": <text> - odpowiedź: <answer>".
+void TellWithoutScreen(TModalKind kind, const std::string& caption, const std::string& text,
+                       const std::string& answer);
+// How many message boxes answered themselves that way in this run: each is
+// something the program had to tell the user and could not (the program
+// ends with a non-zero exit code then). Any thread may call it.
+int MessageBoxesWithoutScreen();
 
 }  // namespace platform
