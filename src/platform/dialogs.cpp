@@ -68,10 +68,10 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned fla
     return results[def];
   }
   if (how == TModalAnswer::Responder) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+    TModalResponder* responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::MessageBox, caption, text, flags});
     auto answer = responder->Take(TModalKind::MessageBox, caption, text);
-    if (!answer || answer->kind == TScriptedResponder::TAnswer::Kind::Cancel) return closed;
+    if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel) return closed;
     if (std::find(results.begin(), results.end(), answer->result) == results.end()) {
       responder->Report("Okno komunikatu \"" + caption + "\" nie ma przycisku " +
                         std::to_string(answer->result));
@@ -133,10 +133,10 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
     return true;
   }
   if (how == TModalAnswer::Responder) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+    TModalResponder* responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::InputBox, caption, prompt, 0});
     auto answer = responder->Take(TModalKind::InputBox, caption, prompt);
-    if (!answer || answer->kind == TScriptedResponder::TAnswer::Kind::Cancel || !answer->text)
+    if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel || !answer->text)
       return false;
     value = *answer->text;
     return true;
@@ -164,11 +164,11 @@ bool TCommonDialog::Execute() {
     return false;
   }
   if (how == TModalAnswer::Responder) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+    TModalResponder* responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::Dialog, caption, {}, 0});
     auto answer = responder->Take(TModalKind::Dialog, caption);
     if (!answer) return false;
-    using K = TScriptedResponder::TAnswer::Kind;
+    using K = TModalResponder::TAnswer::Kind;
     if (answer->kind == K::Cancel) return false;
     if (answer->kind == K::Dialog) return answer->dialog(*this);
     // A file name answer.

@@ -422,7 +422,7 @@ TModalResult TForm::ShowModal() {
     return modalResult_;
   }
   if (how == TModalAnswer::Responder) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+    TModalResponder* responder = TModalResponder::Current();
     SetVisible(true);
     responder->Record(TShownModal{TModalKind::Form, Caption(), {}, 0});
     // An answer that raises leaves the form closed, as a modal form ends.
@@ -432,11 +432,11 @@ TModalResult TForm::ShowModal() {
     } hide{this};
     for (;;) {
       auto answer = responder->Take(TModalKind::Form, Caption());
-      if (!answer || answer->kind == TScriptedResponder::TAnswer::Kind::Cancel) {
+      if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel) {
         modalResult_ = mrCancel;
         break;
       }
-      if (answer->kind == TScriptedResponder::TAnswer::Kind::FormLoop) {
+      if (answer->kind == TModalResponder::TAnswer::Kind::FormLoop) {
         RunModalLoop(static_cast<std::uint32_t>(answer->result));
         if (modalResult_ == mrNone) {
           responder->Report("Okno modalne \"" + Caption() + "\" nie zamknęło się w czasie");
