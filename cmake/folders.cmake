@@ -20,13 +20,16 @@ endfunction()
 # tests/<folder>/helpers/ are separate small programs the tests start as
 # second processes; their paths reach the tests as HELPER_<NAME> definitions.
 # Every one of these programs carries tests/lsan_suppressions.cpp, the leak
-# checker's suppressions for sanitized builds.
+# checker's suppressions for sanitized builds; the test executables also
+# carry tests/common/responder.cpp, the scripted responder that answers
+# their modal windows (test programs only, never the program).
 function(tolvika_folder_tests folder)
   file(GLOB _tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
   if(NOT _tests)
     return()
   endif()
-  add_executable(test_${folder} ${_tests} ${PROJECT_SOURCE_DIR}/tests/lsan_suppressions.cpp)
+  add_executable(test_${folder} ${_tests} ${PROJECT_SOURCE_DIR}/tests/lsan_suppressions.cpp
+                 ${PROJECT_SOURCE_DIR}/tests/common/responder.cpp)
   target_link_libraries(test_${folder} PRIVATE tolvika_${folder} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(test_${folder} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(test_${folder} PRIVATE

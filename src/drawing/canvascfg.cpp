@@ -1,5 +1,6 @@
 #include "drawing/canvascfg.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -17,6 +18,7 @@ constexpr std::array<std::uint32_t, 3> kDefaultHighlight{0x0000FF, 0x00FFFF, 0x8
 // 75 dots per inch.
 constexpr double kDefaultDpm = 2.9527559055;
 constexpr float kBadThickLineCondition = 10.0f;
+constexpr double kMaxDpm = 1000.0;
 
 constexpr const char* kKroj = "Kroj";
 constexpr const char* kSkala = "Skala";
@@ -152,7 +154,24 @@ void TCanvasCfg::Read(const platform::TIniFile& Ini) {
   FastDisplay = Ini.ReadBool(kSection, kFastDisplay, true);
   FastDisplaySize = Ini.ReadInteger(kSection, kFastDisplaySize, 8);
   FastDisplayCount = Ini.ReadInteger(kSection, kFastDisplayCount, 8);
+  KeepInRange();
   FontManager().SetSecondFont(Kroj == 2);
+}
+
+void TCanvasCfg::KeepInRange() {
+  // A settings file edited by hand may hold what no setting can take: such
+  // a value reads as the key's default (and is written back as that). The
+  // switches and the fast-display counts take any value.
+  if (Kroj > 2) Kroj = 1;  // raster, vector or precise
+  if (Skala <= 0) Skala = 1000;  // a scale denominator
+  if (SkalaFlagi > 7) SkalaFlagi = 7;  // texts, lines, symbols
+  for (int n = 0; n < 3; ++n)
+    if (HighlightColors[n] > 0xFFFFFFu) HighlightColors[n] = kDefaultHighlight[n];
+  if (!std::isfinite(ThickLineCondition) || ThickLineCondition < 0.0f) ThickLineCondition = 1.0f;
+  // A screen resolution: above 0 and at most 1000 dots per millimetre
+  // (25400 dots per inch), so that sizes computed from it stay in range.
+  for (double* dpm : {&DpmX, &DpmY})
+    if (!(*dpm > 0.0 && *dpm <= kMaxDpm)) *dpm = kDefaultDpm;
 }
 
 void TCanvasCfg::Write(platform::TIniFile& Ini) const {

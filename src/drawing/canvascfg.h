@@ -99,6 +99,8 @@ public:
   // class changes nothing: false.
   bool AssignFrom(TParametryConf* Source) override;
   // Reads the section, then selects the second stroke font when Kroj is 2.
+  // A value outside its setting's range or choices reads as the key's
+  // default (docs/settings.md lists them).
   void Read(const platform::TIniFile& Ini) override;
   void Write(platform::TIniFile& Ini) const override;
   // Fill and take back the display page (TDisplayPageI); a dialog without
@@ -117,6 +119,10 @@ public:
   // The colours of the selected object, sub-object and element (0x00BBGGRR);
   // index 0 holds colour 1. Zero until read.
   std::array<std::uint32_t, 3> HighlightColors{};
+
+private:
+  // Puts every value outside its range or choices back to its default.
+  void KeepInRange();
 };
 
 // The display page of the settings dialog as the display settings see it.

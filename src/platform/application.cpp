@@ -14,8 +14,11 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScreen>
 #include <QStyle>
+#include <QTranslator>
 #include <QWidget>
 
 #include "platform/controls_impl.h"
@@ -47,6 +50,18 @@ void CreateApplication() {
     // Lives until the process ends: windows may exist until then, and Qt
     // must outlive every one of them.
     static QApplication* application = new QApplication(argc, argv);
+    // The program ends when its own application object says so, never
+    // because the toolkit saw its last visible window close: a message box
+    // closed over a modal form must not end the form's loop or the program.
+    application->setQuitOnLastWindowClosed(false);
+    // The standard dialogs (colour, file, input) speak Polish, as every
+    // other window does: the toolkit's own Polish texts, installed with it.
+    // Without them the toolkit's English texts remain.
+    static auto* translator = new QTranslator;  // lives with the application
+    if (translator->load(QStringLiteral("qtbase_pl"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+      QCoreApplication::installTranslator(translator);
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     // The forms are laid out in pixels for an 8-point sans-serif face; its
     // metric twin keeps captions inside their controls.
     QFont face(QStringLiteral("Liberation Sans"));
@@ -61,6 +76,11 @@ void CreateApplication() {
 }  // namespace
 
 void EnsureApplication() { std::call_once(gCreateOnce, CreateApplication); }
+
+std::string ToolkitText(const char* context, const char* source) {
+  EnsureApplication();
+  return QCoreApplication::translate(context, source).toStdString();
+}
 
 bool IsGuiThread() { return gGuiThreadSet && std::this_thread::get_id() == gGuiThread; }
 

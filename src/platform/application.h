@@ -87,6 +87,11 @@ struct TDialogUnits {
 };
 TDialogUnits DialogBaseUnits();
 
+// The windowing system's own text for source in context (the texts of its
+// standard dialogs, such as "QColorDialog" / "&Basic colors"), as the user
+// sees it: in Polish where the toolkit's Polish texts are installed.
+std::string ToolkitText(const char* context, const char* source);
+
 // The single application object (TApplication), made on first use.
 class TApplication {
  public:

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QObject>
+#include <QRadioButton>
 
 #include "platform/application.h"
 #include "platform/codepage.h"
@@ -141,8 +142,12 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
         if (key != 0) win->KeyDown(key, shift);
         if (key == 0) return true;
       }
+      // Tab, and Enter and Esc outside controls that keep them, move the
+      // focus or press the dialog's buttons: they never reach a key-press
+      // filter, which could only drop them and trap the user in the field.
+      const bool navigation = vk == VK_TAB || (!impl.wantsReturn && (vk == VK_RETURN || vk == VK_ESCAPE));
       QString text = ke->text();
-      if (!text.isEmpty() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+      if (!navigation && !text.isEmpty() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         char32_t typed = text.toUcs4().value(0);
         char32_t key = typed;
         if (preview) form->KeyPress(key);
@@ -514,6 +519,77 @@ void TWinControl::SetFocus() {
   if (w == nullptr) return;
   w->setFocus(Qt::OtherFocusReason);
   SetLastFocused(w);
+}
+
+bool TWinControl::TabStop() const {
+  QWidget* w = Impl().widget.data();
+  return w != nullptr && (w->focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void TWinControl::SetTabStop(bool tabStop) {
+  QWidget* w = Impl().widget.data();
+  if (w == nullptr) return;
+  w->setFocusPolicy(tabStop ? Qt::StrongFocus : (w->focusPolicy() & Qt::ClickFocus ? Qt::ClickFocus : Qt::NoFocus));
+}
+
+namespace {
+
+// A radio button that Tab passes over: unchecked while another button of
+// its group (the auto-exclusive buttons of the same parent) is checked.
+bool PassedRadio(QWidget* w) {
+  auto* radio = qobject_cast<QRadioButton*>(w);
+  if (radio == nullptr || radio->isChecked() || !radio->autoExclusive() || radio->parentWidget() == nullptr)
+    return false;
+  for (QRadioButton* other : radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+    if (other != radio && other->autoExclusive() && other->isChecked() && other->isVisible() && other->isEnabled())
+      return true;
+  return false;
+}
+
+// The controls of parent that can hold the focus or controls, in reading
+// order: rows from the top, each row from the left. A control whose top lies
+// in the upper half of the row's first (topmost) control belongs to that
+// row, so that an edit and the button beside it, a few pixels higher, read
+// as one line.
+std::vector<TWinControl*> ReadingOrder(const TWinControl& parent) {
+  std::vector<TWinControl*> children;
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    auto* win = dynamic_cast<TWinControl*>(parent.Controls(i));
+    if (win != nullptr && dynamic_cast<TForm*>(win) == nullptr) children.push_back(win);
+  }
+  std::stable_sort(children.begin(), children.end(),
+                   [](const TControl* a, const TControl* b) { return a->Top() < b->Top(); });
+  auto row = children.begin();
+  while (row != children.end()) {
+    const int limit = (*row)->Top() + std::max(1, (*row)->Height() / 2);
+    auto end = std::find_if(row, children.end(), [&](const TControl* c) { return c->Top() >= limit; });
+    std::stable_sort(row, end, [](const TControl* a, const TControl* b) { return a->Left() < b->Left(); });
+    row = end;
+  }
+  return children;
+}
+
+void CollectTabOrder(const TWinControl& parent, std::vector<QWidget*>& out) {
+  for (TWinControl* win : ReadingOrder(parent)) {
+    QWidget* w = win->Impl().widget.data();
+    if (w == nullptr) continue;
+    if (w->focusPolicy() & Qt::TabFocus) out.push_back(w);
+    // Buttons a control makes itself (the items of a radio group).
+    for (QAbstractButton* inner : w->findChildren<QAbstractButton*>())
+      if (ControlOfWidget(inner) == win && (inner->focusPolicy() & Qt::TabFocus)) out.push_back(inner);
+    CollectTabOrder(*win, out);
+  }
+}
+
+}  // namespace
+
+std::vector<QWidget*> TabOrder(const TWinControl& parent) {
+  std::vector<QWidget*> all;
+  CollectTabOrder(parent, all);
+  std::vector<QWidget*> out;
+  for (QWidget* w : all)
+    if (w->isVisible() && w->isEnabled() && !PassedRadio(w)) out.push_back(w);
+  return out;
 }
 
 void TWinControl::Realign() {

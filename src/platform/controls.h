@@ -266,6 +266,10 @@ class TControl : public TComponent {
 };
 
 // A control that holds other controls, takes the focus and has a handle.
+// On a form the Tab key goes through the controls as they stand on the
+// screen: top to bottom, then left to right, a container's controls in the
+// container's place; hidden and disabled ones are passed over, and a group
+// of radio buttons is entered at its checked button.
 class TWinControl : public TControl {
  public:
   ~TWinControl() override;
@@ -287,6 +291,10 @@ class TWinControl : public TControl {
   bool Focused() const;
   bool CanFocus() const;
   virtual void SetFocus();
+  // Whether Tab stops at the control. Each control starts as its kind does
+  // (edits, buttons, boxes yes; panels, group boxes no).
+  bool TabStop() const;
+  void SetTabStop(bool tabStop);
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;

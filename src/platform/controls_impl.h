@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QCursor>
 #include <QPointer>
@@ -67,6 +68,10 @@ template <class W>
 W* As(const TControl& c) {
   return static_cast<W*>(c.Impl().widget.data());
 }
+
+// The widgets the Tab key visits inside parent, in screen order (see
+// TWinControl in controls.h): shown, enabled, taking Tab focus.
+std::vector<QWidget*> TabOrder(const TWinControl& parent);
 
 // The control that owns a widget (or the nearest ancestor widget that has
 // one); nullptr when none.

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,6 +41,35 @@ class TResizing : public Base {
   void resizeEvent(QResizeEvent* e) override {
     Base::resizeEvent(e);
     if (onResize) onResize();
+  }
+};
+
+// The tabs of a page control: Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and
+// Ctrl+PgUp step through the pages whose tabs are shown (and enabled) only;
+// a hidden page is never shown by the keyboard.
+class TPageTabs : public QTabWidget {
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+    const int key = e->key();
+    const bool tab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    const bool page = key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    if (!ctrl || (!tab && !page)) {
+      QTabWidget::keyPressEvent(e);
+      return;
+    }
+    const int n = count();
+    const bool back = key == Qt::Key_Backtab || key == Qt::Key_PageUp ||
+                      (tab && (e->modifiers() & Qt::ShiftModifier));
+    int index = currentIndex();
+    for (int pass = 0; pass < n; ++pass) {
+      index = (index + (back ? n - 1 : 1)) % n;
+      if (isTabVisible(index) && isTabEnabled(index)) {
+        setCurrentIndex(index);
+        break;
+      }
+    }
+    e->accept();
   }
 };
 
@@ -122,7 +152,18 @@ TLabel::TLabel() {
   SetBounds(0, 0, 65, 13);
 }
 
-void TLabel::CaptionChanged() { As<QLabel>(*this)->setText(StripAccelerator(Caption())); }
+void TLabel::CaptionChanged() {
+  auto* label = As<QLabel>(*this);
+  // A label with a control to focus keeps its "&": the toolkit underlines
+  // the letter and moves the focus on Alt and that letter.
+  label->setText(focusControl_ != nullptr ? ToQ(Caption()) : StripAccelerator(Caption()));
+}
+
+void TLabel::SetFocusControl(TWinControl* control) {
+  focusControl_ = control;
+  As<QLabel>(*this)->setBuddy(control != nullptr ? control->Impl().widget.data() : nullptr);
+  CaptionChanged();
+}
 
 void TLabel::SetAlignment(TAlignment alignment) {
   alignment_ = alignment;
@@ -546,8 +587,32 @@ void TPanel::CaptionChanged() {
   As<QFrame>(*this)->findChild<QLabel*>("caption")->setText(StripAccelerator(Caption()));
 }
 
+void TPanel::KeyDown(std::uint16_t& key, TShiftState shift) {
+  TWinControl::KeyDown(key, shift);
+  if (key == VK_SPACE && shift == 0 && TabStop()) {
+    key = 0;
+    Click();
+  }
+}
+
+void TPanel::DoEnter() {
+  UpdateFrame();
+  TWinControl::DoEnter();
+}
+
+void TPanel::DoExit() {
+  UpdateFrame();
+  TWinControl::DoExit();
+}
+
 void TPanel::UpdateFrame() {
   auto* frame = As<QFrame>(*this);
+  if (frame->hasFocus()) {
+    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame->setLineWidth(2);
+    return;
+  }
+  frame->setLineWidth(1);
   TBevelCut cut = bevelOuter_ != TBevelCut::None ? bevelOuter_ : bevelInner_;
   if (cut == TBevelCut::None) frame->setFrameStyle(QFrame::NoFrame);
   else frame->setFrameStyle(QFrame::Panel | (cut == TBevelCut::Raised ? QFrame::Raised : QFrame::Sunken));
@@ -828,7 +893,7 @@ void TTabSheet::CaptionChanged() {
 }
 
 TPageControl::TPageControl() {
-  auto* tabs = new QTabWidget;
+  auto* tabs = new TPageTabs;
   AttachWidget(*this, tabs);
   QObject::connect(tabs, &QTabWidget::currentChanged, [this](int) {
     if (!syncing_ && OnChange) GuardCall([this] { OnChange(*this); });

@@ -29,9 +29,10 @@ class TLabel : public TControl {
   void SetAlignment(TAlignment alignment);
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wrap);
-  // The control an accelerator of the caption focuses.
+  // The control an accelerator of the caption focuses ("&Skala": Alt+S);
+  // without one the caption shows no accelerator.
   TWinControl* FocusControl() const { return focusControl_; }
-  void SetFocusControl(TWinControl* control) { focusControl_ = control; }
+  void SetFocusControl(TWinControl* control);
 
  protected:
   void CaptionChanged() override;
@@ -277,6 +278,11 @@ class TPanel : public TWinControl {
 
  protected:
   void CaptionChanged() override;
+  // A panel the Tab key stops at (SetTabStop) shows a frame while it has
+  // the focus, and the space bar clicks it.
+  void KeyDown(std::uint16_t& key, TShiftState shift) override;
+  void DoEnter() override;
+  void DoExit() override;
 
  private:
   void UpdateFrame();

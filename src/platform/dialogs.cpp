@@ -27,6 +27,17 @@ struct TModalScope {
 
 QWidget* DialogParent() { return QApplication::activeWindow(); }
 
+// The caption of a message box's button (with its accelerator).
+const char* ButtonCaption(int id) {
+  return id == IDOK       ? "OK"
+         : id == IDCANCEL ? "Anuluj"
+         : id == IDABORT  ? "&Przerwij"
+         : id == IDRETRY  ? "&Ponów"
+         : id == IDIGNORE ? "&Ignoruj"
+         : id == IDYES    ? "&Tak"
+                          : "&Nie";
+}
+
 }  // namespace
 
 std::vector<int> MessageBoxResults(unsigned flags) {
@@ -48,11 +59,19 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned fla
                : (flags & 0xF) == MB_YESNO                                        ? IDNO
                : (flags & 0xF) == MB_ABORTRETRYIGNORE                             ? IDABORT
                                                                                   : IDOK;
-  if (AnswerWithoutUser(TModalKind::MessageBox, caption, text)) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+  size_t def = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : 0;
+  if (def >= results.size()) def = 0;
+  const TModalAnswer how = HowToAnswer();
+  if (how == TModalAnswer::Default) {
+    TellWithoutScreen(TModalKind::MessageBox, caption, text,
+                      FromQ(StripAccelerator(ButtonCaption(results[def]))));
+    return results[def];
+  }
+  if (how == TModalAnswer::Responder) {
+    TModalResponder* responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::MessageBox, caption, text, flags});
     auto answer = responder->Take(TModalKind::MessageBox, caption, text);
-    if (!answer || answer->kind == TScriptedResponder::TAnswer::Kind::Cancel) return closed;
+    if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel) return closed;
     if (std::find(results.begin(), results.end(), answer->result) == results.end()) {
       responder->Report("Okno komunikatu \"" + caption + "\" nie ma przycisku " +
                         std::to_string(answer->result));
@@ -73,18 +92,11 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned fla
   }
   std::vector<std::pair<QPushButton*, int>> buttons;
   for (int id : results) {
-    const char* label = id == IDOK       ? "OK"
-                        : id == IDCANCEL ? "Anuluj"
-                        : id == IDABORT  ? "&Przerwij"
-                        : id == IDRETRY  ? "&Ponów"
-                        : id == IDIGNORE ? "&Ignoruj"
-                        : id == IDYES    ? "&Tak"
-                                         : "&Nie";
+    const char* label = ButtonCaption(id);
     QMessageBox::ButtonRole role = id == IDCANCEL || id == IDNO ? QMessageBox::RejectRole
                                                                 : QMessageBox::AcceptRole;
     buttons.emplace_back(box.addButton(QString::fromUtf8(label), role), id);
   }
-  size_t def = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : 0;
   if (def < buttons.size()) box.setDefaultButton(buttons[def].first);
   box.exec();
   for (const auto& [button, id] : buttons)
@@ -114,11 +126,17 @@ TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButton
 void ShowMessage(const std::string& text) { MessageBox(text, Application().Title(), MB_OK); }
 
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
-  if (AnswerWithoutUser(TModalKind::InputBox, caption, prompt)) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+  const TModalAnswer how = HowToAnswer();
+  if (how == TModalAnswer::Default) {
+    // OK, the default button, with the text the box was given.
+    TellWithoutScreen(TModalKind::InputBox, caption, prompt, "OK \"" + value + "\"");
+    return true;
+  }
+  if (how == TModalAnswer::Responder) {
+    TModalResponder* responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::InputBox, caption, prompt, 0});
     auto answer = responder->Take(TModalKind::InputBox, caption, prompt);
-    if (!answer || answer->kind == TScriptedResponder::TAnswer::Kind::Cancel || !answer->text)
+    if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel || !answer->text)
       return false;
     value = *answer->text;
     return true;
@@ -140,12 +158,17 @@ std::string InputBox(const std::string& caption, const std::string& prompt,
 
 bool TCommonDialog::Execute() {
   std::string caption = Caption();
-  if (AnswerWithoutUser(TModalKind::Dialog, caption)) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+  const TModalAnswer how = HowToAnswer();
+  if (how == TModalAnswer::Default) {
+    TellWithoutScreen(TModalKind::Dialog, caption, {}, "Anuluj");
+    return false;
+  }
+  if (how == TModalAnswer::Responder) {
+    TModalResponder* responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::Dialog, caption, {}, 0});
     auto answer = responder->Take(TModalKind::Dialog, caption);
     if (!answer) return false;
-    using K = TScriptedResponder::TAnswer::Kind;
+    using K = TModalResponder::TAnswer::Kind;
     if (answer->kind == K::Cancel) return false;
     if (answer->kind == K::Dialog) return answer->dialog(*this);
     // A file name answer.

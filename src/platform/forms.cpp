@@ -32,6 +32,21 @@ class TFormWindow : public QWidget {
   void resizeEvent(QResizeEvent*) override {
     if (onResize) onResize();
   }
+  // Tab and Shift+Tab follow the screen order of the form's controls.
+  bool focusNextPrevChild(bool next) override {
+    std::vector<QWidget*> order = TabOrder(*form_);
+    QWidget* focus = focusWidget();
+    auto current = order.end();
+    for (auto it = order.begin(); it != order.end(); ++it) {
+      QWidget* w = *it;
+      if (focus != nullptr && (focus == w || focus == w->focusProxy() || w->isAncestorOf(focus))) current = it;
+    }
+    if (order.empty() || current == order.end()) return QWidget::focusNextPrevChild(next);
+    auto size = static_cast<std::ptrdiff_t>(order.size());
+    auto index = (current - order.begin() + (next ? 1 : size - 1)) % size;
+    order[static_cast<size_t>(index)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+  }
 
  private:
   TForm* form_;
@@ -59,6 +74,7 @@ struct TFormImpl {
   TMdiClient* mdiClient = nullptr;  // owned as a component of the form
   QPointer<QMdiSubWindow> subWindow;
   QEventLoop* loop = nullptr;
+  int loopModalLevel = 0;  // the application's modal level while loop runs
 };
 
 namespace {
@@ -148,7 +164,29 @@ void TForm::LayoutWindow() {
   }
 }
 
+namespace {
+
+// A form with a single, dialog or tool-window border keeps the size it was
+// designed with: the user cannot resize it (and so cannot hide its buttons).
+bool FixedBorder(TFormBorderStyle style) {
+  return style == TFormBorderStyle::Single || style == TFormBorderStyle::Dialog ||
+         style == TFormBorderStyle::ToolWindow;
+}
+
+void FitSizeLimits(QWidget* window, TFormBorderStyle style, QSize size) {
+  if (FixedBorder(style)) {
+    window->setFixedSize(size);
+  } else {
+    window->setMinimumSize(0, 0);
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+}
+
+}  // namespace
+
 void TForm::SetBounds(int left, int top, int width, int height) {
+  if (formStyle_ != TFormStyle::MDIChild)
+    FitSizeLimits(form_->window, borderStyle_, QSize(std::max(0, width), std::max(0, height)));
   form_->window->setGeometry(left, top, std::max(0, width), std::max(0, height));
   LayoutWindow();
   Realign();
@@ -180,8 +218,14 @@ void TForm::ApplyWindowFlags() {
   bool wasVisible = form_->window->isVisible();
   QRect geometry = form_->window->geometry();
   form_->window->setWindowFlags(flags);
+  FitSizeLimits(form_->window, borderStyle_, geometry.size());
   form_->window->setGeometry(geometry);
   if (wasVisible) form_->window->show();
+}
+
+bool TForm::Resizable() const {
+  const QWidget* w = form_->window;
+  return w->minimumSize() != w->maximumSize();
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
@@ -283,6 +327,12 @@ void TForm::SetVisible(bool visible) {
       form_->window->show();
       if (!IsHeadless()) form_->window->raise();
       form_->window->activateWindow();
+      // A form shown without a focused control starts at the first one in
+      // its Tab order, as Tab would reach it.
+      if (form_->window->focusWidget() == nullptr) {
+        std::vector<QWidget*> order = TabOrder(*this);
+        if (!order.empty()) order.front()->setFocus(Qt::TabFocusReason);
+      }
     }
     LayoutWindow();
     if (!was) DoShow();
@@ -314,10 +364,22 @@ bool TForm::CloseQuery() {
 void TForm::SetModalResult(TModalResult result) {
   modalResult_ = result;
   if (!modal_ || result == mrNone || form_->loop == nullptr) return;
-  // Checked once the handler that set it has returned: it may clear it.
-  QTimer::singleShot(0, form_->window, [this] {
-    if (modal_ && modalResult_ != mrNone && form_->loop != nullptr && CloseModal())
-      form_->loop->quit();
+  CheckModalResultLater();
+}
+
+void TForm::CheckModalResultLater() {
+  // Checked once the handler that set it has returned: it may clear it. A
+  // handler that opens a window of its own (the message box of a failed
+  // check) runs that window's loop before it returns; while such a window is
+  // open the check waits, so that it sees the result the handler leaves.
+  const bool nested = Application().ModalLevel() > form_->loopModalLevel;
+  QTimer::singleShot(nested ? 20 : 0, form_->window, [this] {
+    if (!modal_ || modalResult_ == mrNone || form_->loop == nullptr) return;
+    if (Application().ModalLevel() > form_->loopModalLevel) {
+      CheckModalResultLater();
+      return;
+    }
+    if (CloseModal()) form_->loop->quit();
   });
 }
 
@@ -348,8 +410,19 @@ TModalResult TForm::ShowModal() {
     }
   } leave{this};
 
-  if (AnswerWithoutUser(TModalKind::Form, Caption())) {
-    TScriptedResponder* responder = TScriptedResponder::Current();
+  const TModalAnswer how = HowToAnswer();
+  if (how == TModalAnswer::Default) {
+    // No screen: the default button's result, as Enter would give, or
+    // Cancel; the form's close handlers still have their say.
+    TButton* button = FindDialogButton(*this, true);
+    modalResult_ = button != nullptr && button->ModalResult() != mrNone ? button->ModalResult() : mrCancel;
+    TellWithoutScreen(TModalKind::Form, Caption(), {},
+                      button != nullptr && modalResult_ != mrCancel ? FromQ(StripAccelerator(button->Caption())) : "Anuluj");
+    if (!CloseModal()) modalResult_ = mrCancel;
+    return modalResult_;
+  }
+  if (how == TModalAnswer::Responder) {
+    TModalResponder* responder = TModalResponder::Current();
     SetVisible(true);
     responder->Record(TShownModal{TModalKind::Form, Caption(), {}, 0});
     // An answer that raises leaves the form closed, as a modal form ends.
@@ -359,11 +432,11 @@ TModalResult TForm::ShowModal() {
     } hide{this};
     for (;;) {
       auto answer = responder->Take(TModalKind::Form, Caption());
-      if (!answer || answer->kind == TScriptedResponder::TAnswer::Kind::Cancel) {
+      if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel) {
         modalResult_ = mrCancel;
         break;
       }
-      if (answer->kind == TScriptedResponder::TAnswer::Kind::FormLoop) {
+      if (answer->kind == TModalResponder::TAnswer::Kind::FormLoop) {
         RunModalLoop(static_cast<std::uint32_t>(answer->result));
         if (modalResult_ == mrNone) {
           responder->Report("Okno modalne \"" + Caption() + "\" nie zamknęło się w czasie");
@@ -394,6 +467,7 @@ TModalResult TForm::ShowModal() {
 void TForm::RunModalLoop(std::uint32_t timeoutMs) {
   QEventLoop loop;
   form_->loop = &loop;
+  form_->loopModalLevel = Application().ModalLevel();
   QTimer timeout;
   if (timeoutMs > 0) {
     timeout.setSingleShot(true);

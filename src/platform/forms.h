@@ -47,8 +47,12 @@ class TForm : public TWinControl {
   // Runs OnCreate, once; MakeForm calls it after construction.
   void DoCreate();
 
+  // Single, Dialog and ToolWindow borders keep the form at the size its
+  // bounds give it: the user cannot resize it.
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle style);
+  // True when the user can resize the window.
+  bool Resizable() const;
   unsigned BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(unsigned icons);
   TPosition Position() const { return position_; }
@@ -121,6 +125,9 @@ class TForm : public TWinControl {
   void PlaceOnFirstShow();
   // Ends the modal loop when ModalResult is still set and the form agrees.
   bool CloseModal();
+  // Ends the modal loop, once the events in progress have returned and no
+  // window opened above the form is open, when ModalResult is still set.
+  void CheckModalResultLater();
   // Runs the modal loop until the modal result ends it (or timeoutMs, when
   // not 0, passes).
   void RunModalLoop(std::uint32_t timeoutMs);

@@ -1,14 +1,17 @@
+// The part of the modal-window answering that the program has: the pointer
+// to the current responder (set only by the tests' scripted responder, in
+// tests/common/responder.cpp) and the default answers without a screen.
 #include "platform/responder.h"
 
+#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/application.h"
 
 namespace platform {
 namespace {
 
-TScriptedResponder* gCurrent = nullptr;
+std::atomic<int> gMessageBoxesWithoutScreen{0};
 
 const char* KindName(TModalKind kind) {
   switch (kind) {
@@ -20,103 +23,25 @@ const char* KindName(TModalKind kind) {
   return "okno";
 }
 
-bool Fits(TScriptedResponder::TAnswer::Kind answer, TModalKind kind) {
-  using K = TScriptedResponder::TAnswer::Kind;
-  switch (answer) {
-    case K::Cancel: return true;
-    case K::MessageBox: return kind == TModalKind::MessageBox;
-    case K::InputBox: return kind == TModalKind::InputBox;
-    case K::Form:
-    case K::FormLoop: return kind == TModalKind::Form;
-    case K::Dialog:
-    case K::FileName: return kind == TModalKind::Dialog;
-  }
-  return false;
-}
-
 }  // namespace
 
-TScriptedResponder::TScriptedResponder(TReporter reporter)
-    : reporter_(std::move(reporter)), previous_(gCurrent) {
-  EnsureApplication();
-  gCurrent = this;
+TModalResponder* TModalResponder::current_ = nullptr;
+
+TModalResponder::~TModalResponder() = default;
+
+TModalAnswer HowToAnswer() {
+  if (TModalResponder::Current() != nullptr) return TModalAnswer::Responder;
+  return IsHeadless() ? TModalAnswer::Default : TModalAnswer::User;
 }
 
-TScriptedResponder::~TScriptedResponder() {
-  gCurrent = previous_;
-  if (!answers_.empty())
-    Report("Niewykorzystane odpowiedzi dla okien modalnych: " + std::to_string(answers_.size()));
+void TellWithoutScreen(TModalKind kind, const std::string& caption, const std::string& text,
+                       const std::string& answer) {
+  if (kind == TModalKind::MessageBox) ++gMessageBoxesWithoutScreen;
+  std::fprintf(stderr, "Brak ekranu: %s \"%s\"%s%s - odpowiedź: %s\n", KindName(kind), caption.c_str(),
+               text.empty() ? "" : ": ", text.c_str(), answer.c_str());
+  std::fflush(stderr);
 }
 
-TScriptedResponder* TScriptedResponder::Current() { return gCurrent; }
-
-void TScriptedResponder::AnswerMessageBox(int result) {
-  answers_.push_back(TAnswer{TAnswer::Kind::MessageBox, result, {}, {}, {}, {}});
-}
-
-void TScriptedResponder::AnswerInputBox(std::optional<std::string> text) {
-  answers_.push_back(TAnswer{TAnswer::Kind::InputBox, 0, std::move(text), {}, {}, {}});
-}
-
-void TScriptedResponder::AnswerForm(int modalResult) {
-  answers_.push_back(TAnswer{TAnswer::Kind::Form, modalResult, {}, {}, {}, {}});
-}
-
-void TScriptedResponder::AnswerForm(std::function<void(TForm&)> fill, std::string expectedCaption) {
-  answers_.push_back(
-      TAnswer{TAnswer::Kind::Form, 0, {}, std::move(fill), {}, std::move(expectedCaption)});
-}
-
-void TScriptedResponder::AnswerFormByLoop(std::uint32_t timeoutMs) {
-  answers_.push_back(TAnswer{TAnswer::Kind::FormLoop, static_cast<int>(timeoutMs), {}, {}, {}, {}});
-}
-
-void TScriptedResponder::AnswerDialog(std::function<bool(TCommonDialog&)> fn) {
-  answers_.push_back(TAnswer{TAnswer::Kind::Dialog, 0, {}, {}, std::move(fn), {}});
-}
-
-void TScriptedResponder::AnswerFileName(std::string path) {
-  answers_.push_back(TAnswer{TAnswer::Kind::FileName, 0, std::move(path), {}, {}, {}});
-}
-
-void TScriptedResponder::AnswerCancel() {
-  answers_.push_back(TAnswer{TAnswer::Kind::Cancel, 0, {}, {}, {}, {}});
-}
-
-std::optional<TScriptedResponder::TAnswer> TScriptedResponder::Take(TModalKind kind,
-                                                                    const std::string& caption,
-                                                                    const std::string& text) {
-  if (answers_.empty()) {
-    Report(std::string("Nieoczekiwane ") + KindName(kind) + ": \"" + caption + "\"" +
-           (text.empty() ? std::string() : " (" + text + ")"));
-    return std::nullopt;
-  }
-  if (!Fits(answers_.front().kind, kind)) {
-    Report(std::string("Odpowiedź innego rodzaju dla: ") + KindName(kind) + " \"" + caption + "\"");
-    return std::nullopt;
-  }
-  TAnswer answer = std::move(answers_.front());
-  answers_.erase(answers_.begin());
-  if (!answer.expectedCaption.empty() && answer.expectedCaption != caption)
-    Report("Oczekiwano okna \"" + answer.expectedCaption + "\", pokazano \"" + caption + "\"");
-  return answer;
-}
-
-void TScriptedResponder::Report(const std::string& failure) {
-  if (reporter_) {
-    reporter_(failure);
-    return;
-  }
-  std::fprintf(stderr, "%s\n", failure.c_str());
-  std::abort();
-}
-
-bool AnswerWithoutUser(TModalKind kind, const std::string& caption, const std::string& text) {
-  if (gCurrent != nullptr) return true;
-  if (!IsHeadless()) return false;
-  std::fprintf(stderr, "Nieoczekiwane %s bez odpowiadającego: \"%s\" %s\n", KindName(kind),
-               caption.c_str(), text.c_str());
-  std::abort();
-}
+int MessageBoxesWithoutScreen() { return gMessageBoxesWithoutScreen; }
 
 }  // namespace platform

@@ -9,9 +9,15 @@
 // the window is cancelled. Answers left over when the responder ends are
 // reported too. The default reporter writes to stderr and aborts the test
 // program; tests pass [](const std::string& m) { ADD_FAILURE() << m; } to
-// fail only the test at hand. Without any responder a modal window on a
-// screenless platform (offscreen, as in tests) is reported on stderr and
-// aborts, rather than waiting for ever.
+// fail only the test at hand.
+//
+// The responder is test machinery: its code (tests/common/responder.cpp) is
+// linked into the test programs only. The program has the pointer to the
+// current responder, which nothing sets there, and the windows reach a
+// responder only through its virtual Take and Report. Without one, a modal
+// window on a screenless platform (offscreen or minimal) does not wait for
+// a user who cannot see it: it says on stderr what it would have asked and
+// takes its default answer (see TModalAnswer).
 //
 // GUI thread only; responders nest (the newest answers).
 #pragma once
@@ -36,14 +42,57 @@ struct TShownModal {
   unsigned flags = 0;  // message box flags
 };
 
-class TScriptedResponder {
+// What the modal windows see of a responder: the answers queued, the
+// windows shown, and the two calls they make. Its only kind is the tests'
+// TScriptedResponder below.
+class TModalResponder {
+ public:
+  virtual ~TModalResponder();
+
+  // One queued answer.
+  struct TAnswer {
+    enum class Kind { MessageBox, InputBox, Form, FormLoop, Dialog, FileName, Cancel } kind;
+    int result = 0;
+    std::optional<std::string> text;
+    std::function<void(TForm&)> fill;
+    std::function<bool(TCommonDialog&)> dialog;
+    std::string expectedCaption;
+  };
+
+  // Every modal window shown while the responder existed, in order.
+  const std::vector<TShownModal>& Shown() const { return shown_; }
+  // Answers not yet used.
+  int Pending() const { return static_cast<int>(answers_.size()); }
+
+  // The newest responder, or nullptr (always in the program).
+  static TModalResponder* Current() { return current_; }
+
+  // Used by the modal windows themselves.
+  void Record(TShownModal shown) { shown_.push_back(std::move(shown)); }
+  // The next answer when it fits kind (Cancel fits every kind); otherwise a
+  // reported failure and nullopt (the caller cancels).
+  virtual std::optional<TAnswer> Take(TModalKind kind, const std::string& caption,
+                                      const std::string& text = {}) = 0;
+  virtual void Report(const std::string& failure) = 0;
+
+ protected:
+  TModalResponder() = default;
+  TModalResponder(const TModalResponder&) = delete;
+  TModalResponder& operator=(const TModalResponder&) = delete;
+
+  static TModalResponder* current_;
+  std::vector<TAnswer> answers_;
+  std::vector<TShownModal> shown_;
+};
+
+// The scripted responder of the tests (its code is linked into the test
+// programs only).
+class TScriptedResponder : public TModalResponder {
  public:
   using TReporter = std::function<void(const std::string& failure)>;
 
   explicit TScriptedResponder(TReporter reporter = {});
-  ~TScriptedResponder();
-  TScriptedResponder(const TScriptedResponder&) = delete;
-  TScriptedResponder& operator=(const TScriptedResponder&) = delete;
+  ~TScriptedResponder() override;
 
   // A message box returns result (IDOK, IDYES, ...).
   void AnswerMessageBox(int result);
@@ -69,40 +118,34 @@ class TScriptedResponder {
   // Any modal window is cancelled (IDCANCEL, mrCancel, not confirmed).
   void AnswerCancel();
 
-  // Every modal window shown while the responder existed, in order.
-  const std::vector<TShownModal>& Shown() const { return shown_; }
-  // Answers not yet used.
-  int Pending() const { return static_cast<int>(answers_.size()); }
-
   // The newest responder, or nullptr.
-  static TScriptedResponder* Current();
+  static TScriptedResponder* Current() { return static_cast<TScriptedResponder*>(current_); }
 
-  // Used by the modal windows themselves.
-  struct TAnswer {
-    enum class Kind { MessageBox, InputBox, Form, FormLoop, Dialog, FileName, Cancel } kind;
-    int result = 0;
-    std::optional<std::string> text;
-    std::function<void(TForm&)> fill;
-    std::function<bool(TCommonDialog&)> dialog;
-    std::string expectedCaption;
-  };
-  void Record(TShownModal shown) { shown_.push_back(std::move(shown)); }
-  // The next answer when it fits kind (Cancel fits every kind); otherwise a
-  // reported failure and nullopt (the caller cancels).
   std::optional<TAnswer> Take(TModalKind kind, const std::string& caption,
-                              const std::string& text = {});
-  void Report(const std::string& failure);
+                              const std::string& text = {}) override;
+  void Report(const std::string& failure) override;
 
  private:
   TReporter reporter_;
-  std::vector<TAnswer> answers_;
-  std::vector<TShownModal> shown_;
-  TScriptedResponder* previous_ = nullptr;
+  TModalResponder* previous_ = nullptr;
 };
 
-// For the modal windows: true when a modal window must not wait for a user
-// (a responder exists, or the platform has no screen). Without a responder
-// on a screenless platform it reports the window on stderr and aborts.
-bool AnswerWithoutUser(TModalKind kind, const std::string& caption, const std::string& text = {});
+// For the modal windows: who answers one now. User: it is shown and waits.
+// Responder: the current responder answers. Default: there is no screen
+// and no responder; the window takes its default answer (a message box its
+// default button, a modal form its default button's result or Cancel, an
+// input box its OK with the text it was given, a common dialog Cancel) and
+// tells it with TellWithoutScreen.
+enum class TModalAnswer { User, Responder, Default };
+TModalAnswer HowToAnswer();
+
+// Writes to stderr what a window would have asked and what it answered by
+// itself: "Brak ekranu: <kind> "<caption>": <text> - odpowiedź: <answer>".
+void TellWithoutScreen(TModalKind kind, const std::string& caption, const std::string& text,
+                       const std::string& answer);
+// How many message boxes answered themselves that way in this run: each is
+// something the program had to tell the user and could not (the program
+// ends with a non-zero exit code then). Any thread may call it.
+int MessageBoxesWithoutScreen();
 
 }  // namespace platform

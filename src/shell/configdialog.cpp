@@ -111,9 +111,10 @@ TConfigDialog::TConfigDialog() {
   WsLine = MakeControl<TCheckBox>(*this, skalowac, "WsLine", "&Linie", 10, 40, 100, 20);
   WsSymbol = MakeControl<TCheckBox>(*this, skalowac, "WsSymbol", "S&ymbole", 10, 62, 100, 20);
 
-  MakeLabel(*this, p, "SkalaL", "&Skala", 284, 12);
+  TLabel* skalaL = MakeLabel(*this, p, "SkalaL", "&Skala", 284, 12);
   MakeLabel(*this, p, "SkalaPrefixL", "1:", 284, 38);
   WsSkala = MakeControl<TComboBox>(*this, p, "WsSkala", "", 300, 34, 110, 24);
+  skalaL->SetFocusControl(WsSkala);
   for (const char* scale : {"250", "500", "1000", "2000", "5000", "10000"}) WsSkala->Items().Add(scale);
   WsSkala->OnKeyPress = WsSkalaKeyPress;
 
@@ -159,6 +160,9 @@ TConfigDialog::TConfigDialog() {
   MakeLabel(*this, Obiekty, "WyrC2L", "Wybrany podobiekt:", 216, 10);
   WyrC2 = MakeControl<TPanel>(*this, Obiekty, "WyrC2", "", 340, 6, 48, 24);
   for (TPanel* panel : {WyrC1, WyrC2}) panel->OnClick = [this](TComponent& Sender) { WyrC1Click(Sender); };
+  // The colour panels take the focus too: Tab reaches them and the space
+  // bar opens the colour dialog.
+  for (TPanel* panel : {WyrC1, WyrC2, WyrC3}) panel->SetTabStop(true);
 
   BitBtn1 = MakeControl<TBitBtn>(*this, this, "BitBtn1", "", 110, 440, 90, 28);
   BitBtn1->SetKind(TBitBtnKind::OK);
@@ -338,6 +342,7 @@ TConfigDialogI::TConfigDialogI() {
   auto* kolor = MakeControl<TGroupBox>(*this, OknoP, "KolorG", "Kolor", 216, 4, 200, 106);
   WndKolor = MakeControl<TPanel>(*this, kolor, "WndKolor", "Kolor", 10, 18, 100, 40);
   WndKolor->OnClick = [this](TComponent&) { WndKolorClick(); };
+  WndKolor->SetTabStop(true);
   WndKDefault = MakeControl<TCheckBox>(*this, kolor, "WndKDefault", "Domyślny", 10, 74, 120, 20);
   WndKDefault->OnClick = [this](TComponent&) { WndKDefaultClick(); };
 

@@ -16,32 +16,10 @@
 #include "objects/libcfg.h"
 #include "platform/application.h"
 #include "platform/forms.h"
-#include "shell/configdialog.h"
+#include "platform/responder.h"
+#include "shell/startconfigwnd.h"
 
 namespace {
-
-// The configuration window of this stage: the pages of the groups that
-// exist (display with objects, definition files, print), as tabs. The main
-// settings window of the shell takes its place.
-class TStartConfigWnd : public TConfigDialogI {
-protected:
-  void FormCreate() override {
-    TConfigDialogI::FormCreate();
-    SetBounds(0, 0, 448, 540);
-    Pages->SetBounds(0, 0, 440, 452);
-    Pages->Show();
-    WyswietlanieP->SetParent(WyswietlanieS);
-    Obiekty->SetParent(WyswietlanieS);
-    WyswietlanieS->SetCaption("Wyświetlanie");
-    InneS->SetCaption("Definicje");
-    PrintS->SetCaption("Wydruk");
-    for (platform::TTabSheet* sheet : {ObiektyS, OknoS, OgolneS, Digitizer, DigitizerKeys})
-      sheet->SetTabVisible(false);
-    for (platform::TPanel* panel : {WyswietlanieP, Obiekty, InneP, PrintP}) panel->Show();
-    Pages->SetActivePage(WyswietlanieS);
-    for (platform::TBitBtn* button : {BitBtn1, BitBtn2}) button->SetTop(464);
-  }
-};
 
 int Run() {
   platform::EnsureApplication();
@@ -56,14 +34,16 @@ int Run() {
   // Cancelling the profile choice ends the program here.
   if (!platform::Application().Terminated()) {
     if (platform::IsHeadless()) {
-      std::printf("Brak ekranu: okno konfiguracji nie zostanie pokazane.\n");
+      std::fprintf(stderr, "Brak ekranu: okno konfiguracji nie zostanie pokazane.\n");
     } else {
       konfiguracja.ShowDialog([] { return platform::MakeForm<TStartConfigWnd>(); });
     }
   }
   FreeGlobalnaKonfiguracja();
   ClearProfile();
-  return 0;
+  // Without a screen every message box answered itself: the program could
+  // not tell the user something (the settings not saved, say).
+  return platform::MessageBoxesWithoutScreen() > 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -108,6 +108,23 @@ TEST_F(PrintConfTest, WritesFramesAndBothSwitchesIntoOneSection) {
             "[Inne]\r\nDok\xb3\x61\x64ny podgl\xb9\x64=1\r\nLuki i okregi Windows=0\r\n");
 }
 
+// A settings file an editor saved in UTF-8 (and bytes no code page 1250
+// letter has) is read as it stands, never refused, and its frames are
+// written back with the same bytes.
+TEST_F(PrintConfTest, FileSavedAsUtf8IsReadAsItStandsAndWrittenBackUnchanged) {
+  const std::string frames =
+      "[Formatki]\r\nZ\xc5\x82ota=C:\\f\\z\xc5\x82ota.for\r\nRamka\x98=\x81\x83\x88\x90.for\r\n";
+  platform::TIniFile in(Ini(frames + "[Inne]\r\nDok\xc5\x82\x61\x64ny podgl\xc4\x85\x64=0\r\n"));
+  TPrintConf conf;
+  conf.Read(in);
+  ASSERT_EQ(conf.Formatki.size(), 2u);
+  EXPECT_TRUE(conf.DetailPreview);  // the key spelt in UTF-8 is another key
+  platform::TIniFile out(folder / "back.ini");
+  conf.Write(out);
+  const std::string back = ScratchFolder::Get(folder / "back.ini");
+  EXPECT_EQ(back.substr(0, frames.size()), frames);
+}
+
 TEST_F(PrintConfTest, CloneIsADeepCopy) {
   TPrintConf conf;
   conf.Formatki.push_back({"A", std::make_unique<TFormatkaPath>("a.for")});

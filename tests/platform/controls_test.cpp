@@ -335,6 +335,99 @@ TEST_F(ControlsTest, PageControlPagesAndUserChanges) {
   EXPECT_EQ(b->PageIndex(), 0);
 }
 
+// Ctrl+Tab and Ctrl+Shift+Tab step through the pages whose tabs are shown;
+// a hidden page is never shown by the keyboard.
+TEST_F(ControlsTest, CtrlTabVisitsOnlyTheVisiblePages) {
+  auto* pages = form->Create<TPageControl>(form.get(), "Pages");
+  pages->SetBounds(0, 0, 300, 200);
+  std::vector<TTabSheet*> sheets;
+  for (const char* name : {"A", "B", "C", "D", "E"}) {
+    sheets.push_back(form->Create<TTabSheet>(pages, name));
+    sheets.back()->SetCaption(name);
+  }
+  sheets[1]->SetTabVisible(false);
+  sheets[3]->SetTabVisible(false);
+  form->Show();
+  auto* box = form->Create<TCheckBox>(sheets[0], "Box");
+  box->SetFocus();
+  std::string visited;
+  for (int i = 0; i < 4; ++i) {
+    pages->SendKey(VK_TAB, ssCtrl);
+    visited += pages->ActivePage()->Name();
+  }
+  EXPECT_EQ(visited, "CEAC");
+  visited.clear();
+  for (int i = 0; i < 3; ++i) {
+    pages->SendKey(VK_TAB, ssCtrl | ssShift);
+    visited += pages->ActivePage()->Name();
+  }
+  EXPECT_EQ(visited, "AEC");
+}
+
+// The name of the control that has the focus on form ("" for none).
+std::string Focused(const TForm& form) {
+  TWinControl* active = form.ActiveControl();
+  return active != nullptr ? active->Name() : std::string();
+}
+
+// Tab follows the screen: top to bottom, left to right, a container's
+// controls in its place, whatever order the controls were made or moved
+// in; a radio group is entered at its checked button; a key filter that
+// refuses everything but digits never holds Tab, Enter or Esc.
+TEST_F(ControlsTest, TabFollowsTheScreenAndPassesKeyFilters) {
+  auto* ok = form->Create<TButton>(form.get(), "Ok");
+  ok->SetBounds(10, 250, 75, 25);
+  ok->SetDefault(true);
+  ok->SetModalResult(mrOk);
+  auto* right = form->Create<TEdit>(form.get(), "Right");
+  right->SetBounds(200, 10, 80, 21);
+  auto* group = form->Create<TGroupBox>(form.get(), "Group");
+  group->SetBounds(10, 40, 180, 90);
+  auto* first = form->Create<TRadioButton>(group, "First");
+  first->SetBounds(10, 20, 100, 20);
+  auto* second = form->Create<TRadioButton>(group, "Second");
+  second->SetBounds(10, 44, 100, 20);
+  auto* left = form->Create<TEdit>(form.get(), "Left");
+  left->SetBounds(10, 10, 80, 21);
+  auto* colour = form->Create<TPanel>(form.get(), "Colour");
+  colour->SetBounds(200, 60, 40, 24);
+  colour->SetTabStop(true);
+  auto* hidden = form->Create<TEdit>(form.get(), "Hidden");
+  hidden->SetBounds(10, 200, 80, 21);
+  hidden->Hide();
+  second->SetChecked(true);
+  for (TEdit* edit : {left, right}) edit->OnKeyPress = DigitsOnly;
+  form->Show();
+
+  EXPECT_EQ(Focused(*form), "Left");
+  std::vector<std::string> order;
+  for (int i = 0; i < 6; ++i) {
+    form->ActiveControl()->SendKey(VK_TAB);
+    order.push_back(Focused(*form));
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"Right", "Second", "Colour", "Ok", "Left", "Right"}));
+  order.clear();
+  for (int i = 0; i < 3; ++i) {
+    form->ActiveControl()->SendKey(VK_TAB, ssShift);
+    order.push_back(Focused(*form));
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"Left", "Ok", "Colour"}));
+
+  // The focused colour panel clicks on the space bar.
+  int clicks = 0;
+  colour->OnClick = [&](TComponent&) { ++clicks; };
+  colour->SendKey(VK_SPACE);
+  EXPECT_EQ(clicks, 1);
+
+  // The digit filter still drops letters, never the dialog keys.
+  right->SetFocus();
+  right->SendText("1a2");
+  EXPECT_EQ(right->Text(), "12");
+  EXPECT_EQ(form->ModalResult(), mrNone);
+  right->SendKey(VK_RETURN);
+  EXPECT_EQ(form->ModalResult(), mrOk);
+}
+
 TEST_F(ControlsTest, StatusBarPanels) {
   auto* bar = form->Create<TStatusBar>(form.get(), "Status");
   bar->AddPanel(100, "X: 1");

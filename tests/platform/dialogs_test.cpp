@@ -177,11 +177,50 @@ TEST(ResponderTest, TheNewestResponderAnswers) {
   EXPECT_EQ(MessageBox("?", "Pytanie", MB_YESNO), IDYES);
 }
 
-TEST(ResponderDeathTest, AModalWindowWithoutAResponderNeverWaits) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
+// Without a screen and without a responder (the program run with no
+// display) a modal window never waits and never ends the program: it says
+// on stderr what it would have asked and takes its default answer.
+TEST(NoScreenTest, AModalWindowWithoutAResponderTakesItsDefaultAnswer) {
   EnsureApplication();
   ASSERT_TRUE(IsHeadless());
-  EXPECT_DEATH(MessageBox("Tekst", "Okno bez odpowiedzi", MB_OK), "Okno bez odpowiedzi");
+  ASSERT_EQ(TScriptedResponder::Current(), nullptr);
+  const int before = MessageBoxesWithoutScreen();
+  struct Case {
+    unsigned flags;
+    int answer;
+  } cases[] = {{MB_OK, IDOK}, {MB_YESNO, IDYES}, {MB_YESNO | MB_DEFBUTTON2, IDNO},
+               {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL}, {MB_OK | MB_DEFBUTTON3, IDOK}};
+  for (const Case& c : cases) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBox("Plik tylko do odczytu", "Informacja", c.flags), c.answer) << c.flags;
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("\"Informacja\": Plik tylko do odczytu"), std::string::npos) << said;
+  }
+  EXPECT_EQ(MessageBoxesWithoutScreen(), before + 5);
+
+  testing::internal::CaptureStderr();
+  std::string value = "Formatka_1";
+  EXPECT_TRUE(InputQuery("Zmiana identyfikatora formatki", "Podaj nowy identyfikator", value));
+  EXPECT_EQ(value, "Formatka_1");
+  TColorDialog colour;
+  colour.SetColor(0x123456);
+  EXPECT_FALSE(colour.Execute());
+  EXPECT_EQ(colour.Color(), 0x123456u);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("Zmiana identyfikatora formatki"), std::string::npos) << said;
+  EXPECT_EQ(MessageBoxesWithoutScreen(), before + 5);
+}
+
+// The standard dialogs of the toolkit speak Polish, as every other window.
+TEST(StandardDialogsTest, ShowPolishTexts) {
+  struct Case {
+    const char* context;
+    const char* source;
+    const char* polish;
+  } cases[] = {{"QColorDialog", "&Basic colors", "&Kolory podstawowe"},
+               {"QFileDialog", "Look in:", "Szukaj w:"},
+               {"QPlatformTheme", "Cancel", "Anuluj"}};
+  for (const Case& c : cases) EXPECT_EQ(ToolkitText(c.context, c.source), c.polish) << c.source;
 }
 
 }  // namespace

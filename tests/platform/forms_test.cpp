@@ -162,6 +162,65 @@ TEST(FormsTest, TheRealModalLoopEndsWhenAnEventSetsTheResult) {
   EXPECT_EQ(form->ShowModal(), mrCancel);
 }
 
+// The OK handler of a failed check opens a window that waits for the user
+// (its own modal loop) before it clears the result. The result it set on
+// the way must not close the dialog from inside that window's loop: the
+// dialog stays open with the focus on the wrong field, and the program
+// keeps running.
+TEST(FormsTest, FailedCheckWhoseMessageWaitsForTheUserKeepsTheDialogOpen) {
+  TScriptedResponder responder(Fail);
+  auto dialog = MakeForm<NumberDialog>();
+  dialog->ok->OnClick = [&](TComponent&) {
+    if (dialog->value->Text() == "4") return;
+    auto message = MakeForm<TForm>();
+    message->SetCaption("Błąd");
+    TTimer dismiss;
+    dismiss.SetInterval(60);
+    dismiss.OnTimer = [&] { message->SetModalResult(mrOk); };
+    message->ShowModal();
+    dialog->value->SetFocus();
+    dialog->SetModalResult(mrNone);
+  };
+  int step = 0;
+  bool openAfterRefusal = false;
+  bool focusOnField = false;
+  TTimer user;
+  user.SetInterval(10);
+  user.OnTimer = [&] {
+    if (step == 0) {
+      step = 1;
+      dialog->value->SetText("4x");
+      dialog->ok->Click();  // returns once the message is dismissed
+      step = 2;
+    } else if (step == 2) {
+      step = 3;
+      openAfterRefusal = dialog->Visible() && dialog->Modal();
+      focusOnField = dialog->ActiveControl() == dialog->value;
+      dialog->value->SetText("4");
+      dialog->ok->Click();
+    }
+  };
+  responder.AnswerFormByLoop(5000);
+  responder.AnswerFormByLoop(5000);
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_EQ(step, 3);
+  EXPECT_TRUE(openAfterRefusal);
+  EXPECT_TRUE(focusOnField);
+}
+
+// A dialog keeps the size it was designed with; a sizeable form follows its
+// bounds freely.
+TEST(FormsTest, DialogBorderKeepsTheDesignedSize) {
+  auto dialog = MakeForm<NumberDialog>();
+  EXPECT_FALSE(dialog->Resizable());
+  dialog->SetBounds(0, 0, 300, 150);
+  EXPECT_EQ(dialog->Width(), 300);
+  EXPECT_FALSE(dialog->Resizable());
+  dialog->SetBorderStyle(TFormBorderStyle::Sizeable);
+  EXPECT_TRUE(dialog->Resizable());
+  EXPECT_EQ(dialog->Width(), 300);
+}
+
 TEST(FormsTest, ModalLoopThatNeverEndsIsReportedAfterItsTimeout) {
   std::vector<std::string> failures;
   TScriptedResponder responder([&](const std::string& f) { failures.push_back(f); });

@@ -1,0 +1,95 @@
+// The program itself, run without a screen: a window that would have asked
+// the user never aborts it. It says on stderr what it would have asked, takes
+// the window's default answer and ends normally, with exit code 1 when it
+// could not do its job.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/scratch_folder.h"
+
+namespace {
+
+struct TRun {
+  int exitCode = -1;  // -1: did not end normally (a signal, or no end in time)
+  std::string errors;
+};
+
+// Runs a copy of the program that lives in bin/ of folder, inside work/ of
+// folder, with no display; its stderr is kept.
+TRun RunWithoutScreen(const ScratchFolder& folder) {
+  const std::string program = folder / "bin/tolvika";
+  const std::string work = folder / "work";
+  const std::string errors = folder / "errors.txt";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(work.c_str()) != 0) ::_exit(126);
+    const int fd = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0) ::_exit(126);
+    ::dup2(fd, 2);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  TRun run;
+  if (pid < 0) return run;
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      run.errors = ScratchFolder::Get(errors);
+      return run;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+  run.errors = ScratchFolder::Get(errors);
+  return run;
+}
+
+class ProgramWithoutScreen : public ::testing::Test {
+protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder / "bin");
+    fs::create_directories(folder / "work");
+    fs::copy_file(TOLVIKA_PROGRAM, folder / "bin/tolvika");
+  }
+  ScratchFolder folder;
+};
+
+// Two profile folders and none of the login's name: the profile window
+// would ask; without a screen it takes its default (OK on the first listed
+// profile) and the program goes on to its end.
+TEST_F(ProgramWithoutScreen, ProfileWindowTakesItsDefaultInsteadOfAborting) {
+  std::filesystem::create_directories(folder / "bin/users/profil_a");
+  std::filesystem::create_directories(folder / "bin/users/profil_b");
+  const TRun run = RunWithoutScreen(folder);
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_NE(run.errors.find("\"Profile użytkownika\""), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("Brak ekranu"), std::string::npos) << run.errors;
+}
+
+// A settings file that cannot be written at the end: the message box says
+// so on stderr, and the exit code tells that the settings were not saved.
+TEST_F(ProgramWithoutScreen, UnwritableSettingsFileEndsWithExitCodeOne) {
+  std::filesystem::create_directories(folder / "work/tolvika.ini");  // a folder: no file can be written there
+  const TRun run = RunWithoutScreen(folder);
+  EXPECT_EQ(run.exitCode, 1) << run.errors;
+  EXPECT_NE(run.errors.find("Problem podczas zapisu do pliku"), std::string::npos) << run.errors;
+}
+
+}  // namespace
