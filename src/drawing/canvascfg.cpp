@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string_view>
 
-#include "drawing/strokefont.h"
 #include "foundation/configdialogi.h"
 #include "foundation/numtext.h"
 #include "foundation/realgeom.h"
@@ -152,7 +151,6 @@ void TCanvasCfg::Read(const platform::TIniFile& Ini) {
   FastDisplay = Ini.ReadBool(kSection, kFastDisplay, true);
   FastDisplaySize = Ini.ReadInteger(kSection, kFastDisplaySize, 8);
   FastDisplayCount = Ini.ReadInteger(kSection, kFastDisplayCount, 8);
-  FontManager().SetSecondFont(Kroj == 2);
 }
 
 void TCanvasCfg::Write(platform::TIniFile& Ini) const {
@@ -214,7 +212,6 @@ void TCanvasCfg::FromDialog(TConfigDialogBase& Dialog) {
   const bool changed = ShownDiffer(*this, taken);
   CopyFields(taken);
   HighlightColors = taken.HighlightColors;
-  FontManager().SetSecondFont(Kroj == 2);
   if (changed) NotifyChanged();
 }
 
