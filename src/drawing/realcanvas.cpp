@@ -648,6 +648,10 @@ void TSimpleRealCanvas::UpdateOcclusion(TObject*) {}
 
 // The interface for layer modules.
 
+std::unique_ptr<TRealCanvas> TRealCanvas::CreateDeviceCanvas(const TRealPoint&) {
+  throw ENotImplemented("TRealCanvas.CreateDeviceCanvas");
+}
+
 TRealCanvas::TRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg)
     : TSimpleRealCanvas(ACanvas, Dims, Cfg) {}
 

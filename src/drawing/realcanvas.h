@@ -336,6 +336,13 @@ public:
 
   IRealCanvas& Interface() { return interface_; }
 
+  // The canvas a symbol of fixed device size is drawn through, anchored at
+  // the device point of the world point P (one unit one millimetre on the
+  // device); it draws into this canvas's buffer and lives for one symbol.
+  // Each canvas answers for itself, so drawing threads share no hook. Here
+  // it raises ENotImplemented: only the styled canvases draw symbols.
+  virtual std::unique_ptr<TRealCanvas> CreateDeviceCanvas(const TRealPoint& P);
+
 private:
   class TModuleInterface final : public IRealCanvas {
   public:

@@ -411,45 +411,19 @@ void TLineImp::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, 
 
 TLine::~TLine() = default;
 
-double TLine::GetPatternLength() const {
-  return Current ? Current->GetPatternLength() : TLineImp::GetPatternLength();
-}
-
-void TLine::DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
-                        double S) const {
-  if (Current) {
-    Current->DrawSegment(Canvas, P1, P2, S);
+const TLineImp& TLine::DefinitionFor(double ScaleDenominator) const {
+  const TLineImp* variant = nullptr;
+  if (ScaleDenominator < kScaleBand1) {
+    variant = Variant500.get();
+  } else if (ScaleDenominator < kScaleBand2) {
+    variant = nullptr;
+  } else if (ScaleDenominator < kScaleBand3) {
+    variant = Variant2000.get();
   } else {
-    TLineImp::DrawSegment(Canvas, P1, P2, S);
+    variant = Variant5000.get();
   }
+  return variant ? *variant : *this;
 }
-
-void TLine::DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
-                       double S) const {
-  if (Current) {
-    Current->DrawCircle(Canvas, Centre, R, S);
-  } else {
-    TLineImp::DrawCircle(Canvas, Centre, R, S);
-  }
-}
-
-void TLine::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
-                    double Sweep, double S) const {
-  if (Current) {
-    Current->DrawArc(Canvas, Centre, R, A0, Sweep, S);
-  } else {
-    TLineImp::DrawArc(Canvas, Centre, R, A0, Sweep, S);
-  }
-}
-
-TLineImp* TLine::VariantFor(double ScaleDenominator) const {
-  if (ScaleDenominator < kScaleBand1) return Variant500.get();
-  if (ScaleDenominator < kScaleBand2) return nullptr;
-  if (ScaleDenominator < kScaleBand3) return Variant2000.get();
-  return Variant5000.get();
-}
-
-void TLine::SelectVariant(double ScaleDenominator) { Current = VariantFor(ScaleDenominator); }
 
 std::optional<std::vector<float>> TLine::GetDXFPattern(std::int32_t ScaleDenominator) const {
   if (IsPlain()) {
@@ -463,8 +437,7 @@ std::optional<std::vector<float>> TLine::GetDXFPattern(std::int32_t ScaleDenomin
       default: return std::vector<float>{};
     }
   }
-  const TLineImp* variant = VariantFor(ScaleDenominator);
-  const TLineImp& def = variant ? *variant : *this;
+  const TLineImp& def = DefinitionFor(ScaleDenominator);
 
   const TLineSection* middle = def.MiddleSection.get();
   if (!middle) return std::nullopt;

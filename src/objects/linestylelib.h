@@ -181,7 +181,9 @@ public:
 };
 
 // A line style: its base definition and up to three scale variants.
-// Owned by the line-style library; objects point at it.
+// Owned by the line-style library; objects point at it. Read-only once
+// loaded: a drawing picks the definition of its scale with DefinitionFor and
+// draws that, so threads drawing at different scales share the style.
 class TLine : public TLineImp {
 public:
   TLine() = default;
@@ -190,7 +192,6 @@ public:
   std::string Name;  // upper-cased (letters a to z)
   std::uint16_t Number = 0;
   std::uint8_t Flags = 0;
-  TLineImp* Current = nullptr;  // the variant in use; null: the base definition
   std::unique_ptr<TLineImp> Variant500;
   std::unique_ptr<TLineImp> Variant2000;
   std::unique_ptr<TLineImp> Variant5000;
@@ -200,27 +201,15 @@ public:
 
   bool IsPlain() const { return (Flags & kLinePlain) != 0; }
 
-  // Each passes to Current when a variant is selected.
-  double GetPatternLength() const override;
-  void DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
-                   double S) const override;
-  void DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
-                  double S) const override;
-  void DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
-               double Sweep, double S) const override;
-
-  // Current := Variant500 below 750, the base below 1500, Variant2000 below
-  // 3500, else Variant5000; a missing variant selects the base.
-  void SelectVariant(double ScaleDenominator);
+  // The definition drawn at 1:ScaleDenominator: Variant500 below 750, the
+  // base below 1500, Variant2000 below 3500, else Variant5000; a missing
+  // variant gives the base definition (the style itself).
+  const TLineImp& DefinitionFor(double ScaleDenominator) const;
   // The DXF dash pattern of the definition for ScaleDenominator: dashes
   // positive, gaps negative, 0 before the gap after a dot, in world units.
   // nullopt when the style has no pattern (no middle section or nothing on
-  // its axis); an empty list for a continuous line. Current is not touched.
+  // its axis); an empty list for a continuous line.
   std::optional<std::vector<float>> GetDXFPattern(std::int32_t ScaleDenominator) const;
-
-private:
-  // The variant SelectVariant would choose (null: the base definition).
-  TLineImp* VariantFor(double ScaleDenominator) const;
 };
 
 // Kinds of the boundaries of a DXF dash pattern.

@@ -28,10 +28,10 @@ TNoDefRealCanvas::TNoDefRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims,
     : TRealCanvas(ACanvas, Dims, Cfg) {
   LineStyleFactor = 1.0;
   CurrentLineStyle = nullptr;
-  SetDeviceCanvasMaker(
-      [](TRealCanvas& Canvas, const TRealPoint& P) -> std::unique_ptr<TRealCanvas> {
-        return CreateDeviceCanvas(Canvas, P);
-      });
+}
+
+std::unique_ptr<TRealCanvas> TNoDefRealCanvas::CreateDeviceCanvas(const TRealPoint& P) {
+  return MakeDeviceCanvas(*this, P);
 }
 
 double TNoDefRealCanvas::GetSize() const { return AnchoredSize(); }
@@ -56,12 +56,14 @@ double TNoDefRealCanvas::StyleScale() const {
   return s;
 }
 
-bool TNoDefRealCanvas::PatternTooShort(const TLine& Style, double S) const {
-  // Variants are chosen on the style itself, as the library shares it.
-  const_cast<TLine&>(Style).SelectVariant(Cfg()->Skala);
+const TLineImp& TNoDefRealCanvas::StyleDefinition(const TLine& Style) const {
+  return Style.DefinitionFor(Cfg()->Skala);
+}
+
+bool TNoDefRealCanvas::PatternTooShort(const TLineImp& Definition, double S) const {
   // Compared unrounded: rounding half to even would take 1.5 pixels to 2
   // and decorate a pattern shorter than two pixels.
-  const double pixels = Style.GetPatternLength() * S * Dims()->ScaleY;
+  const double pixels = Definition.GetPatternLength() * S * Dims()->ScaleY;
   return !(pixels >= kShortPatternPixels);
 }
 
@@ -91,14 +93,15 @@ void TNoDefRealCanvas::StyledSegment(const TRealPoint& P1, const TRealPoint& P2,
     return;
   }
   const double s = StyleScale();
-  if (PatternTooShort(Style, s)) {
+  const TLineImp& definition = StyleDefinition(Style);
+  if (PatternTooShort(definition, s)) {
     SetFallbackPen(Style);
     Line(P1.X, P1.Y, P2.X, P2.Y);
     return;
   }
   Pen->SetStyle(platform::psSolid);
   TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawSegment(*this, P1, P2, s);
+  definition.DrawSegment(*this, P1, P2, s);
 }
 
 void TNoDefRealCanvas::StyledLine(double X1, double Y1, double X2, double Y2, const TLine* Style) {
@@ -128,7 +131,8 @@ void TNoDefRealCanvas::StyledCircleWith(const TRealPoint& Centre, const TLine& S
     return;
   }
   const double s = StyleScale();
-  if (PatternTooShort(Style, s)) {
+  const TLineImp& definition = StyleDefinition(Style);
+  if (PatternTooShort(definition, s)) {
     SetFallbackPen(Style);
     DrawCircle(Centre, R);
     return;
@@ -136,7 +140,7 @@ void TNoDefRealCanvas::StyledCircleWith(const TRealPoint& Centre, const TLine& S
   Pen->SetStyle(platform::psSolid);
   if (centreShown) DrawLineEndMark(Device(Centre));
   TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawCircle(*this, Centre, R, s);
+  definition.DrawCircle(*this, Centre, R, s);
 }
 
 void TNoDefRealCanvas::StyledCircle(const TRealPoint& Centre, const TLine* Style, double R) {
@@ -168,7 +172,8 @@ void TNoDefRealCanvas::StyledArcWith(const TRealEnds& Ends, const TRealPoint& Ce
   for (const TRealPoint& end : Ends)
     if (Dims()->PointInWindow(end)) DrawLineEndMark(Device(end));
   const double s = StyleScale();
-  if (PatternTooShort(Style, s)) {
+  const TLineImp& definition = StyleDefinition(Style);
+  if (PatternTooShort(definition, s)) {
     SetFallbackPen(Style);
     Arc(Ends, Centre, r);
     return;
@@ -177,7 +182,7 @@ void TNoDefRealCanvas::StyledArcWith(const TRealEnds& Ends, const TRealPoint& Ce
   const TArcAngles angles = ArcAngles(Ends, Centre);
   if (angles.Sweep == 0) return;
   TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s);
+  definition.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s);
 }
 
 void TNoDefRealCanvas::StyledArc(const TRealEnds& Ends, const TRealPoint& Centre,
@@ -357,7 +362,7 @@ void TDPIRealCanvas::Line(double X1, double Y1, double X2, double Y2) {
   ThickSegmentOn(SourceCanvas, d1, d2);
 }
 
-std::unique_ptr<TDPIRealCanvas> CreateDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P) {
+std::unique_ptr<TDPIRealCanvas> MakeDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P) {
   const TPoint origin = Canvas.Dims()->WorldToDevicePt(P);
   const std::array<double, 2> dpm = Canvas.GetDPM();
   return std::make_unique<TDPIRealCanvas>(Canvas, origin, dpm[0], dpm[1]);

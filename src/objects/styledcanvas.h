@@ -17,6 +17,7 @@
 #include "foundation/settings.h"
 
 class TLine;
+class TLineImp;
 
 // The real canvas with what the layers need: text size anchors of the map
 // scales, the layer's current line style, straight lines, circles and arcs
@@ -26,8 +27,7 @@ class TLine;
 // symbols belong to their libraries; the canvas only points at them.
 class TNoDefRealCanvas : public TRealCanvas {
 public:
-  // LineStyleFactor 1, no current style, anchors (0.5, 1, 2, 5). Installs
-  // the device-canvas maker of the symbol library (CreateDeviceCanvas).
+  // LineStyleFactor 1, no current style, anchors (0.5, 1, 2, 5).
   TNoDefRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg);
 
   // Raster text: the world length of 8 pixels; else Size times the scale
@@ -38,6 +38,8 @@ public:
   void SetScaleAnchors(const TScaleAnchors& A) override;
   // S becomes the current style; none is ignored.
   void SetStyleSource(const TLine* S) override;
+  // A device canvas over this canvas (MakeDeviceCanvas).
+  std::unique_ptr<TRealCanvas> CreateDeviceCanvas(const TRealPoint& P) override;
   // Symbol must be a TSymbol of the symbol library (else EInternalError).
   void DrawSymbol(TObject* Symbol, const TRealPoint& P, double Angle) override;
   // Without a style: dotted pen and a plain line.
@@ -66,9 +68,12 @@ protected:
   // The style scale: LineStyleFactor, times GetCfgScale when lines follow
   // the scale.
   double StyleScale() const;
-  // True when the style's pattern at scale S is shorter than two pixels;
-  // selects the style's variant for the configured scale first.
-  bool PatternTooShort(const TLine& Style, double S) const;
+  // The definition of Style drawn at the configured scale (Cfg.Skala); the
+  // style itself is only read.
+  const TLineImp& StyleDefinition(const TLine& Style) const;
+  // True when the definition's pattern at style scale S is shorter than two
+  // pixels.
+  bool PatternTooShort(const TLineImp& Definition, double S) const;
   // Dotted for a style without a pen style, else its pen style.
   void SetFallbackPen(const TLine& Style);
 
@@ -155,4 +160,4 @@ private:
 
 // The device canvas of Canvas at the world point P: its origin is P's device
 // point, its scales Canvas's dots per millimetre.
-std::unique_ptr<TDPIRealCanvas> CreateDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P);
+std::unique_ptr<TDPIRealCanvas> MakeDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P);

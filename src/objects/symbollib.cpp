@@ -29,11 +29,6 @@ TLibraryErrorBox& ErrorBox() {
   return box;
 }
 
-TDeviceCanvasMaker& DeviceCanvasMaker() {
-  static TDeviceCanvasMaker maker;
-  return maker;
-}
-
 // The records [First, First + Count) of a table of Size records, or false
 // when that range is empty or reaches outside the table.
 bool RangeInside(std::int64_t First, std::int64_t Count, std::size_t Size) {
@@ -130,8 +125,6 @@ void ShowLibraryError(const std::exception& Error) {
   }
   platform::Application().ShowException(Error);
 }
-
-void SetDeviceCanvasMaker(TDeviceCanvasMaker Maker) { DeviceCanvasMaker() = std::move(Maker); }
 
 // TSymbolImp
 
@@ -340,8 +333,7 @@ namespace {
 // and width back also when drawing is aborted.
 template <class DrawElements>
 void DrawOnDevice(TRealCanvas& Canvas, const TRealPoint& P, bool Halo, DrawElements&& Draw) {
-  if (!DeviceCanvasMaker()) throw ENotImplemented("TDPISymbol.DrawTransformed");
-  std::unique_ptr<TRealCanvas> device = DeviceCanvasMaker()(Canvas, P);
+  std::unique_ptr<TRealCanvas> device = Canvas.CreateDeviceCanvas(P);
   if (Halo) {
     TPenI& pen = *device->Pen;
     const std::uint32_t colour = pen.Color();

@@ -225,8 +225,8 @@ public:
   bool Halo = false;
 
   std::unique_ptr<TSymbolImp> Clone() const override;
-  // Draws through a device canvas at the device point of M's translation,
-  // with M's translation taken out; with Halo first thick (width 3) in the
+  // Draws through Canvas's device canvas (TRealCanvas::CreateDeviceCanvas)
+  // at the device point of M's translation, with M's translation taken out; with Halo first thick (width 3) in the
   // contrast colour, then normally.
   void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const override;
   // The same at D with no offset.
@@ -239,14 +239,6 @@ public:
                    double& D) const override;
   bool IsDeviceSymbol() const override;
 };
-
-// Makes the device canvas over Canvas with its origin at the device point of
-// the world point P, so that one unit is one millimetre on the device (the
-// styled canvases install it). Unset: drawing a device symbol raises
-// ENotImplemented.
-using TDeviceCanvasMaker =
-    std::function<std::unique_ptr<TRealCanvas>(TRealCanvas& Canvas, const TRealPoint& P)>;
-void SetDeviceCanvasMaker(TDeviceCanvasMaker Maker);
 
 // The save record of one transformed element copy, for the DXF export.
 class TExportSymbolObj : public TObject {

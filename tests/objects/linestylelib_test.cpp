@@ -229,12 +229,9 @@ TEST_F(LineStyleLibTest, VariantsFollowTheirStyleByDenominator) {
   struct Case {
     double Denominator;
     const TLineImp* Expected;
-  } cases[] = {{749, w->Variant500.get()}, {750, nullptr},  {1499, nullptr},
-               {1500, nullptr},            {3499, nullptr}, {3500, w->Variant5000.get()}};
-  for (const Case& c : cases) {
-    w->SelectVariant(c.Denominator);
-    EXPECT_EQ(w->Current, c.Expected) << c.Denominator;
-  }
+  } cases[] = {{749, w->Variant500.get()}, {750, w},  {1499, w},
+               {1500, w},                  {3499, w}, {3500, w->Variant5000.get()}};
+  for (const Case& c : cases) EXPECT_EQ(&w->DefinitionFor(c.Denominator), c.Expected) << c.Denominator;
 }
 
 TEST_F(LineStyleLibTest, NamesMatchIgnoringCaseOfLettersAToZOnly) {
@@ -572,18 +569,15 @@ TEST(LineStyleDXF, OverlappingDashesMerge) {
   EXPECT_EQ(b.KindAt(2), TDashBoundary::Dot);
 }
 
-TEST(LineStyleDXF, PatternUsesTheVariantOfTheScaleAndKeepsCurrent) {
+TEST(LineStyleDXF, PatternUsesTheVariantOfTheScale) {
   TLine line;
   line.MiddleSection = AxisSection(3, 2, kSectionStretchAlong);
   line.Variant500 = std::make_unique<TLineImp>();
   line.Variant500->MiddleSection = AxisSection(2, 1, kSectionStretchAlong);
-  line.SelectVariant(5000);
-  EXPECT_EQ(line.Current, nullptr) << "no 1:5000 variant";
+  EXPECT_EQ(&line.DefinitionFor(5000), &line) << "no 1:5000 variant";
   EXPECT_EQ(*line.GetDXFPattern(500), (std::vector<float>{0.5f, -0.5f}));
   EXPECT_EQ(*line.GetDXFPattern(1000), (std::vector<float>{2, -1}));
-  line.SelectVariant(500);
-  EXPECT_EQ(*line.GetDXFPattern(1000), (std::vector<float>{2, -1}));
-  EXPECT_EQ(line.Current, line.Variant500.get());
+  EXPECT_EQ(*line.GetDXFPattern(5000), (std::vector<float>{10, -5}));
 }
 
 // The section's elements are relative to its start, so a section that starts

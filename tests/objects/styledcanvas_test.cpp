@@ -94,7 +94,6 @@ protected:
     cfg->Skala = 1000;
     cfg->DpmX = cfg->DpmY = 4.0;
   }
-  ~StyledCanvasTest() override { SetDeviceCanvasMaker(nullptr); }
 
   int DarkPixels(const platform::TBitmap& B) const {
     int n = 0;
@@ -403,7 +402,7 @@ TEST_F(StyledCanvasTest, DeviceCanvasDrawsMillimetresIntoTheSourceBuffer) {
   TDefRealCanvas canvas(&bitmap.Canvas(), konf, &dims);
   canvas.Pen->SetWidth(3);  // platform thick lines: one segment
   {
-    std::unique_ptr<TDPIRealCanvas> device = CreateDeviceCanvas(canvas, TRealPoint{100, 50});
+    std::unique_ptr<TDPIRealCanvas> device = MakeDeviceCanvas(canvas, TRealPoint{100, 50});
     EXPECT_EQ(device->Pen, canvas.Pen);
     EXPECT_EQ(device->Lines, canvas.Lines);
     EXPECT_EQ(device->State, csThickEmulation);
@@ -438,7 +437,7 @@ TEST_F(StyledCanvasTest, DeviceCanvasLeftByAnAbortLeavesTheSourceBufferAndPenWho
   canvas.SetAbort(true);
   EXPECT_THROW(
       {
-        std::unique_ptr<TDPIRealCanvas> device = CreateDeviceCanvas(canvas, TRealPoint{100, 50});
+        std::unique_ptr<TDPIRealCanvas> device = MakeDeviceCanvas(canvas, TRealPoint{100, 50});
         device->Line(0, 0, 5, 0);  // the source's step tests the source's flag
       },
       EAbortDraw);

@@ -124,7 +124,6 @@ protected:
   void TearDown() override {
     ReleaseSymbolManager();
     SetLibraryErrorBox(nullptr);
-    SetDeviceCanvasMaker(nullptr);
     FreeGlobalnaKonfiguracja();
   }
 
@@ -442,13 +441,24 @@ private:
   DeviceCanvases& log_;
 };
 
+// A recording canvas whose device canvases record into Log.
+class TDeviceMakingCanvas : public TRecordingCanvas {
+public:
+  TDeviceMakingCanvas(platform::TCanvas* C, TWindowDim* Dims, TNullCanvasCfg* Cfg,
+                      DeviceCanvases& Log)
+      : TRecordingCanvas(C, Dims, Cfg), log_(Log) {}
+  std::unique_ptr<TRealCanvas> CreateDeviceCanvas(const TRealPoint& P) override {
+    log_.Origins.push_back(P);
+    return std::make_unique<TDeviceRecordingCanvas>(*this, log_);
+  }
+
+private:
+  DeviceCanvases& log_;
+};
+
 TEST_F(SymbolLibTest, DeviceSymbolWithHaloDrawsThickInContrastThenThin) {
   DeviceCanvases log;
-  SetDeviceCanvasMaker([&](TRealCanvas& Canvas, const TRealPoint& P) -> std::unique_ptr<TRealCanvas> {
-    log.Origins.push_back(P);
-    return std::make_unique<TDeviceRecordingCanvas>(Canvas, log);
-  });
-  TRecordingCanvas canvas(&bitmap.Canvas(), &dims, &cfg);
+  TDeviceMakingCanvas canvas(&bitmap.Canvas(), &dims, &cfg, log);
   canvas.Pen->SetColor(0x000000F0);  // red above 128: black contrast
 
   TDPISymbol s;
