@@ -226,16 +226,16 @@ void TNoDefRealCanvas::DrawSymbol(TObject* Symbol, const TRealPoint& P, double A
     return;
   }
   // The bounds turn and scale with the symbol: test the square that holds
-  // them in any direction, in world units.
+  // them in any direction, in world units. Both kinds are scaled by their
+  // size; a device symbol's units are millimetres on the device.
   const TRealRect b = symbol->GetBounds();
   double reach = std::max({std::hypot(b.Left, b.Top), std::hypot(b.Left, b.Bottom),
-                           std::hypot(b.Right, b.Top), std::hypot(b.Right, b.Bottom)});
+                           std::hypot(b.Right, b.Top), std::hypot(b.Right, b.Bottom)}) *
+                 std::fabs(s);
   if (symbol->IsDeviceSymbol()) {
     const std::array<double, 2> dpm = GetDPM();
     const double scale = dims.GetScale();
     reach = scale > 0 ? reach * std::max(dpm[0], dpm[1]) / scale : 0.0;
-  } else {
-    reach *= std::fabs(s);
   }
   // At least a pixel, so that a flat or point-like symbol is not lost.
   if (dims.GetScale() > 0) reach = std::max(reach, 1.0 / dims.GetScale());

@@ -382,6 +382,43 @@ TEST_F(StyledCanvasTest, ScaledSymbolReachingIntoTheWindowWasCulled) {
   EXPECT_GT(canvas.Lines->PartCount(), 0);
 }
 
+TEST_F(StyledCanvasTest, DeviceSymbolReachingIntoTheWindowWasCulled) {
+  // A line of +-1 unit along Y, anchored left of the window at size 20: a map
+  // symbol reaches 20 units, a device symbol 20 mm at 4 dots a millimetre,
+  // 80 pixels. Both kinds are culled only when nothing of them can show.
+  struct Row {
+    const char* What;
+    bool Device;
+    double AnchorY;
+    bool Shows;
+  };
+  const Row rows[] = {
+      {"map symbol 10 pixels in", false, -10, true},
+      {"map symbol out of reach", false, -40, false},
+      {"device symbol 70 pixels in", true, -10, true},
+      {"device symbol 10 pixels in", true, -70, true},
+      {"device symbol out of reach", true, -130, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.What);
+    TSymbolHeader header;
+    header.Sizes = {r.Device ? -1.0 : 1.0, 1, 1, 1};
+    header.Extent = 1;
+    header.First = 1;
+    header.Count = 1;
+    const std::vector<TElementRecord> elements = {TElementRecord{0, -1, 0, 1, 0, kElemLine}};
+    std::unique_ptr<TSymbol> symbol = r.Device ? std::make_unique<TDPISymbol>(header, elements)
+                                               : std::make_unique<TSymbol>(header, elements);
+    platform::TBitmap image(200, 200);
+    TDefRealCanvas canvas(&image.Canvas(), konf, &dims);
+    canvas.Size = 20;
+    canvas.DrawSymbol(symbol.get(), TRealPoint{100, r.AnchorY}, 0);
+    EXPECT_EQ(canvas.Lines->PartCount() > 0, r.Shows);
+    canvas.FlushLines();
+    EXPECT_EQ(DarkPixels(image) > 0, r.Shows);
+  }
+}
+
 TEST_F(StyledCanvasTest, FlatSymbolWithoutAreaWasNeverDrawn) {
   // One straight element: its bounds have no area, and a box without area
   // never counts as visible.
