@@ -54,6 +54,10 @@
 //     that reaches outside it is refused with "Błąd w definicji linii: NAME".
 //  3. The library holds at most one style per number (the first one stays),
 //     kept in ascending number order.
+//  4. A present section starts and ends within kMaxDefinitionValue
+//     (objects/defelements.h), its end not before its start, and the reals of
+//     its line, arc and circle elements lie within that value too; a style
+//     that breaks it is refused with "Błąd w definicji linii: NAME".
 #pragma once
 
 #include <cstdint>
@@ -125,6 +129,11 @@ public:
 // then the section's own Mode. A null section gives (1, 1).
 TStretchPair SectionPair(const TLineSection* Section, int ModeOverride, double p);
 
+// The most section copies one styled figure is decorated with; beyond it
+// (a pattern far too fine for the figure's length) the figure is drawn
+// plainly, as for a pattern shorter than two pixels.
+inline constexpr std::int64_t kMaxSectionCopies = 1000000;
+
 // A section placed along a straight segment: drawn with DrawTransformed(M),
 // then Copies - 1 more times with M's origin moved on by i * Step.
 struct TSectionPlacement {
@@ -160,14 +169,17 @@ public:
   // The middle section's Length, 0 without a middle section.
   virtual double GetPatternLength() const;
   // Decorates the straight segment P1-P2 with style scale S. A segment of
-  // zero length draws nothing.
-  virtual void DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
+  // zero length draws nothing. Each returns false, having drawn nothing,
+  // when the decoration would take more than kMaxSectionCopies section
+  // copies; the caller then draws the figure plainly. The canvas's abort
+  // flag is tested before every copy (EAbortDraw).
+  virtual bool DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
                            double S) const;
   // Decorates a full circle; nothing without a middle section or radius.
-  virtual void DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+  virtual bool DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
                           double S) const;
   // Decorates an arc of radius R from angle A0 over Sweep (radians).
-  virtual void DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
+  virtual bool DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
                        double Sweep, double S) const;
 
   // Where DrawSegment, DrawCircle and DrawArc put their sections, in drawing

@@ -12,6 +12,9 @@ namespace {
 
 // A symbol smaller than this many pixels is drawn as a dot.
 constexpr std::int32_t kSmallSymbolPixels = 4;
+// Device segments of a device canvas are clipped this many pixels beyond the
+// window: wider than any pen, far inside the 32-bit range.
+constexpr double kDeviceMargin = 16384.0;
 // A decorated pattern shorter than this many pixels is drawn plainly.
 constexpr double kShortPatternPixels = 2.0;
 
@@ -100,8 +103,13 @@ void TNoDefRealCanvas::StyledSegment(const TRealPoint& P1, const TRealPoint& P2,
     return;
   }
   Pen->SetStyle(platform::psSolid);
-  TStateBits noMarks(State, csNoEndMarks);
-  definition.DrawSegment(*this, P1, P2, s);
+  {
+    TStateBits noMarks(State, csNoEndMarks);
+    if (definition.DrawSegment(*this, P1, P2, s)) return;
+  }
+  // Too many copies for the length: plainly, as a pattern too short.
+  SetFallbackPen(Style);
+  Line(P1.X, P1.Y, P2.X, P2.Y);
 }
 
 void TNoDefRealCanvas::StyledLine(double X1, double Y1, double X2, double Y2, const TLine* Style) {
@@ -139,8 +147,12 @@ void TNoDefRealCanvas::StyledCircleWith(const TRealPoint& Centre, const TLine& S
   }
   Pen->SetStyle(platform::psSolid);
   if (centreShown) DrawLineEndMark(Device(Centre));
-  TStateBits noMarks(State, csNoEndMarks);
-  definition.DrawCircle(*this, Centre, R, s);
+  {
+    TStateBits noMarks(State, csNoEndMarks);
+    if (definition.DrawCircle(*this, Centre, R, s)) return;
+  }
+  SetFallbackPen(Style);
+  DrawCircle(Centre, R);
 }
 
 void TNoDefRealCanvas::StyledCircle(const TRealPoint& Centre, const TLine* Style, double R) {
@@ -181,8 +193,12 @@ void TNoDefRealCanvas::StyledArcWith(const TRealEnds& Ends, const TRealPoint& Ce
   Pen->SetStyle(platform::psSolid);
   const TArcAngles angles = ArcAngles(Ends, Centre);
   if (angles.Sweep == 0) return;
-  TStateBits noMarks(State, csNoEndMarks);
-  definition.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s);
+  {
+    TStateBits noMarks(State, csNoEndMarks);
+    if (definition.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s)) return;
+  }
+  SetFallbackPen(Style);
+  Arc(Ends, Centre, r);
 }
 
 void TNoDefRealCanvas::StyledArc(const TRealEnds& Ends, const TRealPoint& Centre,
@@ -351,10 +367,25 @@ TDPIRealCanvas::TDPIRealCanvas(TRealCanvas& Source, const TPoint& Origin, double
 }
 
 void TDPIRealCanvas::Line(double X1, double Y1, double X2, double Y2) {
-  const TPoint d1 = Dims()->WorldToDevicePt(TRealPoint{X1, Y1});
-  const TPoint d2 = Dims()->WorldToDevicePt(TRealPoint{X2, Y2});
+  TRealPoint a{X1, Y1};
+  TRealPoint b{X2, Y2};
+  if (!std::isfinite(a.X) || !std::isfinite(a.Y) || !std::isfinite(b.X) || !std::isfinite(b.Y))
+    return;
+  // Clipped in world units to the window with a wide margin, so that no
+  // device coordinate of a far-away element (or of a symbol anchored far
+  // off) overflows, while every pixel that can show stays as it was.
+  const TDPIWindowDim& dims = *ownDims_;
+  if (!(dims.ScaleX > 0.0 && dims.ScaleY > 0.0)) return;
+  const double margin = kDeviceMargin;
+  const TRealRect reach{(static_cast<double>(dims.OriginY) - dims.Height - margin) / dims.ScaleX,
+                        (-margin - dims.OriginX) / dims.ScaleY,
+                        (static_cast<double>(dims.OriginY) + margin) / dims.ScaleX,
+                        (static_cast<double>(dims.Width) + margin - dims.OriginX) / dims.ScaleY};
+  if (!ClipRealSegment(a, b, reach)) return;
+  const TPoint d1 = dims.WorldToDevicePt(a);
+  const TPoint d2 = dims.WorldToDevicePt(b);
   if (d1 == d2) {
-    const TPoint s = PixelStep(TRealPoint{X1, Y1}, TRealPoint{X2, Y2});
+    const TPoint s = PixelStep(a, b);
     Lines->AddSegment(TPoint{d1.X, d1.Y + s.Y}, TPoint{d1.X + s.X, d1.Y});
     return;
   }

@@ -147,9 +147,11 @@ class TDPIRealCanvas : public TRealCanvas {
 public:
   TDPIRealCanvas(TRealCanvas& Source, const TPoint& Origin, double ScaleX, double ScaleY);
 
-  // Both ends to device pixels without clipping or abort test; one pixel
-  // when they fall on one, else the source's thick-segment step. No end
-  // marks.
+  // Both ends to device pixels, clipped only to the window widened by a
+  // margin far beyond any pen (so that far-away elements cannot overflow
+  // device coordinates); one pixel when they fall on one, else the source's
+  // thick-segment step, which tests the source's abort flag. No end marks;
+  // a segment with an end that is not finite draws nothing.
   void Line(double X1, double Y1, double X2, double Y2) override;
 
   TRealCanvas& SourceCanvas;

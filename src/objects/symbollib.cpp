@@ -222,9 +222,17 @@ TSymbol::TSymbol(const TSymbolHeader& Header, std::span<const TElementRecord> El
     : Sizes(Header.Sizes), Extent(Header.Extent) {
   const std::int64_t first = static_cast<std::int64_t>(Header.First) - 1;
   if (!RangeInside(first, Header.Count, Elements.size())) throw ETvError(kBadFileMessage);
+  // Sizes and elements far out of range would make drawing step through
+  // endless work or overflow device coordinates.
+  if (!DefinitionValueInRange(Extent)) throw ETvError(kBadFileMessage);
+  for (double size : Sizes)
+    if (!DefinitionValueInRange(size)) throw ETvError(kBadFileMessage);
   bool declared = false;
   for (std::int64_t i = first; i < first + Header.Count; ++i) {
     const TElementRecord& rec = Elements[static_cast<std::size_t>(i)];
+    const bool used = rec.Type == kElemLine || rec.Type == kElemArc || rec.Type == kElemCircle ||
+                      rec.Type == kElemBoundsRect || rec.Type == kElemBoundsRound;
+    if (used && !ElementRecordInRange(rec)) throw ETvError(kBadFileMessage);
     switch (rec.Type) {
       case kElemLine:
         Add(std::make_unique<TSLinia>(rec));

@@ -42,6 +42,9 @@
 //     M records of the element table.
 //  3. A name (upper-cased) occurs once in the library; a later header of the
 //     same name is dropped.
+//  4. The sizes, the extent and every real of the element and bound records
+//     a symbol uses are finite and within kMaxDefinitionValue
+//     (objects/defelements.h).
 //
 // Threads: a library is built and changed on the GUI thread; drawing threads
 // only read its symbols. A library owns its symbols and the library it

@@ -7,6 +7,7 @@
 #include <memory>
 #include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drawing/canvascfg.h"
@@ -417,6 +418,48 @@ TEST_F(StyledCanvasTest, DeviceSymbolReachingIntoTheWindowWasCulled) {
     canvas.FlushLines();
     EXPECT_EQ(DarkPixels(image) > 0, r.Shows);
   }
+}
+
+TEST_F(StyledCanvasTest, FarAwayDeviceSymbolElementsOverflowedDeviceCoordinates) {
+  // A device symbol held in memory (as a damaged library might hold it) with
+  // a line 1e9 mm long upwards and one far off to the side: it must paint
+  // the pixels of the same line 100 mm long, thin and thick.
+  auto make = [](double Reach) {
+    auto symbol = std::make_unique<TDPISymbol>();
+    symbol->Sizes = {1, 1, 1, 1};
+    symbol->Bounds = TRealRect{-1, -1, 1, 1};
+    symbol->Add(std::make_unique<TSLinia>(TElementRecord{0, 0, Reach, 0, 0, kElemLine}));
+    symbol->Add(std::make_unique<TSLinia>(TElementRecord{0, Reach, -Reach, Reach, 0, kElemLine}));
+    return symbol;
+  };
+  const auto far = make(1e9);
+  const auto near = make(100);
+  for (int width : {1, 3}) {
+    SCOPED_TRACE(width);
+    platform::TBitmap farImage(200, 200), nearImage(200, 200);
+    for (auto [image, symbol] : {std::pair{&farImage, far.get()}, std::pair{&nearImage, near.get()}}) {
+      TDefRealCanvas canvas(&image->Canvas(), konf, &dims);
+      canvas.Pen->SetWidth(width);
+      canvas.DrawSymbol(symbol, TRealPoint{100, 100}, 0);
+      canvas.FlushLines();
+    }
+    EXPECT_GT(DarkPixels(nearImage), 50);
+    EXPECT_TRUE(farImage.SameAs(nearImage));
+  }
+}
+
+TEST_F(StyledCanvasTest, StyledLineWithTooManyCopiesIsDrawnPlainly) {
+  // A pattern of 10 pixels along a line 2e7 units long: two million copies,
+  // more than one figure is decorated with.
+  Recording<TDefRealCanvas> canvas(&bitmap.Canvas(), konf, &dims);
+  const auto style = DashedStyle(10, 5, -1);
+  canvas.StyledLine(100, -1e7, 100, 1e7, style.get());
+  ASSERT_EQ(canvas.Drawn.size(), 1u);
+  EXPECT_EQ(canvas.Drawn[0].PenStyle, platform::psDot);
+  // A line of 200 takes its 20 copies.
+  canvas.Drawn.clear();
+  canvas.StyledLine(100, 0, 100, 200, style.get());
+  EXPECT_EQ(canvas.Drawn.size(), 20u);
 }
 
 TEST_F(StyledCanvasTest, FlatSymbolWithoutAreaWasNeverDrawn) {
