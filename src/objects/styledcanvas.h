@@ -55,8 +55,8 @@ public:
   // No current style: dotted; a style drawn plainly: its pen style; any
   // other style leaves the pen.
   void ApplyCurrentStylePen() override;
-  // 46. True unless GetKroj is 2 (precise display): outside it, styles with
-  // a pen style are drawn as plain lines in that pen style.
+  // Whether styles with a pen style are drawn as plain lines in that pen
+  // style: true unless GetKroj is 2 (precise display), which decorates them.
   virtual bool UsesSimpleLineStyles() const;
 
   // Text size factors for the scales 1:500, 1:1000, 1:2000 and 1:5000.

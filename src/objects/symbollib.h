@@ -131,18 +131,20 @@ public:
 
   TEGraphObj* Element(std::int32_t Index) const { return ItemAs<TEGraphObj>(Index); }
 
-  // 1. A new element of a record: type 0 a TLLinia, 1 a TSLuk, 2 a TSOkrag;
-  // other types give null.
+  // A new element of a record: type 0 a TLLinia (a line that bends onto
+  // circles), 1 a TSLuk, 2 a TSOkrag; other types give null. Symbols build
+  // their elements themselves (type 0 there is a plain TSLinia).
   virtual std::unique_ptr<TEGraphObj> CreateElementFromRecord(const TElementRecord& Rec) const;
-  // 2. A new list of the same class with clones of all elements.
+  // A new list of the same class with clones of all elements; subclasses
+  // copy their own fields too.
   virtual std::unique_ptr<TSymbolImp> Clone() const;
-  // 3. Nothing.
+  // An empty operation kept for subclasses; nothing calls it yet.
   virtual void Hook();
-  // 4. DrawTransformed (Canvas, M) of every element in list order.
+  // Draws every element, in list order, through M (scale, turn, place).
   virtual void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const;
-  // 5. DrawMoved (Canvas, D) of every element.
+  // Draws every element moved by D.
   virtual void DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const;
-  // 6. Every element's HitDistance with the same arguments: D ends as the
+  // Asks every element's HitDistance with the same arguments: D ends as the
   // least distance reported (1.7e308 when none); true when any answered.
   virtual bool HitDistance(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params,
                            double& D) const;
@@ -200,7 +202,8 @@ public:
 
   // Also sizes, extent, bounds kind and bounds.
   std::unique_ptr<TSymbolImp> Clone() const override;
-  // 7. False.
+  // Whether one unit of the symbol is a millimetre on the device rather than
+  // a world unit; false here, true for TDPISymbol.
   virtual bool IsDeviceSymbol() const;
 
   // The first size below 1:750, the second below 1:1500, the third below
