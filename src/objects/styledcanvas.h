@@ -24,7 +24,10 @@ class TLineImp;
 // decorated with line styles, and symbols.
 //
 // One thread draws at a time (as the real canvas). The line styles and
-// symbols belong to their libraries; the canvas only points at them.
+// symbols belong to their libraries; the canvas only points at them and only
+// reads them: the style variant of its scale and the device canvas of a
+// fixed-size symbol are chosen and made per call, so canvases on different
+// threads may draw with the same library at once.
 class TNoDefRealCanvas : public TRealCanvas {
 public:
   // LineStyleFactor 1, no current style, anchors (0.5, 1, 2, 5).
