@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string_view>
 
-#include "drawing/strokefont.h"
 #include "foundation/configdialogi.h"
 #include "foundation/numtext.h"
 #include "foundation/realgeom.h"
@@ -155,7 +154,6 @@ void TCanvasCfg::Read(const platform::TIniFile& Ini) {
   FastDisplaySize = Ini.ReadInteger(kSection, kFastDisplaySize, 8);
   FastDisplayCount = Ini.ReadInteger(kSection, kFastDisplayCount, 8);
   KeepInRange();
-  FontManager().SetSecondFont(Kroj == 2);
 }
 
 void TCanvasCfg::KeepInRange() {
@@ -233,7 +231,6 @@ void TCanvasCfg::FromDialog(TConfigDialogBase& Dialog) {
   const bool changed = ShownDiffer(*this, taken);
   CopyFields(taken);
   HighlightColors = taken.HighlightColors;
-  FontManager().SetSecondFont(Kroj == 2);
   if (changed) NotifyChanged();
 }
 

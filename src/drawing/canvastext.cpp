@@ -42,7 +42,7 @@ bool TextShows(const TSimpleRealCanvas& C, bool Raster, const TRealPoint& Origin
                TPoint& Pixels) {
   const TWindowDim& dims = *C.Dims();
   if (Raster) return dims.PointInWindow(Origin);
-  const double k = C.Size / C.GetFontManager().GetHeight() * C.GetScaleFactor();
+  const double k = C.Size / C.GetStrokeFont().GetHeight() * C.GetScaleFactor();
   const double sw = Extent.X * k;
   const double sh = Extent.Y * k;
   if (!(Origin.X + sw > dims.X1 && Origin.X - sw < dims.X2 && Origin.Y + sw > dims.Y1 &&
@@ -195,7 +195,7 @@ void TSimpleRealCanvas::VectorTextOut(std::string_view Text, std::uint8_t Mode,
   TestAbort();
   if (Text.empty()) return;
   const bool raster = GetKroj() == 0;
-  const TPoint extent = raster ? TPoint{} : GetFontManager().TextExtent(Text);
+  const TPoint extent = raster ? TPoint{} : GetStrokeFont().TextExtent(Text);
   DrawSizedText(
       *this, raster, extent, kTextSizes, [&] { return BuildText(Text); }, Mode, Origin, Angle,
       ConnectTo);
@@ -206,7 +206,7 @@ void TSimpleRealCanvas::VectorFractionOut(const TRealPoint& Origin, std::string_
                                           const TRealPoint& ConnectTo) {
   if (Upper.empty() && Lower.empty()) return;
   const bool raster = GetKroj() == 0;
-  const TPoint extent = raster ? TPoint{} : GetFontManager().FractionExtent(Upper, Lower);
+  const TPoint extent = raster ? TPoint{} : GetStrokeFont().FractionExtent(Upper, Lower);
   DrawSizedText(
       *this, raster, extent, kFractionSizes, [&] { return BuildFraction(Upper, Lower); }, Mode,
       Origin, Angle, ConnectTo);

@@ -76,11 +76,8 @@ void TDrawParamsImp::SetUnderline(bool B) {
 
 void TDrawParamsImp::SetItalic(bool B) { Flags = B ? (Flags | dfItalic) : (Flags & ~dfItalic); }
 
-TFontManager& TDrawParamsImp::GetFontManager() const {
-  TFontManager& manager = FontManager();
-  manager.SetFontNumber(FontNumber);
-  manager.SetSecondFont(GetKroj() == 2);
-  return manager;
+TStrokeFontUse TDrawParamsImp::GetStrokeFont() const {
+  return TStrokeFontUse(FontManager(), TStrokeFontChoice{FontNumber, GetKroj() == 2});
 }
 
 double TDrawParamsImp::GetScaleFactor() const { return 1.0; }
@@ -141,12 +138,12 @@ double TDrawParamsImp::GetSymbolSize(const ISymbolScaleSize& Symbol) const {
 }
 
 std::unique_ptr<TVectorChar> TDrawParamsImp::BuildText(std::string_view Text) const {
-  return GetFontManager().BuildText(Text);
+  return GetStrokeFont().BuildText(Text);
 }
 
 std::unique_ptr<TVectorChar> TDrawParamsImp::BuildFraction(std::string_view Upper,
                                                            std::string_view Lower) const {
-  return GetFontManager().BuildFraction(Upper, Lower);
+  return GetStrokeFont().BuildFraction(Upper, Lower);
 }
 
 std::unique_ptr<TVectorChar> TDrawParamsImp::BuildTextRuled(std::string_view Text) const {
@@ -163,17 +160,17 @@ std::unique_ptr<TVectorChar> TDrawParamsImp::BuildFractionRuled(std::string_view
 }
 
 std::unique_ptr<TVectorChar> TDrawParamsImp::MeasureText(std::string_view Text) const {
-  return GetFontManager().MeasureText(Text);
+  return GetStrokeFont().MeasureText(Text);
 }
 
 std::unique_ptr<TVectorChar> TDrawParamsImp::MeasureFraction(std::string_view Upper,
                                                              std::string_view Lower) const {
-  return GetFontManager().MeasureFraction(Upper, Lower);
+  return GetStrokeFont().MeasureFraction(Upper, Lower);
 }
 
 TRealPoint TDrawParamsImp::TextSize(std::string_view Text) const {
   const auto measure = MeasureText(Text);
-  const double k = Size / GetFontManager().GetHeight() * GetScaleFactor();
+  const double k = Size / GetStrokeFont().GetHeight() * GetScaleFactor();
   return {measure->Height * k, measure->Width * k * measure->WidthFactor};
 }
 

@@ -11,13 +11,11 @@
 #include <string_view>
 
 #include "drawing/canvascfg.h"
+#include "drawing/strokefont.h"
 #include "drawing/windowdim.h"
 #include "foundation/interfacedobject.h"
 #include "foundation/numtext.h"
 #include "foundation/realgeom.h"
-
-class TFontManager;
-class TVectorChar;
 
 // Steps of a justification in the keypad layout (7 8 9 top, 4 5 6 middle,
 // 1 2 3 bottom): H half text widths from the left edge, V half text heights
@@ -85,9 +83,9 @@ public:
   virtual double GetSize() const;
   virtual void SetUnderline(bool B);
   virtual void SetItalic(bool B);
-  // The global font manager set to FontNumber and to the second font when
-  // GetKroj is 2.
-  virtual TFontManager& GetFontManager() const;
+  // The global font manager with the font of these parameters: FontNumber,
+  // and the second font when GetKroj is 2. The manager itself is not changed.
+  virtual TStrokeFontUse GetStrokeFont() const;
   // 1.0.
   virtual double GetScaleFactor() const;
   virtual void SetOverline(bool B);

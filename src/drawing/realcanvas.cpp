@@ -1,5 +1,6 @@
 #include "drawing/realcanvas.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -217,8 +218,8 @@ void TSimpleRealCanvas::Line(double X1, double Y1, double X2, double Y2) {
 void TSimpleRealCanvas::ThickSegment(TPoint D1, TPoint D2) {
   TestAbort();
   if ((State & csThickEmulation) != 0) {
-    const std::int64_t dx = D2.X - D1.X;
-    const std::int64_t dy = D2.Y - D1.Y;
+    const std::int64_t dx = static_cast<std::int64_t>(D2.X) - D1.X;
+    const std::int64_t dy = static_cast<std::int64_t>(D2.Y) - D1.Y;
     const int sx = dx > 0 ? 1 : -1;
     const int sy = dy > 0 ? 1 : -1;
     const std::int64_t a = dx * dx;
@@ -416,6 +417,10 @@ void TSimpleRealCanvas::Circle(const TRealRect& Box) {
 
 void TSimpleRealCanvas::ArcSegments(const TRealPoint& Centre, double R, double Start,
                                     double Sweep) {
+  if (!std::isfinite(Sweep) || !std::isfinite(Start)) return;
+  // More than a full turn draws the same circle again: one turn is enough,
+  // however many a bent element of a hostile style asks for.
+  Sweep = std::clamp(Sweep, -kTwoPi, kTwoPi);
   double n = std::sqrt(std::fmax(0.0, Dims()->GetScale() * R * 9)) + 5;
   if (!(n <= kMaxArcSegments)) n = kMaxArcSegments;
   const double step = kTwoPi / n;
@@ -647,6 +652,10 @@ void TSimpleRealCanvas::PrepareOcclusion(TObject*) {}
 void TSimpleRealCanvas::UpdateOcclusion(TObject*) {}
 
 // The interface for layer modules.
+
+std::unique_ptr<TRealCanvas> TRealCanvas::CreateDeviceCanvas(const TRealPoint&) {
+  throw ENotImplemented("TRealCanvas.CreateDeviceCanvas");
+}
 
 TRealCanvas::TRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg)
     : TSimpleRealCanvas(ACanvas, Dims, Cfg) {}

@@ -104,9 +104,6 @@ private:
 // event; the platform canvas, the dimensions and a TCanvasCfg are not owned.
 // Lines and Pen point at the canvas's own buffer and pen, or at another
 // canvas's after ShareBufferAndPen.
-//
-// The operations marked abstract belong to the styled canvases; here they
-// raise ENotImplemented.
 class TSimpleRealCanvas : public TDrawParamsImp {
 public:
   // The drawing parameters with Cfg and Dims, a fixed buffer of 5120 points
@@ -125,65 +122,94 @@ public:
   void SetItalic(bool B) override;
   void SetOverline(bool B) override;
 
-  // 14. The arc of radius R around Centre from Ends[0] to Ends[1],
-  // counter-clockwise on the device.
+  // The operations below are the canvas's overridable drawing steps. Those
+  // that only the styled canvases (objects/styledcanvas.h) can carry out,
+  // because they need line styles, symbols or a layer's saved state, raise
+  // ENotImplemented here: a plain canvas is instantiated on its own (texts,
+  // tools, tests and the device canvas of fixed-size symbols), so they cannot
+  // be pure virtual.
+
+  // The arc of radius R around Centre from Ends[0] to Ends[1],
+  // counter-clockwise on the device, with its end marks: the platform's own
+  // arc when no state bit blocks it (kPlatformArcBlockers) and its box lies
+  // in the window (below 3 pixels a segment or dot), else segments
+  // (ArcSegments).
   virtual void Arc(const TRealEnds& Ends, const TRealPoint& Centre, double R);
-  // 15. The fixed-point transformation of stroke text font units to device
-  // pixels (canvastext.cpp).
+  // The fixed-point matrix that takes the stroke-font units of Strokes to
+  // device pixels for a text at Origin turned by Angle (canvastext.cpp).
   virtual TFixedMatrix GetTextDeviceTransform(const TVectorChar& Strokes, const TRealPoint& Origin,
                                               float Angle);
-  // 16. With Cfg.MarkTextOrigin, a small cross at P.
+  // With Cfg.MarkTextOrigin, a small cross at P; otherwise nothing.
   virtual void DrawTextOriginMark(const TRealPoint& P);
-  // 17. With Cfg.MarkLineEnds, a small cross at the device point D.
+  // With Cfg.MarkLineEnds, a small cross at the device point D; otherwise
+  // nothing.
   virtual void DrawLineEndMark(const TPoint& D);
-  // 18. The platform ellipse in the device box of Box.
+  // The platform ellipse in the device box of the world box Box.
   virtual void Circle(const TRealRect& Box);
-  // 19., 20. Abstract.
+  // The text-size factors of the map scales; raises ENotImplemented here.
   virtual void SetScaleAnchors(const TScaleAnchors& A);
+  // Makes S the current line style; raises ENotImplemented here.
   virtual void SetStyleSource(const TLine* S);
-  // 21. A pen from the platform pen with ThickLinesAllowed as its test.
+  // A new pen state made from the platform pen, which asks ThickLinesAllowed
+  // whether thick widths apply.
   virtual std::unique_ptr<TPenI> CreatePenState();
-  // 22. State bit 3 := On; true (the canvas draws the parallel lines).
+  // Sets or clears csThickEmulation and answers true: this canvas draws the
+  // parallel thin lines of a thick pen itself.
   virtual bool SetThickEmulation(bool On);
-  // 23. Nothing here.
+  // Called before a text whose flags ask for the text pen (dfTextPen) is
+  // drawn, to set that pen; nothing here.
   virtual void TextPenHook();
-  // 24. True here.
+  // Whether filled figures may cover P while output is restricted
+  // (csOutputRestricted); true here, printing narrows it.
   virtual bool PointInOutputArea(const TRealPoint& P);
-  // 25. Copies the pen state to the platform pen.
+  // Copies the pen state (colour, style, width, mode) to the platform pen.
   virtual void ApplyPen();
-  // 26. One clipped world segment.
+  // One world segment: tests the abort flag, clips to the window, buffers
+  // it (a thick pen as parallel lines, a segment within one pixel as that
+  // pixel) and, unless csNoEndMarks, marks its ends.
   virtual void Line(double X1, double Y1, double X2, double Y2);
-  // 27. Draws and empties the buffer; the owner calls it at the end of every
+  // Draws and empties the buffer; the owner calls it at the end of every
   // drawing job.
   virtual void FlushLines();
-  // 28. Empties the buffer without drawing.
+  // Empties the buffer without drawing.
   virtual void ClearLines();
-  // 29., 30. Stroke text and fraction (canvastext.cpp). Texts are UTF-8.
+  // A stroke text of the canvas's font and size at Origin turned by Angle,
+  // justified and ruled by the text parameters, with the leader line to
+  // ConnectTo that Mode asks for (canvastext.cpp). Texts are UTF-8.
   virtual void VectorTextOut(std::string_view Text, std::uint8_t Mode, const TRealPoint& Origin,
                              float Angle, const TRealPoint& ConnectTo);
+  // The same for a fraction: Upper over Lower with a rule between.
   virtual void VectorFractionOut(const TRealPoint& Origin, std::string_view Upper,
                                  std::string_view Lower, float Angle, std::uint8_t Mode,
                                  const TRealPoint& ConnectTo);
-  // 31. Abstract. Symbol is a symbol of the symbol library.
+  // A symbol of the symbol library at P turned by Angle; raises
+  // ENotImplemented here.
   virtual void DrawSymbol(TObject* Symbol, const TRealPoint& P, double Angle);
-  // 32. Nothing here.
+  // A straight line decorated with Style; nothing here.
   virtual void StyledLine(double X1, double Y1, double X2, double Y2, const TLine* Style);
-  // 33. to 38. Abstract.
+  // The same in the current line style, and circles and arcs decorated with
+  // a given or the current style; each raises ENotImplemented here.
   virtual void StyledLineCurrent(double X1, double Y1, double X2, double Y2);
   virtual void StyledCircle(const TRealPoint& Centre, const TLine* Style, double R);
   virtual void StyledCircleCurrent(const TRealPoint& Centre, double R);
   virtual void StyledArc(const TRealEnds& Ends, const TRealPoint& Centre, const TLine* Style,
                          double R);
   virtual void StyledArcCurrent(const TRealEnds& Ends, const TRealPoint& Centre, double R);
+  // Sets the pen style the current line style is drawn with plainly; raises
+  // ENotImplemented here.
   virtual void ApplyCurrentStylePen();
-  // 39., 40. Abstract.
+  // Saves the text parameters, style and pen before a layer's objects and
+  // puts them back after each; both raise ENotImplemented here.
   virtual void SaveCanvasState();
   virtual void RestoreCanvasState();
-  // 41. A TSkrDrawParams for a rotated view, else a TDrawParams, sharing the
-  // canvas's settings and dimensions and copying its text parameters.
+  // A TSkrDrawParams for a rotated view, else a TDrawParams, sharing the
+  // canvas's settings and dimensions and copying its text parameters; the
+  // caller owns it.
   virtual std::unique_ptr<TDrawParams> CreateDrawParams();
-  // 42. to 45. Printing hooks; nothing here. Root and Sublayer are layer
-  // nodes.
+  // Printing: the three pen widths of the print settings, the choice among
+  // them, and the occlusion of texts prepared over a layer tree (Root) and
+  // brought up to date per sublayer. Root and Sublayer are layer nodes.
+  // Nothing here.
   virtual void SetPrintPenWidths(const std::array<float, 3>& W);
   virtual void SelectPrintPen(int I);
   virtual void PrepareOcclusion(TObject* Root);
@@ -252,6 +278,9 @@ public:
   // AbortEvent; the drawing thread leaves with EAbortDraw at its next test.
   void SetAbort(bool B);
   bool GetAbort() const { return Abort.load(std::memory_order_acquire); }
+  // Raises EAbortDraw when the abort flag is set; the drawing thread's long
+  // loops call it.
+  void TestAbort() const;
   void SetStateBit7(bool B);
   bool GetStateBit7() const { return (State & csDirectDrawing) != 0; }
   // True clears bit 4; false sets it again when bit 5 is set.
@@ -278,8 +307,6 @@ protected:
   // (whose change handler flushes that buffer), and frees its own. Source
   // must outlive this canvas.
   void ShareBufferAndPen(TSimpleRealCanvas& Source);
-  // Raises EAbortDraw when the abort flag is set.
-  void TestAbort() const;
   TPoint Device(const TRealPoint& P) const;
   // The one-pixel step along P2 - P1: +1 when positive, else -1, with the
   // smaller step dropped when one direction dominates twice over.
@@ -335,6 +362,13 @@ public:
   TRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg);
 
   IRealCanvas& Interface() { return interface_; }
+
+  // The canvas a symbol of fixed device size is drawn through, anchored at
+  // the device point of the world point P (one unit one millimetre on the
+  // device); it draws into this canvas's buffer and lives for one symbol.
+  // Each canvas answers for itself, so drawing threads share no hook. Here
+  // it raises ENotImplemented: only the styled canvases draw symbols.
+  virtual std::unique_ptr<TRealCanvas> CreateDeviceCanvas(const TRealPoint& P);
 
 private:
   class TModuleInterface final : public IRealCanvas {

@@ -64,7 +64,7 @@ std::vector<std::uint8_t> ReadFontFile(const std::string& FileName) {
 
 }  // namespace
 
-TBGIFont::TBGIFont(std::uint16_t Number, const std::string& FileName) : FontNumber(Number) {
+TStrokeFont::TStrokeFont(std::uint16_t Number, const std::string& FileName) : FontNumber(Number) {
   const std::vector<std::uint8_t> data = ReadFontFile(FileName);
   TFontReader in(data, FileName);
   in.Need(kHeaderSize);
@@ -82,7 +82,7 @@ TBGIFont::TBGIFont(std::uint16_t Number, const std::string& FileName) : FontNumb
   Aspect = 0xC28F;
 
   for (std::uint16_t i = 0; i < count; ++i) {
-    auto c = std::make_unique<TBGIChar>();
+    auto c = std::make_unique<TStrokeChar>();
     in.Need(kRecordHeadSize);
     c->AdvanceWidth = in.Byte();
     c->PartCount = in.Word();
@@ -111,10 +111,10 @@ TBGIFont::TBGIFont(std::uint16_t Number, const std::string& FileName) : FontNumb
   }
 }
 
-const TBGIChar& TBGIFont::GetChar(std::uint8_t Code) const {
+const TStrokeChar& TStrokeFont::GetChar(std::uint8_t Code) const {
   const int index = static_cast<int>(Code) - FirstChar;
-  if (index < 0 || index >= Count()) return *ItemAs<TBGIChar>(0);
-  return *ItemAs<TBGIChar>(index);
+  if (index < 0 || index >= Count()) return *ItemAs<TStrokeChar>(0);
+  return *ItemAs<TStrokeChar>(index);
 }
 
 std::unique_ptr<TVectorList> TVectorChar::Clone() const {
@@ -130,24 +130,9 @@ TFontManager::TFontManager(std::string Folder) : folder_(std::move(Folder)) {}
 
 TFontManager::~TFontManager() { Clear(); }
 
-void TFontManager::SetSecondFont(bool Value) {
-  std::lock_guard guard(lock_);
-  if (Value == secondFont_) return;
-  secondFont_ = Value;
-  currentFont_ = nullptr;
-}
-
-void TFontManager::SetFontNumber(std::uint16_t Number) {
-  std::lock_guard guard(lock_);
-  if (Number == fontNumber_) return;
-  fontNumber_ = Number;
-  currentFont_ = nullptr;
-}
-
 void TFontManager::SetFolder(const std::string& Folder) {
   std::lock_guard guard(lock_);
   folder_ = Folder;
-  currentFont_ = nullptr;
   littFont_.reset();
   Clear();
 }
@@ -156,38 +141,37 @@ std::string TFontManager::FilePath(const char* Name) const {
   return platform::JoinPath(folder_.empty() ? platform::ProgramFolder() : folder_, Name);
 }
 
-void TFontManager::EnsureFont() {
+void TFontManager::EnsureFont(const TStrokeFontChoice& Font) {
   std::lock_guard guard(lock_);
-  if (currentFont_ != nullptr) return;
-  if (!secondFont_ && !littFont_)
-    littFont_ = std::make_unique<TBGIFont>(fontNumber_, FilePath("litt.ch1"));
-  for (std::int32_t i = 0; i < Count(); ++i) {
-    TBGIFont* font = ItemAs<TBGIFont>(i);
-    if (font->FontNumber == fontNumber_) {
-      currentFont_ = font;
-      return;
-    }
+  ActiveFont(Font);
+}
+
+const TStrokeFont& TFontManager::ActiveFont(const TStrokeFontChoice& Font) {
+  if (!Font.Second && !littFont_)
+    littFont_ = std::make_unique<TStrokeFont>(Font.Number, FilePath("litt.ch1"));
+  const TStrokeFont* numbered = nullptr;
+  for (std::int32_t i = 0; i < Count() && numbered == nullptr; ++i) {
+    const TStrokeFont* font = ItemAs<TStrokeFont>(i);
+    if (font->FontNumber == Font.Number) numbered = font;
   }
-  auto font = std::make_unique<TBGIFont>(fontNumber_, FilePath("font.ch1"));
-  TBGIFont* loaded = font.get();
-  Add(std::move(font));
-  currentFont_ = loaded;
+  if (numbered == nullptr) {
+    auto font = std::make_unique<TStrokeFont>(Font.Number, FilePath("font.ch1"));
+    numbered = font.get();
+    Add(std::move(font));
+  }
+  return Font.Second ? *numbered : *littFont_;
 }
 
-const TBGIFont& TFontManager::ActiveFont() {
-  EnsureFont();
-  return secondFont_ ? *currentFont_ : *littFont_;
-}
-
-std::unique_ptr<TVectorChar> TFontManager::Build(std::string_view Text, bool Strokes) {
+std::unique_ptr<TVectorChar> TFontManager::Build(const TStrokeFontChoice& Font,
+                                                 std::string_view Text, bool Strokes) {
   std::lock_guard guard(lock_);
-  const TBGIFont& font = ActiveFont();
+  const TStrokeFont& font = ActiveFont(Font);
   const std::string codes = platform::Utf8ToCp1250(Text);
   const std::int32_t capacity = Strokes ? static_cast<std::int32_t>(codes.size()) * 8 : 0;
   auto result = std::make_unique<TVectorChar>(capacity, 16, 0);
   std::int32_t x = 0;
   for (char code : codes) {
-    const TBGIChar& c = font.GetChar(static_cast<std::uint8_t>(code));
+    const TStrokeChar& c = font.GetChar(static_cast<std::uint8_t>(code));
     if (Strokes && c.Strokes().PointCount() > 0) result->AppendOffset(c.Strokes(), TPoint{x, 0});
     x += c.AdvanceWidth;
   }
@@ -202,19 +186,22 @@ std::unique_ptr<TVectorChar> TFontManager::Build(std::string_view Text, bool Str
   return result;
 }
 
-std::unique_ptr<TVectorChar> TFontManager::BuildText(std::string_view Text) {
-  return Build(Text, true);
+std::unique_ptr<TVectorChar> TFontManager::BuildText(const TStrokeFontChoice& Font,
+                                                     std::string_view Text) {
+  return Build(Font, Text, true);
 }
 
-std::unique_ptr<TVectorChar> TFontManager::MeasureText(std::string_view Text) {
-  return Build(Text, false);
+std::unique_ptr<TVectorChar> TFontManager::MeasureText(const TStrokeFontChoice& Font,
+                                                       std::string_view Text) {
+  return Build(Font, Text, false);
 }
 
-std::unique_ptr<TVectorChar> TFontManager::Fraction(std::string_view Upper,
+std::unique_ptr<TVectorChar> TFontManager::Fraction(const TStrokeFontChoice& Font,
+                                                    std::string_view Upper,
                                                     std::string_view Lower, bool Strokes) {
   std::lock_guard guard(lock_);
-  std::unique_ptr<TVectorChar> u = Build(Upper, Strokes);
-  const std::unique_ptr<TVectorChar> l = Build(Lower, Strokes);
+  std::unique_ptr<TVectorChar> u = Build(Font, Upper, Strokes);
+  const std::unique_ptr<TVectorChar> l = Build(Font, Lower, Strokes);
   if (l->Width > u->Width) u->Width = l->Width;
   if (l->PointCount() > 0) u->AppendOffset(*l, TPoint{0, u->BaseOffset - l->TopOffset});
   u->Depth = std::abs(u->TopOffset) + u->Depth + u->BaseOffset;
@@ -222,19 +209,21 @@ std::unique_ptr<TVectorChar> TFontManager::Fraction(std::string_view Upper,
   return u;
 }
 
-std::unique_ptr<TVectorChar> TFontManager::BuildFraction(std::string_view Upper,
+std::unique_ptr<TVectorChar> TFontManager::BuildFraction(const TStrokeFontChoice& Font,
+                                                         std::string_view Upper,
                                                          std::string_view Lower) {
-  return Fraction(Upper, Lower, true);
+  return Fraction(Font, Upper, Lower, true);
 }
 
-std::unique_ptr<TVectorChar> TFontManager::MeasureFraction(std::string_view Upper,
+std::unique_ptr<TVectorChar> TFontManager::MeasureFraction(const TStrokeFontChoice& Font,
+                                                           std::string_view Upper,
                                                            std::string_view Lower) {
-  return Fraction(Upper, Lower, false);
+  return Fraction(Font, Upper, Lower, false);
 }
 
-TPoint TFontManager::Extent(std::string_view Text) {
+TPoint TFontManager::Extent(const TStrokeFontChoice& Font, std::string_view Text) {
   std::lock_guard guard(lock_);
-  const TBGIFont& font = ActiveFont();
+  const TStrokeFont& font = ActiveFont(Font);
   std::int64_t sum = 0;
   for (char code : platform::Utf8ToCp1250(Text))
     sum += font.GetChar(static_cast<std::uint8_t>(code)).AdvanceWidth;
@@ -242,18 +231,21 @@ TPoint TFontManager::Extent(std::string_view Text) {
                 static_cast<std::int32_t>(font.MetricA - font.Descent)};
 }
 
-TPoint TFontManager::TextExtent(std::string_view Text) { return Extent(Text); }
+TPoint TFontManager::TextExtent(const TStrokeFontChoice& Font, std::string_view Text) {
+  return Extent(Font, Text);
+}
 
-TPoint TFontManager::FractionExtent(std::string_view Upper, std::string_view Lower) {
+TPoint TFontManager::FractionExtent(const TStrokeFontChoice& Font, std::string_view Upper,
+                                    std::string_view Lower) {
   std::lock_guard guard(lock_);
-  const TPoint e1 = Extent(Upper);
-  const TPoint e2 = Extent(Lower);
+  const TPoint e1 = Extent(Font, Upper);
+  const TPoint e2 = Extent(Font, Lower);
   return TPoint{e1.X > e2.X ? e1.X : e2.X, e1.Y + e2.Y};
 }
 
-std::int32_t TFontManager::GetHeight() {
+std::int32_t TFontManager::GetHeight(const TStrokeFontChoice& Font) {
   std::lock_guard guard(lock_);
-  return ActiveFont().CellHeight;
+  return ActiveFont(Font).CellHeight;
 }
 
 TFontManager& FontManager() {

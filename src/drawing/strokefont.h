@@ -52,7 +52,7 @@
 #include "foundation/vectorlist.h"
 
 // One character of a stroke font. Immutable after loading; owned by its font.
-class TBGIChar : public TObject {
+class TStrokeChar : public TObject {
 public:
   std::uint8_t AdvanceWidth = 0;
   std::uint16_t PartCount = 0;
@@ -67,18 +67,18 @@ public:
   const TVectorList& Strokes() const { return strokes_; }
 
 private:
-  friend class TBGIFont;
+  friend class TStrokeFont;
   TVectorList strokes_{0, 16, 0};
 };
 
 // A stroke font loaded from one file; owns its characters in code order.
 // Read-only after loading, so any thread may read it. It is an object as well,
 // so the font manager's list can own it.
-class TBGIFont : public TObjList, public TObject {
+class TStrokeFont : public TObjList, public TObject {
 public:
   // Loads FileName; raises EWindowsIOError "Brak pliku z fontem:" + FileName
   // when the file cannot be opened or breaks an invariant of its layout.
-  TBGIFont(std::uint16_t Number, const std::string& FileName);
+  TStrokeFont(std::uint16_t Number, const std::string& FileName);
 
   std::uint16_t FontNumber = 0;
   std::uint8_t FirstChar = 0;
@@ -92,7 +92,7 @@ public:
   std::int32_t Aspect = 0xC28F;
 
   // The character of Code; codes outside the font give the first character.
-  const TBGIChar& GetChar(std::uint8_t Code) const;
+  const TStrokeChar& GetChar(std::uint8_t Code) const;
 };
 
 // Strokes of a text in font units with the metrics of its font; the caller
@@ -117,52 +117,98 @@ public:
   void AddRuleLine(bool AtTop);
 };
 
+// Which stroke font a text is built in: the font number of the drawing
+// parameters and whether the display asks for the second font ("font.ch1")
+// instead of the default one ("litt.ch1"). A plain value that travels with
+// every call, so that drawings on different threads never share a choice.
+struct TStrokeFontChoice {
+  std::uint16_t Number = 0;
+  bool Second = false;
+  bool operator==(const TStrokeFontChoice&) const = default;
+};
+
 // The stroke fonts of the program: "litt.ch1" and one "font.ch1" font per
-// font number asked for, loaded on first use and kept to the end. Owns the
-// fonts. Any thread: every operation holds the manager's lock, so a redraw
-// thread and the GUI thread may build texts at the same time; callers that
-// change the font number and then build hold no lock in between.
+// font number asked for, loaded on first use and kept until the folder
+// changes. Owns the fonts. Any thread: the manager keeps no font of its own
+// choosing; every operation is given the font it builds in and holds the
+// manager's lock while it loads or reads fonts, so a redraw thread and the
+// GUI thread may build texts in different fonts at the same time.
 class TFontManager : public TObjList {
 public:
   // Folder holding the font files; empty means the program folder.
   explicit TFontManager(std::string Folder = {});
   ~TFontManager() override;
 
-  void SetSecondFont(bool Value);
-  void SetFontNumber(std::uint16_t Number);
-  bool SecondFont() const { return secondFont_; }
-  std::uint16_t FontNumber() const { return fontNumber_; }
   // Another folder for the font files; the fonts loaded so far are dropped.
   void SetFolder(const std::string& Folder);
 
-  // Loads what the active font needs; errors of loading pass on and nothing
-  // is cached, so the next call tries again.
-  void EnsureFont();
+  // Loads what Font needs: "font.ch1" with its number (also for the default
+  // font) and "litt.ch1" for the default font. Errors of loading pass on and
+  // nothing is cached, so the next call tries again.
+  void EnsureFont(const TStrokeFontChoice& Font);
   // Texts are UTF-8; each character counts as its code page 1250 byte.
-  std::unique_ptr<TVectorChar> BuildText(std::string_view Text);
-  std::unique_ptr<TVectorChar> MeasureText(std::string_view Text);
-  std::unique_ptr<TVectorChar> BuildFraction(std::string_view Upper, std::string_view Lower);
-  std::unique_ptr<TVectorChar> MeasureFraction(std::string_view Upper, std::string_view Lower);
+  std::unique_ptr<TVectorChar> BuildText(const TStrokeFontChoice& Font, std::string_view Text);
+  std::unique_ptr<TVectorChar> MeasureText(const TStrokeFontChoice& Font, std::string_view Text);
+  std::unique_ptr<TVectorChar> BuildFraction(const TStrokeFontChoice& Font,
+                                             std::string_view Upper, std::string_view Lower);
+  std::unique_ptr<TVectorChar> MeasureFraction(const TStrokeFontChoice& Font,
+                                               std::string_view Upper, std::string_view Lower);
   // Size in font units: X the widths times Aspect (>> 16), Y a - d.
-  TPoint TextExtent(std::string_view Text);
-  TPoint FractionExtent(std::string_view Upper, std::string_view Lower);
-  // h of the active font.
-  std::int32_t GetHeight();
+  TPoint TextExtent(const TStrokeFontChoice& Font, std::string_view Text);
+  TPoint FractionExtent(const TStrokeFontChoice& Font, std::string_view Upper,
+                        std::string_view Lower);
+  // h of the font.
+  std::int32_t GetHeight(const TStrokeFontChoice& Font);
 
 private:
-  const TBGIFont& ActiveFont();
-  std::unique_ptr<TVectorChar> Build(std::string_view Text, bool Strokes);
-  std::unique_ptr<TVectorChar> Fraction(std::string_view Upper, std::string_view Lower,
-                                        bool Strokes);
-  TPoint Extent(std::string_view Text);
+  // The font to build in, loaded when needed; the lock is held.
+  const TStrokeFont& ActiveFont(const TStrokeFontChoice& Font);
+  std::unique_ptr<TVectorChar> Build(const TStrokeFontChoice& Font, std::string_view Text,
+                                     bool Strokes);
+  std::unique_ptr<TVectorChar> Fraction(const TStrokeFontChoice& Font, std::string_view Upper,
+                                        std::string_view Lower, bool Strokes);
+  TPoint Extent(const TStrokeFontChoice& Font, std::string_view Text);
   std::string FilePath(const char* Name) const;
 
   std::recursive_mutex lock_;
   std::string folder_;
-  std::uint16_t fontNumber_ = 0;
-  TBGIFont* currentFont_ = nullptr;  // an item of the list
-  bool secondFont_ = false;
-  std::unique_ptr<TBGIFont> littFont_;
+  std::unique_ptr<TStrokeFont> littFont_;
+};
+
+// A font manager together with the font one drawing asked for: what the
+// drawing parameters hand to text output. A small value owned by whoever
+// asked for it; it only forwards to the manager with its font.
+class TStrokeFontUse {
+public:
+  TStrokeFontUse(TFontManager& Manager, const TStrokeFontChoice& Font)
+      : manager_(Manager), font_(Font) {}
+
+  const TStrokeFontChoice& Font() const { return font_; }
+  TFontManager& Manager() const { return manager_; }
+
+  std::unique_ptr<TVectorChar> BuildText(std::string_view Text) const {
+    return manager_.BuildText(font_, Text);
+  }
+  std::unique_ptr<TVectorChar> MeasureText(std::string_view Text) const {
+    return manager_.MeasureText(font_, Text);
+  }
+  std::unique_ptr<TVectorChar> BuildFraction(std::string_view Upper,
+                                             std::string_view Lower) const {
+    return manager_.BuildFraction(font_, Upper, Lower);
+  }
+  std::unique_ptr<TVectorChar> MeasureFraction(std::string_view Upper,
+                                               std::string_view Lower) const {
+    return manager_.MeasureFraction(font_, Upper, Lower);
+  }
+  TPoint TextExtent(std::string_view Text) const { return manager_.TextExtent(font_, Text); }
+  TPoint FractionExtent(std::string_view Upper, std::string_view Lower) const {
+    return manager_.FractionExtent(font_, Upper, Lower);
+  }
+  std::int32_t GetHeight() const { return manager_.GetHeight(font_); }
+
+private:
+  TFontManager& manager_;
+  TStrokeFontChoice font_;
 };
 
 // The program's font manager, created on first use.

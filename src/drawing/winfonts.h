@@ -1,4 +1,4 @@
-// The holder of the TrueType font a canvas draws Windows-font texts with.
+// The holder of the outline font a canvas draws Windows-font texts with.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #include "objects/defelements.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "drawing/realcanvas.h"
 #include "foundation/real48.h"
@@ -14,6 +15,16 @@ TElementRecord ReadElementRecord(const std::uint8_t* Bytes) {
   rec.R = Real48ToDouble(Bytes + kElemR);
   rec.Type = Bytes[kElemType];
   return rec;
+}
+
+bool DefinitionValueInRange(double V) {
+  return std::isfinite(V) && std::fabs(V) <= kMaxDefinitionValue;
+}
+
+bool ElementRecordInRange(const TElementRecord& Rec) {
+  return DefinitionValueInRange(Rec.X1) && DefinitionValueInRange(Rec.Y1) &&
+         DefinitionValueInRange(Rec.X2) && DefinitionValueInRange(Rec.Y2) &&
+         DefinitionValueInRange(Rec.R);
 }
 
 TSLinia::TSLinia(const TElementRecord& Rec)

@@ -60,6 +60,17 @@ struct TElementRecord {
 // Reads the 32 bytes of a record at Bytes.
 TElementRecord ReadElementRecord(const std::uint8_t* Bytes);
 
+// The largest magnitude a coordinate or radius of a definition element, a
+// section position or a symbol's size and extent may have: ten metres of map
+// sheet in millimetres, far beyond any real definition. Larger values (or
+// ones that are not finite) only come from damaged or hostile files, and the
+// loaders refuse them before they reach drawing.
+inline constexpr double kMaxDefinitionValue = 1.0e4;
+// True when V is finite and within kMaxDefinitionValue.
+bool DefinitionValueInRange(double V);
+// True when all five reals of Rec are in range.
+bool ElementRecordInRange(const TElementRecord& Rec);
+
 // Straight element from (X1, Y1) to (X2, Y2).
 class TSLinia : public TNELinia {
 public:

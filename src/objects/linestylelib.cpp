@@ -4,6 +4,7 @@
 #include <numbers>
 #include <utility>
 
+#include "drawing/realcanvas.h"
 #include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "foundation/real48.h"
@@ -63,8 +64,15 @@ std::unique_ptr<TLineSection> ReadSection(const TDefinitionFile& Image, const st
   section->StartPos = Real48ToDouble(Sec + 6);
   section->EndPos = Real48ToDouble(Sec + 12);
   section->Mode = DecodeMode(Sec[18]);
+  // A section runs forwards over a sane length; elements far out of range
+  // would make drawing plan endless copies or turns.
+  if (!DefinitionValueInRange(section->StartPos) || !DefinitionValueInRange(section->EndPos) ||
+      section->EndPos < section->StartPos)
+    throw ETvError(kBadLineMessage + Name);
   for (std::int64_t i = from; i < from + count; ++i) {
     TElementRecord rec = ReadElementRecord(Image.Element(i));
+    if (rec.Type <= kElemCircle && !ElementRecordInRange(rec))
+      throw ETvError(kBadLineMessage + Name);
     rec.Y1 -= section->StartPos;
     rec.Y2 -= section->StartPos;
     section->AddElementFromRecord(rec);
@@ -192,20 +200,37 @@ TRealPoint Offset(const TRealPoint& P, const TRealPoint& U, double Distance) {
   return TRealPoint{P.X + U.X * Distance, P.Y + U.Y * Distance};
 }
 
-void DrawPlacements(TRealCanvas& Canvas, const std::vector<TSectionPlacement>& Plan) {
+// The section copies of a plan, or more than kMaxSectionCopies when that is
+// exceeded.
+template <class TPlacement>
+std::int64_t PlannedCopies(const std::vector<TPlacement>& Plan) {
+  std::int64_t copies = 0;
+  for (const TPlacement& placement : Plan) {
+    if (placement.Copies > kMaxSectionCopies - copies) return kMaxSectionCopies + 1;
+    copies += placement.Copies;
+  }
+  return copies;
+}
+
+bool DrawPlacements(TRealCanvas& Canvas, const std::vector<TSectionPlacement>& Plan) {
+  if (PlannedCopies(Plan) > kMaxSectionCopies) return false;
   for (const TSectionPlacement& placement : Plan) {
     TAffineMatrix m = placement.M;
     for (std::int64_t i = 0; i < placement.Copies; ++i) {
+      Canvas.TestAbort();
       m.c = placement.M.c + static_cast<double>(i) * placement.Step.X;
       m.f = placement.M.f + static_cast<double>(i) * placement.Step.Y;
       placement.Section->DrawTransformed(Canvas, m);
     }
   }
+  return true;
 }
 
-void DrawBent(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+bool DrawBent(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
               const std::vector<TBentPlacement>& Plan) {
+  if (PlannedCopies(Plan) > kMaxSectionCopies) return false;
   for (const TBentPlacement& placement : Plan) {
+    Canvas.TestAbort();
     auto copy = TLineSection::CreateCopy(*placement.Section);
     TransformGraphObjList(*copy, placement.Scale);
     for (std::int32_t i = 0; i < copy->Count(); ++i) {
@@ -213,6 +238,7 @@ void DrawBent(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
     }
     copy->DrawMoved(Canvas, Centre);
     for (std::int64_t i = 1; i < placement.Copies; ++i) {
+      Canvas.TestAbort();
       const double angle = static_cast<double>(i) * placement.StepAngle;
       TAffineMatrix m;
       m.a = std::cos(angle);
@@ -225,6 +251,7 @@ void DrawBent(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
       copy->DrawTransformed(Canvas, m);
     }
   }
+  return true;
 }
 
 // Element record of a built-in dash: an axis line from Y = 0 to Y = To.
@@ -394,62 +421,36 @@ std::vector<TBentPlacement> TLineImp::PlanArc(double R, double A0, double Sweep,
   return plan;
 }
 
-void TLineImp::DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
+bool TLineImp::DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
                            double S) const {
-  DrawPlacements(Canvas, PlanSegment(P1, P2, S));
+  return DrawPlacements(Canvas, PlanSegment(P1, P2, S));
 }
 
-void TLineImp::DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+bool TLineImp::DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
                           double S) const {
-  DrawBent(Canvas, Centre, R, PlanCircle(R, S));
+  return DrawBent(Canvas, Centre, R, PlanCircle(R, S));
 }
 
-void TLineImp::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
+bool TLineImp::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
                        double Sweep, double S) const {
-  DrawBent(Canvas, Centre, R, PlanArc(R, A0, Sweep, S));
+  return DrawBent(Canvas, Centre, R, PlanArc(R, A0, Sweep, S));
 }
 
 TLine::~TLine() = default;
 
-double TLine::GetPatternLength() const {
-  return Current ? Current->GetPatternLength() : TLineImp::GetPatternLength();
-}
-
-void TLine::DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
-                        double S) const {
-  if (Current) {
-    Current->DrawSegment(Canvas, P1, P2, S);
+const TLineImp& TLine::DefinitionFor(double ScaleDenominator) const {
+  const TLineImp* variant = nullptr;
+  if (ScaleDenominator < kScaleBand1) {
+    variant = Variant500.get();
+  } else if (ScaleDenominator < kScaleBand2) {
+    variant = nullptr;
+  } else if (ScaleDenominator < kScaleBand3) {
+    variant = Variant2000.get();
   } else {
-    TLineImp::DrawSegment(Canvas, P1, P2, S);
+    variant = Variant5000.get();
   }
+  return variant ? *variant : *this;
 }
-
-void TLine::DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
-                       double S) const {
-  if (Current) {
-    Current->DrawCircle(Canvas, Centre, R, S);
-  } else {
-    TLineImp::DrawCircle(Canvas, Centre, R, S);
-  }
-}
-
-void TLine::DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
-                    double Sweep, double S) const {
-  if (Current) {
-    Current->DrawArc(Canvas, Centre, R, A0, Sweep, S);
-  } else {
-    TLineImp::DrawArc(Canvas, Centre, R, A0, Sweep, S);
-  }
-}
-
-TLineImp* TLine::VariantFor(double ScaleDenominator) const {
-  if (ScaleDenominator < kScaleBand1) return Variant500.get();
-  if (ScaleDenominator < kScaleBand2) return nullptr;
-  if (ScaleDenominator < kScaleBand3) return Variant2000.get();
-  return Variant5000.get();
-}
-
-void TLine::SelectVariant(double ScaleDenominator) { Current = VariantFor(ScaleDenominator); }
 
 std::optional<std::vector<float>> TLine::GetDXFPattern(std::int32_t ScaleDenominator) const {
   if (IsPlain()) {
@@ -463,8 +464,7 @@ std::optional<std::vector<float>> TLine::GetDXFPattern(std::int32_t ScaleDenomin
       default: return std::vector<float>{};
     }
   }
-  const TLineImp* variant = VariantFor(ScaleDenominator);
-  const TLineImp& def = variant ? *variant : *this;
+  const TLineImp& def = DefinitionFor(ScaleDenominator);
 
   const TLineSection* middle = def.MiddleSection.get();
   if (!middle) return std::nullopt;

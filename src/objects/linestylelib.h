@@ -54,6 +54,10 @@
 //     that reaches outside it is refused with "Błąd w definicji linii: NAME".
 //  3. The library holds at most one style per number (the first one stays),
 //     kept in ascending number order.
+//  4. A present section starts and ends within kMaxDefinitionValue
+//     (objects/defelements.h), its end not before its start, and the reals of
+//     its line, arc and circle elements lie within that value too; a style
+//     that breaks it is refused with "Błąd w definicji linii: NAME".
 #pragma once
 
 #include <cstdint>
@@ -125,6 +129,11 @@ public:
 // then the section's own Mode. A null section gives (1, 1).
 TStretchPair SectionPair(const TLineSection* Section, int ModeOverride, double p);
 
+// The most section copies one styled figure is decorated with; beyond it
+// (a pattern far too fine for the figure's length) the figure is drawn
+// plainly, as for a pattern shorter than two pixels.
+inline constexpr std::int64_t kMaxSectionCopies = 1000000;
+
 // A section placed along a straight segment: drawn with DrawTransformed(M),
 // then Copies - 1 more times with M's origin moved on by i * Step.
 struct TSectionPlacement {
@@ -160,14 +169,17 @@ public:
   // The middle section's Length, 0 without a middle section.
   virtual double GetPatternLength() const;
   // Decorates the straight segment P1-P2 with style scale S. A segment of
-  // zero length draws nothing.
-  virtual void DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
+  // zero length draws nothing. Each returns false, having drawn nothing,
+  // when the decoration would take more than kMaxSectionCopies section
+  // copies; the caller then draws the figure plainly. The canvas's abort
+  // flag is tested before every copy (EAbortDraw).
+  virtual bool DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
                            double S) const;
   // Decorates a full circle; nothing without a middle section or radius.
-  virtual void DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
+  virtual bool DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
                           double S) const;
   // Decorates an arc of radius R from angle A0 over Sweep (radians).
-  virtual void DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
+  virtual bool DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
                        double Sweep, double S) const;
 
   // Where DrawSegment, DrawCircle and DrawArc put their sections, in drawing
@@ -181,7 +193,9 @@ public:
 };
 
 // A line style: its base definition and up to three scale variants.
-// Owned by the line-style library; objects point at it.
+// Owned by the line-style library; objects point at it. Read-only once
+// loaded: a drawing picks the definition of its scale with DefinitionFor and
+// draws that, so threads drawing at different scales share the style.
 class TLine : public TLineImp {
 public:
   TLine() = default;
@@ -190,7 +204,6 @@ public:
   std::string Name;  // upper-cased (letters a to z)
   std::uint16_t Number = 0;
   std::uint8_t Flags = 0;
-  TLineImp* Current = nullptr;  // the variant in use; null: the base definition
   std::unique_ptr<TLineImp> Variant500;
   std::unique_ptr<TLineImp> Variant2000;
   std::unique_ptr<TLineImp> Variant5000;
@@ -200,27 +213,15 @@ public:
 
   bool IsPlain() const { return (Flags & kLinePlain) != 0; }
 
-  // Each passes to Current when a variant is selected.
-  double GetPatternLength() const override;
-  void DrawSegment(TRealCanvas& Canvas, const TRealPoint& P1, const TRealPoint& P2,
-                   double S) const override;
-  void DrawCircle(TRealCanvas& Canvas, const TRealPoint& Centre, double R,
-                  double S) const override;
-  void DrawArc(TRealCanvas& Canvas, const TRealPoint& Centre, double R, double A0,
-               double Sweep, double S) const override;
-
-  // Current := Variant500 below 750, the base below 1500, Variant2000 below
-  // 3500, else Variant5000; a missing variant selects the base.
-  void SelectVariant(double ScaleDenominator);
+  // The definition drawn at 1:ScaleDenominator: Variant500 below 750, the
+  // base below 1500, Variant2000 below 3500, else Variant5000; a missing
+  // variant gives the base definition (the style itself).
+  const TLineImp& DefinitionFor(double ScaleDenominator) const;
   // The DXF dash pattern of the definition for ScaleDenominator: dashes
   // positive, gaps negative, 0 before the gap after a dot, in world units.
   // nullopt when the style has no pattern (no middle section or nothing on
-  // its axis); an empty list for a continuous line. Current is not touched.
+  // its axis); an empty list for a continuous line.
   std::optional<std::vector<float>> GetDXFPattern(std::int32_t ScaleDenominator) const;
-
-private:
-  // The variant SelectVariant would choose (null: the base definition).
-  TLineImp* VariantFor(double ScaleDenominator) const;
 };
 
 // Kinds of the boundaries of a DXF dash pattern.

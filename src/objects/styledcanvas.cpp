@@ -12,6 +12,9 @@ namespace {
 
 // A symbol smaller than this many pixels is drawn as a dot.
 constexpr std::int32_t kSmallSymbolPixels = 4;
+// Device segments of a device canvas are clipped this many pixels beyond the
+// window: wider than any pen, far inside the 32-bit range.
+constexpr double kDeviceMargin = 16384.0;
 // A decorated pattern shorter than this many pixels is drawn plainly.
 constexpr double kShortPatternPixels = 2.0;
 
@@ -28,10 +31,10 @@ TNoDefRealCanvas::TNoDefRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims,
     : TRealCanvas(ACanvas, Dims, Cfg) {
   LineStyleFactor = 1.0;
   CurrentLineStyle = nullptr;
-  SetDeviceCanvasMaker(
-      [](TRealCanvas& Canvas, const TRealPoint& P) -> std::unique_ptr<TRealCanvas> {
-        return CreateDeviceCanvas(Canvas, P);
-      });
+}
+
+std::unique_ptr<TRealCanvas> TNoDefRealCanvas::CreateDeviceCanvas(const TRealPoint& P) {
+  return MakeDeviceCanvas(*this, P);
 }
 
 double TNoDefRealCanvas::GetSize() const { return AnchoredSize(); }
@@ -56,12 +59,14 @@ double TNoDefRealCanvas::StyleScale() const {
   return s;
 }
 
-bool TNoDefRealCanvas::PatternTooShort(const TLine& Style, double S) const {
-  // Variants are chosen on the style itself, as the library shares it.
-  const_cast<TLine&>(Style).SelectVariant(Cfg()->Skala);
+const TLineImp& TNoDefRealCanvas::StyleDefinition(const TLine& Style) const {
+  return Style.DefinitionFor(Cfg()->Skala);
+}
+
+bool TNoDefRealCanvas::PatternTooShort(const TLineImp& Definition, double S) const {
   // Compared unrounded: rounding half to even would take 1.5 pixels to 2
   // and decorate a pattern shorter than two pixels.
-  const double pixels = Style.GetPatternLength() * S * Dims()->ScaleY;
+  const double pixels = Definition.GetPatternLength() * S * Dims()->ScaleY;
   return !(pixels >= kShortPatternPixels);
 }
 
@@ -91,14 +96,20 @@ void TNoDefRealCanvas::StyledSegment(const TRealPoint& P1, const TRealPoint& P2,
     return;
   }
   const double s = StyleScale();
-  if (PatternTooShort(Style, s)) {
+  const TLineImp& definition = StyleDefinition(Style);
+  if (PatternTooShort(definition, s)) {
     SetFallbackPen(Style);
     Line(P1.X, P1.Y, P2.X, P2.Y);
     return;
   }
   Pen->SetStyle(platform::psSolid);
-  TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawSegment(*this, P1, P2, s);
+  {
+    TStateBits noMarks(State, csNoEndMarks);
+    if (definition.DrawSegment(*this, P1, P2, s)) return;
+  }
+  // Too many copies for the length: plainly, as a pattern too short.
+  SetFallbackPen(Style);
+  Line(P1.X, P1.Y, P2.X, P2.Y);
 }
 
 void TNoDefRealCanvas::StyledLine(double X1, double Y1, double X2, double Y2, const TLine* Style) {
@@ -128,15 +139,20 @@ void TNoDefRealCanvas::StyledCircleWith(const TRealPoint& Centre, const TLine& S
     return;
   }
   const double s = StyleScale();
-  if (PatternTooShort(Style, s)) {
+  const TLineImp& definition = StyleDefinition(Style);
+  if (PatternTooShort(definition, s)) {
     SetFallbackPen(Style);
     DrawCircle(Centre, R);
     return;
   }
   Pen->SetStyle(platform::psSolid);
   if (centreShown) DrawLineEndMark(Device(Centre));
-  TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawCircle(*this, Centre, R, s);
+  {
+    TStateBits noMarks(State, csNoEndMarks);
+    if (definition.DrawCircle(*this, Centre, R, s)) return;
+  }
+  SetFallbackPen(Style);
+  DrawCircle(Centre, R);
 }
 
 void TNoDefRealCanvas::StyledCircle(const TRealPoint& Centre, const TLine* Style, double R) {
@@ -168,7 +184,8 @@ void TNoDefRealCanvas::StyledArcWith(const TRealEnds& Ends, const TRealPoint& Ce
   for (const TRealPoint& end : Ends)
     if (Dims()->PointInWindow(end)) DrawLineEndMark(Device(end));
   const double s = StyleScale();
-  if (PatternTooShort(Style, s)) {
+  const TLineImp& definition = StyleDefinition(Style);
+  if (PatternTooShort(definition, s)) {
     SetFallbackPen(Style);
     Arc(Ends, Centre, r);
     return;
@@ -176,8 +193,12 @@ void TNoDefRealCanvas::StyledArcWith(const TRealEnds& Ends, const TRealPoint& Ce
   Pen->SetStyle(platform::psSolid);
   const TArcAngles angles = ArcAngles(Ends, Centre);
   if (angles.Sweep == 0) return;
-  TStateBits noMarks(State, csNoEndMarks);
-  Style.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s);
+  {
+    TStateBits noMarks(State, csNoEndMarks);
+    if (definition.DrawArc(*this, Centre, r, angles.Start, angles.Sweep, s)) return;
+  }
+  SetFallbackPen(Style);
+  Arc(Ends, Centre, r);
 }
 
 void TNoDefRealCanvas::StyledArc(const TRealEnds& Ends, const TRealPoint& Centre,
@@ -221,16 +242,16 @@ void TNoDefRealCanvas::DrawSymbol(TObject* Symbol, const TRealPoint& P, double A
     return;
   }
   // The bounds turn and scale with the symbol: test the square that holds
-  // them in any direction, in world units.
+  // them in any direction, in world units. Both kinds are scaled by their
+  // size; a device symbol's units are millimetres on the device.
   const TRealRect b = symbol->GetBounds();
   double reach = std::max({std::hypot(b.Left, b.Top), std::hypot(b.Left, b.Bottom),
-                           std::hypot(b.Right, b.Top), std::hypot(b.Right, b.Bottom)});
+                           std::hypot(b.Right, b.Top), std::hypot(b.Right, b.Bottom)}) *
+                 std::fabs(s);
   if (symbol->IsDeviceSymbol()) {
     const std::array<double, 2> dpm = GetDPM();
     const double scale = dims.GetScale();
     reach = scale > 0 ? reach * std::max(dpm[0], dpm[1]) / scale : 0.0;
-  } else {
-    reach *= std::fabs(s);
   }
   // At least a pixel, so that a flat or point-like symbol is not lost.
   if (dims.GetScale() > 0) reach = std::max(reach, 1.0 / dims.GetScale());
@@ -346,10 +367,25 @@ TDPIRealCanvas::TDPIRealCanvas(TRealCanvas& Source, const TPoint& Origin, double
 }
 
 void TDPIRealCanvas::Line(double X1, double Y1, double X2, double Y2) {
-  const TPoint d1 = Dims()->WorldToDevicePt(TRealPoint{X1, Y1});
-  const TPoint d2 = Dims()->WorldToDevicePt(TRealPoint{X2, Y2});
+  TRealPoint a{X1, Y1};
+  TRealPoint b{X2, Y2};
+  if (!std::isfinite(a.X) || !std::isfinite(a.Y) || !std::isfinite(b.X) || !std::isfinite(b.Y))
+    return;
+  // Clipped in world units to the window with a wide margin, so that no
+  // device coordinate of a far-away element (or of a symbol anchored far
+  // off) overflows, while every pixel that can show stays as it was.
+  const TDPIWindowDim& dims = *ownDims_;
+  if (!(dims.ScaleX > 0.0 && dims.ScaleY > 0.0)) return;
+  const double margin = kDeviceMargin;
+  const TRealRect reach{(static_cast<double>(dims.OriginY) - dims.Height - margin) / dims.ScaleX,
+                        (-margin - dims.OriginX) / dims.ScaleY,
+                        (static_cast<double>(dims.OriginY) + margin) / dims.ScaleX,
+                        (static_cast<double>(dims.Width) + margin - dims.OriginX) / dims.ScaleY};
+  if (!ClipRealSegment(a, b, reach)) return;
+  const TPoint d1 = dims.WorldToDevicePt(a);
+  const TPoint d2 = dims.WorldToDevicePt(b);
   if (d1 == d2) {
-    const TPoint s = PixelStep(TRealPoint{X1, Y1}, TRealPoint{X2, Y2});
+    const TPoint s = PixelStep(a, b);
     Lines->AddSegment(TPoint{d1.X, d1.Y + s.Y}, TPoint{d1.X + s.X, d1.Y});
     return;
   }
@@ -357,7 +393,7 @@ void TDPIRealCanvas::Line(double X1, double Y1, double X2, double Y2) {
   ThickSegmentOn(SourceCanvas, d1, d2);
 }
 
-std::unique_ptr<TDPIRealCanvas> CreateDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P) {
+std::unique_ptr<TDPIRealCanvas> MakeDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P) {
   const TPoint origin = Canvas.Dims()->WorldToDevicePt(P);
   const std::array<double, 2> dpm = Canvas.GetDPM();
   return std::make_unique<TDPIRealCanvas>(Canvas, origin, dpm[0], dpm[1]);

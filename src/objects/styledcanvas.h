@@ -17,17 +17,20 @@
 #include "foundation/settings.h"
 
 class TLine;
+class TLineImp;
 
 // The real canvas with what the layers need: text size anchors of the map
 // scales, the layer's current line style, straight lines, circles and arcs
 // decorated with line styles, and symbols.
 //
 // One thread draws at a time (as the real canvas). The line styles and
-// symbols belong to their libraries; the canvas only points at them.
+// symbols belong to their libraries; the canvas only points at them and only
+// reads them: the style variant of its scale and the device canvas of a
+// fixed-size symbol are chosen and made per call, so canvases on different
+// threads may draw with the same library at once.
 class TNoDefRealCanvas : public TRealCanvas {
 public:
-  // LineStyleFactor 1, no current style, anchors (0.5, 1, 2, 5). Installs
-  // the device-canvas maker of the symbol library (CreateDeviceCanvas).
+  // LineStyleFactor 1, no current style, anchors (0.5, 1, 2, 5).
   TNoDefRealCanvas(platform::TCanvas* ACanvas, TWindowDim* Dims, TNullCanvasCfg* Cfg);
 
   // Raster text: the world length of 8 pixels; else Size times the scale
@@ -38,6 +41,8 @@ public:
   void SetScaleAnchors(const TScaleAnchors& A) override;
   // S becomes the current style; none is ignored.
   void SetStyleSource(const TLine* S) override;
+  // A device canvas over this canvas (MakeDeviceCanvas).
+  std::unique_ptr<TRealCanvas> CreateDeviceCanvas(const TRealPoint& P) override;
   // Symbol must be a TSymbol of the symbol library (else EInternalError).
   void DrawSymbol(TObject* Symbol, const TRealPoint& P, double Angle) override;
   // Without a style: dotted pen and a plain line.
@@ -53,8 +58,8 @@ public:
   // No current style: dotted; a style drawn plainly: its pen style; any
   // other style leaves the pen.
   void ApplyCurrentStylePen() override;
-  // 46. True unless GetKroj is 2 (precise display): outside it, styles with
-  // a pen style are drawn as plain lines in that pen style.
+  // Whether styles with a pen style are drawn as plain lines in that pen
+  // style: true unless GetKroj is 2 (precise display), which decorates them.
   virtual bool UsesSimpleLineStyles() const;
 
   // Text size factors for the scales 1:500, 1:1000, 1:2000 and 1:5000.
@@ -66,9 +71,12 @@ protected:
   // The style scale: LineStyleFactor, times GetCfgScale when lines follow
   // the scale.
   double StyleScale() const;
-  // True when the style's pattern at scale S is shorter than two pixels;
-  // selects the style's variant for the configured scale first.
-  bool PatternTooShort(const TLine& Style, double S) const;
+  // The definition of Style drawn at the configured scale (Cfg.Skala); the
+  // style itself is only read.
+  const TLineImp& StyleDefinition(const TLine& Style) const;
+  // True when the definition's pattern at style scale S is shorter than two
+  // pixels.
+  bool PatternTooShort(const TLineImp& Definition, double S) const;
   // Dotted for a style without a pen style, else its pen style.
   void SetFallbackPen(const TLine& Style);
 
@@ -142,9 +150,11 @@ class TDPIRealCanvas : public TRealCanvas {
 public:
   TDPIRealCanvas(TRealCanvas& Source, const TPoint& Origin, double ScaleX, double ScaleY);
 
-  // Both ends to device pixels without clipping or abort test; one pixel
-  // when they fall on one, else the source's thick-segment step. No end
-  // marks.
+  // Both ends to device pixels, clipped only to the window widened by a
+  // margin far beyond any pen (so that far-away elements cannot overflow
+  // device coordinates); one pixel when they fall on one, else the source's
+  // thick-segment step, which tests the source's abort flag. No end marks;
+  // a segment with an end that is not finite draws nothing.
   void Line(double X1, double Y1, double X2, double Y2) override;
 
   TRealCanvas& SourceCanvas;
@@ -155,4 +165,4 @@ private:
 
 // The device canvas of Canvas at the world point P: its origin is P's device
 // point, its scales Canvas's dots per millimetre.
-std::unique_ptr<TDPIRealCanvas> CreateDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P);
+std::unique_ptr<TDPIRealCanvas> MakeDeviceCanvas(TRealCanvas& Canvas, const TRealPoint& P);

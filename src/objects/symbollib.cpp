@@ -29,11 +29,6 @@ TLibraryErrorBox& ErrorBox() {
   return box;
 }
 
-TDeviceCanvasMaker& DeviceCanvasMaker() {
-  static TDeviceCanvasMaker maker;
-  return maker;
-}
-
 // The records [First, First + Count) of a table of Size records, or false
 // when that range is empty or reaches outside the table.
 bool RangeInside(std::int64_t First, std::int64_t Count, std::size_t Size) {
@@ -131,8 +126,6 @@ void ShowLibraryError(const std::exception& Error) {
   platform::Application().ShowException(Error);
 }
 
-void SetDeviceCanvasMaker(TDeviceCanvasMaker Maker) { DeviceCanvasMaker() = std::move(Maker); }
-
 // TSymbolImp
 
 TSymbolImp::~TSymbolImp() = default;
@@ -229,9 +222,17 @@ TSymbol::TSymbol(const TSymbolHeader& Header, std::span<const TElementRecord> El
     : Sizes(Header.Sizes), Extent(Header.Extent) {
   const std::int64_t first = static_cast<std::int64_t>(Header.First) - 1;
   if (!RangeInside(first, Header.Count, Elements.size())) throw ETvError(kBadFileMessage);
+  // Sizes and elements far out of range would make drawing step through
+  // endless work or overflow device coordinates.
+  if (!DefinitionValueInRange(Extent)) throw ETvError(kBadFileMessage);
+  for (double size : Sizes)
+    if (!DefinitionValueInRange(size)) throw ETvError(kBadFileMessage);
   bool declared = false;
   for (std::int64_t i = first; i < first + Header.Count; ++i) {
     const TElementRecord& rec = Elements[static_cast<std::size_t>(i)];
+    const bool used = rec.Type == kElemLine || rec.Type == kElemArc || rec.Type == kElemCircle ||
+                      rec.Type == kElemBoundsRect || rec.Type == kElemBoundsRound;
+    if (used && !ElementRecordInRange(rec)) throw ETvError(kBadFileMessage);
     switch (rec.Type) {
       case kElemLine:
         Add(std::make_unique<TSLinia>(rec));
@@ -340,8 +341,7 @@ namespace {
 // and width back also when drawing is aborted.
 template <class DrawElements>
 void DrawOnDevice(TRealCanvas& Canvas, const TRealPoint& P, bool Halo, DrawElements&& Draw) {
-  if (!DeviceCanvasMaker()) throw ENotImplemented("TDPISymbol.DrawTransformed");
-  std::unique_ptr<TRealCanvas> device = DeviceCanvasMaker()(Canvas, P);
+  std::unique_ptr<TRealCanvas> device = Canvas.CreateDeviceCanvas(P);
   if (Halo) {
     TPenI& pen = *device->Pen;
     const std::uint32_t colour = pen.Color();

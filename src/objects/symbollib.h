@@ -42,6 +42,9 @@
 //     M records of the element table.
 //  3. A name (upper-cased) occurs once in the library; a later header of the
 //     same name is dropped.
+//  4. The sizes, the extent and every real of the element and bound records
+//     a symbol uses are finite and within kMaxDefinitionValue
+//     (objects/defelements.h).
 //
 // Threads: a library is built and changed on the GUI thread; drawing threads
 // only read its symbols. A library owns its symbols and the library it
@@ -128,18 +131,20 @@ public:
 
   TEGraphObj* Element(std::int32_t Index) const { return ItemAs<TEGraphObj>(Index); }
 
-  // 1. A new element of a record: type 0 a TLLinia, 1 a TSLuk, 2 a TSOkrag;
-  // other types give null.
+  // A new element of a record: type 0 a TLLinia (a line that bends onto
+  // circles), 1 a TSLuk, 2 a TSOkrag; other types give null. Symbols build
+  // their elements themselves (type 0 there is a plain TSLinia).
   virtual std::unique_ptr<TEGraphObj> CreateElementFromRecord(const TElementRecord& Rec) const;
-  // 2. A new list of the same class with clones of all elements.
+  // A new list of the same class with clones of all elements; subclasses
+  // copy their own fields too.
   virtual std::unique_ptr<TSymbolImp> Clone() const;
-  // 3. Nothing.
+  // An empty operation kept for subclasses; nothing calls it yet.
   virtual void Hook();
-  // 4. DrawTransformed (Canvas, M) of every element in list order.
+  // Draws every element, in list order, through M (scale, turn, place).
   virtual void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const;
-  // 5. DrawMoved (Canvas, D) of every element.
+  // Draws every element moved by D.
   virtual void DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const;
-  // 6. Every element's HitDistance with the same arguments: D ends as the
+  // Asks every element's HitDistance with the same arguments: D ends as the
   // least distance reported (1.7e308 when none); true when any answered.
   virtual bool HitDistance(const TRealPoint& P, const TRealPoint& Tol, const TDrawParamsImp* Params,
                            double& D) const;
@@ -197,7 +202,8 @@ public:
 
   // Also sizes, extent, bounds kind and bounds.
   std::unique_ptr<TSymbolImp> Clone() const override;
-  // 7. False.
+  // Whether one unit of the symbol is a millimetre on the device rather than
+  // a world unit; false here, true for TDPISymbol.
   virtual bool IsDeviceSymbol() const;
 
   // The first size below 1:750, the second below 1:1500, the third below
@@ -225,8 +231,8 @@ public:
   bool Halo = false;
 
   std::unique_ptr<TSymbolImp> Clone() const override;
-  // Draws through a device canvas at the device point of M's translation,
-  // with M's translation taken out; with Halo first thick (width 3) in the
+  // Draws through Canvas's device canvas (TRealCanvas::CreateDeviceCanvas)
+  // at the device point of M's translation, with M's translation taken out; with Halo first thick (width 3) in the
   // contrast colour, then normally.
   void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const override;
   // The same at D with no offset.
@@ -239,14 +245,6 @@ public:
                    double& D) const override;
   bool IsDeviceSymbol() const override;
 };
-
-// Makes the device canvas over Canvas with its origin at the device point of
-// the world point P, so that one unit is one millimetre on the device (the
-// styled canvases install it). Unset: drawing a device symbol raises
-// ENotImplemented.
-using TDeviceCanvasMaker =
-    std::function<std::unique_ptr<TRealCanvas>(TRealCanvas& Canvas, const TRealPoint& P)>;
-void SetDeviceCanvasMaker(TDeviceCanvasMaker Maker);
 
 // The save record of one transformed element copy, for the DXF export.
 class TExportSymbolObj : public TObject {

@@ -86,6 +86,56 @@ QPainter::CompositionMode ModeFor(TPenMode mode) {
   }
 }
 
+// Device coordinates further than this from the origin lie far outside any
+// window, page or picture; segments are clipped to the square of that reach
+// before they go to the toolkit, whose raster engine works in a narrower
+// fixed-point range, and their differences are taken in 64 bits.
+constexpr double kPaintReach = 1 << 20;
+
+bool WithinPaintReach(TGdiPoint p) {
+  return std::abs(static_cast<double>(p.X)) <= kPaintReach &&
+         std::abs(static_cast<double>(p.Y)) <= kPaintReach;
+}
+
+// The part of the segment a-b within the paint reach, its ends rounded to
+// whole pixels (an end inside stays as it is); false when none is.
+bool ClipToPaintReach(TGdiPoint a, TGdiPoint b, TGdiPoint& ca, TGdiPoint& cb) {
+  if (WithinPaintReach(a) && WithinPaintReach(b)) {
+    ca = a;
+    cb = b;
+    return true;
+  }
+  // Liang-Barsky against the square.
+  const double x0 = a.X, y0 = a.Y;
+  const double dx = static_cast<double>(b.X) - a.X, dy = static_cast<double>(b.Y) - a.Y;
+  double t0 = 0.0, t1 = 1.0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 + kPaintReach, kPaintReach - x0, y0 + kPaintReach, kPaintReach - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  auto at = [&](double t, TGdiPoint end) {
+    if (t == 0.0 && end == a) return a;
+    if (t == 1.0 && end == b) return b;
+    return TGdiPoint{static_cast<std::int32_t>(std::lround(x0 + t * dx)),
+                     static_cast<std::int32_t>(std::lround(y0 + t * dy))};
+  };
+  ca = at(t0, a);
+  cb = at(t1, b);
+  return true;
+}
+
 QPolygon ToPolygon(const TGdiPoint* points, int count) {
   QPolygon polygon(count);
   for (int i = 0; i < count; ++i) polygon.setPoint(i, points[i].X, points[i].Y);
@@ -416,8 +466,10 @@ bool PreparePainter(TCanvas::Impl& impl, const TPen& pen, const TBrush* brush, T
 // or kept wholly inside them with the inside-frame style.
 QRectF FigureBox(const TGdiRect& r, const TPen* pen = nullptr) {
   if (pen == nullptr || pen->Width <= 1 || pen->Style == psClear)
-    return QRectF(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
-  QRectF box(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+    return QRectF(r.Left, r.Top, static_cast<double>(r.Right) - r.Left - 1,
+                  static_cast<double>(r.Bottom) - r.Top - 1);
+  QRectF box(r.Left, r.Top, static_cast<double>(r.Right) - r.Left,
+             static_cast<double>(r.Bottom) - r.Top);
   if (pen->Style == psInsideFrame) {
     double inset = std::min({pen->Width / 2.0, box.width() / 2.0, box.height() / 2.0});
     box.adjust(inset, inset, -inset, -inset);
@@ -425,7 +477,10 @@ QRectF FigureBox(const TGdiRect& r, const TPen* pen = nullptr) {
   return box;
 }
 
-bool NormalBox(const TGdiRect& r) { return r.Right - r.Left >= 1 && r.Bottom - r.Top >= 1; }
+bool NormalBox(const TGdiRect& r) {
+  return static_cast<std::int64_t>(r.Right) - r.Left >= 1 &&
+         static_cast<std::int64_t>(r.Bottom) - r.Top >= 1;
+}
 
 TGdiRect Normalized(const TGdiRect& r) {
   return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
@@ -490,8 +545,26 @@ bool TCanvas::PolyPolyline(const TGdiPoint* points, const std::int32_t* counts, 
   QPainter& p = impl_->painter;
   const TGdiPoint* part = points;
   if (pen_.Width > 1) {
+    // A polyline is cut where it leaves the paint reach; inside it, it stays
+    // one polyline with its joins.
+    QPolygon run;
+    auto drawRun = [&] {
+      if (run.size() >= 2) p.drawPolyline(run);
+      run.clear();
+    };
     for (int i = 0; i < parts; ++i) {
-      p.drawPolyline(ToPolygon(part, counts[i]));
+      for (int k = 1; k < counts[i]; ++k) {
+        TGdiPoint a, b;
+        if (!ClipToPaintReach(part[k - 1], part[k], a, b)) {
+          drawRun();
+          continue;
+        }
+        if (!run.isEmpty() && (a != part[k - 1] || run.last() != QPoint(a.X, a.Y))) drawRun();
+        if (run.isEmpty()) run << QPoint(a.X, a.Y);
+        run << QPoint(b.X, b.Y);
+        if (b != part[k]) drawRun();
+      }
+      drawRun();
       part += counts[i];
     }
     return true;
@@ -504,14 +577,17 @@ bool TCanvas::PolyPolyline(const TGdiPoint* points, const std::int32_t* counts, 
   QVector<QLineF> lines;
   for (int i = 0; i < parts; ++i) {
     for (int k = 1; k < counts[i]; ++k) {
-      TGdiPoint a = part[k - 1], b = part[k];
-      int dx = b.X - a.X, dy = b.Y - a.Y;
+      TGdiPoint a, b;
+      if (!ClipToPaintReach(part[k - 1], part[k], a, b)) continue;
+      const std::int64_t dx = static_cast<std::int64_t>(b.X) - a.X;
+      const std::int64_t dy = static_cast<std::int64_t>(b.Y) - a.Y;
       if (dx == 0 && dy == 0) continue;
-      int major = std::abs(dx) >= std::abs(dy) ? dx : dy;
+      const std::int64_t major = std::llabs(dx) >= std::llabs(dy) ? dx : dy;
       if (major > 0) {
         lines.append(QLineF(a.X, a.Y, b.X, b.Y));
       } else {
-        double sx = -static_cast<double>(dx) / major, sy = -static_cast<double>(dy) / major;
+        double sx = -static_cast<double>(dx) / static_cast<double>(major);
+        double sy = -static_cast<double>(dy) / static_cast<double>(major);
         lines.append(QLineF(a.X - sx, a.Y - sy, b.X - sx, b.Y - sy));
       }
     }
@@ -528,8 +604,8 @@ bool TCanvas::Arc(const TGdiRect& box, TGdiPoint start, TGdiPoint end) {
   if (!NormalBox(b)) return true;
   if (!PreparePainter(*impl_, pen_, nullptr, bkMode_, bkColor_)) return true;
   QRectF r = FigureBox(b);
-  double cx = (b.Left + b.Right) / 2.0;
-  double cy = (b.Top + b.Bottom) / 2.0;
+  double cx = (static_cast<double>(b.Left) + b.Right) / 2.0;
+  double cy = (static_cast<double>(b.Top) + b.Bottom) / 2.0;
   double rx = std::max(r.width() / 2.0, 0.5);
   double ry = std::max(r.height() / 2.0, 0.5);
   // Angles of the points where the rays cut the ellipse, as parameters of

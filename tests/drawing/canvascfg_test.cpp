@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "drawing/strokefont.h"
+#include "drawing/drawparams.h"
 #include "foundation/configdialogi.h"
 #include "platform/inifile.h"
 #include "platform/scratch_folder.h"
@@ -162,9 +162,9 @@ TEST_F(CanvasCfgTest, ReadsStoredValuesAndLowBytes) {
   EXPECT_EQ(cfg.FastDisplaySize, 16);
   EXPECT_EQ(cfg.FastDisplayCount, 3);
   EXPECT_DOUBLE_EQ(cfg.GetScale(), 0.5);
-  EXPECT_TRUE(FontManager().SecondFont());
-  ReadFrom("[Wyswietlanie]\nKroj=1\n");
-  EXPECT_FALSE(FontManager().SecondFont());
+  EXPECT_TRUE(TDrawParamsImp(&cfg).GetStrokeFont().Font().Second);
+  TCanvasCfg other = ReadFrom("[Wyswietlanie]\nKroj=1\n");
+  EXPECT_FALSE(TDrawParamsImp(&other).GetStrokeFont().Font().Second);
 }
 
 TEST_F(CanvasCfgTest, BadValuesGiveTheirFallbacks) {
@@ -376,9 +376,9 @@ TEST_F(CanvasCfgTest, DialogValuesAreTakenBack) {
   EXPECT_FALSE(cfg.FastDisplay);
   EXPECT_EQ(cfg.ThickLineCondition, 4.0f);
   EXPECT_EQ(cfg.DpmY, 5.0);
-  EXPECT_TRUE(FontManager().SecondFont());
+  EXPECT_TRUE(TDrawParamsImp(&cfg).GetStrokeFont().Font().Second);
   Confirm(cfg, [](FakeDisplayDialog& d) { d.checks[P::dcWTP] = false; d.checks[P::dcWTW] = true; });
-  EXPECT_FALSE(FontManager().SecondFont());
+  EXPECT_FALSE(TDrawParamsImp(&cfg).GetStrokeFont().Font().Second);
 }
 
 TEST_F(CanvasCfgTest, NoTextDisplayButtonCheckedKeepsKroj) {

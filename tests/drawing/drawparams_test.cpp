@@ -416,7 +416,6 @@ protected:
     FontManager().SetFolder(folder.Path());
   }
   void TearDown() override {
-    FontManager().SetSecondFont(false);
     FontManager().SetFolder({});
   }
 
@@ -451,16 +450,17 @@ TEST_F(DrawParamsFontTest, RuledTextsGetTheirRuleLine) {
   EXPECT_EQ(params.MeasureFraction("!", " !")->Width, 9);
 }
 
-TEST_F(DrawParamsFontTest, FontManagerIsSetForTheParameters) {
+TEST_F(DrawParamsFontTest, StrokeFontFollowsTheParametersWithoutChangingTheManager) {
   cfg.Kroj = 2;
   TDrawParams params(&cfg, &dims);
   params.FontNumber = 4;
-  TFontManager& manager = params.GetFontManager();
-  EXPECT_EQ(manager.FontNumber(), 4);
-  EXPECT_TRUE(manager.SecondFont());
+  const TStrokeFontUse font = params.GetStrokeFont();
+  EXPECT_EQ(&font.Manager(), &FontManager());
+  EXPECT_EQ(font.Font(), (TStrokeFontChoice{4, true}));
   cfg.Kroj = 1;
-  params.GetFontManager();
-  EXPECT_FALSE(manager.SecondFont());
+  EXPECT_EQ(params.GetStrokeFont().Font(), (TStrokeFontChoice{4, false}));
+  // The choice taken before stays with its holder.
+  EXPECT_EQ(font.Font(), (TStrokeFontChoice{4, true}));
 }
 
 }  // namespace

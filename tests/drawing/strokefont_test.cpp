@@ -34,6 +34,9 @@ std::vector<TPoint> PartPoints(const TVectorList& L, std::int32_t Part) {
   return points;
 }
 
+// The default font with number 0.
+constexpr TStrokeFontChoice kLitt{0, false};
+
 class StrokeFontTest : public ::testing::Test {
 protected:
   std::string Put(const std::string& Name, const std::string& Bytes) {
@@ -43,7 +46,7 @@ protected:
 };
 
 TEST_F(StrokeFontTest, LoadsHeaderAndCharacterRecords) {
-  const TBGIFont font(3, Put("litt.ch1", FontBytes(SmallFont())));
+  const TStrokeFont font(3, Put("litt.ch1", FontBytes(SmallFont())));
   EXPECT_EQ(font.FontNumber, 3);
   EXPECT_EQ(font.FirstChar, 65);
   EXPECT_EQ(font.CellHeight, 10);
@@ -55,13 +58,13 @@ TEST_F(StrokeFontTest, LoadsHeaderAndCharacterRecords) {
   EXPECT_EQ(font.Aspect, 0xC28F);
   ASSERT_EQ(font.Count(), 3);
 
-  const TBGIChar& a = font.GetChar('A');
+  const TStrokeChar& a = font.GetChar('A');
   EXPECT_EQ(a.AdvanceWidth, 8);
   EXPECT_EQ(a.PartCount, 2);
   EXPECT_EQ(a.PointCount, 5);
   EXPECT_EQ(a.PartSizes, (std::vector<std::uint8_t>{3, 2}));
   EXPECT_EQ(a.Points, (std::vector<std::int8_t>{0, 10, 4, 0, 8, 10, 2, 5, 6, 5}));
-  const TBGIChar& blank = font.GetChar('B');
+  const TStrokeChar& blank = font.GetChar('B');
   EXPECT_EQ(blank.PartCount, 0);
   EXPECT_TRUE(blank.PartSizes.empty());
   EXPECT_TRUE(blank.Points.empty());
@@ -75,7 +78,7 @@ TEST_F(StrokeFontTest, BuildTextPlacesCharactersByTheirAdvances) {
   TFontManager fonts(folder.Path());
   Put("litt.ch1", FontBytes(SmallFont()));
   Put("font.ch1", FontBytes(SmallFont()));
-  const auto text = fonts.BuildText("ABC");
+  const auto text = fonts.BuildText(kLitt, "ABC");
   // A's two strokes, nothing for the blank, C moved by 8 + 5.
   ASSERT_EQ(text->PartCount(), 3);
   EXPECT_EQ(PartPoints(*text, 0), (std::vector<TPoint>{{0, 10}, {4, 0}, {8, 10}}));
@@ -89,12 +92,12 @@ TEST_F(StrokeFontTest, BuildTextPlacesCharactersByTheirAdvances) {
   EXPECT_EQ(text->TopOffset, 10 - 12);
   EXPECT_DOUBLE_EQ(text->WidthFactor, 49807.0 / 65536.0);
 
-  const auto measured = fonts.MeasureText("ABC");
+  const auto measured = fonts.MeasureText(kLitt, "ABC");
   EXPECT_EQ(measured->PointCount(), 0);
   EXPECT_EQ(measured->Width, 19);
   EXPECT_EQ(measured->BaseOffset, 13);
 
-  const auto empty = fonts.BuildText("");
+  const auto empty = fonts.BuildText(kLitt, "");
   EXPECT_EQ(empty->PointCount(), 0);
   EXPECT_EQ(empty->Width, 0);
   EXPECT_EQ(empty->Height, 10);
@@ -108,8 +111,8 @@ TEST_F(StrokeFontTest, PolishLetterCountsAsItsCodePageByte) {
   Put("litt.ch1", FontBytes(f));
   Put("font.ch1", FontBytes(f));
   TFontManager fonts(folder.Path());
-  EXPECT_EQ(fonts.MeasureText("ą")->Width, 7);
-  EXPECT_EQ(fonts.MeasureText("ąa")->Width, 14);  // 'a' is outside: the first char
+  EXPECT_EQ(fonts.MeasureText(kLitt, "ą")->Width, 7);
+  EXPECT_EQ(fonts.MeasureText(kLitt, "ąa")->Width, 14);  // 'a' is outside: the first char
 }
 
 TEST_F(StrokeFontTest, ExtentsAndFractions) {
@@ -119,13 +122,13 @@ TEST_F(StrokeFontTest, ExtentsAndFractions) {
   Put("font.ch1", FontBytes(f));
   TFontManager fonts(folder.Path());
   // 100 * 49807 >> 16 = 75.99..., towards zero; Y is a - d.
-  EXPECT_EQ(fonts.TextExtent("D"), (TPoint{75, 10}));
-  EXPECT_EQ(fonts.FractionExtent("A", "D"), (TPoint{75, 20}));
-  EXPECT_EQ(fonts.GetHeight(), 10);
+  EXPECT_EQ(fonts.TextExtent(kLitt, "D"), (TPoint{75, 10}));
+  EXPECT_EQ(fonts.FractionExtent(kLitt, "A", "D"), (TPoint{75, 20}));
+  EXPECT_EQ(fonts.GetHeight(kLitt), 10);
 
   // The lower line is wider: its width wins; it hangs below by BaseOffset -
   // TopOffset of the lower line.
-  const auto fraction = fonts.BuildFraction("C", "AC");
+  const auto fraction = fonts.BuildFraction(kLitt, "C", "AC");
   EXPECT_EQ(fraction->Width, 14);
   ASSERT_EQ(fraction->PartCount(), 4);
   const std::int32_t dy = 13 - (-2);
@@ -135,8 +138,8 @@ TEST_F(StrokeFontTest, ExtentsAndFractions) {
   EXPECT_EQ(fraction->LineHeight, 10);
   EXPECT_EQ(fraction->BaseOffset, 13);
   EXPECT_EQ(fraction->TopOffset, -2);
-  EXPECT_EQ(fonts.MeasureFraction("C", "AC")->PointCount(), 0);
-  EXPECT_EQ(fonts.MeasureFraction("C", "AC")->Width, 14);
+  EXPECT_EQ(fonts.MeasureFraction(kLitt, "C", "AC")->PointCount(), 0);
+  EXPECT_EQ(fonts.MeasureFraction(kLitt, "C", "AC")->Width, 14);
 
   fraction->AddRuleLine(true);
   EXPECT_EQ(PartPoints(*fraction, 4), (std::vector<TPoint>{{0, -2}, {14, -2}}));
@@ -155,35 +158,30 @@ TEST_F(StrokeFontTest, ManagerChoosesFontByKrojAndNumber) {
   Put("litt.ch1", FontBytes(litt));
   Put("font.ch1", FontBytes(SmallFont()));
   TFontManager fonts(folder.Path());
-  EXPECT_EQ(fonts.MeasureText("A")->Width, 11);
-  fonts.SetSecondFont(true);
-  EXPECT_EQ(fonts.MeasureText("A")->Width, 8);
-  fonts.SetFontNumber(4);
-  EXPECT_EQ(fonts.MeasureText("A")->Width, 8);
+  EXPECT_EQ(fonts.MeasureText(kLitt, "A")->Width, 11);
+  EXPECT_EQ(fonts.MeasureText({0, true}, "A")->Width, 8);
+  EXPECT_EQ(fonts.MeasureText({4, true}, "A")->Width, 8);
   // Loaded fonts are kept: the files are not read again.
   std::remove((folder / "font.ch1").c_str());
   std::remove((folder / "litt.ch1").c_str());
-  fonts.SetFontNumber(0);
-  fonts.SetSecondFont(false);
-  EXPECT_EQ(fonts.MeasureText("A")->Width, 11);
-  fonts.SetSecondFont(true);
-  EXPECT_EQ(fonts.MeasureText("A")->Width, 8);
+  EXPECT_EQ(fonts.MeasureText(kLitt, "A")->Width, 11);
+  EXPECT_EQ(fonts.MeasureText({0, true}, "A")->Width, 8);
+  EXPECT_EQ(fonts.MeasureText({4, false}, "A")->Width, 11);
   // A number not asked for before needs the file again.
-  fonts.SetFontNumber(9);
-  EXPECT_THROW(fonts.MeasureText("A"), EWindowsIOError);
+  EXPECT_THROW(fonts.MeasureText({9, true}, "A"), EWindowsIOError);
 }
 
 TEST_F(StrokeFontTest, MissingFontFileIsReportedAndRetried) {
   TFontManager fonts(folder.Path());
   try {
-    fonts.BuildText("A");
+    fonts.BuildText(kLitt, "A");
     FAIL() << "no error";
   } catch (const EWindowsIOError& e) {
     EXPECT_EQ(e.Message(), "Brak pliku z fontem:" + (folder / "litt.ch1"));
   }
   Put("litt.ch1", FontBytes(SmallFont()));
   Put("font.ch1", FontBytes(SmallFont()));
-  EXPECT_EQ(fonts.BuildText("A")->Width, 8);
+  EXPECT_EQ(fonts.BuildText(kLitt, "A")->Width, 8);
 }
 
 // Counts in the file are checked against the file and against each other:
@@ -224,7 +222,7 @@ TEST_F(StrokeFontTest, DamagedOrShortFontFileIsRefusedNotReadPastItsEnd) {
     SCOPED_TRACE(c.Name);
     const std::string path = Put("litt.ch1", c.Bytes);
     try {
-      TBGIFont font(0, path);
+      TStrokeFont font(0, path);
       ADD_FAILURE() << "accepted";
     } catch (const EWindowsIOError& e) {
       EXPECT_EQ(e.Message(), "Brak pliku z fontem:" + path);
@@ -235,7 +233,7 @@ TEST_F(StrokeFontTest, DamagedOrShortFontFileIsRefusedNotReadPastItsEnd) {
 TEST_F(StrokeFontTest, PartsOfFewerThanTwoPointsDrawNothing) {
   FontSpec f;
   f.Glyphs = {{4, {{{1, 1}}, {{0, 0}, {3, 0}}, {}}}};
-  const TBGIFont font(0, Put("litt.ch1", FontBytes(f)));
+  const TStrokeFont font(0, Put("litt.ch1", FontBytes(f)));
   const TVectorList& strokes = font.GetChar(65).Strokes();
   ASSERT_EQ(strokes.PartCount(), 1);
   EXPECT_EQ(PartPoints(strokes, 0), (std::vector<TPoint>{{0, 0}, {3, 0}}));

@@ -229,12 +229,9 @@ TEST_F(LineStyleLibTest, VariantsFollowTheirStyleByDenominator) {
   struct Case {
     double Denominator;
     const TLineImp* Expected;
-  } cases[] = {{749, w->Variant500.get()}, {750, nullptr},  {1499, nullptr},
-               {1500, nullptr},            {3499, nullptr}, {3500, w->Variant5000.get()}};
-  for (const Case& c : cases) {
-    w->SelectVariant(c.Denominator);
-    EXPECT_EQ(w->Current, c.Expected) << c.Denominator;
-  }
+  } cases[] = {{749, w->Variant500.get()}, {750, w},  {1499, w},
+               {1500, w},                  {3499, w}, {3500, w->Variant5000.get()}};
+  for (const Case& c : cases) EXPECT_EQ(&w->DefinitionFor(c.Denominator), c.Expected) << c.Denominator;
 }
 
 TEST_F(LineStyleLibTest, NamesMatchIgnoringCaseOfLettersAToZOnly) {
@@ -572,18 +569,15 @@ TEST(LineStyleDXF, OverlappingDashesMerge) {
   EXPECT_EQ(b.KindAt(2), TDashBoundary::Dot);
 }
 
-TEST(LineStyleDXF, PatternUsesTheVariantOfTheScaleAndKeepsCurrent) {
+TEST(LineStyleDXF, PatternUsesTheVariantOfTheScale) {
   TLine line;
   line.MiddleSection = AxisSection(3, 2, kSectionStretchAlong);
   line.Variant500 = std::make_unique<TLineImp>();
   line.Variant500->MiddleSection = AxisSection(2, 1, kSectionStretchAlong);
-  line.SelectVariant(5000);
-  EXPECT_EQ(line.Current, nullptr) << "no 1:5000 variant";
+  EXPECT_EQ(&line.DefinitionFor(5000), &line) << "no 1:5000 variant";
   EXPECT_EQ(*line.GetDXFPattern(500), (std::vector<float>{0.5f, -0.5f}));
   EXPECT_EQ(*line.GetDXFPattern(1000), (std::vector<float>{2, -1}));
-  line.SelectVariant(500);
-  EXPECT_EQ(*line.GetDXFPattern(1000), (std::vector<float>{2, -1}));
-  EXPECT_EQ(line.Current, line.Variant500.get());
+  EXPECT_EQ(*line.GetDXFPattern(5000), (std::vector<float>{10, -5}));
 }
 
 // The section's elements are relative to its start, so a section that starts
@@ -597,6 +591,52 @@ TEST(LineStyleDXF, SectionNotStartingAtZeroKeepsItsPeriod) {
 }
 
 // Drawing through a canvas that records the world segments it is given.
+
+// Sections whose positions or elements are far beyond any real style would
+// make drawing plan endless copies or turns; they refuse their style.
+TEST_F(LineStyleLibTest, HostileSectionsAreRefused) {
+  const std::string good = StyleRecord("DOBRA", 60, 0, {}, Sec{1, 1, 0, 2, 2});
+  const std::vector<Elem> elems{Dash(0, 1), Dash(0, 1e30), Elem{0, 0, 0, 0, -1e12, 1}};
+  struct Case {
+    const char* What;
+    std::string Bytes;
+    std::string Message;
+  } cases[] = {
+      {"axis element from Y 0 to 1e30",
+       LineFile({good, StyleRecord("OS", 61, -1, {}, Sec{2, 1, 0, 2, 2}), StyleRecord("PO", 62, 0)},
+                elems),
+       "Błąd w definicji linii: OS"},
+      {"arc of radius -1e12",
+       LineFile({good, StyleRecord("LUK", 61, -1, {}, Sec{3, 1, 0, 2, 2})}, elems),
+       "Błąd w definicji linii: LUK"},
+      {"start section of negative length",
+       LineFile({good, StyleRecord("START", 61, -1, Sec{1, 1, 0, -5, 0}, Sec{1, 1, 0, 2, 2})},
+                elems),
+       "Błąd w definicji linii: START"},
+      {"end section of negative length",
+       LineFile({good, StyleRecord("KONIEC", 61, -1, {}, Sec{1, 1, 0, 2, 2}, Sec{1, 1, 3, 1, 0})},
+                elems),
+       "Błąd w definicji linii: KONIEC"},
+      {"section 1e20 along the line",
+       LineFile({good, StyleRecord("DALEKO", 61, -1, {}, Sec{1, 1, 1e20, 1e20 + 5, 2})}, elems),
+       "Błąd w definicji linii: DALEKO"},
+      {"variant with a negative middle",
+       LineFile({good, StyleRecord("W", 61, -1, {}, Sec{1, 1, 0, 2, 2}, {}, 1),
+                 VariantRecord(500, {}, Sec{1, 1, 2, 0, 2})},
+                elems),
+       "Błąd w definicji linii: W"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    shown.clear();
+    auto lib = Load(c.Bytes);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], c.Message);
+    EXPECT_NE(lib->GetLine(60), nullptr);
+    EXPECT_EQ(lib->GetLine(61), nullptr);
+    EXPECT_EQ(lib->GetLine(62), nullptr);
+  }
+}
 
 class RecordingCanvas : public TRealCanvas {
 public:
@@ -676,6 +716,57 @@ TEST_F(LineStyleDrawTest, ArcKeepsItsEndDashAtItsEnd) {
   }
   EXPECT_NEAR(first, 0, 1e-9);
   EXPECT_NEAR(last, 8, 1e-9);
+}
+
+// A style held in memory (as a damaged library might hold it) with one
+// middle section: an axis dash 0 to DashEnd over Length, in Mode.
+std::unique_ptr<TLine> MemoryStyle(double Length, double DashEnd, std::uint8_t Mode) {
+  auto style = std::make_unique<TLine>();
+  style->MiddleSection = AxisSection(Length, DashEnd, Mode);
+  return style;
+}
+
+TEST_F(LineStyleDrawTest, TooManyCopiesDrawNothingAndLeaveThePlainLineToTheCaller) {
+  // A pattern of 1e-6 on a segment of 10: ten million copies.
+  const auto fine = MemoryStyle(1e-6, 5e-7, kSectionStretchAlong);
+  EXPECT_FALSE(fine->DrawSegment(canvas, {0, 0}, {0, 10}, 1.0));
+  EXPECT_FALSE(fine->DrawCircle(canvas, {0, 0}, 10, 1.0));
+  EXPECT_FALSE(fine->DrawArc(canvas, {0, 0}, 10, 0, 1, 1.0));
+  EXPECT_TRUE(canvas.Segments.empty());
+  // A start section of negative length asks for copies beyond the segment.
+  auto negative = MemoryStyle(1e-3, 5e-4, kSectionStretchAlong);
+  negative->StartSection = AxisSection(1, 1, kSectionStretchNone);
+  negative->StartSection->EndPos = -1e9;
+  EXPECT_FALSE(negative->DrawSegment(canvas, {0, 0}, {0, 10}, 1.0));
+  EXPECT_TRUE(canvas.Segments.empty());
+  // Up to the cap the copies are drawn.
+  const auto coarse = MemoryStyle(1e-3, 5e-4, kSectionStretchAlong);
+  EXPECT_TRUE(coarse->DrawSegment(canvas, {0, 0}, {0, 10}, 1.0));
+  EXPECT_EQ(canvas.Segments.size(), 10000u);
+}
+
+TEST_F(LineStyleDrawTest, AxisElementLongerThanTheCircleSteppedThroughEndlessTurns) {
+  // A dash of 1e30 laid once, unstretched, onto a circle or an arc of radius
+  // 1: the bent element asks for 1.6e29 turns; it is drawn as one.
+  const auto style = MemoryStyle(1e30, 1e30, kSectionRepeatOnce | kSectionStretchNone);
+  for (bool circle : {true, false}) {
+    SCOPED_TRACE(circle ? "circle" : "arc");
+    canvas.Segments.clear();
+    EXPECT_TRUE(circle ? style->DrawCircle(canvas, {0, 0}, 1.0, 1.0)
+                       : style->DrawArc(canvas, {0, 0}, 1.0, 0.0, 0.5, 1.0));
+    ASSERT_FALSE(canvas.Segments.empty());
+    EXPECT_LE(canvas.Segments.size(), 1000u);
+    for (const auto& seg : canvas.Segments)
+      for (const TRealPoint& q : seg) EXPECT_NEAR(std::hypot(q.X, q.Y), 1.0, 1e-9);
+  }
+}
+
+TEST_F(LineStyleDrawTest, AbortEndsTheCopiesOfAStyle) {
+  const auto style = MemoryStyle(1e-3, 5e-4, kSectionStretchAlong);
+  canvas.SetAbort(true);
+  EXPECT_THROW(style->DrawSegment(canvas, {0, 0}, {0, 10}, 1.0), EAbortDraw);
+  EXPECT_THROW(style->DrawCircle(canvas, {0, 0}, 1, 1.0), EAbortDraw);
+  EXPECT_TRUE(canvas.Segments.empty());
 }
 
 }  // namespace

@@ -134,10 +134,7 @@ protected:
     folder.Put("font.ch1", FontFile());
     FontManager().SetFolder(folder.Path());
   }
-  ~SceneTest() override {
-    FontManager().SetFolder("");
-    SetDeviceCanvasMaker(nullptr);
-  }
+  ~SceneTest() override { FontManager().SetFolder(""); }
 
   ScratchFolder folder;
 };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drawing/canvascfg.h"
@@ -94,7 +95,6 @@ protected:
     cfg->Skala = 1000;
     cfg->DpmX = cfg->DpmY = 4.0;
   }
-  ~StyledCanvasTest() override { SetDeviceCanvasMaker(nullptr); }
 
   int DarkPixels(const platform::TBitmap& B) const {
     int n = 0;
@@ -383,6 +383,85 @@ TEST_F(StyledCanvasTest, ScaledSymbolReachingIntoTheWindowWasCulled) {
   EXPECT_GT(canvas.Lines->PartCount(), 0);
 }
 
+TEST_F(StyledCanvasTest, DeviceSymbolReachingIntoTheWindowWasCulled) {
+  // A line of +-1 unit along Y, anchored left of the window at size 20: a map
+  // symbol reaches 20 units, a device symbol 20 mm at 4 dots a millimetre,
+  // 80 pixels. Both kinds are culled only when nothing of them can show.
+  struct Row {
+    const char* What;
+    bool Device;
+    double AnchorY;
+    bool Shows;
+  };
+  const Row rows[] = {
+      {"map symbol 10 pixels in", false, -10, true},
+      {"map symbol out of reach", false, -40, false},
+      {"device symbol 70 pixels in", true, -10, true},
+      {"device symbol 10 pixels in", true, -70, true},
+      {"device symbol out of reach", true, -130, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.What);
+    TSymbolHeader header;
+    header.Sizes = {r.Device ? -1.0 : 1.0, 1, 1, 1};
+    header.Extent = 1;
+    header.First = 1;
+    header.Count = 1;
+    const std::vector<TElementRecord> elements = {TElementRecord{0, -1, 0, 1, 0, kElemLine}};
+    std::unique_ptr<TSymbol> symbol = r.Device ? std::make_unique<TDPISymbol>(header, elements)
+                                               : std::make_unique<TSymbol>(header, elements);
+    platform::TBitmap image(200, 200);
+    TDefRealCanvas canvas(&image.Canvas(), konf, &dims);
+    canvas.Size = 20;
+    canvas.DrawSymbol(symbol.get(), TRealPoint{100, r.AnchorY}, 0);
+    EXPECT_EQ(canvas.Lines->PartCount() > 0, r.Shows);
+    canvas.FlushLines();
+    EXPECT_EQ(DarkPixels(image) > 0, r.Shows);
+  }
+}
+
+TEST_F(StyledCanvasTest, FarAwayDeviceSymbolElementsOverflowedDeviceCoordinates) {
+  // A device symbol held in memory (as a damaged library might hold it) with
+  // a line 1e9 mm long upwards and one far off to the side: it must paint
+  // the pixels of the same line 100 mm long, thin and thick.
+  auto make = [](double Reach) {
+    auto symbol = std::make_unique<TDPISymbol>();
+    symbol->Sizes = {1, 1, 1, 1};
+    symbol->Bounds = TRealRect{-1, -1, 1, 1};
+    symbol->Add(std::make_unique<TSLinia>(TElementRecord{0, 0, Reach, 0, 0, kElemLine}));
+    symbol->Add(std::make_unique<TSLinia>(TElementRecord{0, Reach, -Reach, Reach, 0, kElemLine}));
+    return symbol;
+  };
+  const auto far = make(1e9);
+  const auto near = make(100);
+  for (int width : {1, 3}) {
+    SCOPED_TRACE(width);
+    platform::TBitmap farImage(200, 200), nearImage(200, 200);
+    for (auto [image, symbol] : {std::pair{&farImage, far.get()}, std::pair{&nearImage, near.get()}}) {
+      TDefRealCanvas canvas(&image->Canvas(), konf, &dims);
+      canvas.Pen->SetWidth(width);
+      canvas.DrawSymbol(symbol, TRealPoint{100, 100}, 0);
+      canvas.FlushLines();
+    }
+    EXPECT_GT(DarkPixels(nearImage), 50);
+    EXPECT_TRUE(farImage.SameAs(nearImage));
+  }
+}
+
+TEST_F(StyledCanvasTest, StyledLineWithTooManyCopiesIsDrawnPlainly) {
+  // A pattern of 10 pixels along a line 2e7 units long: two million copies,
+  // more than one figure is decorated with.
+  Recording<TDefRealCanvas> canvas(&bitmap.Canvas(), konf, &dims);
+  const auto style = DashedStyle(10, 5, -1);
+  canvas.StyledLine(100, -1e7, 100, 1e7, style.get());
+  ASSERT_EQ(canvas.Drawn.size(), 1u);
+  EXPECT_EQ(canvas.Drawn[0].PenStyle, platform::psDot);
+  // A line of 200 takes its 20 copies.
+  canvas.Drawn.clear();
+  canvas.StyledLine(100, 0, 100, 200, style.get());
+  EXPECT_EQ(canvas.Drawn.size(), 20u);
+}
+
 TEST_F(StyledCanvasTest, FlatSymbolWithoutAreaWasNeverDrawn) {
   // One straight element: its bounds have no area, and a box without area
   // never counts as visible.
@@ -403,7 +482,7 @@ TEST_F(StyledCanvasTest, DeviceCanvasDrawsMillimetresIntoTheSourceBuffer) {
   TDefRealCanvas canvas(&bitmap.Canvas(), konf, &dims);
   canvas.Pen->SetWidth(3);  // platform thick lines: one segment
   {
-    std::unique_ptr<TDPIRealCanvas> device = CreateDeviceCanvas(canvas, TRealPoint{100, 50});
+    std::unique_ptr<TDPIRealCanvas> device = MakeDeviceCanvas(canvas, TRealPoint{100, 50});
     EXPECT_EQ(device->Pen, canvas.Pen);
     EXPECT_EQ(device->Lines, canvas.Lines);
     EXPECT_EQ(device->State, csThickEmulation);
@@ -438,7 +517,7 @@ TEST_F(StyledCanvasTest, DeviceCanvasLeftByAnAbortLeavesTheSourceBufferAndPenWho
   canvas.SetAbort(true);
   EXPECT_THROW(
       {
-        std::unique_ptr<TDPIRealCanvas> device = CreateDeviceCanvas(canvas, TRealPoint{100, 50});
+        std::unique_ptr<TDPIRealCanvas> device = MakeDeviceCanvas(canvas, TRealPoint{100, 50});
         device->Line(0, 0, 5, 0);  // the source's step tests the source's flag
       },
       EAbortDraw);

@@ -124,7 +124,6 @@ protected:
   void TearDown() override {
     ReleaseSymbolManager();
     SetLibraryErrorBox(nullptr);
-    SetDeviceCanvasMaker(nullptr);
     FreeGlobalnaKonfiguracja();
   }
 
@@ -277,6 +276,44 @@ TEST_F(SymbolLibTest, ElementRangeOutsideTheTableIsRefusedKeepingEarlierSymbols)
     EXPECT_EQ(messages, std::vector<std::string>{"Błędny plik definicji symboli"});
     EXPECT_EQ(Names(*lib), std::vector<std::string>{"A"});
   }
+}
+
+// Values far beyond any real symbol would overflow device coordinates or
+// make drawing step without end; they refuse their symbol as a bad file.
+TEST_F(SymbolLibTest, FarAwayElementsAndAbsurdSizesAreRefused) {
+  struct Case {
+    const char* what;
+    std::array<double, 4> sizes;
+    double extent;
+    TElementRecord element;
+  };
+  const std::array<double, 4> device{-1, 1, 1, 1};
+  const Case cases[] = {
+      {"device symbol line 1e30 mm away", device, 1, Line(0, 0, 1e30, 0)},
+      {"device symbol circle of radius 1e20", device, 1, Circle(0, 0, 1e20)},
+      {"arc centre far away", {1, 1, 1, 1}, 1, Arc(-1e12, 0, 1, 0, 5)},
+      {"bounds far away", {1, 1, 1, 1}, 1, Other(kElemBoundsRect, 0, 0, 1e25, 1)},
+      {"round bound of radius 1e30", {1, 1, 1, 1}, 1, Other(kElemBoundsRound, 0, 0, 0, 0, 1e30)},
+      {"size 1e30", {1, 1e30, 1, 1}, 1, Line(0, 0, 1, 1)},
+      {"extent 1e30", {1, 1, 1, 1}, 1e30, Line(0, 0, 1, 1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    messages.clear();
+    const auto lib = Load(SymbolFile({{"A", {1, 1, 1, 1}, 1, 1, 1},
+                                      {"B", c.sizes, c.extent, 2, 1},
+                                      {"C", {1, 1, 1, 1}, 1, 1, 1}},
+                                     {Line(0, 0, 1, 1), c.element}));
+    EXPECT_EQ(messages, std::vector<std::string>{"Błędny plik definicji symboli"});
+    EXPECT_EQ(Names(*lib), std::vector<std::string>{"A"});
+  }
+  // The largest values allowed still load; skipped record types are not read.
+  messages.clear();
+  const auto lib = Load(SymbolFile({{"D", {-1, 1, 1, 1}, kMaxDefinitionValue, 1, 2}},
+                                   {Line(0, 0, kMaxDefinitionValue, -kMaxDefinitionValue),
+                                    Other(4, 1e30, 1e30)}));
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(Names(*lib), std::vector<std::string>{"D"});
 }
 
 TEST_F(SymbolLibTest, SymbolWithOnlySkippedRecordsIsRefused) {
@@ -442,13 +479,24 @@ private:
   DeviceCanvases& log_;
 };
 
+// A recording canvas whose device canvases record into Log.
+class TDeviceMakingCanvas : public TRecordingCanvas {
+public:
+  TDeviceMakingCanvas(platform::TCanvas* C, TWindowDim* Dims, TNullCanvasCfg* Cfg,
+                      DeviceCanvases& Log)
+      : TRecordingCanvas(C, Dims, Cfg), log_(Log) {}
+  std::unique_ptr<TRealCanvas> CreateDeviceCanvas(const TRealPoint& P) override {
+    log_.Origins.push_back(P);
+    return std::make_unique<TDeviceRecordingCanvas>(*this, log_);
+  }
+
+private:
+  DeviceCanvases& log_;
+};
+
 TEST_F(SymbolLibTest, DeviceSymbolWithHaloDrawsThickInContrastThenThin) {
   DeviceCanvases log;
-  SetDeviceCanvasMaker([&](TRealCanvas& Canvas, const TRealPoint& P) -> std::unique_ptr<TRealCanvas> {
-    log.Origins.push_back(P);
-    return std::make_unique<TDeviceRecordingCanvas>(Canvas, log);
-  });
-  TRecordingCanvas canvas(&bitmap.Canvas(), &dims, &cfg);
+  TDeviceMakingCanvas canvas(&bitmap.Canvas(), &dims, &cfg, log);
   canvas.Pen->SetColor(0x000000F0);  // red above 128: black contrast
 
   TDPISymbol s;

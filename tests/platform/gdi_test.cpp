@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -138,6 +139,38 @@ TEST(GdiLines, PolyPolylineRefusesAPartOfOnePoint) {
   EXPECT_FALSE(b.Canvas().PolyPolyline(points, counts, 2));
   EXPECT_EQ(LastError(), kErrorInvalidParameter);
   EXPECT_EQ(PaintedBox(b).Count, 0);
+}
+
+TEST(GdiLines, EndsFarOutsideThe32BitReachOverflowedDeviceCoordinates) {
+  // Each far-away figure must paint the pixels of the same figure with its
+  // ends just outside the bitmap; thin and thick pens.
+  constexpr std::int32_t kFar = 2000000000;
+  struct Case {
+    const char* What;
+    std::vector<TGdiPoint> Far, Near;
+  } cases[] = {
+      {"horizontal", {{-kFar, 5}, {kFar, 5}}, {{-100, 5}, {100, 5}}},
+      {"leftwards", {{kFar, 7}, {-kFar, 7}}, {{100, 7}, {-100, 7}}},
+      {"diagonal", {{-kFar, -kFar}, {kFar, kFar}}, {{-100, -100}, {100, 100}}},
+      {"polyline through a far point",
+       {{2, 2}, {2, kFar}, {2, 3}},
+       {{2, 2}, {2, 100}, {2, 3}}},
+  };
+  for (const Case& k : cases) {
+    for (int width : {1, 3}) {
+      SCOPED_TRACE(std::string(k.What) + " width " + std::to_string(width));
+      TBitmap far(20, 20), near(20, 20);
+      for (auto [bitmap, points] : {std::pair{&far, &k.Far}, std::pair{&near, &k.Near}}) {
+        TPen pen = MakePen(clBlack);
+        pen.Width = width;
+        bitmap->Canvas().SetPen(pen);
+        const std::int32_t counts[] = {static_cast<std::int32_t>(points->size())};
+        ASSERT_TRUE(bitmap->Canvas().PolyPolyline(points->data(), counts, 1));
+      }
+      EXPECT_GT(PaintedBox(near).Count, 0);
+      EXPECT_TRUE(far.SameAs(near));
+    }
+  }
 }
 
 TEST(GdiLines, PenStylesDashesAndWidths) {
