@@ -25,11 +25,18 @@ platform::FileAccess AccessOfMode(std::uint32_t mode) {
   }
 }
 
-// Only deny-none shares the file; deny-write and deny-read cannot be told
-// apart by the platform and are taken as deny-all, the safe side.
+// The compatibility mode and sharing values beyond deny-none deny all.
 platform::FileShare ShareOfMode(std::uint32_t mode) {
-  return (mode & 0xF0) == fmShareDenyNone ? platform::FileShare::DenyNone
-                                          : platform::FileShare::Exclusive;
+  switch (mode & 0xF0) {
+    case fmShareDenyWrite:
+      return platform::FileShare::DenyWrite;
+    case fmShareDenyRead:
+      return platform::FileShare::DenyRead;
+    case fmShareDenyNone:
+      return platform::FileShare::DenyNone;
+    default:
+      return platform::FileShare::Exclusive;
+  }
 }
 
 // The calling thread under the bound account for the life of the scope.
