@@ -73,7 +73,9 @@ std::string StripAccountMark(std::string_view name) {
 
 std::string AddAccountMark(std::string_view name) {
   if (HasAccountMark(name)) return std::string(name);
-  return std::string(1, kAccountMark) + std::string(name);
+  std::string marked(1, kAccountMark);
+  marked += name;
+  return marked;
 }
 
 ELogonUserFailed::ELogonUserFailed(std::uint32_t errorCode, const std::string& account)
@@ -376,7 +378,7 @@ int ListInto(std::string_view path, int attributes, TSearchRec& search) {
   TFileOpener::FindClose(search);
   search.Filter = attributes;
   std::string folder = platform::ExtractFileDir(path);
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.assign(1, '.');
   const std::string mask = platform::ExtractFileName(path);
   if (!platform::ListFolder(folder, mask, search.Entries)) {
     const std::uint32_t code = platform::LastError();

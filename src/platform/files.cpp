@@ -525,7 +525,7 @@ bool ListFolder(std::string_view folder, std::string_view mask,
                 std::vector<FolderEntry>& entries) {
   entries.clear();
   std::string resolved = ResolvePath(folder);
-  if (resolved.empty()) resolved = ".";
+  if (resolved.empty()) resolved.assign(1, '.');
   DIR* dir = ::opendir(resolved.c_str());
   if (dir == nullptr) return errno == ENOENT ? Fail(kErrorPathNotFound) : FailErrno(resolved);
   std::string maskForm = MaskForm(mask);
