@@ -411,7 +411,11 @@ bool File::LockRange(std::uint64_t offset, std::uint64_t length) {
   // The kernel would merge an overlapping lock of the same handle silently.
   for (const Range& held : locked_)
     if (Overlaps(held.offset, held.length, offset, length)) return Fail(kErrorLockViolation);
-  struct flock lock = MakeLock(F_WRLCK, offset, length);
+  // On a handle that may only read the kernel takes shared locks only.
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0) return FailErrno();
+  struct flock lock =
+      MakeLock((flags & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK, offset, length);
   if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
     if (errno == EAGAIN || errno == EACCES) return Fail(kErrorLockViolation);
     return FailErrno();

@@ -101,7 +101,9 @@ class File {
   // also when this handle itself holds a range overlapping the new one. A lock
   // of length 0 succeeds and locks nothing. Locks vanish with the handle and
   // with the process. A range must end at or below kLockLimit, else
-  // kErrorInvalidParameter.
+  // kErrorInvalidParameter. A handle opened for reading only takes a shared
+  // lock (all the system allows it): it keeps out the locks of handles that
+  // may write, not those of other read-only handles.
   bool LockRange(std::uint64_t offset, std::uint64_t length);
   // Releases exactly a range this handle locked (same offset and length);
   // anything else fails with kErrorNotLocked.

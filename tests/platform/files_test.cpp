@@ -336,6 +336,28 @@ TEST_F(FilesTest, LocksBelongToTheHandle) {
   EXPECT_TRUE(b.LockRange(16, 10));
 }
 
+// A handle opened for reading only could take no lock at all, so a reader
+// of a store it may not write read without keeping writers out.
+TEST_F(FilesTest, ReadOnlyHandleTakesLocksThatKeepWritersOut) {
+  PeerProcess peer(HELPER_LOCKPEER);
+  ASSERT_EQ(peer.Ask("open " + path_ + " sh r"), "ok");
+  ASSERT_EQ(peer.Ask("lock 16 10"), "ok");
+  File reader, writer;
+  ASSERT_TRUE(OpenIt(reader, FileShare::DenyNone, FileAccess::Read));
+  ASSERT_TRUE(OpenIt(writer, FileShare::DenyNone));
+  EXPECT_FALSE(writer.LockRange(20, 1));
+  EXPECT_EQ(platform::LastError(), platform::kErrorLockViolation);
+  EXPECT_TRUE(writer.IsLockedByOther(25));
+  EXPECT_TRUE(reader.LockRange(30, 5));
+  EXPECT_FALSE(writer.LockRange(16, 100));
+  EXPECT_EQ(peer.Ask("locked 30 1"), "yes");
+  EXPECT_TRUE(reader.UnlockRange(30, 5));
+  EXPECT_EQ(peer.Ask("unlock 16 10"), "ok");
+  ASSERT_TRUE(writer.LockRange(16, 100));
+  EXPECT_FALSE(reader.LockRange(50, 1)) << "the writer's lock keeps the reader out";
+  EXPECT_EQ(platform::LastError(), platform::kErrorLockViolation);
+}
+
 TEST_F(FilesTest, OverlappingLockOfTheSameHandleFailsInsteadOfMerging) {
   File a, b;
   ASSERT_TRUE(OpenIt(a, FileShare::DenyNone));
