@@ -132,7 +132,10 @@ std::string PackedTimeToStr(TPackedDateTime D, bool WithSeconds) {
   TDateTimeRec r;
   UnpackDateTime(D, r);
   std::string text = Digits(r.Hour, 2) + "." + Digits(r.Minute, 2);
-  if (WithSeconds) text += "." + Digits(r.Second, 2);
+  if (WithSeconds) {
+    text += '.';
+    text += Digits(r.Second, 2);
+  }
   return text;
 }
 

@@ -25,11 +25,18 @@ platform::FileAccess AccessOfMode(std::uint32_t mode) {
   }
 }
 
-// Only deny-none shares the file; deny-write and deny-read cannot be told
-// apart by the platform and are taken as deny-all, the safe side.
+// The compatibility mode and sharing values beyond deny-none deny all.
 platform::FileShare ShareOfMode(std::uint32_t mode) {
-  return (mode & 0xF0) == fmShareDenyNone ? platform::FileShare::DenyNone
-                                          : platform::FileShare::Exclusive;
+  switch (mode & 0xF0) {
+    case fmShareDenyWrite:
+      return platform::FileShare::DenyWrite;
+    case fmShareDenyRead:
+      return platform::FileShare::DenyRead;
+    case fmShareDenyNone:
+      return platform::FileShare::DenyNone;
+    default:
+      return platform::FileShare::Exclusive;
+  }
 }
 
 // The calling thread under the bound account for the life of the scope.
@@ -66,7 +73,9 @@ std::string StripAccountMark(std::string_view name) {
 
 std::string AddAccountMark(std::string_view name) {
   if (HasAccountMark(name)) return std::string(name);
-  return std::string(1, kAccountMark) + std::string(name);
+  std::string marked(1, kAccountMark);
+  marked += name;
+  return marked;
 }
 
 ELogonUserFailed::ELogonUserFailed(std::uint32_t errorCode, const std::string& account)
@@ -369,7 +378,7 @@ int ListInto(std::string_view path, int attributes, TSearchRec& search) {
   TFileOpener::FindClose(search);
   search.Filter = attributes;
   std::string folder = platform::ExtractFileDir(path);
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.assign(1, '.');
   const std::string mask = platform::ExtractFileName(path);
   if (!platform::ListFolder(folder, mask, search.Entries)) {
     const std::uint32_t code = platform::LastError();

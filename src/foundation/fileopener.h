@@ -32,8 +32,8 @@ inline constexpr std::uint32_t fmOpenWrite = 0x0001;
 inline constexpr std::uint32_t fmOpenReadWrite = 0x0002;
 inline constexpr std::uint32_t fmShareCompat = 0x0000;  // taken as deny all
 inline constexpr std::uint32_t fmShareExclusive = 0x0010;
-inline constexpr std::uint32_t fmShareDenyWrite = 0x0020;  // taken as deny all
-inline constexpr std::uint32_t fmShareDenyRead = 0x0030;   // taken as deny all
+inline constexpr std::uint32_t fmShareDenyWrite = 0x0020;
+inline constexpr std::uint32_t fmShareDenyRead = 0x0030;
 inline constexpr std::uint32_t fmShareDenyNone = 0x0040;
 
 // Attributes of a search entry and of a search's filter.

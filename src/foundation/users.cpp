@@ -493,7 +493,7 @@ int TUsersFileEditor::Save(std::string_view fileName) {
   }
 
   std::string folder = platform::ExtractFileDir(path);
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.assign(1, '.');
   std::string temp;
   if (platform::MakeTempFile(folder, "usr", temp) == 0) return kUsersCannotCreate;
   platform::File out;

@@ -2,15 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <thread>
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -79,6 +80,127 @@ struct flock MakeLock(short type, std::uint64_t offset, std::uint64_t length) {
   lock.l_len = static_cast<off_t>(length);
   lock.l_pid = 0;
   return lock;
+}
+
+// Share modes. An open marks what it does (reads, writes) and what it denies
+// (reading, writing) with open-file-description locks above File::kLockLimit,
+// so the marks belong to its handle and vanish with the handle and with the
+// process, and byte-range locks on data never meet them. Each kind of mark has
+// a band of its own; a handle puts each of its marks at one random slot of
+// the kind's band, and asks whether another handle holds any byte of a band.
+// The kernel lets a handle take read locks only when it may read and write
+// locks only when it may write: a handle that may read marks with read locks
+// (which never conflict with each other), a write-only one with write locks
+// (whose slots differ but by a rare chance, then taken again elsewhere).
+//
+// Two conflicting opens must never both succeed, so an open first posts
+// intent marks, then looks for conflicting intents of opens still being
+// decided (and backs off briefly when it finds one), then for conflicting
+// marks of the opens that hold the file (a sharing violation), and only then
+// turns its intents into held marks, dropping the intents last. Of two
+// conflicting opens that overlap in time, the later to look sees the other's
+// intent or its held mark.
+enum ShareMark { kMarkReads, kMarkWrites, kMarkDeniesRead, kMarkDeniesWrite, kMarkKinds };
+
+constexpr std::uint64_t kMarkBand = std::uint64_t{1} << 40;
+constexpr std::uint64_t kMarkSlots = std::uint64_t{1} << 32;
+constexpr std::uint64_t kIntentArea = File::kLockLimit;
+constexpr std::uint64_t kHeldArea = File::kLockLimit + kMarkKinds * kMarkBand;
+static_assert(kHeldArea + kMarkKinds * kMarkBand - 1 <= kMaxOffset);
+
+// The mark whose holder an open with the given mark conflicts with.
+ShareMark Opposite(int mark) {
+  switch (mark) {
+    case kMarkReads: return kMarkDeniesRead;
+    case kMarkWrites: return kMarkDeniesWrite;
+    case kMarkDeniesRead: return kMarkReads;
+    default: return kMarkWrites;
+  }
+}
+
+// 0, or the errno of a failed non-waiting lock or unlock.
+int SetLock(int fd, short type, std::uint64_t offset, std::uint64_t length) {
+  struct flock lock = MakeLock(type, offset, length);
+  while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
+// 1 when a handle other than fd holds a lock on a byte of the range, 0 when
+// none does, -errno when the question failed.
+int HeldByOther(int fd, std::uint64_t offset, std::uint64_t length) {
+  struct flock lock = MakeLock(F_WRLCK, offset, length);
+  if (::fcntl(fd, F_OFD_GETLK, &lock) != 0) return -errno;
+  return lock.l_type != F_UNLCK ? 1 : 0;
+}
+
+enum class ShareStep { Granted, Busy, Violation, Failed };
+
+// One attempt to take the marks of fd at slot; never waits. Drops whatever it
+// took unless it grants. Failed leaves the error code in code.
+ShareStep TryShareMarks(int fd, short type, const bool (&marks)[kMarkKinds],
+                        std::uint64_t slot, std::uint32_t& code) {
+  // Each step answers 0 when done, 1 when it met another handle's mark,
+  // -errno when it failed.
+  auto place = [&](std::uint64_t area) {
+    for (int mark = 0; mark < kMarkKinds; ++mark) {
+      if (!marks[mark]) continue;
+      if (int err = SetLock(fd, type, area + mark * kMarkBand + slot, 1))
+        return err == EAGAIN || err == EACCES ? 1 : -err;
+    }
+    return 0;
+  };
+  auto look = [&](std::uint64_t area) {
+    for (int mark = 0; mark < kMarkKinds; ++mark) {
+      if (!marks[mark]) continue;
+      if (int held = HeldByOther(fd, area + Opposite(mark) * kMarkBand, kMarkSlots)) return held;
+    }
+    return 0;
+  };
+  auto stop = [&](int answer, ShareStep onMark) {
+    const int err = SetLock(fd, F_UNLCK, kIntentArea, 2 * kMarkKinds * kMarkBand);
+    if (answer > 0 && err == 0) return onMark;
+    code = CodeFromErrno(answer < 0 ? -answer : err);
+    return ShareStep::Failed;
+  };
+
+  int answer = place(kIntentArea);
+  if (answer == 0) answer = look(kIntentArea);
+  if (answer != 0) return stop(answer, ShareStep::Busy);
+  if ((answer = look(kHeldArea)) != 0) return stop(answer, ShareStep::Violation);
+  if ((answer = place(kHeldArea)) != 0) return stop(answer, ShareStep::Busy);
+  if (int err = SetLock(fd, F_UNLCK, kIntentArea, kMarkKinds * kMarkBand)) {
+    return stop(-err, ShareStep::Failed);
+  }
+  return ShareStep::Granted;
+}
+
+// Takes the share mode of a new open of fd, which may read when reads is set
+// and write when writes is; kErrorSuccess or the error code. Waits only while
+// another open of the file is being decided, and at most about two seconds
+// (a process stopped in the middle of an open).
+std::uint32_t TakeShareMode(int fd, bool reads, bool writes, FileShare share) {
+  const bool marks[kMarkKinds] = {
+      reads, writes, share == FileShare::Exclusive || share == FileShare::DenyRead,
+      share == FileShare::Exclusive || share == FileShare::DenyWrite};
+  const short type = reads ? F_RDLCK : F_WRLCK;
+  thread_local std::minstd_rand random{std::random_device{}()};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (;;) {
+    std::uint32_t code = kErrorSuccess;
+    const std::uint64_t slot =
+        std::uniform_int_distribution<std::uint64_t>(0, kMarkSlots - 1)(random);
+    switch (TryShareMarks(fd, type, marks, slot, code)) {
+      case ShareStep::Granted: return kErrorSuccess;
+      case ShareStep::Violation: return kErrorSharingViolation;
+      case ShareStep::Failed: return code;
+      case ShareStep::Busy: break;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return kErrorSharingViolation;
+    std::this_thread::sleep_for(std::chrono::microseconds(
+        std::uniform_int_distribution<int>(50, 1000)(random)));
+  }
 }
 
 // Upper-cased code-page bytes of a name, so that '?' stands for one character.
@@ -186,12 +308,15 @@ bool File::Open(std::string_view path, FileAccess access, FileShare share,
     ::close(fd);
     return Fail(kErrorAccessDenied);
   }
-  int mode = (share == FileShare::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-  if (::flock(fd, mode) != 0) {
-    int err = errno;
+  // A creating open may read and write whatever access says.
+  const bool created = creation != FileCreation::OpenExisting;
+  const bool reads = created || access != FileAccess::Write;
+  const bool writes = created || access != FileAccess::Read;
+  if (std::uint32_t code = TakeShareMode(fd, reads, writes, share);
+      code != kErrorSuccess) {
     ::close(fd);
     // A new file this call made but may not use stays, as Windows leaves it.
-    return Fail(err == EWOULDBLOCK ? kErrorSharingViolation : CodeFromErrno(err));
+    return Fail(code);
   }
   if (creation == FileCreation::CreateAlways && ::ftruncate(fd, 0) != 0) {
     int err = errno;
@@ -279,13 +404,18 @@ bool File::Flush() {
 
 bool File::LockRange(std::uint64_t offset, std::uint64_t length) {
   if (fd_ < 0) return Fail(kErrorInvalidHandle);
-  if (!RangeValid(offset, length)) return Fail(kErrorInvalidParameter);
+  // The share modes' marks lie above the limit.
+  if (offset > kLockLimit || length > kLockLimit - offset) return Fail(kErrorInvalidParameter);
   // A zero length would mean "to the end of the file" to the kernel.
   if (length == 0) return true;
   // The kernel would merge an overlapping lock of the same handle silently.
   for (const Range& held : locked_)
     if (Overlaps(held.offset, held.length, offset, length)) return Fail(kErrorLockViolation);
-  struct flock lock = MakeLock(F_WRLCK, offset, length);
+  // On a handle that may only read the kernel takes shared locks only.
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0) return FailErrno();
+  struct flock lock =
+      MakeLock((flags & O_ACCMODE) == O_RDONLY ? F_RDLCK : F_WRLCK, offset, length);
   if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
     if (errno == EAGAIN || errno == EACCES) return Fail(kErrorLockViolation);
     return FailErrno();
@@ -310,6 +440,9 @@ bool File::UnlockRange(std::uint64_t offset, std::uint64_t length) {
 bool File::IsLockedByOther(std::uint64_t offset, std::uint64_t length) const {
   if (fd_ < 0) return Fail(kErrorInvalidHandle);
   if (!RangeValid(offset, length)) return Fail(kErrorInvalidParameter);
+  // Nothing above the limit is a byte-range lock: the share modes' marks are.
+  if (offset >= kLockLimit) return false;
+  length = std::min(length, kLockLimit - offset);
   if (length == 0) return false;
   struct flock lock = MakeLock(F_WRLCK, offset, length);
   if (::fcntl(fd_, F_OFD_GETLK, &lock) != 0) return FailErrno();
@@ -396,7 +529,7 @@ bool ListFolder(std::string_view folder, std::string_view mask,
                 std::vector<FolderEntry>& entries) {
   entries.clear();
   std::string resolved = ResolvePath(folder);
-  if (resolved.empty()) resolved = ".";
+  if (resolved.empty()) resolved.assign(1, '.');
   DIR* dir = ::opendir(resolved.c_str());
   if (dir == nullptr) return errno == ENOENT ? Fail(kErrorPathNotFound) : FailErrno(resolved);
   std::string maskForm = MaskForm(mask);

@@ -42,10 +42,14 @@ std::string ErrorText(std::uint32_t code);
 
 enum class FileAccess { Read, Write, ReadWrite };
 
-// Exclusive denies every other open of the file, in this process or another;
-// DenyNone opens coexist with each other. A conflicting open fails at once with
-// kErrorSharingViolation.
-enum class FileShare { Exclusive, DenyNone };
+// What an open lets other opens of the file do, in this process or another,
+// as on Windows: an open succeeds when its access is allowed by the share
+// mode of every open already held and its own share mode allows the access of
+// every one of them. Exclusive denies reading and writing, DenyWrite and
+// DenyRead one of them, DenyNone neither. A conflicting open fails at once
+// with kErrorSharingViolation; it waits only, and briefly, while another open
+// of the same file is being decided.
+enum class FileShare { Exclusive, DenyWrite, DenyRead, DenyNone };
 
 enum class FileCreation {
   OpenExisting,  // fails with kErrorFileNotFound when the file is missing
@@ -96,15 +100,23 @@ class File {
   // another handle (of this or another process) holds an overlapping byte, and
   // also when this handle itself holds a range overlapping the new one. A lock
   // of length 0 succeeds and locks nothing. Locks vanish with the handle and
-  // with the process.
+  // with the process. A range must end at or below kLockLimit, else
+  // kErrorInvalidParameter. A handle opened for reading only takes a shared
+  // lock (all the system allows it): it keeps out the locks of handles that
+  // may write, not those of other read-only handles.
   bool LockRange(std::uint64_t offset, std::uint64_t length);
   // Releases exactly a range this handle locked (same offset and length);
   // anything else fails with kErrorNotLocked.
   bool UnlockRange(std::uint64_t offset, std::uint64_t length);
   // True when another handle (of this or another process) holds a lock on any
-  // byte of the range; the handle's own locks do not count. False also when
+  // byte of the range; the handle's own locks do not count, nor do the share
+  // modes (only bytes below kLockLimit are asked about). False also when
   // the question cannot be asked (last error set, e.g. kErrorInvalidHandle).
   bool IsLockedByOther(std::uint64_t offset, std::uint64_t length = 1) const;
+
+  // Byte-range locks lie below this offset (2^62, far beyond any data); the
+  // share modes keep their marks above it.
+  static constexpr std::uint64_t kLockLimit = std::uint64_t{1} << 62;
 
  private:
   struct Range {

@@ -263,13 +263,17 @@ void TRegistry::Save() const {
     if (key != root_.get() || !key->values.empty()) {
       text += "[" + keyPath + "]\r\n";
       for (const Key::Value& v : key->values) {
-        text += "\"" + Escape(v.name) + "\"=";
+        text += '"';
+        text += Escape(v.name);
+        text += "\"=";
         if (v.integer) {
           char digits[9];
           std::snprintf(digits, sizeof digits, "%08x", static_cast<std::uint32_t>(v.number));
           text += std::string(kDword) + digits;
         } else {
-          text += "\"" + Escape(v.text) + "\"";
+          text += '"';
+          text += Escape(v.text);
+          text += '"';
         }
         text += "\r\n";
       }

@@ -411,12 +411,35 @@ TEST_F(FileOpenerTest, UntypedFilesAndSharing) {
     EXPECT_EQ(e.ErrorCode, static_cast<int>(platform::kErrorSharingViolation));
   }
   EXPECT_FALSE(opener->FileOpen(Path("r.bin"), fmOpenRead | fmShareDenyWrite).IsOpen())
-      << "deny-write is taken as deny-all";
+      << "an exclusive open denies reading too";
   exclusive.Close();
   platform::File a = opener->FileOpen(Path("r.bin"), fmOpenRead | fmShareDenyNone);
   platform::File b = opener->FileOpen(Path("r.bin"), fmOpenReadWrite | fmShareDenyNone);
   EXPECT_TRUE(a.IsOpen());
   EXPECT_TRUE(b.IsOpen());
+}
+
+// Deny-write and deny-read are share modes of their own, not deny-all: two
+// readers that deny writing share a file, and keep a writer out.
+TEST_F(FileOpenerTest, DenyWriteReadersShareTheFile) {
+  auto opener = MakeOpener();
+  opener->FileCreate(Path("r.bin")).Close();
+  platform::File a = opener->FileOpen(Path("r.bin"), fmOpenRead | fmShareDenyWrite);
+  platform::File b = opener->FileOpen(Path("r.bin"), fmOpenRead | fmShareDenyWrite);
+  EXPECT_TRUE(a.IsOpen());
+  EXPECT_TRUE(b.IsOpen());
+  EXPECT_FALSE(opener->FileOpen(Path("r.bin"), fmOpenReadWrite | fmShareDenyNone).IsOpen());
+  EXPECT_EQ(platform::LastError(), platform::kErrorSharingViolation);
+  TUntypedFile reader(Path("r.bin"));
+  reader.FileMode = fmOpenRead | fmShareDenyNone;
+  opener->ResetFile(reader, 4);
+  EXPECT_TRUE(reader.IsOpen()) << "a reader that denies nothing joins them";
+  a.Close();
+  b.Close();
+  EXPECT_FALSE(opener->FileOpen(Path("r.bin"), fmOpenWrite | fmShareDenyRead).IsOpen())
+      << "deny-read meets the reader still open";
+  reader.Close();
+  EXPECT_TRUE(opener->FileOpen(Path("r.bin"), fmOpenWrite | fmShareDenyRead).IsOpen());
 }
 
 // The real account switching. Root (as in CI) switches for real; any other

@@ -29,7 +29,11 @@ std::string KeyName(std::uint8_t vk) {
     default: break;
   }
   if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return std::string(1, char(vk));
-  if (vk >= 0x70 && vk <= 0x7F) return "F" + std::to_string(vk - 0x6F);
+  if (vk >= 0x70 && vk <= 0x7F) {
+    std::string name(1, 'F');
+    name += std::to_string(vk - 0x6F);
+    return name;
+  }
   char hex[8];
   std::snprintf(hex, sizeof hex, "#%02X", vk);
   return hex;
@@ -43,7 +47,10 @@ std::string Describe(const std::vector<TKeyStroke>& strokes) {
     if (!out.empty()) out += ' ';
     switch (s.Kind) {
       case TKeyStroke::TKind::NumLock: out += "NumLock"; break;
-      case TKeyStroke::TKind::Failure: out += "!" + s.Message; break;
+      case TKeyStroke::TKind::Failure:
+        out += '!';
+        out += s.Message;
+        break;
       case TKeyStroke::TKind::Key:
         out += (s.Flags & platform::KEYEVENTF_KEYUP) ? "-" : "+";
         out += KeyName(s.Vk);

@@ -1,12 +1,16 @@
 #include "platform/files.h"
 
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -167,6 +171,153 @@ TEST_F(FilesTest, ShareModesBetweenProcesses) {
   EXPECT_TRUE(OpenIt(exclusive, FileShare::Exclusive));
 }
 
+// The whole share-mode table: every open of access read, write or both and
+// of share mode deny all, deny write, deny read or deny none, held by one
+// handle, against every such open by another. The second open succeeds when
+// its access is allowed by the first one's share mode and its share mode
+// allows the first one's access.
+struct ShareOpen {
+  FileAccess access;
+  FileShare share;
+  const char* peerWords;  // the same open as the peer process spells it
+};
+
+const ShareOpen kShareOpens[] = {
+    {FileAccess::Read, FileShare::Exclusive, "ex r"},
+    {FileAccess::Read, FileShare::DenyWrite, "dw r"},
+    {FileAccess::Read, FileShare::DenyRead, "dr r"},
+    {FileAccess::Read, FileShare::DenyNone, "sh r"},
+    {FileAccess::Write, FileShare::Exclusive, "ex w"},
+    {FileAccess::Write, FileShare::DenyWrite, "dw w"},
+    {FileAccess::Write, FileShare::DenyRead, "dr w"},
+    {FileAccess::Write, FileShare::DenyNone, "sh w"},
+    {FileAccess::ReadWrite, FileShare::Exclusive, "ex rw"},
+    {FileAccess::ReadWrite, FileShare::DenyWrite, "dw rw"},
+    {FileAccess::ReadWrite, FileShare::DenyRead, "dr rw"},
+    {FileAccess::ReadWrite, FileShare::DenyNone, "sh rw"},
+};
+
+// Row: the open held; column: the open tried next, in the order above;
+// '1' where the second open succeeds.
+const char* const kShareTable[] = {
+    "............",  // read, deny all
+    ".1.1........",  // read, deny write
+    ".....1.1....",  // read, deny read
+    ".1.1.1.1.1.1",  // read, deny none
+    "............",  // write, deny all
+    "..11........",  // write, deny write
+    "......11....",  // write, deny read
+    "..11..11..11",  // write, deny none
+    "............",  // read-write, deny all
+    "...1........",  // read-write, deny write
+    ".......1....",  // read-write, deny read
+    "...1...1...1",  // read-write, deny none
+};
+
+TEST_F(FilesTest, ShareModeTableBetweenHandlesOfOneProcess) {
+  for (std::size_t held = 0; held < std::size(kShareOpens); ++held) {
+    for (std::size_t next = 0; next < std::size(kShareOpens); ++next) {
+      SCOPED_TRACE(std::string(kShareOpens[held].peerWords) + " then " + kShareOpens[next].peerWords);
+      const bool opens = kShareTable[held][next] == '1';
+      File first, second;
+      ASSERT_TRUE(OpenIt(first, kShareOpens[held].share, kShareOpens[held].access));
+      EXPECT_EQ(OpenIt(second, kShareOpens[next].share, kShareOpens[next].access), opens);
+      if (!opens) {
+        EXPECT_EQ(platform::LastError(), platform::kErrorSharingViolation);
+      }
+    }
+  }
+}
+
+TEST_F(FilesTest, ShareModeTableBetweenProcesses) {
+  PeerProcess peer(HELPER_LOCKPEER);
+  for (std::size_t held = 0; held < std::size(kShareOpens); ++held) {
+    for (std::size_t next = 0; next < std::size(kShareOpens); ++next) {
+      SCOPED_TRACE(std::string(kShareOpens[held].peerWords) + " then " + kShareOpens[next].peerWords);
+      const bool opens = kShareTable[held][next] == '1';
+      // The other process holds the file, this one tries; then the other way round.
+      ASSERT_EQ(peer.Ask("open " + path_ + " " + kShareOpens[held].peerWords), "ok");
+      File mine;
+      EXPECT_EQ(OpenIt(mine, kShareOpens[next].share, kShareOpens[next].access), opens);
+      if (!opens) {
+        EXPECT_EQ(platform::LastError(), platform::kErrorSharingViolation);
+      }
+      mine.Close();
+      ASSERT_EQ(peer.Ask("close"), "ok");
+
+      ASSERT_TRUE(OpenIt(mine, kShareOpens[held].share, kShareOpens[held].access));
+      EXPECT_EQ(peer.Ask("open " + path_ + " " + kShareOpens[next].peerWords),
+                opens ? "ok" : "fail 32");
+      ASSERT_EQ(peer.Ask("close"), "ok");
+    }
+  }
+}
+
+// Two readers that deny writing share the file; a writer is kept out until
+// both are gone, also when the last one ends by dying.
+TEST_F(FilesTest, ReadersDenyingWriteShareTheFileAndKeepWritersOut) {
+  PeerProcess peer(HELPER_LOCKPEER);
+  ASSERT_EQ(peer.Ask("open " + path_ + " dw r"), "ok");
+  File reader, writer;
+  ASSERT_TRUE(OpenIt(reader, FileShare::DenyWrite, FileAccess::Read));
+  EXPECT_FALSE(OpenIt(writer, FileShare::DenyNone, FileAccess::Write));
+  reader.Close();
+  EXPECT_FALSE(OpenIt(writer, FileShare::DenyNone, FileAccess::Write));
+  EXPECT_FALSE(writer.Open(path_, FileAccess::ReadWrite, FileShare::DenyNone,
+                           FileCreation::CreateAlways));
+  EXPECT_EQ(platform::LastError(), platform::kErrorSharingViolation);
+  EXPECT_EQ(ScratchFolder::Get(path_), std::string(256, 'a')) << "nothing emptied";
+  peer.Kill();
+  EXPECT_TRUE(OpenIt(writer, FileShare::DenyNone, FileAccess::Write));
+}
+
+// The marks of the share modes are not byte-range locks: asking about any
+// range of data never reports them, and no lock can reach them.
+TEST_F(FilesTest, ShareModeMarksAreNotByteRangeLocks) {
+  PeerProcess peer(HELPER_LOCKPEER);
+  ASSERT_EQ(peer.Ask("open " + path_ + " dw r"), "ok");
+  File file;
+  ASSERT_TRUE(OpenIt(file, FileShare::DenyWrite, FileAccess::Read));
+  const std::uint64_t limit = File::kLockLimit;
+  platform::SetLastError(0);
+  EXPECT_FALSE(file.IsLockedByOther(0, std::numeric_limits<std::int64_t>::max()));
+  EXPECT_FALSE(file.IsLockedByOther(limit, 1u << 20));
+  EXPECT_EQ(platform::LastError(), 0u);
+  EXPECT_FALSE(file.LockRange(limit - 1, 2));
+  EXPECT_EQ(platform::LastError(), platform::kErrorInvalidParameter);
+  EXPECT_EQ(peer.Ask("locked 0 9223372036854775807"), "no");
+}
+
+// Conflicting opens racing from two processes never hold the file at once.
+// Each holder counts itself in a counter both processes share and checks
+// that it is alone; the outcome does not depend on who wins which race.
+TEST_F(FilesTest, ConflictingOpensRacingNeverBothSucceed) {
+  void* shared = ::mmap(nullptr, sizeof(std::atomic<int>) * 2, PROT_READ | PROT_WRITE,
+                        MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(shared, MAP_FAILED);
+  auto* holders = new (shared) std::atomic<int>(0);
+  auto* overlaps = new (static_cast<std::atomic<int>*>(shared) + 1) std::atomic<int>(0);
+  auto run = [&](FileAccess access, FileShare share) {
+    for (int i = 0; i < 5000; ++i) {
+      File file;
+      if (!OpenIt(file, share, access)) continue;
+      if (holders->fetch_add(1) != 0) overlaps->fetch_add(1);
+      holders->fetch_sub(1);
+    }
+  };
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    run(FileAccess::Read, FileShare::DenyWrite);
+    ::_exit(0);
+  }
+  run(FileAccess::Write, FileShare::DenyRead);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(overlaps->load(), 0);
+  ::munmap(shared, sizeof(std::atomic<int>) * 2);
+}
+
 TEST_F(FilesTest, LocksBelongToTheHandle) {
   File a, b;
   ASSERT_TRUE(OpenIt(a, FileShare::DenyNone));
@@ -183,6 +334,28 @@ TEST_F(FilesTest, LocksBelongToTheHandle) {
   a.Close();
   EXPECT_FALSE(b.IsLockedByOther(20));
   EXPECT_TRUE(b.LockRange(16, 10));
+}
+
+// A handle opened for reading only could take no lock at all, so a reader
+// of a store it may not write read without keeping writers out.
+TEST_F(FilesTest, ReadOnlyHandleTakesLocksThatKeepWritersOut) {
+  PeerProcess peer(HELPER_LOCKPEER);
+  ASSERT_EQ(peer.Ask("open " + path_ + " sh r"), "ok");
+  ASSERT_EQ(peer.Ask("lock 16 10"), "ok");
+  File reader, writer;
+  ASSERT_TRUE(OpenIt(reader, FileShare::DenyNone, FileAccess::Read));
+  ASSERT_TRUE(OpenIt(writer, FileShare::DenyNone));
+  EXPECT_FALSE(writer.LockRange(20, 1));
+  EXPECT_EQ(platform::LastError(), platform::kErrorLockViolation);
+  EXPECT_TRUE(writer.IsLockedByOther(25));
+  EXPECT_TRUE(reader.LockRange(30, 5));
+  EXPECT_FALSE(writer.LockRange(16, 100));
+  EXPECT_EQ(peer.Ask("locked 30 1"), "yes");
+  EXPECT_TRUE(reader.UnlockRange(30, 5));
+  EXPECT_EQ(peer.Ask("unlock 16 10"), "ok");
+  ASSERT_TRUE(writer.LockRange(16, 100));
+  EXPECT_FALSE(reader.LockRange(50, 1)) << "the writer's lock keeps the reader out";
+  EXPECT_EQ(platform::LastError(), platform::kErrorLockViolation);
 }
 
 TEST_F(FilesTest, OverlappingLockOfTheSameHandleFailsInsteadOfMerging) {

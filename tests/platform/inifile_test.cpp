@@ -106,15 +106,20 @@ TEST_F(IniFileTest, NumbersAndBooleans) {
       {"tak", -1, true},          {"99999999999", -1, true},  {"2147483647", 2147483647, true},
       {"-2147483648", INT32_MIN, true},                       {"2147483648", -1, true},
   };
+  auto key = [](std::size_t i) {
+    std::string name(1, 'k');
+    name += std::to_string(i);
+    return name;
+  };
   std::string text = "[N]\r\n";
   for (std::size_t i = 0; i < std::size(cases); ++i)
-    text += "k" + std::to_string(i) + "=" + cases[i].text + "\r\n";
+    text += key(i) + "=" + cases[i].text + "\r\n";
   Put(text);
   TIniFile ini(path_);
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(cases[i].text);
-    EXPECT_EQ(ini.ReadInteger("N", "k" + std::to_string(i), -1), cases[i].integer);
-    EXPECT_EQ(ini.ReadBool("N", "k" + std::to_string(i), true), cases[i].boolean);
+    EXPECT_EQ(ini.ReadInteger("N", key(i), -1), cases[i].integer);
+    EXPECT_EQ(ini.ReadBool("N", key(i), true), cases[i].boolean);
   }
   EXPECT_FALSE(ini.ReadBool("N", "k9", false)) << "\"tak\" is no number: the default";
 }
