@@ -121,6 +121,7 @@ TEST_F(PrintConfTest, FileSavedAsUtf8IsReadAsItStandsAndWrittenBackUnchanged) {
   EXPECT_TRUE(conf.DetailPreview);  // the key spelt in UTF-8 is another key
   platform::TIniFile out(folder / "back.ini");
   conf.Write(out);
+  out.UpdateFile();
   const std::string back = ScratchFolder::Get(folder / "back.ini");
   EXPECT_EQ(back.substr(0, frames.size()), frames);
 }
