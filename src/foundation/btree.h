@@ -107,6 +107,14 @@ struct TIndexFile : TDataFile {
   // position; the next NextKey or PrevKey finds it again from Key and
   // CurrentRec, even inside a hold opened with LockIndexFile.
   bool PositionLost = false;
+  // A page of this index could not be written back (when evicted for any
+  // index's operation, or flushed): the error word, reported by this index's
+  // next operation that has no error of its own, or by CloseIndex. The page
+  // stays changed in the cache and is written at the next flush or eviction.
+  std::uint16_t WriteError = 0;
+  // Items stepped over since the last search or the first step from no
+  // position; more than the pages can hold means pages under two parents.
+  std::int64_t Steps = 0;
 };
 
 // Keys are UTF-8 in memory and stored in code page 1250; they compare by their
