@@ -259,9 +259,23 @@ void BeginChange(TIndexFile& ix) {
   journal.Root = ix.Root;
 }
 
+// Puts the pages an earlier change released but could not mark free on the
+// free list; the first failure, or 0. Those still failing stay pending.
+std::uint16_t FreePendingPages(TIndexFile& ix) {
+  std::uint16_t failure = DBErrNone;
+  std::size_t kept = 0;
+  for (const std::int32_t n : ix.PendingFree) {
+    if (DBFreeRecord(ix, n)) continue;
+    if (failure == DBErrNone) failure = DBErrorCode;
+    ix.PendingFree[kept++] = n;
+  }
+  ix.PendingFree.resize(kept);
+  return failure;
+}
+
 // Ends a change that succeeded: the pages it released go on the free list.
-// A failure to write one is reported; that page is then neither in the tree
-// nor on the list (leaked, never reused).
+// A page whose free mark cannot be written is reported and stays pending
+// (in neither the tree nor the list, never reused) for the next flush.
 void CommitChange(TIndexFile& ix) {
   ChangeJournal& journal = Journal();
   journal.Index = nullptr;
@@ -269,7 +283,9 @@ void CommitChange(TIndexFile& ix) {
   std::uint16_t failure = DBErrNone;
   for (const std::int32_t n : journal.Released) {
     ReleasePage(ix, n);
-    if (DBErrorCode != DBErrNone && failure == DBErrNone) failure = DBErrorCode;
+    if (DBErrorCode == DBErrNone) continue;
+    if (failure == DBErrNone) failure = DBErrorCode;
+    ix.PendingFree.push_back(n);
   }
   journal.Released.clear();
   DBErrorCode = failure;
@@ -301,13 +317,16 @@ void UndoChange(TIndexFile& ix) {
   journal.Released.clear();
 }
 
-// Forgets every cached page of an index, writing nothing.
+// Forgets every cached page of an index and its pending releases, writing
+// nothing.
 void DropIndex(TIndexFile& ix) {
   for (CacheSlot& s : Cache().Slots)
     if (s.Owner == &ix) Forget(s);
+  ix.PendingFree.clear();
 }
 
 bool HasChangedPages(const TIndexFile& ix) {
+  if (!ix.PendingFree.empty()) return true;
   for (const CacheSlot& s : Cache().Slots)
     if (s.Owner == &ix && s.Dirty) return true;
   return false;
@@ -317,7 +336,7 @@ bool HasChangedPages(const TIndexFile& ix) {
 // into the header. Returns the first write error, or 0; a page that could not
 // be written stays changed, for the next flush.
 std::uint16_t FlushIndex(TIndexFile& ix) {
-  std::uint16_t failure = DBErrNone;
+  std::uint16_t failure = ix.PendingFree.empty() ? DBErrNone : FreePendingPages(ix);
   for (CacheSlot& s : Cache().Slots)
     if (s.Owner == &ix && s.Dirty && !WriteSlot(s) && failure == DBErrNone) failure = DBErrorCode;
   ix.Header.RootPage = ix.Root;
@@ -399,6 +418,12 @@ std::string PrepareKey(const TIndexFile& ix, std::string& key) {
 
 std::string ItemKey(const TIndexItem& item) { return std::string(item.Key.data(), item.KeyLen); }
 
+// A new scan starts: no step taken yet.
+void ForgetSteps(TIndexFile& ix) {
+  ix.Steps = 0;
+  ix.StepKnown = false;
+}
+
 void EnterPath(TIndexFile& ix, std::int32_t page, std::int32_t item) {
   if (ix.PathDepth >= IndexMaxDepth) Damaged();
   ++ix.PathDepth;
@@ -412,7 +437,7 @@ void EnterPath(TIndexFile& ix, std::int32_t page, std::int32_t item) {
 bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::int32_t& recNo) {
   DBOk = false;
   ix.PathDepth = 0;
-  ix.Steps = 0;
+  ForgetSteps(ix);
   std::int32_t p = ix.Root;
   bool found = false;
   while (p != 0 && !found) {
@@ -440,7 +465,16 @@ bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::i
 // backward down; a turn starts again). A tree holds at most 80 items a page:
 // a scan that steps past more items than that meets pages under two parents
 // (a damaged file whose walk would never end in practice).
-void CountStep(TIndexFile& ix, bool forward) {
+void CountStep(TIndexFile& ix, bool forward, const TIndexItem& item) {
+  // Each step must also move past the item the last one returned: a page
+  // met again under another parent returns items out of order.
+  if (ix.StepKnown) {
+    int c = CompareKeys(KeyOf(item), KeyOf(ix.StepItem));
+    if (c == 0 && ix.Duplicates) c = item.RecNo < ix.StepItem.RecNo ? -1 : (item.RecNo > ix.StepItem.RecNo ? 1 : 0);
+    if (forward ? c <= 0 : c >= 0) Damaged();
+  }
+  ix.StepItem = item;
+  ix.StepKnown = true;
   if ((ix.Steps < 0) == forward) ix.Steps = 0;
   ix.Steps += forward ? 1 : -1;
   const std::int64_t most = std::int64_t{ix.RecCount > 1 ? ix.RecCount - 1 : 0} * IndexPageItems;
@@ -448,7 +482,7 @@ void CountStep(TIndexFile& ix, bool forward) {
 }
 
 bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
-  if (ix.PathDepth == 0) ix.Steps = 0;
+  if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;
   if (ix.PathDepth > 0) {
     const TIndexPathEntry& at = ix.Path[ix.PathDepth];
@@ -468,7 +502,7 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
       ++at.Item;
       key = ItemKey(page.Item[at.Item]);
       recNo = page.Item[at.Item].RecNo;
-      CountStep(ix, true);
+      CountStep(ix, true, page.Item[at.Item]);
     } else {
       ix.PathDepth = 0;
     }
@@ -480,7 +514,7 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
 
 // Moves to the item before the current one (from no position: the last).
 bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
-  if (ix.PathDepth == 0) ix.Steps = 0;
+  if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;
   if (ix.PathDepth > 0) {
     TIndexPathEntry& at = ix.Path[ix.PathDepth];
@@ -501,7 +535,7 @@ bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
       const TIndexItem& item = GetPage(ix, at.Page).Item[at.Item];
       key = ItemKey(item);
       recNo = item.RecNo;
-      CountStep(ix, false);
+      CountStep(ix, false, item);
     } else {
       ix.PathDepth = 0;
     }
@@ -543,9 +577,14 @@ bool OpenIndexHold(TIndexFile& ix, bool exclusive) {
   if (!ix.Shared) return true;
   const bool outermost = ix.LockDepth == 0;
   const std::uint16_t seen = ix.Header.ChangeCount;
+  const std::int32_t known = ix.RecCount;
   if (!DBOpenHold(ix, exclusive, DBHoldKind::IndexFile)) return false;
   if (!outermost) return true;
   ix.Root = ix.Header.RootPage;
+  // Pages an earlier hold appended but could not write are still ours to
+  // write when nobody else has written since: the file is shorter than them.
+  if (ix.Header.ChangeCount == seen && known > ix.RecCount && HasChangedPages(ix))
+    ix.RecCount = known;
   if (ix.Header.ChangeCount != seen) {
     DropIndex(ix);
     if (ix.PathDepth > 0) ix.PositionLost = true;
@@ -975,6 +1014,7 @@ void ResetIndex(TIndexFile& ix) {
   ix.PositionLost = false;
   ix.WriteError = DBErrNone;
   ix.Steps = 0;
+  ix.StepKnown = false;
 }
 
 // Starts a create or open: a reset descriptor with the parent, the name and

@@ -36,6 +36,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/recordfile.h"
 
@@ -115,6 +116,12 @@ struct TIndexFile : TDataFile {
   // Items stepped over since the last search or the first step from no
   // position; more than the pages can hold means pages under two parents.
   std::int64_t Steps = 0;
+  // The item the last step returned, when a step since then must move past it.
+  bool StepKnown = false;
+  TIndexItem StepItem;
+  // Pages released by a change whose free mark could not be written: in
+  // neither the tree nor the free list until the next flush marks them.
+  std::vector<std::int32_t> PendingFree;
 };
 
 // Keys are UTF-8 in memory and stored in code page 1250; they compare by their
