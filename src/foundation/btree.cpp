@@ -193,7 +193,8 @@ CacheSlot& ChangeSlot(TIndexFile& ix, std::int32_t n) {
       saved.Dirty = s.Dirty;
       saved.Page.Count = s.Page.Count;
       saved.Page.LeftChild = s.Page.LeftChild;
-      for (int i = 1; i <= s.Page.Count && i <= IndexPageItems; ++i) saved.Page.Item[i] = s.Page.Item[i];
+      for (int i = 1; i <= s.Page.Count && i <= IndexPageItems; ++i)
+        saved.Page.Item[i] = s.Page.Item[i];
     }
   }
   return s;
@@ -306,7 +307,8 @@ void UndoChange(TIndexFile& ix) {
     }
     s.Page.Count = it->Page.Count;
     s.Page.LeftChild = it->Page.LeftChild;
-    for (int i = 1; i <= it->Page.Count && i <= IndexPageItems; ++i) s.Page.Item[i] = it->Page.Item[i];
+    for (int i = 1; i <= it->Page.Count && i <= IndexPageItems; ++i)
+      s.Page.Item[i] = it->Page.Item[i];
     s.Dirty = it->Dirty;
   }
   ix.Header = journal.Header;
@@ -460,7 +462,6 @@ bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::i
   return found;
 }
 
-// Moves to the item after the current one (from no position: the first).
 // Counts one more step of a scan in one direction (forward counts up,
 // backward down; a turn starts again). A tree holds at most 80 items a page:
 // a scan that steps past more items than that meets pages under two parents
@@ -470,7 +471,8 @@ void CountStep(TIndexFile& ix, bool forward, const TIndexItem& item) {
   // met again under another parent returns items out of order.
   if (ix.StepKnown) {
     int c = CompareKeys(KeyOf(item), KeyOf(ix.StepItem));
-    if (c == 0 && ix.Duplicates) c = item.RecNo < ix.StepItem.RecNo ? -1 : (item.RecNo > ix.StepItem.RecNo ? 1 : 0);
+    if (c == 0 && ix.Duplicates)
+      c = item.RecNo < ix.StepItem.RecNo ? -1 : (item.RecNo > ix.StepItem.RecNo ? 1 : 0);
     if (forward ? c <= 0 : c >= 0) Damaged();
   }
   ix.StepItem = item;
@@ -481,6 +483,7 @@ void CountStep(TIndexFile& ix, bool forward, const TIndexItem& item) {
   if ((ix.Steps < 0 ? -ix.Steps : ix.Steps) > most) Damaged();
 }
 
+// Moves to the item after the current one (from no position: the first).
 bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
   if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;

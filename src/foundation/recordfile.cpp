@@ -430,8 +430,8 @@ bool DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
     File.HoldStale = !DBReadHeader(File);
     if (File.HeaderPending && !File.HoldStale) {
       // Our last header never reached the file; it still holds when nobody
-      // has written since (the file shows the counter before ours).
-      if (File.Header.ChangeCount == static_cast<std::uint16_t>(mine.ChangeCount - 1))
+      // has written since (the file still shows the counter it had then).
+      if (File.Header.ChangeCount == File.PendingFrom)
         File.Header = mine;
       else
         File.HeaderPending = false;
@@ -453,8 +453,11 @@ void DBCloseHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
     const std::uint16_t before = DBErrorCode;
     std::uint16_t failure = DBErrNone;
     if (Exclusive && !File.HoldStale) {
+      const bool wasPending = File.HeaderPending;
       ++File.Header.ChangeCount;
       File.HeaderPending = !DBWriteHeader(File);
+      if (File.HeaderPending && !wasPending)
+        File.PendingFrom = static_cast<std::uint16_t>(File.Header.ChangeCount - 1);
       if (File.HeaderPending || !DBFlush(File)) failure = DBErrorCode;
     }
     File.HoldStale = false;

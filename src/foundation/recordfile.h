@@ -111,6 +111,7 @@ struct TDataFile {
   // workstation has written the file since, and its closing writer hold (or
   // CloseFile) writes it.
   bool HeaderPending = false;
+  std::uint16_t PendingFrom = 0;  // the file's ChangeCount when that write failed
 };
 
 // Raised by the creates and opens when the lock anchor given has an anchor itself.

@@ -97,8 +97,8 @@ class RecPeer : public PeerProcess {
   RecPeer() : PeerProcess(HELPER_RECPEER) {}
   void Open(const std::string& path, int size, bool appendOnly = false) {
     ASSERT_EQ(Ask("multi 1"), "ok");
-    ASSERT_EQ(Ask("open " + path + " " + std::to_string(size) + " 1 " + (appendOnly ? "1" : "0") + " 0"),
-              "ok 0");
+    const std::string flags = std::string(" 1 ") + (appendOnly ? "1" : "0") + " 0";
+    ASSERT_EQ(Ask("open " + path + " " + std::to_string(size) + flags), "ok 0");
   }
 };
 
@@ -180,7 +180,9 @@ TEST_F(StoreFailureTest, EveryWriteAndFlushFailedInTurnLeavesOldOrNewState) {
   TIndexFile ix;
   TDataFile file;
   auto openIndex = [&](const std::string& path) { OpenIndex(ix, nullptr, path, 4, false, true); };
-  auto openData = [&](const std::string& path) { OpenFile(file, nullptr, path, 40, true, false, false); };
+  auto openData = [&](const std::string& path) {
+    OpenFile(file, nullptr, path, 40, true, false, false);
+  };
   const std::vector<SweepCase> cases = {
       {"insert that splits the root", true,
        [this] { return MakeKeys("split.idx", 80, true); },
