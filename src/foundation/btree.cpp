@@ -466,16 +466,22 @@ bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::i
 // backward down; a turn starts again). A tree holds at most 80 items a page:
 // a scan that steps past more items than that meets pages under two parents
 // (a damaged file whose walk would never end in practice).
-void CountStep(TIndexFile& ix, bool forward, const TIndexItem& item) {
-  // Each step must also move past the item the last one returned: a page
-  // met again under another parent returns items out of order.
-  if (ix.StepKnown) {
-    int c = CompareKeys(KeyOf(item), KeyOf(ix.StepItem));
+void CountStep(TIndexFile& ix, bool forward, std::int32_t pageNo, std::int32_t index,
+               const TIndexItem& item) {
+  // A step that crossed into another page must also have moved past the
+  // item the last step returned: a page met again under another parent
+  // returns items out of order. (Within one page the next slot follows.)
+  if (ix.StepKnown && (pageNo != ix.StepPage || index != ix.StepIndex + (forward ? 1 : -1))) {
+    const TIndexPage& last = GetPage(ix, ix.StepPage);
+    if (ix.StepIndex < 1 || ix.StepIndex > last.Count) Damaged();
+    const TIndexItem& before = last.Item[ix.StepIndex];
+    int c = CompareKeys(KeyOf(item), KeyOf(before));
     if (c == 0 && ix.Duplicates)
-      c = item.RecNo < ix.StepItem.RecNo ? -1 : (item.RecNo > ix.StepItem.RecNo ? 1 : 0);
+      c = item.RecNo < before.RecNo ? -1 : (item.RecNo > before.RecNo ? 1 : 0);
     if (forward ? c <= 0 : c >= 0) Damaged();
   }
-  ix.StepItem = item;
+  ix.StepPage = pageNo;
+  ix.StepIndex = index;
   ix.StepKnown = true;
   if ((ix.Steps < 0) == forward) ix.Steps = 0;
   ix.Steps += forward ? 1 : -1;
@@ -505,7 +511,7 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
       ++at.Item;
       key = ItemKey(page.Item[at.Item]);
       recNo = page.Item[at.Item].RecNo;
-      CountStep(ix, true, page.Item[at.Item]);
+      CountStep(ix, true, at.Page, at.Item, page.Item[at.Item]);
     } else {
       ix.PathDepth = 0;
     }
@@ -538,7 +544,7 @@ bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
       const TIndexItem& item = GetPage(ix, at.Page).Item[at.Item];
       key = ItemKey(item);
       recNo = item.RecNo;
-      CountStep(ix, false, item);
+      CountStep(ix, false, at.Page, at.Item, item);
     } else {
       ix.PathDepth = 0;
     }

@@ -116,9 +116,10 @@ struct TIndexFile : TDataFile {
   // Items stepped over since the last search or the first step from no
   // position; more than the pages can hold means pages under two parents.
   std::int64_t Steps = 0;
-  // The item the last step returned, when a step since then must move past it.
+  // The item the last step returned, when the next step must move past it.
   bool StepKnown = false;
-  TIndexItem StepItem;
+  std::int32_t StepPage = 0;   // where that item is: page and index
+  std::int32_t StepIndex = 0;
   // Pages released by a change whose free mark could not be written: in
   // neither the tree nor the free list until the next flush marks them.
   std::vector<std::int32_t> PendingFree;
