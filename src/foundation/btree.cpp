@@ -706,7 +706,9 @@ bool InsertInto(TIndexFile& ix, std::int32_t p, const std::string& key, std::int
   TIndexItem u;
   if (!InsertInto(ix, child, key, rec, u, depth + 1)) return false;
 
-  CacheSlot& as = ChangeSlot(ix, p);
+  // An item put into a page with room is the last change of the operation:
+  // nothing can fail after it, so it needs no undo record.
+  CacheSlot& as = GetSlot(ix, p);
   if (as.Page.Count < IndexPageItems) {
     TIndexPage& a = as.Page;
     for (int i = a.Count; i > R; --i) a.Item[i + 1] = a.Item[i];
@@ -882,7 +884,11 @@ bool DeleteFrom(TIndexFile& ix, std::int32_t a, const std::string& key, std::int
   }
   if (b.Found()) {
     if (q == 0) {
-      CacheSlot& as = ChangeSlot(ix, a);
+      // A removal that leaves the leaf full enough is the last change of
+      // the operation and needs no undo record; one that underflows is
+      // followed by reads of siblings, which may fail.
+      CacheSlot& leaf = GetSlot(ix, a);
+      CacheSlot& as = leaf.Page.Count - 1 < IndexMinItems ? ChangeSlot(ix, a) : leaf;
       TIndexPage& page = as.Page;
       for (int i = b.K; i < page.Count; ++i) page.Item[i] = page.Item[i + 1];
       --page.Count;
