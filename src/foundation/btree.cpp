@@ -68,10 +68,51 @@ void Touch(int slot) {
   c.Newest = slot;
 }
 
-void WriteSlot(CacheSlot& s) {
+// The changes of the running AddKey or DeleteKey: the cached pages it
+// changed as they were before, and the header, record count and root it
+// started from, so that an operation that fails part way leaves the cache as
+// it found it. Pages it releases are put on the free list only when it
+// succeeds. Its pages are pinned: no eviction writes them while it runs.
+struct ChangeJournal {
+  struct Saved {
+    int Slot = 0;
+    bool Fresh = false;  // a new page of this operation: forgotten on undo
+    bool Dirty = false;
+    TIndexPage Page;
+  };
+  TIndexFile* Index = nullptr;  // null: no change running
+  std::vector<Saved> Pages;     // capacity kept from one operation to the next
+  std::vector<std::int32_t> Released;
+  TDataHeader Header;
+  std::int32_t RecCount = 0;
+  std::int32_t Root = 0;
+
+  bool Pinned(int slot) const {
+    for (const Saved& saved : Pages)
+      if (saved.Slot == slot) return true;
+    return false;
+  }
+};
+
+ChangeJournal& Journal() {
+  static ChangeJournal journal;
+  return journal;
+}
+
+int SlotIndex(const CacheSlot& s) { return static_cast<int>(&s - Cache().Slots.data()); }
+
+// Writes a changed page. A page that cannot be written stays changed in the
+// cache, and the failure is remembered on its own index, to be reported by
+// that index's next operation or its close, whoever's operation caused the
+// write.
+bool WriteSlot(CacheSlot& s) {
   PageToFile(s.Page, s.Owner->KeyLength, PageBuffer().data());
-  DBWriteRecord(*s.Owner, s.PageNo, PageBuffer().data());
+  if (!DBWriteRecord(*s.Owner, s.PageNo, PageBuffer().data())) {
+    if (s.Owner->WriteError == DBErrNone) s.Owner->WriteError = DBErrorCode;
+    return false;
+  }
   s.Dirty = false;
+  return true;
 }
 
 // Empties a slot, writing nothing.
@@ -80,10 +121,35 @@ void Forget(CacheSlot& s) {
   s.Dirty = false;
 }
 
-// Empties a slot for another page, writing it back first when changed.
-void Evict(CacheSlot& s) {
-  if (s.Owner != nullptr && s.Dirty) WriteSlot(s);
-  Forget(s);
+// Slots an eviction never takes: the most recently used ones, which the
+// running step may still refer to.
+constexpr int kKeptNewest = 4;
+
+// Empties a slot for another page: the least recently used one that is free,
+// unchanged or written back now. A changed page is passed over when its
+// write fails, when the running change has pinned it, or when it belongs to a
+// shared index outside that index's hold (its write would not be covered by
+// the index's lock). The error word is the caller's own afterwards; when no
+// slot can be had the caller's step fails with 101.
+CacheSlot& TakeSlot() {
+  PageCache& cache = Cache();
+  const ChangeJournal& journal = Journal();
+  const std::uint16_t error = DBErrorCode;
+  int slot = cache.Oldest;
+  for (int tried = 0; tried < IndexCacheSlots - kKeptNewest; ++tried, slot = cache.Next[slot]) {
+    CacheSlot& s = cache.Slots[slot];
+    if (journal.Index != nullptr && journal.Pinned(slot)) continue;
+    if (s.Owner != nullptr && s.Dirty) {
+      if (s.Owner->Shared && s.Owner->LockDepth == 0) continue;
+      const bool written = WriteSlot(s);
+      DBErrorCode = error;
+      if (!written) continue;
+    }
+    Forget(s);
+    return s;
+  }
+  DBErrorCode = DBErrWrite;
+  throw PageFault{};
 }
 
 // Page n of an index, read into the cache when absent. A number outside the
@@ -101,58 +167,183 @@ CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n) {
     DBErrorCode = DBErrRead;
     throw PageFault{};
   }
-  const int slot = cache.Oldest;
-  CacheSlot& s = cache.Slots[slot];
-  Evict(s);
+  CacheSlot& s = TakeSlot();
   if (!DBReadRecord(ix, n, PageBuffer().data())) throw PageFault{};
   if (!PageFromFile(PageBuffer().data(), ix.KeyLength, s.Page)) Damaged();
   s.Owner = &ix;
   s.PageNo = n;
   s.Dirty = false;
-  Touch(slot);
+  Touch(SlotIndex(s));
   return s;
 }
 
 const TIndexPage& GetPage(TIndexFile& ix, std::int32_t n) { return GetSlot(ix, n).Page; }
 
-// A new page for an index, from the free list or appended; cleared, marked
-// changed, filled by the caller.
-CacheSlot& NewPage(TIndexFile& ix) {
-  auto& cache = Cache();
-  const int slot = cache.Oldest;
-  CacheSlot& s = cache.Slots[slot];
-  Evict(s);
-  s.PageNo = DBNewRecNo(ix);
-  s.Page = TIndexPage{};
-  s.Owner = &ix;
-  s.Dirty = true;
-  Touch(slot);
+// Page n of an index, about to be changed by the running operation: its
+// content before the change is kept for an undo.
+CacheSlot& ChangeSlot(TIndexFile& ix, std::int32_t n) {
+  CacheSlot& s = GetSlot(ix, n);
+  ChangeJournal& journal = Journal();
+  if (journal.Index == &ix) {
+    const int slot = SlotIndex(s);
+    if (!journal.Pinned(slot)) {
+      journal.Pages.emplace_back();
+      ChangeJournal::Saved& saved = journal.Pages.back();
+      saved.Slot = slot;
+      saved.Dirty = s.Dirty;
+      saved.Page.Count = s.Page.Count;
+      saved.Page.LeftChild = s.Page.LeftChild;
+      for (int i = 1; i <= s.Page.Count && i <= IndexPageItems; ++i)
+        saved.Page.Item[i] = s.Page.Item[i];
+    }
+  }
   return s;
 }
 
-// Puts a page on the free list and forgets its cached copy.
+// Whether the free list of an index names a page of its tree: the root, or a
+// page in the cache (every cached page of an index is a page of its tree).
+// A page of one item looks like a free page on disk, and only the root may
+// hold one item.
+bool PageOfTree(const TDataFile& file, std::int32_t n) {
+  const auto& ix = static_cast<const TIndexFile&>(file);
+  if (n == ix.Root) return true;
+  for (const CacheSlot& s : Cache().Slots)
+    if (s.Owner == &ix && s.PageNo == n) return true;
+  return false;
+}
+
+// A new page for an index, from the free list or appended; cleared, marked
+// changed, filled by the caller.
+CacheSlot& NewPage(TIndexFile& ix) {
+  CacheSlot& s = TakeSlot();
+  const std::int32_t n = DBNewRecNo(ix, PageOfTree);
+  if (n < 1) {
+    DBErrorCode = DBErrWrite;
+    throw PageFault{};
+  }
+  s.PageNo = n;
+  s.Page = TIndexPage{};
+  s.Owner = &ix;
+  s.Dirty = true;
+  const int slot = SlotIndex(s);
+  Touch(slot);
+  ChangeJournal& journal = Journal();
+  if (journal.Index == &ix) {
+    journal.Pages.emplace_back();
+    journal.Pages.back().Slot = slot;
+    journal.Pages.back().Fresh = true;
+  }
+  return s;
+}
+
+// Puts a page on the free list and forgets its cached copy; inside a change,
+// once the change has succeeded.
 void ReleasePage(TIndexFile& ix, std::int32_t n) {
+  ChangeJournal& journal = Journal();
+  if (journal.Index == &ix) {
+    journal.Released.push_back(n);
+    return;
+  }
   DBFreeRecord(ix, n);
   for (CacheSlot& s : Cache().Slots)
     if (s.Owner == &ix && s.PageNo == n) Forget(s);
 }
 
-// Forgets every cached page of an index, writing nothing.
+// Starts recording the changes of an operation on ix.
+void BeginChange(TIndexFile& ix) {
+  ChangeJournal& journal = Journal();
+  journal.Index = &ix;
+  journal.Pages.clear();
+  journal.Released.clear();
+  journal.Header = ix.Header;
+  journal.RecCount = ix.RecCount;
+  journal.Root = ix.Root;
+}
+
+// Puts the pages an earlier change released but could not mark free on the
+// free list; the first failure, or 0. Those still failing stay pending.
+std::uint16_t FreePendingPages(TIndexFile& ix) {
+  std::uint16_t failure = DBErrNone;
+  std::size_t kept = 0;
+  for (const std::int32_t n : ix.PendingFree) {
+    if (DBFreeRecord(ix, n)) continue;
+    if (failure == DBErrNone) failure = DBErrorCode;
+    ix.PendingFree[kept++] = n;
+  }
+  ix.PendingFree.resize(kept);
+  return failure;
+}
+
+// Ends a change that succeeded: the pages it released go on the free list.
+// A page whose free mark cannot be written is reported and stays pending
+// (in neither the tree nor the list, never reused) for the next flush.
+void CommitChange(TIndexFile& ix) {
+  ChangeJournal& journal = Journal();
+  journal.Index = nullptr;
+  journal.Pages.clear();
+  std::uint16_t failure = DBErrNone;
+  for (const std::int32_t n : journal.Released) {
+    ReleasePage(ix, n);
+    if (DBErrorCode == DBErrNone) continue;
+    if (failure == DBErrNone) failure = DBErrorCode;
+    ix.PendingFree.push_back(n);
+  }
+  journal.Released.clear();
+  DBErrorCode = failure;
+}
+
+// Ends a change that failed part way: every page it changed is as before,
+// its new pages are forgotten, and the header, record count and root are
+// those it started from.
+void UndoChange(TIndexFile& ix) {
+  ChangeJournal& journal = Journal();
+  if (journal.Index != &ix) return;
+  PageCache& cache = Cache();
+  for (auto it = journal.Pages.rbegin(); it != journal.Pages.rend(); ++it) {
+    CacheSlot& s = cache.Slots[it->Slot];
+    if (it->Fresh) {
+      Forget(s);
+      continue;
+    }
+    s.Page.Count = it->Page.Count;
+    s.Page.LeftChild = it->Page.LeftChild;
+    for (int i = 1; i <= it->Page.Count && i <= IndexPageItems; ++i)
+      s.Page.Item[i] = it->Page.Item[i];
+    s.Dirty = it->Dirty;
+  }
+  ix.Header = journal.Header;
+  ix.RecCount = journal.RecCount;
+  ix.Root = journal.Root;
+  journal.Index = nullptr;
+  journal.Pages.clear();
+  journal.Released.clear();
+}
+
+// Forgets every cached page of an index and its pending releases, writing
+// nothing.
 void DropIndex(TIndexFile& ix) {
   for (CacheSlot& s : Cache().Slots)
     if (s.Owner == &ix) Forget(s);
+  ix.PendingFree.clear();
+}
+
+bool HasChangedPages(const TIndexFile& ix) {
+  if (!ix.PendingFree.empty()) return true;
+  for (const CacheSlot& s : Cache().Slots)
+    if (s.Owner == &ix && s.Dirty) return true;
+  return false;
 }
 
 // Writes every changed page of an index (they stay cached) and puts the root
-// into the header. Returns the first write error, or 0.
+// into the header. Returns the first write error, or 0; a page that could not
+// be written stays changed, for the next flush.
 std::uint16_t FlushIndex(TIndexFile& ix) {
-  std::uint16_t failure = DBErrNone;
+  std::uint16_t failure = ix.PendingFree.empty() ? DBErrNone : FreePendingPages(ix);
   for (CacheSlot& s : Cache().Slots)
-    if (s.Owner == &ix && s.Dirty) {
-      WriteSlot(s);
-      if (DBErrorCode != DBErrNone && failure == DBErrNone) failure = DBErrorCode;
-    }
+    if (s.Owner == &ix && s.Dirty && !WriteSlot(s) && failure == DBErrNone) failure = DBErrorCode;
   ix.Header.RootPage = ix.Root;
+  // Reported here, so not again by the index's next operation.
+  if (failure != DBErrNone) ix.WriteError = DBErrNone;
   return failure;
 }
 
@@ -195,6 +386,9 @@ struct Bisection {
 // (0 when none); an equal item is item K.
 Bisection Bisect(const TIndexFile& ix, const TIndexPage& page, const std::string& key,
                  std::int32_t rec) {
+  // Only a page being emptied inside an operation has no item; none is ever
+  // searched.
+  if (page.Count < 1) Damaged();
   Bisection b{1, page.Count, 0};
   do {
     b.K = (b.L + b.R) / 2;
@@ -226,6 +420,12 @@ std::string PrepareKey(const TIndexFile& ix, std::string& key) {
 
 std::string ItemKey(const TIndexItem& item) { return std::string(item.Key.data(), item.KeyLen); }
 
+// A new scan starts: no step taken yet.
+void ForgetSteps(TIndexFile& ix) {
+  ix.Steps = 0;
+  ix.StepKnown = false;
+}
+
 void EnterPath(TIndexFile& ix, std::int32_t page, std::int32_t item) {
   if (ix.PathDepth >= IndexMaxDepth) Damaged();
   ++ix.PathDepth;
@@ -239,6 +439,7 @@ void EnterPath(TIndexFile& ix, std::int32_t page, std::int32_t item) {
 bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::int32_t& recNo) {
   DBOk = false;
   ix.PathDepth = 0;
+  ForgetSteps(ix);
   std::int32_t p = ix.Root;
   bool found = false;
   while (p != 0 && !found) {
@@ -261,8 +462,36 @@ bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::i
   return found;
 }
 
+// Counts one more step of a scan in one direction (forward counts up,
+// backward down; a turn starts again). A tree holds at most 80 items a page:
+// a scan that steps past more items than that meets pages under two parents
+// (a damaged file whose walk would never end in practice).
+void CountStep(TIndexFile& ix, bool forward, std::int32_t pageNo, std::int32_t index,
+               const TIndexItem& item) {
+  // A step that crossed into another page must also have moved past the
+  // item the last step returned: a page met again under another parent
+  // returns items out of order. (Within one page the next slot follows.)
+  if (ix.StepKnown && (pageNo != ix.StepPage || index != ix.StepIndex + (forward ? 1 : -1))) {
+    const TIndexPage& last = GetPage(ix, ix.StepPage);
+    if (ix.StepIndex < 1 || ix.StepIndex > last.Count) Damaged();
+    const TIndexItem& before = last.Item[ix.StepIndex];
+    int c = CompareKeys(KeyOf(item), KeyOf(before));
+    if (c == 0 && ix.Duplicates)
+      c = item.RecNo < before.RecNo ? -1 : (item.RecNo > before.RecNo ? 1 : 0);
+    if (forward ? c <= 0 : c >= 0) Damaged();
+  }
+  ix.StepPage = pageNo;
+  ix.StepIndex = index;
+  ix.StepKnown = true;
+  if ((ix.Steps < 0) == forward) ix.Steps = 0;
+  ix.Steps += forward ? 1 : -1;
+  const std::int64_t most = std::int64_t{ix.RecCount > 1 ? ix.RecCount - 1 : 0} * IndexPageItems;
+  if ((ix.Steps < 0 ? -ix.Steps : ix.Steps) > most) Damaged();
+}
+
 // Moves to the item after the current one (from no position: the first).
 bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+  if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;
   if (ix.PathDepth > 0) {
     const TIndexPathEntry& at = ix.Path[ix.PathDepth];
@@ -282,6 +511,7 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
       ++at.Item;
       key = ItemKey(page.Item[at.Item]);
       recNo = page.Item[at.Item].RecNo;
+      CountStep(ix, true, at.Page, at.Item, page.Item[at.Item]);
     } else {
       ix.PathDepth = 0;
     }
@@ -293,6 +523,7 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
 
 // Moves to the item before the current one (from no position: the last).
 bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+  if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;
   if (ix.PathDepth > 0) {
     TIndexPathEntry& at = ix.Path[ix.PathDepth];
@@ -313,6 +544,7 @@ bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
       const TIndexItem& item = GetPage(ix, at.Page).Item[at.Item];
       key = ItemKey(item);
       recNo = item.RecNo;
+      CountStep(ix, false, at.Page, at.Item, item);
     } else {
       ix.PathDepth = 0;
     }
@@ -349,18 +581,25 @@ enum class Step { None, Forward, Backward };
 // Opens a hold. The outermost hold of a shared index re-reads the header and
 // the root; when another workstation wrote the index meanwhile, the cached
 // pages are dropped and the position is marked lost.
-void OpenIndexHold(TIndexFile& ix, bool exclusive) {
-  if (!ix.Shared) return;
+// False when the header could not be re-read (error 100): nothing may run.
+bool OpenIndexHold(TIndexFile& ix, bool exclusive) {
+  if (!ix.Shared) return true;
   const bool outermost = ix.LockDepth == 0;
   const std::uint16_t seen = ix.Header.ChangeCount;
-  DBOpenHold(ix, exclusive, DBHoldKind::IndexFile);
-  if (!outermost) return;
+  const std::int32_t known = ix.RecCount;
+  if (!DBOpenHold(ix, exclusive, DBHoldKind::IndexFile)) return false;
+  if (!outermost) return true;
   ix.Root = ix.Header.RootPage;
+  // Pages an earlier hold appended but could not write are still ours to
+  // write when nobody else has written since: the file is shorter than them.
+  if (ix.Header.ChangeCount == seen && known > ix.RecCount && HasChangedPages(ix))
+    ix.RecCount = known;
   if (ix.Header.ChangeCount != seen) {
     DropIndex(ix);
     if (ix.PathDepth > 0) ix.PositionLost = true;
     ix.PathDepth = 0;
   }
+  return true;
 }
 
 // Closes a hold; the outermost writer hold first writes the changed pages and
@@ -373,36 +612,59 @@ void CloseIndexHold(TIndexFile& ix, bool exclusive) {
   if (ix.LockDepth == 0) return;
   const std::uint16_t before = DBErrorCode;
   std::uint16_t failure = DBErrNone;
-  if (ix.LockDepth == 1 && exclusive) failure = FlushIndex(ix);
+  if (ix.LockDepth == 1 && exclusive && !ix.HoldStale) failure = FlushIndex(ix);
+  DBErrorCode = DBErrNone;
   DBCloseHold(ix, exclusive, DBHoldKind::IndexFile);
-  if (failure != DBErrNone)
-    DBErrorCode = failure;
-  else if (DBErrorCode == DBErrNone)
+  // The operation's own error first, then a page that could not be written,
+  // then a failure of the close itself.
+  if (before != DBErrNone)
     DBErrorCode = before;
+  else if (failure != DBErrNone)
+    DBErrorCode = failure;
+}
+
+// Reports a write failure remembered on the index (a page of it that could
+// not be written back, whoever's operation evicted it) when the operation
+// has no error of its own.
+void ReportWriteError(TIndexFile& ix) {
+  if (ix.WriteError == DBErrNone || DBErrorCode != DBErrNone) return;
+  DBErrorCode = ix.WriteError;
+  ix.WriteError = DBErrNone;
 }
 
 // Runs one operation inside its own hold, closed on every path. A page fault
 // ends the operation with DBOk false and no position; the error word tells why.
+// A writer operation (AddKey, DeleteKey) that fails part way is undone in
+// the cache, so nothing of it is ever written.
 template <typename Body>
 void RunInHold(TIndexFile& ix, bool exclusive, Step step, const std::string* key, Body body) {
-  OpenIndexHold(ix, exclusive);
+  if (!OpenIndexHold(ix, exclusive)) {
+    DBOk = false;
+    CloseIndexHold(ix, exclusive);
+    return;
+  }
   if (step == Step::None) ix.PositionLost = false;
   try {
+    if (exclusive) BeginChange(ix);
     try {
       if (step != Step::None && ix.PositionLost) {
         ix.PositionLost = false;
         Reposition(ix, *key, step == Step::Forward);
       }
       body();
+      if (exclusive) CommitChange(ix);
     } catch (const PageFault&) {
+      if (exclusive) UndoChange(ix);
       DBOk = false;
       ix.PathDepth = 0;
     }
   } catch (...) {
+    if (exclusive) UndoChange(ix);
     CloseIndexHold(ix, exclusive);
     throw;
   }
   CloseIndexHold(ix, exclusive);
+  ReportWriteError(ix);
 }
 
 // An operation asked of a descriptor that is not open, or a change asked of a
@@ -444,6 +706,8 @@ bool InsertInto(TIndexFile& ix, std::int32_t p, const std::string& key, std::int
   TIndexItem u;
   if (!InsertInto(ix, child, key, rec, u, depth + 1)) return false;
 
+  // An item put into a page with room is the last change of the operation:
+  // nothing can fail after it, so it needs no undo record.
   CacheSlot& as = GetSlot(ix, p);
   if (as.Page.Count < IndexPageItems) {
     TIndexPage& a = as.Page;
@@ -455,7 +719,7 @@ bool InsertInto(TIndexFile& ix, std::int32_t p, const std::string& key, std::int
   }
   // Split: both pages keep 40 items and the median goes up.
   CacheSlot& bs = NewPage(ix);
-  CacheSlot& as2 = GetSlot(ix, p);
+  CacheSlot& as2 = ChangeSlot(ix, p);
   TIndexPage& a = as2.Page;
   TIndexPage& b = bs.Page;
   TIndexItem median;
@@ -490,7 +754,7 @@ bool InsertInto(TIndexFile& ix, std::int32_t p, const std::string& key, std::int
 // Repairs page a (one item short) below page c, s being the index in c of the
 // item whose right child a is (0: the left child). True when c now underflows.
 bool Underflow(TIndexFile& ix, std::int32_t c, std::int32_t a, int s) {
-  CacheSlot* cs = &GetSlot(ix, c);
+  CacheSlot* cs = &ChangeSlot(ix, c);
   const int mc = cs->Page.Count;
   if (s < 0 || s > mc) Damaged();
   if (s < mc) {
@@ -498,9 +762,9 @@ bool Underflow(TIndexFile& ix, std::int32_t c, std::int32_t a, int s) {
     ++s;
     const std::int32_t b = cs->Page.Item[s].Child;
     if (b == a || b == c || a == c) Damaged();
-    CacheSlot& bs = GetSlot(ix, b);
-    CacheSlot& as = GetSlot(ix, a);
-    cs = &GetSlot(ix, c);
+    CacheSlot& bs = ChangeSlot(ix, b);
+    CacheSlot& as = ChangeSlot(ix, a);
+    cs = &ChangeSlot(ix, c);
     TIndexPage& A = as.Page;
     TIndexPage& B = bs.Page;
     TIndexPage& C = cs->Page;
@@ -536,9 +800,9 @@ bool Underflow(TIndexFile& ix, std::int32_t c, std::int32_t a, int s) {
   if (s < 1) Damaged();
   const std::int32_t b = s == 1 ? cs->Page.LeftChild : cs->Page.Item[s - 1].Child;
   if (b == a || b == c || a == c) Damaged();
-  CacheSlot& bs = GetSlot(ix, b);
-  CacheSlot& as = GetSlot(ix, a);
-  cs = &GetSlot(ix, c);
+  CacheSlot& bs = ChangeSlot(ix, b);
+  CacheSlot& as = ChangeSlot(ix, a);
+  cs = &ChangeSlot(ix, c);
   TIndexPage& A = as.Page;
   TIndexPage& B = bs.Page;
   TIndexPage& C = cs->Page;
@@ -590,8 +854,8 @@ bool ReplaceByPredecessor(TIndexFile& ix, std::int32_t a, int k, std::int32_t p,
     return h;
   }
   if (p == a) Damaged();
-  CacheSlot& as = GetSlot(ix, a);
-  CacheSlot& ps = GetSlot(ix, p);
+  CacheSlot& as = ChangeSlot(ix, a);
+  CacheSlot& ps = ChangeSlot(ix, p);
   TIndexPage& P = ps.Page;
   P.Item[m].Child = as.Page.Item[k].Child;
   as.Page.Item[k] = P.Item[m];
@@ -620,7 +884,11 @@ bool DeleteFrom(TIndexFile& ix, std::int32_t a, const std::string& key, std::int
   }
   if (b.Found()) {
     if (q == 0) {
-      CacheSlot& as = GetSlot(ix, a);
+      // A removal that leaves the leaf full enough is the last change of
+      // the operation and needs no undo record; one that underflows is
+      // followed by reads of siblings, which may fail.
+      CacheSlot& leaf = GetSlot(ix, a);
+      CacheSlot& as = leaf.Page.Count - 1 < IndexMinItems ? ChangeSlot(ix, a) : leaf;
       TIndexPage& page = as.Page;
       for (int i = b.K; i < page.Count; ++i) page.Item[i] = page.Item[i + 1];
       --page.Count;
@@ -759,6 +1027,9 @@ void ResetIndex(TIndexFile& ix) {
   ix.Path = {};
   ix.CurrentRec = 0;
   ix.PositionLost = false;
+  ix.WriteError = DBErrNone;
+  ix.Steps = 0;
+  ix.StepKnown = false;
 }
 
 // Starts a create or open: a reset descriptor with the parent, the name and
@@ -802,6 +1073,13 @@ HandleOutcome CheckHandle(TIndexFile& ix, bool lengthOk) {
 void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
                int KeyLength, bool Duplicates, bool Shared) {
   const bool lengthOk = PrepareIndex(Index, Parent, FileName, KeyLength);
+  // A bad key length is refused before the file is touched: an existing file
+  // of that name stays as it was.
+  if (!lengthOk) {
+    DBErrorCode = DBErrKeyLength;
+    DBOk = false;
+    return;
+  }
   Index.Handle = DBCreateFile(FileName);
   const HandleOutcome outcome = CheckHandle(Index, lengthOk);
   if (outcome == HandleOutcome::NotOpen) return;
@@ -810,6 +1088,7 @@ void MakeIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName
   Index.KeyLength = static_cast<std::uint8_t>(lengthOk ? KeyLength : 0);
   Index.Shared = Shared;
   Index.IsOpen = DBErrorCode == DBErrNone;
+  DBOk = Index.IsOpen;
 }
 
 void OpenIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName,
@@ -843,11 +1122,27 @@ void OpenIndex(TIndexFile& Index, TDataFile* Parent, const std::string& FileName
 
 void CloseIndex(TIndexFile& Index) {
   std::uint16_t failure = DBErrNone;
-  if (Index.IsOpen && !Index.Shared) failure = FlushIndex(Index);
+  if (Index.IsOpen && !Index.Shared) {
+    failure = FlushIndex(Index);
+  } else if (Index.IsOpen && HasChangedPages(Index) && Index.LockDepth == 0) {
+    // Pages a writer hold could not write are tried once more, in a writer
+    // hold of their own (dropped unwritten when another workstation has
+    // written the index since).
+    DBErrorCode = DBErrNone;
+    failure = OpenIndexHold(Index, true) ? FlushIndex(Index) : DBErrorCode;
+    DBErrorCode = failure;
+    CloseIndexHold(Index, true);
+    failure = DBErrorCode;
+  }
+  const std::uint16_t remembered = Index.WriteError;
   DropIndex(Index);
   CloseFile(Index);
   Index.PathDepth = 0;
-  // A page that could not be written is reported, not hidden by the close.
+  Index.WriteError = DBErrNone;
+  // A page that could not be written, now or when it was evicted before, is
+  // reported, not hidden by the close.
+  if (failure == DBErrNone) failure = DBErrorCode;
+  if (failure == DBErrNone) failure = remembered;
   DBErrorCode = failure;
 }
 

@@ -36,6 +36,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "foundation/recordfile.h"
 
@@ -107,6 +108,21 @@ struct TIndexFile : TDataFile {
   // position; the next NextKey or PrevKey finds it again from Key and
   // CurrentRec, even inside a hold opened with LockIndexFile.
   bool PositionLost = false;
+  // A page of this index could not be written back (when evicted for any
+  // index's operation, or flushed): the error word, reported by this index's
+  // next operation that has no error of its own, or by CloseIndex. The page
+  // stays changed in the cache and is written at the next flush or eviction.
+  std::uint16_t WriteError = 0;
+  // Items stepped over since the last search or the first step from no
+  // position; more than the pages can hold means pages under two parents.
+  std::int64_t Steps = 0;
+  // The item the last step returned, when the next step must move past it.
+  bool StepKnown = false;
+  std::int32_t StepPage = 0;   // where that item is: page and index
+  std::int32_t StepIndex = 0;
+  // Pages released by a change whose free mark could not be written: in
+  // neither the tree nor the free list until the next flush marks them.
+  std::vector<std::int32_t> PendingFree;
 };
 
 // Keys are UTF-8 in memory and stored in code page 1250; they compare by their

@@ -31,6 +31,7 @@ std::vector<std::uint8_t>& TransferBuffer(std::size_t size) {
 }
 
 constexpr auto kWaitTick = std::chrono::milliseconds(200);
+constexpr auto kWaitPause = std::chrono::milliseconds(1);
 
 TDataHeader DecodeHeader(const std::uint8_t* p) {
   TDataHeader h;
@@ -120,18 +121,25 @@ bool AcquireRegion(TDataFile& File, TDataFile& Target, bool Exclusive) {
   return true;
 }
 
-void ReleaseRegion(TDataFile& File, TDataFile& Target, bool Exclusive) {
-  if (!DBMultiUser || !Target.Shared) return;
+// Releases the region; false (the platform error code in the last error)
+// when the unlock failed.
+bool ReleaseRegion(TDataFile& File, TDataFile& Target, bool Exclusive) {
+  if (!DBMultiUser || !Target.Shared) return true;
   if (&Target != &File) {
-    if (Target.LockDepth == 0) return;
+    if (Target.LockDepth == 0) return true;
     --Target.LockDepth;
-    if (Target.LockDepth > 0) return;
+    if (Target.LockDepth > 0) return true;
   }
-  if (Target.RegionLength == 0) return;
-  if (Exclusive)
-    Target.Handle.UnlockRange(DBHeaderSize, Target.RegionLength);
-  else
-    Target.Handle.UnlockRange(Target.ReaderByte, 1);
+  if (Target.RegionLength == 0) return true;
+  if (Exclusive) return Target.Handle.UnlockRange(DBHeaderSize, Target.RegionLength);
+  return Target.Handle.UnlockRange(Target.ReaderByte, 1);
+}
+
+// The error word for a failed unlock: the platform's code, as record unlocks
+// report it.
+std::uint16_t UnlockFailureCode() {
+  const std::uint32_t code = platform::LastError();
+  return static_cast<std::uint16_t>(code != 0 ? code : platform::kErrorNotLocked);
 }
 
 // Shows the wait cursor for the length of a lock wait.
@@ -148,9 +156,11 @@ class WaitCursorScope {
 };
 
 // Repeats Attempt until it succeeds, showing the wait cursor and setting
-// WaitCode (when not 0) after every further 200 ms. Never gives up.
+// WaitCode (when not 0) after every further 200 ms. Never gives up; sleeps
+// 1 ms between attempts, so that a long wait leaves the processor to others
+// (the holder among them).
 template <typename Attempt>
-void WaitFor(Attempt attempt, std::uint16_t WaitCode, bool Yield) {
+void WaitFor(Attempt attempt, std::uint16_t WaitCode) {
   if (attempt()) return;
   WaitCursorScope cursor;
   auto deadline = std::chrono::steady_clock::now() + kWaitTick;
@@ -160,7 +170,7 @@ void WaitFor(Attempt attempt, std::uint16_t WaitCode, bool Yield) {
       if (WaitCode != DBErrNone) DBErrorCode = WaitCode;
       deadline = now + kWaitTick;
     }
-    if (Yield) std::this_thread::yield();
+    std::this_thread::sleep_for(kWaitPause);
     if (attempt()) return;
   }
 }
@@ -175,8 +185,11 @@ class HoldScope {
  public:
   HoldScope(TDataFile& File, bool Exclusive)
       : file_(File), exclusive_(Exclusive), uncaught_(std::uncaught_exceptions()) {
-    DBOpenHold(file_, exclusive_);
+    usable_ = DBOpenHold(file_, exclusive_);
   }
+  // False when the header could not be re-read: the operation must end at
+  // once with the read error word the hold left.
+  bool Usable() const { return usable_; }
   ~HoldScope() noexcept(false) {
     if (std::uncaught_exceptions() > uncaught_) {
       try {
@@ -194,6 +207,7 @@ class HoldScope {
   TDataFile& file_;
   bool exclusive_;
   int uncaught_;
+  bool usable_ = true;
 };
 
 // Whether record RecNo lies in the file. RecCount answers for the usual case;
@@ -331,16 +345,39 @@ bool DBWriteHeader(TDataFile& File) {
   return true;
 }
 
-std::int32_t DBNewRecNo(TDataFile& File) {
+namespace {
+
+// A free count no list of this file can have: below 0 or above the number
+// of records after the header.
+bool FreeCountDamaged(const TDataFile& File) {
+  return File.Header.FreeCount < 0 || File.Header.FreeCount > File.RecCount - 1;
+}
+
+std::int32_t AppendRecNo(TDataFile& File) {
+  // A file of 2^31 - 1 records has no number left: the write that follows fails.
+  if (File.RecCount == std::numeric_limits<std::int32_t>::max()) return -1;
+  return File.RecCount++;
+}
+
+}  // namespace
+
+std::int32_t DBNewRecNo(TDataFile& File, DBRecInUseTest InUse) {
   if (!File.AppendOnly && File.Header.FirstFree != -1) {
     const std::int32_t head = File.Header.FirstFree;
-    auto& buffer = TransferBuffer(File.RecSize);
-    buffer[0] = DBRecInUse;
-    bool usable = head >= 1 && head < File.RecCount && DBReadRecord(File, head, buffer.data()) &&
-                  !gFirstByteLocked && buffer[0] == DBRecDeleted;
+    // A list with a count outside 1 .. records - 1, whose head lies outside
+    // the file, or whose head the owner still uses, is damaged.
+    bool usable = File.Header.FreeCount >= 1 && !FreeCountDamaged(File) && head >= 1 &&
+                  head < File.RecCount && (InUse == nullptr || !InUse(File, head));
     if (usable) {
+      auto& buffer = TransferBuffer(File.RecSize);
+      buffer[0] = DBRecInUse;
+      // A head that cannot be read now (an input/output error, or a record
+      // another workstation has locked) is not damage: this record is
+      // appended and the list stays for the next one.
+      if (!DBReadRecord(File, head, buffer.data()) || gFirstByteLocked) return AppendRecNo(File);
       const std::int32_t link = GetI32(buffer.data() + 1);
-      usable = link == -1 || (link >= 1 && link < File.RecCount && link != head);
+      usable = buffer[0] == DBRecDeleted &&
+               (link == -1 || (link >= 1 && link < File.RecCount && link != head));
       if (usable) {
         File.Header.FirstFree = link;
         --File.Header.FreeCount;
@@ -350,37 +387,56 @@ std::int32_t DBNewRecNo(TDataFile& File) {
     // A damaged list is dropped; its records are not reused.
     File.Header.FirstFree = -1;
   }
-  return File.RecCount++;
+  return AppendRecNo(File);
 }
 
 bool DBFreeRecord(TDataFile& File, std::int32_t RecNo) {
+  // A damaged count means a damaged list: the record starts a new one.
+  const bool restart = FreeCountDamaged(File);
   auto& buffer = TransferBuffer(File.RecSize);
   std::memset(buffer.data(), 0, File.RecSize);
   buffer[0] = DBRecDeleted;
-  PutI32(buffer.data() + 1, File.Header.FirstFree);
+  PutI32(buffer.data() + 1, restart ? -1 : File.Header.FirstFree);
   if (!DBWriteRecord(File, RecNo, buffer.data())) return false;
   File.Header.FirstFree = RecNo;
-  ++File.Header.FreeCount;
+  File.Header.FreeCount = restart ? 1 : File.Header.FreeCount + 1;
   return true;
 }
 
-void DBFlush(TDataFile& File) {
-  File.Handle.Flush();
+bool DBFlush(TDataFile& File) {
+  if (File.Handle.Flush()) return true;
+  DBErrorCode = DBErrWrite;
+  return false;
 }
 
-void DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
+bool DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
   try {
-    if (!File.Shared) return;
+    if (!File.Shared) return true;
     if (File.LockDepth > 0) {
       ++File.LockDepth;
-      return;
+      if (!File.HoldStale) return true;
+      DBErrorCode = DBErrRead;
+      return false;
     }
     TDataFile& target = LockTarget(File);
     const bool index = Kind == DBHoldKind::IndexFile;
     WaitFor([&] { return AcquireRegion(File, target, Exclusive); },
-            index ? DBErrIndexWait : DBErrDataWait, !index);
+            index ? DBErrIndexWait : DBErrDataWait);
     File.LockDepth = 1;
-    DBReadHeader(File);
+    // Another workstation may have changed the file: without a fresh header
+    // no operation may run in this hold (it would reuse a stale record count
+    // and free list), and the closing writer hold writes no header.
+    const TDataHeader mine = File.Header;
+    File.HoldStale = !DBReadHeader(File);
+    if (File.HeaderPending && !File.HoldStale) {
+      // Our last header never reached the file; it still holds when nobody
+      // has written since (the file still shows the counter it had then).
+      if (File.Header.ChangeCount == File.PendingFrom)
+        File.Header = mine;
+      else
+        File.HeaderPending = false;
+    }
+    return !File.HoldStale;
   } catch (...) {
     ShowHoldError(Kind == DBHoldKind::IndexFile ? "Błąd: wejscie" : "Błąd: wejscie1");
     throw;
@@ -392,14 +448,22 @@ void DBCloseHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
     if (!File.Shared || File.LockDepth == 0) return;
     --File.LockDepth;
     if (File.LockDepth > 0) return;
-    if (Exclusive) {
-      // The operation's own error word outlives the header update.
-      const std::uint16_t before = DBErrorCode;
+    // The operation's own error word outlives the close; a failure of the
+    // close is reported when the operation itself succeeded.
+    const std::uint16_t before = DBErrorCode;
+    std::uint16_t failure = DBErrNone;
+    if (Exclusive && !File.HoldStale) {
+      const bool wasPending = File.HeaderPending;
       ++File.Header.ChangeCount;
-      if (DBWriteHeader(File)) DBErrorCode = before;
-      DBFlush(File);
+      File.HeaderPending = !DBWriteHeader(File);
+      if (File.HeaderPending && !wasPending)
+        File.PendingFrom = static_cast<std::uint16_t>(File.Header.ChangeCount - 1);
+      if (File.HeaderPending || !DBFlush(File)) failure = DBErrorCode;
     }
-    ReleaseRegion(File, LockTarget(File), Exclusive);
+    File.HoldStale = false;
+    if (!ReleaseRegion(File, LockTarget(File), Exclusive) && failure == DBErrNone)
+      failure = UnlockFailureCode();
+    DBErrorCode = before != DBErrNone ? before : failure;
   } catch (...) {
     ShowHoldError(Kind == DBHoldKind::IndexFile ? "Błąd: wyjscie" : "Błąd: wyjscie1");
     throw;
@@ -416,14 +480,15 @@ void MakeFile(TDataFile& File, TDataFile* Parent, const std::string& FileName,
   CheckParent(Parent);
   File.Parent = Parent;
 
-  File.Handle = DBCreateFile(FileName);
-  DBOk = File.Handle.IsOpen();
-  if (!DBOk) DBErrorCode = DBErrOpen;
-  if (DBErrorCode == DBErrNone) CheckRecSize(RecSize);
+  // A bad size is refused before the file is touched: an existing file of
+  // that name stays as it was.
+  CheckRecSize(RecSize);
   if (DBErrorCode == DBErrNone) {
-    DBWriteNewHeaderRecord(File);
-    DBOk = true;
+    File.Handle = DBCreateFile(FileName);
+    if (!File.Handle.IsOpen()) DBErrorCode = DBErrOpen;
   }
+  if (DBErrorCode == DBErrNone) DBWriteNewHeaderRecord(File);
+  DBOk = DBErrorCode == DBErrNone;
   File.Shared = Shared;
   File.LockDepth = 0;
   File.IsOpen = DBErrorCode == DBErrNone;
@@ -466,8 +531,25 @@ void OpenFileShared(TDataFile& File, const std::string& FileName, std::uint16_t 
 }
 
 void CloseFile(TDataFile& File) {
-  if (File.IsOpen && !File.Shared && File.Handle.IsOpen()) DBWriteHeader(File);
+  std::uint16_t failure = DBErrNone;
+  if (File.IsOpen && !File.Shared && File.Handle.IsOpen() && !File.ReadOnly &&
+      !DBWriteHeader(File))
+    failure = DBErrorCode;
+  if (File.IsOpen && File.Shared && File.HeaderPending && File.LockDepth == 0) {
+    // A header a writer hold could not write is tried once more.
+    DBErrorCode = DBErrNone;
+    if (DBOpenHold(File, true)) {
+      DBCloseHold(File, true);
+      failure = DBErrorCode;
+    } else {
+      failure = DBErrorCode;
+      DBCloseHold(File, true);
+    }
+  }
   CloseFileHandle(File);
+  // The header of a non-shared file reaches the disk only here: a failure to
+  // write it is reported.
+  DBErrorCode = failure;
 }
 
 void CloseFileHandle(TDataFile& File) {
@@ -490,20 +572,24 @@ void TransferUserHeader(TDataFile& File, void* Buffer, std::uint32_t Length, Tra
   DBErrorCode = DBErrNone;
   if (std::uint64_t{Length} + DBHeaderSize > File.RecSize) throw Exception("HeaderSize error");
   if (Buffer == nullptr) return;
-  // Inside this process's own hold on a shared file the region is already
-  // ours (on this handle or on the anchor's); locking again would wait for
-  // ourselves forever.
-  const bool ownHold = File.Shared && DBMultiUser && File.LockDepth > 0;
+  // While this process holds the region of the file's lock target (the file
+  // itself, or the anchor shared with its siblings, held through any of
+  // them) the transfer is already covered, and the anchor's lock on the same
+  // bytes would make this process wait for itself forever.
+  const TDataFile& target = LockTarget(File);
+  const bool ownHold = DBMultiUser && target.Shared && target.LockDepth > 0;
   if (Direction == Transfer::Write && File.ReadOnly) {
     DBErrorCode = DBErrWrite;
     return;
   }
-  if (!ownHold) WaitFor([&] { return TryLock(File.Handle, DBHeaderSize, Length); }, DBErrNone, true);
+  if (!ownHold) WaitFor([&] { return TryLock(File.Handle, DBHeaderSize, Length); }, DBErrNone);
   const std::int64_t moved = Direction == Transfer::Read
                                  ? File.Handle.ReadAt(DBHeaderSize, Buffer, Length)
                                  : File.Handle.WriteAt(DBHeaderSize, Buffer, Length);
   DBErrorCode = moved == static_cast<std::int64_t>(Length) ? DBErrNone : DBErrWrite;
-  if (!ownHold) File.Handle.UnlockRange(DBHeaderSize, Length);
+  if (!ownHold && Length > 0 && !File.Handle.UnlockRange(DBHeaderSize, Length) &&
+      DBErrorCode == DBErrNone)
+    DBErrorCode = UnlockFailureCode();
 }
 
 }  // namespace
@@ -518,6 +604,7 @@ void WriteUserHeader(TDataFile& File, const void* Buffer, std::uint32_t Length) 
 
 void AddRec(TDataFile& File, std::int32_t& RecNo, const void* Buffer) {
   HoldScope hold(File, true);
+  if (!hold.Usable()) return;
   const TDataHeader header = File.Header;
   const std::int32_t count = File.RecCount;
   RecNo = DBNewRecNo(File);
@@ -535,22 +622,55 @@ void AddRecInUse(TDataFile& File, std::int32_t& RecNo, void* Buffer) {
 
 void DeleteRec(TDataFile& File, std::int32_t RecNo) {
   HoldScope hold(File, true);
-  DBFreeRecord(File, RecNo);
+  if (hold.Usable()) DBFreeRecord(File, RecNo);
 }
 
 void GetRec(TDataFile& File, std::int32_t RecNo, void* Buffer) {
   HoldScope hold(File, false);
-  if (DBReadRecord(File, RecNo, Buffer) && File.Shared && gFirstByteLocked)
+  if (hold.Usable() && DBReadRecord(File, RecNo, Buffer) && File.Shared && gFirstByteLocked)
     static_cast<std::uint8_t*>(Buffer)[0] = DBRecLockedElsewhere;
 }
 
 void GetRecRaw(TDataFile& File, std::int32_t RecNo, void* Buffer) {
   HoldScope hold(File, false);
-  DBReadRecord(File, RecNo, Buffer);
+  if (hold.Usable()) DBReadRecord(File, RecNo, Buffer);
 }
+
+namespace {
+
+// Records first .. first+count-1 of a block just read into Buffer, checked
+// for other workstations' record locks as a single-record read checks them:
+// in a file that is not append-only a locked record keeps the rest of its
+// bytes and gets status 2 in byte 0; in an append-only file (where byte 0 is
+// the owner's) the block ends before the locked record with error 100.
+// Returns the number of records the caller may use.
+std::int32_t MarkLockedRecords(TDataFile& File, std::int32_t first, std::int32_t count,
+                               std::uint8_t* Buffer) {
+  // Record 0 holds the lock region, whose bytes are locked by every
+  // transaction: only data records are asked about.
+  const std::int32_t from = first < 1 ? 1 : first;
+  const std::int32_t end = first + count;
+  if (from >= end) return count;
+  const std::uint64_t offset = RecordOffset(File, from);
+  // One question for the whole block; record by record only when it is yes.
+  if (!File.Handle.IsLockedByOther(offset, RecordOffset(File, end) - offset)) return count;
+  for (std::int32_t n = from; n < end; ++n) {
+    if (!File.Handle.IsLockedByOther(RecordOffset(File, n), 1)) continue;
+    if (File.AppendOnly) {
+      DBErrorCode = DBErrRead;
+      return n - first;
+    }
+    Buffer[static_cast<std::size_t>(n - first) * File.RecSize] = DBRecLockedElsewhere;
+    gFirstByteLocked = true;
+  }
+  return count;
+}
+
+}  // namespace
 
 std::int32_t GetRecBlock(TDataFile& File, std::int32_t RecNo, std::int32_t Count, void* Buffer) {
   HoldScope hold(File, false);
+  if (!hold.Usable()) return 0;
   if (!InsideFile(File, RecNo)) {
     DBErrorCode = DBErrRead;
     return 0;
@@ -565,12 +685,14 @@ std::int32_t GetRecBlock(TDataFile& File, std::int32_t RecNo, std::int32_t Count
     return 0;
   }
   if (read % File.RecSize != 0) DBErrorCode = DBErrRead;
-  return static_cast<std::int32_t>(read / File.RecSize);
+  const auto whole = static_cast<std::int32_t>(read / File.RecSize);
+  if (!File.Shared || whole == 0) return whole;
+  return MarkLockedRecords(File, RecNo, whole, static_cast<std::uint8_t*>(Buffer));
 }
 
 void PutRec(TDataFile& File, std::int32_t RecNo, const void* Buffer) {
   HoldScope hold(File, true);
-  DBWriteRecord(File, RecNo, Buffer);
+  if (hold.Usable()) DBWriteRecord(File, RecNo, Buffer);
 }
 
 void PutRecInUse(TDataFile& File, std::int32_t RecNo, void* Buffer) {
@@ -583,12 +705,20 @@ std::int32_t FileLen(const TDataFile& File) {
 }
 
 std::int32_t UsedRecs(const TDataFile& File) {
-  return File.RecCount - File.Header.FreeCount - 1;
+  // A damaged free count cannot make the result negative or overflow.
+  const std::int64_t used = std::int64_t{File.RecCount} - File.Header.FreeCount - 1;
+  const std::int64_t most = File.RecCount > 0 ? File.RecCount - 1 : 0;
+  return static_cast<std::int32_t>(used < 0 ? 0 : (used > most ? most : used));
 }
 
 void AddToFreeCount(TDataFile& File, std::int32_t N) {
   HoldScope hold(File, true);
-  File.Header.FreeCount += N;
+  if (!hold.Usable()) return;
+  const std::int64_t sum = std::int64_t{File.Header.FreeCount} + N;
+  File.Header.FreeCount = static_cast<std::int32_t>(
+      sum < std::numeric_limits<std::int32_t>::min()   ? std::numeric_limits<std::int32_t>::min()
+      : sum > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                        : sum);
   DBErrorCode = DBErrNone;
 }
 

@@ -103,6 +103,15 @@ struct TDataFile {
   std::string FileName;
   bool IsOpen = false;          // the last create or open ended with error word 0
   std::uint32_t RegionLength = 0;  // RecSize - 16
+  // The outermost hold could not re-read the header: every operation inside
+  // it ends with error 100, and its close writes no header.
+  bool HoldStale = false;
+  // The closing writer hold could not write the header: Header holds what
+  // the file should say. The next outermost hold keeps it when no other
+  // workstation has written the file since, and its closing writer hold (or
+  // CloseFile) writes it.
+  bool HeaderPending = false;
+  std::uint16_t PendingFrom = 0;  // the file's ChangeCount when that write failed
 };
 
 // Raised by the creates and opens when the lock anchor given has an anchor itself.
@@ -138,7 +147,9 @@ void DeleteRec(TDataFile& File, std::int32_t RecNo);
 void GetRec(TDataFile& File, std::int32_t RecNo, void* Buffer);
 void GetRecRaw(TDataFile& File, std::int32_t RecNo, void* Buffer);
 // Reads up to Count records from RecNo in one transfer; returns how many whole
-// records were read.
+// records were read. Records another workstation has locked are checked as
+// GetRec checks them: byte 0 becomes 2 in a shared file; in a shared
+// append-only file the block ends before the first locked record, error 100.
 std::int32_t GetRecBlock(TDataFile& File, std::int32_t RecNo, std::int32_t Count, void* Buffer);
 void PutRec(TDataFile& File, std::int32_t RecNo, const void* Buffer);
 void PutRecInUse(TDataFile& File, std::int32_t RecNo, void* Buffer);
@@ -159,10 +170,15 @@ void UnlockRecord(TDataFile& File, std::int32_t RecNo);
 enum class DBHoldKind { DataFile, IndexFile };
 
 // Opens a transaction hold (see LockDataFile); the outermost hold of a shared
-// file re-reads the header and RecCount.
-void DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind = DBHoldKind::DataFile);
+// file re-reads the header and RecCount. False (error 100, HoldStale set) when
+// that re-read failed, or when the hold this one nests in had failed so: the
+// caller's operation must then do nothing. Lock waits never end without the
+// lock; they sleep 1 ms between attempts.
+bool DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind = DBHoldKind::DataFile);
 // Closes a hold; the outermost writer hold of a shared file raises
 // ChangeCount, writes the header, flushes the file and releases the region.
+// The error word the operation left stays; when it was 0, a failed header
+// write or flush gives 101 and a failed unlock the platform's error code.
 void DBCloseHold(TDataFile& File, bool Exclusive, DBHoldKind Kind = DBHoldKind::DataFile);
 // Reads record RecNo (16 bytes for record 0, RecSize bytes otherwise);
 // false with error 100 when RecNo is outside the file or the read fails.
@@ -183,13 +199,21 @@ platform::File DBCreateFile(const std::string& FileName);
 // as record 0, the rest of that record zero, and RecCount 1. A failed write
 // sets error 101.
 void DBWriteNewHeaderRecord(TDataFile& File);
+// Asked by DBNewRecNo whether the owner of the file still uses a record the
+// free list names (an index: a page of its tree); such a list is damaged.
+using DBRecInUseTest = bool (*)(const TDataFile& File, std::int32_t RecNo);
 // Chooses the number of a new record (free list, else append) and updates
-// Header and RecCount; the caller writes the record.
-std::int32_t DBNewRecNo(TDataFile& File);
-// Puts record RecNo on the free list (DeleteRec without a hold).
+// Header and RecCount; the caller writes the record. A damaged list (a count
+// outside 1 .. RecCount-1, a head outside the file, not marked deleted or in
+// use by the owner, a bad link) is dropped; a head that cannot be read now
+// (input/output error, locked by another workstation) makes this one record
+// an append and keeps the list. -1 when the file has no record number left.
+std::int32_t DBNewRecNo(TDataFile& File, DBRecInUseTest InUse = nullptr);
+// Puts record RecNo on the free list (DeleteRec without a hold). A damaged
+// free count restarts the list with this record alone.
 bool DBFreeRecord(TDataFile& File, std::int32_t RecNo);
-// Writes the file's buffers to disk.
-void DBFlush(TDataFile& File);
+// Writes the file's buffers to disk; false with error 101 when that fails.
+bool DBFlush(TDataFile& File);
 
 // Checks the invariants of the file against its descriptor (header in memory,
 // records on disk) and returns what is broken, or an empty text. For tests

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/codepage.h"
+#include "platform/faultinject.h"
 #include "platform/paths.h"
 
 namespace platform {
@@ -367,6 +368,7 @@ std::int64_t TransferAll(std::size_t size, std::uint32_t stopCode, const Step& s
 std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
   if (fd_ < 0) return Fail(kErrorInvalidHandle), -1;
   if (!RangeValid(offset, size)) return Fail(kErrorInvalidParameter), -1;
+  if (ShouldFail(FaultOp::Read, path_)) return Fail(kErrorGeneralFailure), -1;
   auto* bytes = static_cast<char*>(buffer);
   return TransferAll(size, kErrorHandleEof, [&](std::size_t done) {
     return ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
@@ -376,6 +378,7 @@ std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) 
 std::int64_t File::WriteAt(std::uint64_t offset, const void* buffer, std::size_t size) {
   if (fd_ < 0) return Fail(kErrorInvalidHandle), -1;
   if (!RangeValid(offset, size)) return Fail(kErrorInvalidParameter), -1;
+  if (ShouldFail(FaultOp::Write, path_)) return Fail(kErrorDiskFull), -1;
   const auto* bytes = static_cast<const char*>(buffer);
   return TransferAll(size, kErrorDiskFull, [&](std::size_t done) {
     return ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
@@ -392,12 +395,14 @@ std::int64_t File::Size() const {
 bool File::SetSize(std::uint64_t size) {
   if (fd_ < 0) return Fail(kErrorInvalidHandle);
   if (size > kMaxOffset) return Fail(kErrorInvalidParameter);
+  if (ShouldFail(FaultOp::SetSize, path_)) return Fail(kErrorDiskFull);
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return FailErrno();
   return true;
 }
 
 bool File::Flush() {
   if (fd_ < 0) return Fail(kErrorInvalidHandle);
+  if (ShouldFail(FaultOp::Flush, path_)) return Fail(kErrorGeneralFailure);
   if (::fsync(fd_) != 0) return FailErrno();
   return true;
 }
@@ -434,6 +439,7 @@ bool File::UnlockRange(std::uint64_t offset, std::uint64_t length) {
   struct flock lock = MakeLock(F_UNLCK, offset, length);
   if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) return FailErrno();
   locked_.erase(it);
+  if (ShouldFail(FaultOp::Unlock, path_)) return Fail(kErrorGeneralFailure);
   return true;
 }
 

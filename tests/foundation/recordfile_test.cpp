@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/peer_process.h"
+#include "foundation/btree.h"
 #include "store_fixture.h"
 
 namespace fs = std::filesystem;
@@ -266,12 +267,40 @@ TEST_F(RecordFileTest, RecordSizeIsCheckedOnCreate) {
     MakeFile(f, nullptr, path, c.size, false, false);
     EXPECT_EQ(DBErrorCode, c.error);
     EXPECT_EQ(f.IsOpen, c.error == 0);
-    EXPECT_TRUE(DBOk);
-    ASSERT_TRUE(fs::exists(path));
-    EXPECT_EQ(fs::file_size(path), c.error == 0 ? c.size : 0u);
+    EXPECT_EQ(DBOk, c.error == 0);
+    // A refused size creates nothing.
+    EXPECT_EQ(fs::exists(path), c.error == 0);
     CloseFile(f);
-    EXPECT_EQ(fs::file_size(path), c.error == 0 ? c.size : 0u);
+    if (c.error == 0) {
+      EXPECT_EQ(fs::file_size(path), c.size);
+    }
   }
+}
+
+// The size used to be checked after the file was created, so a bad size
+// emptied the file it was meant to replace.
+TEST_F(RecordFileTest, BadSizeOverExistingFileLeavesItUnchanged) {
+  const std::string data = PathOf("keep.dat");
+  const std::string index = PathOf("keep.idx");
+  const Bytes old(4000, 0x5A);
+  WriteBytes(data, old);
+  WriteBytes(index, old);
+  for (const std::uint16_t size : {std::uint16_t{201}, std::uint16_t{15}}) {
+    TDataFile f;
+    MakeFile(f, nullptr, data, size, false, false);
+    EXPECT_NE(DBErrorCode, 0);
+    EXPECT_FALSE(DBOk);
+    EXPECT_FALSE(f.IsOpen);
+    CloseFile(f);
+  }
+  TIndexFile ix;
+  MakeIndex(ix, nullptr, index, 36, false, false);
+  EXPECT_EQ(DBErrorCode, DBErrKeyLength);
+  EXPECT_FALSE(DBOk);
+  EXPECT_FALSE(ix.IsOpen);
+  CloseIndex(ix);
+  EXPECT_EQ(ReadBytes(data), old);
+  EXPECT_EQ(ReadBytes(index), old);
 }
 
 TEST_F(RecordFileTest, MissingFileGivesErrorTwo) {

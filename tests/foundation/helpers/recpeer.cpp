@@ -13,6 +13,8 @@
 //   addmany <count> <tag>    AddRecInUse count records whose bytes 1-4 hold
 //                            tag * 1000000 + sequence -> done <error word>
 //   put <n> <byte>                       -> ok <error word>
+//   writeuh <length> <byte>  WriteUserHeader of length bytes filled with
+//                            byte, once its lock is granted -> done <error word>
 //   quit
 #include <chrono>
 #include <cstdint>
@@ -90,6 +92,12 @@ int main() {
         error = DBErrorCode;
       }
       std::cout << "done " << error << std::endl;
+    } else if (command == "writeuh") {
+      int length = 0, byte = 0;
+      in >> length >> byte;
+      std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length), static_cast<std::uint8_t>(byte));
+      WriteUserHeader(file, bytes.data(), static_cast<std::uint32_t>(length));
+      std::cout << "done " << DBErrorCode << std::endl;
     } else if (command == "put") {
       int byte = 0;
       std::int32_t n = 0;
