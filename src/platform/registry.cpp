@@ -111,13 +111,18 @@ class FileLock {
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0)
       ThrowWriteError(registryPath, errno == EACCES ? kErrorAccessDenied : kErrorPathNotFound);
-    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    int locked;
+    while ((locked = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+      // Without the lock another process's change could be lost: no change.
+      ::close(fd_);
+      ThrowWriteError(registryPath, kErrorLockViolation);
     }
   }
-  ~FileLock() {
-    ::flock(fd_, LOCK_UN);
-    ::close(fd_);
-  }
+  // Closing the lock file's only descriptor releases the lock; an explicit
+  // unlock could fail and leave nothing to do about it in a destructor.
+  ~FileLock() { ::close(fd_); }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
