@@ -3,7 +3,8 @@
 //   stress_store [--seconds S] [--workers N] [--kills K] [--seed B]
 //                [--population P] [--kill-in any|safe] [--dir D] [--keep]
 //                [--sibling-header] [--delete-locked]
-//                [--crash-at add-reused|add-keyed|deleted] [--crash-after N]
+//                [--crash-at add-reused|add-keyed|deleted|page-released]
+//                [--crash-after N] [--stall S]
 //
 // Creates a data file and two indexes (primary keys, and group keys with
 // duplicates) in a fresh folder, starts N worker processes on them (this same
@@ -227,41 +228,75 @@ class Driver {
            phase == kClosingHold;
   }
 
-  // Kills the worker of a slot once it is inside a hold, after a further
-  // delay of DelayUs microseconds spent watching it stay there.
+  // Kills the worker of a slot at the first moment, DelayUs microseconds
+  // after the planned time, that finds it inside a hold. The worker is
+  // stopped first and its phase read again, so that it dies where the driver
+  // saw it; a worker that left the hold meanwhile goes on and is tried again.
   void Kill(const KillPlan& k) {
     Slot& slot = slots_[k.Slot];
     const pid_t pid = slot.Pid;
     if (pid <= 0) return;
+    std::this_thread::sleep_for(std::chrono::microseconds(k.DelayUs));
     const std::int64_t giveUp = MonotonicMs() + 2000;
-    std::int64_t seenSince = -1;
-    std::int32_t phase = kIdle;
-    std::int32_t step = 0;
-    while (MonotonicMs() < giveUp) {
-      phase = slot.Phase;
-      step = slot.Step;
-      if (InsideHold(phase)) {
-        if (seenSince < 0) seenSince = MonotonicMs();
-        if ((MonotonicMs() - seenSince) * 1000 >= k.DelayUs || k.DelayUs < 1000) break;
+    bool done = false;
+    while (!done && MonotonicMs() < giveUp) {
+      if (!InsideHold(slot.Phase)) {
+        ::sched_yield();
+        continue;
       }
-      ::sched_yield();
+      int status = 0;
+      if (::kill(pid, SIGSTOP) != 0 || ::waitpid(pid, &status, WUNTRACED) != pid) return;
+      if (!WIFSTOPPED(status)) {  // it ended on its own meanwhile
+        Ended(pid, status);
+        return;
+      }
+      if (InsideHold(slot.Phase)) {
+        ::kill(pid, SIGKILL);
+        done = true;
+      } else {
+        ::kill(pid, SIGCONT);
+      }
     }
-    if (::kill(pid, SIGKILL) != 0) return;
+    if (!done) {
+      std::printf("no kill: worker %d never stayed inside a hold\n", slot.Inc);
+      return;
+    }
     int status = 0;
     ::waitpid(pid, &status, 0);
     // The worker is gone: its last published phase is where it died.
-    phase = slot.Phase;
-    step = slot.Step;
+    const std::int32_t phase = slot.Phase;
+    const std::int32_t step = slot.Step;
     const std::uint32_t inc = pidInc_[pid];
     pidSlot_.erase(pid);
     slot.Pid = 0;
     KilledWorker killed;
     killed.Inc = inc;
-    killed.Where = std::string(InsideHold(phase) ? "" : "(outside a hold) ") + PhaseName(phase) +
-                   ", at engine call " + std::to_string(step);
+    killed.Where = std::string(PhaseName(phase)) + ", after " + std::to_string(step) +
+                   " engine calls of its transaction";
     killed_[inc] = killed;
     std::printf("killed worker %u in slot %d, %s\n", inc, k.Slot, killed.Where.c_str());
     if (deadline_ - MonotonicMs() > 300) Spawn(k.Slot);
+  }
+
+  // Notes a worker that ended by itself: cleanly, by its injected crash, or
+  // with a fault.
+  void Ended(pid_t pid, int status) {
+    auto it = pidSlot_.find(pid);
+    if (it == pidSlot_.end()) return;
+    const int s = it->second;
+    const std::uint32_t inc = pidInc_[pid];
+    pidSlot_.erase(it);
+    slots_[s].Pid = 0;
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL && !o_.CrashAt.empty() && inc == 0) {
+      killed_[inc] = KilledWorker{inc, std::string("by itself at ") + o_.CrashAt + ", " +
+                                           PhaseName(slots_[s].Phase)};
+      std::printf("worker %u killed itself at %s\n", inc, o_.CrashAt.c_str());
+      if (deadline_ - MonotonicMs() > 300) Spawn(s);
+    } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      faults_.push_back("worker " + std::to_string(inc) + " ended with " +
+                        (WIFEXITED(status) ? "exit code " + std::to_string(WEXITSTATUS(status))
+                                           : "signal " + std::to_string(WTERMSIG(status))));
+    }
   }
 
   // Reaps ended workers; true when all ended, false after a stall.
@@ -273,22 +308,7 @@ class Driver {
       int status = 0;
       pid_t pid;
       while ((pid = ::waitpid(-1, &status, WNOHANG)) > 0) {
-        auto it = pidSlot_.find(pid);
-        if (it == pidSlot_.end()) continue;
-        const int s = it->second;
-        const std::uint32_t inc = pidInc_[pid];
-        pidSlot_.erase(it);
-        slots_[s].Pid = 0;
-        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL && !o_.CrashAt.empty() && inc == 0) {
-          killed_[inc] = KilledWorker{inc, std::string("by itself at ") + o_.CrashAt + ", " +
-                                               PhaseName(slots_[s].Phase)};
-          std::printf("worker %u killed itself at %s\n", inc, o_.CrashAt.c_str());
-          if (deadline_ - MonotonicMs() > 300) Spawn(s);
-        } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-          faults_.push_back("worker " + std::to_string(inc) + " ended with " +
-                            (WIFEXITED(status) ? "exit code " + std::to_string(WEXITSTATUS(status))
-                                               : "signal " + std::to_string(WTERMSIG(status))));
-        }
+        Ended(pid, status);
       }
       if (pidSlot_.empty() && MonotonicMs() >= deadline_) return true;
       const std::int64_t now = MonotonicMs();

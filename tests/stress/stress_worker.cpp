@@ -233,8 +233,10 @@ class Worker {
   void DeleteKeyNoting(TIndexFile& index, std::int32_t rec, std::string key, char tag,
                        std::string& misses) {
     std::int32_t found = rec;
+    const std::int32_t freePages = index.Header.FreeCount;
     DeleteKey(index, found, key);
     Expect("DeleteKey");
+    if (index.Header.FreeCount > freePages) CrashPoint("page-released");
     if (!DBOk)
       misses += tag;
     else if (found != rec)
@@ -279,6 +281,7 @@ class Worker {
     }
     if (editCountdown_ > 0) --editCountdown_;
 
+    slot_->Phase = kWriterHoldChanging;
     EncodeUserHeader(mine, args_.Inc, header);
     WriteUserHeader(data_, header, kUserHeaderLength);
     Expect("WriteUserHeader");
