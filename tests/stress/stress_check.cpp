@@ -361,12 +361,13 @@ class Checker {
   void CheckIndexes() {
     CompareIndex("primary", primaryEntries_, expectPrimary_, true);
     CompareIndex("group", groupEntries_, expectGroup_, false);
-    // Keys a committed transaction found missing must be a killed one's doing.
+    // Keys a committed transaction found missing, or present already, must be
+    // a killed one's doing.
     for (const auto& [seq, intent] : intents_) {
       if (!intent.Committed || intent.Misses.empty()) continue;
       if (KilledBefore(intent.Rec, intent.OldP, seq)) continue;
       Fault("transaction " + std::to_string(seq) + " (" + intent.Op + " of record " +
-            std::to_string(intent.Rec) + ") found keys missing (" + intent.Misses +
+            std::to_string(intent.Rec) + ") found keys missing or present already (" + intent.Misses +
             ") that no killed transaction explains");
     }
   }

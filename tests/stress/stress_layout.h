@@ -39,7 +39,9 @@
 //   A <rec> <key> <what>                              something seen that only a
 //                                                      killed transaction explains
 // "-" stands for an absent field; rec is -1 for an add before its record is
-// chosen. A line without its checksum is the torn tail of a killed worker.
+// chosen. Misses name the keys a committed transaction found otherwise than
+// it expected: p or g, a key to delete that was not there; G, a group item to
+// add that was there already. A line without its checksum is the torn tail of a killed worker.
 #pragma once
 
 #include <cstdint>
@@ -163,7 +165,7 @@ inline bool DecodeUserHeader(const std::uint8_t* h, std::uint64_t& seq) {
 
 inline std::string PrimaryKey(std::uint32_t inc, std::uint32_t n) {
   char text[16];
-  std::snprintf(text, sizeof text, "P%03u%06u", inc % 1000, n % 1000000);
+  std::snprintf(text, sizeof text, "P%04u%06u", inc % 10000, n % 1000000);
   return text;
 }
 

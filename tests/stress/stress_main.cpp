@@ -237,7 +237,7 @@ class Driver {
     const pid_t pid = slot.Pid;
     if (pid <= 0) return;
     std::this_thread::sleep_for(std::chrono::microseconds(k.DelayUs));
-    const std::int64_t giveUp = MonotonicMs() + 2000;
+    const std::int64_t giveUp = MonotonicMs() + 5000;
     bool done = false;
     while (!done && MonotonicMs() < giveUp) {
       if (!InsideHold(slot.Phase)) {
@@ -258,7 +258,7 @@ class Driver {
       }
     }
     if (!done) {
-      std::printf("no kill: worker %d never stayed inside a hold\n", slot.Inc);
+      std::printf("no kill: worker %d was not inside a hold within 5 s\n", slot.Inc);
       return;
     }
     int status = 0;
