@@ -23,6 +23,16 @@
 // there). --stall sets how long no transaction may end before the run counts
 // as hung (20 s).
 //
+// What a kill leaves behind. The engine keeps no journal: each file of a
+// transaction reaches the disk when its own hold closes (the data file first,
+// then each index, as a database closes them), so a worker killed among its
+// writes can leave a record without its keys, keys without their record, a
+// record rewritten while the index still holds its old keys, a deleted record
+// left off the free list (leaked), and a torn last line in its log. The end
+// check lists these as remains of killed transactions and holds everything
+// else exactly. Remains that break a file are faults: see the regression runs
+// in CMakeLists.txt.
+//
 // Exit code 0 when the check finds no fault, 1 otherwise, 2 for bad arguments.
 // The folder is removed after a clean run unless --keep or --dir is given.
 #include <fcntl.h>
@@ -229,9 +239,10 @@ class Driver {
   }
 
   // Kills the worker of a slot at the first moment, DelayUs microseconds
-  // after the planned time, that finds it inside a hold. The worker is
-  // stopped first and its phase read again, so that it dies where the driver
-  // saw it; a worker that left the hold meanwhile goes on and is tried again.
+  // after the planned time or later, that finds it inside a hold. The worker
+  // is stopped at moments up to a millisecond apart and its phase read while
+  // it stands still, so that it dies where the driver saw it; a worker found
+  // outside a hold goes on.
   void Kill(const KillPlan& k) {
     Slot& slot = slots_[k.Slot];
     const pid_t pid = slot.Pid;
@@ -240,10 +251,6 @@ class Driver {
     const std::int64_t giveUp = MonotonicMs() + 5000;
     bool done = false;
     while (!done && MonotonicMs() < giveUp) {
-      if (!InsideHold(slot.Phase)) {
-        ::sched_yield();
-        continue;
-      }
       int status = 0;
       if (::kill(pid, SIGSTOP) != 0 || ::waitpid(pid, &status, WUNTRACED) != pid) return;
       if (!WIFSTOPPED(status)) {  // it ended on its own meanwhile
@@ -255,10 +262,12 @@ class Driver {
         done = true;
       } else {
         ::kill(pid, SIGCONT);
+        std::this_thread::sleep_for(std::chrono::microseconds(rng_() % 1000));
       }
     }
     if (!done) {
-      std::printf("no kill: worker %d was not inside a hold within 5 s\n", slot.Inc);
+      std::printf("no kill: worker %d was not inside a hold within 5 s (%s)\n", slot.Inc,
+                  PhaseName(slot.Phase));
       return;
     }
     int status = 0;

@@ -20,6 +20,7 @@
 
 #include "foundation/btree.h"
 #include "foundation/recordfile.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace stress {
@@ -37,8 +38,6 @@ std::string LogLine(const std::string& text) {
 }
 
 namespace {
-
-constexpr std::uint16_t kLockHeldElsewhere = 33;
 
 // The engine's lock-wait words are progress reports, not failures.
 bool Failed(std::uint16_t code) {
@@ -457,7 +456,7 @@ class Worker {
     Content c;
     if (!ChooseTarget(rec, c)) return;
     if (!LockRecord(data_, rec)) {
-      if (DBErrorCode != kLockHeldElsewhere) Fault("LockRecord");
+      if (DBErrorCode != platform::kErrorLockViolation) Fault("LockRecord");
       DBErrorCode = DBErrNone;
       return;
     }
