@@ -3,17 +3,25 @@
 // both accept must be writable again: each user's names and account can be
 // set back as read, and save -> load -> save gives the same bytes.
 //
-// Input: the users file.
+// Input: one choice byte, then the users file. With bit 0 of the choice set
+// the harness puts the right check value into the file first, so that the
+// fuzzer reaches the records behind the check.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "foundation/bytes.h"
 #include "foundation/errors.h"
 #include "foundation/users.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = fuzz::PutFile("users.dat", data, size);
+  fuzz::Choices c(data, size);
+  const std::uint8_t choice = c.Byte();
+  std::vector<std::uint8_t> file(c.Rest(), c.Rest() + c.RestSize());
+  if ((choice & 1) != 0 && file.size() >= kUsersHeaderSize)
+    PutU32(file.data() + 8, UsersFileCheckValue(file));
+  const std::string path = fuzz::PutFile("users.dat", file.data(), file.size());
 
   TUserManager manager;
   const int loaded = manager.Load(path);
@@ -41,7 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   std::to_string(edited) + " and " + std::to_string(loaded));
   if (edited != kUsersOk) return 0;
 
-  const std::vector<std::uint8_t> image = editor.Image();
+  std::vector<std::uint8_t> image;
+  try {
+    image = editor.Image();
+  } catch (const Exception& e) {
+    fuzz::Fail("a users file the editor loaded cannot be written again: " + std::string(e.what()));
+  }
   const std::vector<TUserData> users = editor.Users();
   for (const TUserData& u : users) {
     try {
