@@ -43,7 +43,7 @@ struct Walk {
 
 Walk WalkForward(TIndexFile& ix) {
   Walk w;
-  ix.PathDepth = 0;
+  ix.PathDepth = 0;  // no current position: NextKey starts at the first item
   std::string key;
   std::int32_t rec = 0;
   for (std::int32_t step = 0; step < kMaxSteps; ++step) {

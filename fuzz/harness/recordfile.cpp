@@ -53,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (anchor.IsOpen) parent = &anchor;
   }
   TDataFile f;
+  // An exclusive open would be refused beside the anchor's own handle.
   OpenFile(f, parent, path, recSize, shared, appendOnly, exclusive && !withAnchor);
   if (!f.IsOpen) {
     CloseFileHandle(anchor);
