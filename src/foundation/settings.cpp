@@ -208,7 +208,8 @@ TParametryConf* TKonfiguracja::FindOwn(const std::type_info& GroupClass) const {
 
 TParametryConf* TKonfiguracja::GetGroup(std::unique_ptr<TParametryConf> Prototype) {
   if (!Prototype) throw EInternalError("TKonfiguracja.GetGroup: no prototype");
-  if (TParametryConf* found = FindOwn(typeid(*Prototype))) {
+  const TParametryConf& proto = *Prototype;
+  if (TParametryConf* found = FindOwn(typeid(proto))) {
     Prototype->CopySubscriptionsTo(*found);
     return found;
   }
@@ -285,7 +286,8 @@ TLokalnaKonfiguracja::~TLokalnaKonfiguracja() {
 
 TParametryConf* TLokalnaKonfiguracja::GetGroup(std::unique_ptr<TParametryConf> Prototype) {
   if (!Prototype) throw EInternalError("TLokalnaKonfiguracja.GetGroup: no prototype");
-  const std::type_info& groupClass = typeid(*Prototype);
+  const TParametryConf& proto = *Prototype;
+  const std::type_info& groupClass = typeid(proto);
   if (TParametryConf* own = FindOwn(groupClass)) {
     Prototype->CopySubscriptionsTo(*own);
     return own;

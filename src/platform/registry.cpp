@@ -228,7 +228,10 @@ void TRegistry::Load() const {
     if (key == nullptr) ThrowDamaged(path, lineNo, "wartość poza kluczem");
     Key::Value value;
     std::size_t pos = 0;
-    if (!ReadQuoted(line, pos, value.name) || pos >= line.size() || line[pos] != '=')
+    // A name the writer refuses (a control character) is damage as well:
+    // read, it could never be written back.
+    if (!ReadQuoted(line, pos, value.name) || pos >= line.size() || line[pos] != '=' ||
+        !ValidName(value.name, false))
       ThrowDamaged(path, lineNo, "błędna nazwa wartości");
     ++pos;
     std::string_view rest = std::string_view(line).substr(pos);

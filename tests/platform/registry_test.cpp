@@ -168,6 +168,23 @@ TEST_F(RegistryTest, DamagedFileIsReportedAndNeverWrittenOver) {
   }
 }
 
+// Found by fuzzing: a value name holding a control character loaded, but
+// could never be written back, as the writer refuses such names.
+TEST_F(RegistryTest, ValueNameWithControlCharacterIsDamageNotALoadedValue) {
+  for (const char* bytes : {"Tolvika Registry 1\r\n[A]\r\n\"n\x01\"=\"x\"\r\n",
+                            "Tolvika Registry 1\r\n[A]\r\n\"n\\r\"=dword:00000001\r\n"}) {
+    dir_.Put("registry.reg", bytes);
+    TRegistry reg(path_);
+    try {
+      reg.OpenKey("\\A", false);
+      ADD_FAILURE() << "no error for " << bytes;
+    } catch (const ERegistryException& e) {
+      EXPECT_NE(std::string(e.what()).find("wiersz 3"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Bytes(), bytes);
+  }
+}
+
 TEST_F(RegistryTest, FailedWritesLeaveTheFileAsItWas) {
   TRegistry reg(path_);
   ASSERT_TRUE(reg.OpenKey("\\Software", true));

@@ -1,0 +1,443 @@
+// Writes the seed corpora of the fuzz harnesses: fuzz_seeds FOLDER makes
+// FOLDER/<harness>/ and fills it with files written by the program's own
+// writers (the record and index engine, the users file editor, the ini and
+// registry writers, the save record's setters). The symbol, line-style and
+// stroke-font files have no writer in the program; they are composed here
+// field by field after their layouts in the headers. Every seed of a harness
+// that takes choice bytes starts with them.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "foundation/btree.h"
+#include "foundation/bytes.h"
+#include "foundation/real48.h"
+#include "foundation/recordfile.h"
+#include "foundation/users.h"
+#include "objects/defelements.h"
+#include "objects/linestylelib.h"
+#include "objects/saverecord.h"
+#include "objects/symbollib.h"
+#include "platform/codepage.h"
+#include "platform/inifile.h"
+#include "platform/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path gOut;
+fs::path gWork;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Seed(const std::string& harness, const std::string& name, const std::string& bytes) {
+  const fs::path folder = gOut / harness;
+  fs::create_directories(folder);
+  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  if (!out) {
+    std::fprintf(stderr, "fuzz_seeds: cannot write %s/%s\n", harness.c_str(), name.c_str());
+    std::exit(1);
+  }
+}
+
+std::string Work(const std::string& name) {
+  fs::remove(gWork / name);
+  return (gWork / name).string();
+}
+
+void Require(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "fuzz_seeds: %s failed (error word %u)\n", what, DBErrorCode);
+    std::exit(1);
+  }
+}
+
+// --- Record and index files ------------------------------------------------
+
+// Choice byte: bit 0 shared, bit 1 append-only, bit 2 lock anchor.
+void RecordFiles() {
+  struct Case {
+    std::uint8_t Choice;
+    std::uint16_t RecSize;
+    int Records;
+    int Deleted;
+  } cases[] = {{0x00, 20, 0, 0}, {0x10, 20, 12, 3}, {0x05, 40, 30, 5}, {0x02, 16, 25, 0}, {0x24, 200, 6, 2}};
+  int n = 0;
+  for (const Case& c : cases) {
+    const bool shared = (c.Choice & 1) != 0, appendOnly = (c.Choice & 2) != 0;
+    DBMultiUser = shared;
+    TDataFile f;
+    const std::string path = Work("seed.dat");
+    MakeFile(f, nullptr, path, c.RecSize, shared, appendOnly);
+    Require(f.IsOpen, "MakeFile");
+    std::vector<std::uint8_t> rec(c.RecSize);
+    for (int i = 0; i < c.Records; ++i) {
+      for (std::size_t b = 0; b < rec.size(); ++b) rec[b] = static_cast<std::uint8_t>(i * 7 + b);
+      rec[0] = DBRecInUse;
+      std::int32_t no = 0;
+      AddRec(f, no, rec.data());
+      Require(DBOk, "AddRec");
+    }
+    for (int i = 0; i < c.Deleted; ++i) {
+      DeleteRec(f, 2 + 3 * i);
+      Require(DBOk, "DeleteRec");
+    }
+    std::vector<std::uint8_t> header(f.RegionLength, 0x11);
+    WriteUserHeader(f, header.data(), f.RegionLength);
+    CloseFile(f);
+    DBMultiUser = false;
+    Seed("recordfile", "seed-" + std::to_string(n++), std::string(1, static_cast<char>(c.Choice)) + ReadAll(path));
+  }
+}
+
+// Choice byte: bit 0 shared, bit 1 duplicates, bit 2 lock anchor.
+void IndexFiles() {
+  struct Case {
+    std::uint8_t Choice;
+    int KeyLength;
+    int Keys;
+    int Deleted;
+  } cases[] = {{0x00, 4, 0, 0}, {0x04, 10, 12, 2}, {0x02, 6, 100, 10}, {0x05, 8, 250, 120}, {0x02, 1, 30, 0}};
+  int n = 0;
+  for (const Case& c : cases) {
+    const bool shared = (c.Choice & 1) != 0, duplicates = (c.Choice & 2) != 0;
+    DBMultiUser = shared;
+    const std::string path = Work("seed.idx");
+    {
+      TIndexFile ix;
+      MakeIndex(ix, nullptr, path, c.KeyLength, duplicates, shared);
+      Require(ix.IsOpen, "MakeIndex");
+      for (int i = 0; i < c.Keys; ++i) {
+        // Polish letters sort by their code-page bytes; duplicates repeat keys.
+        std::string key = (i % 3 == 0 ? "Łąka" : i % 3 == 1 ? "dom" : "Ż") + std::to_string(duplicates ? i % 7 : i);
+        AddKey(ix, i + 1, key);
+        Require(DBOk, "AddKey");
+      }
+      for (int i = 0; i < c.Deleted; ++i) {
+        std::string key = (i % 3 == 0 ? "Łąka" : i % 3 == 1 ? "dom" : "Ż") + std::to_string(duplicates ? i % 7 : i);
+        std::int32_t rec = i + 1;
+        DeleteKey(ix, rec, key);
+        Require(DBOk, "DeleteKey");
+      }
+      CloseIndex(ix);
+      Require(DBOk, "CloseIndex");
+    }
+    DBMultiUser = false;
+    Seed("indexfile", "seed-" + std::to_string(n++), std::string(1, static_cast<char>(c.Choice)) + ReadAll(path));
+  }
+}
+
+// --- Users, ini and registry files -----------------------------------------
+
+void UsersFiles() {
+  TUsersFileEditor editor;
+  editor.New();
+  editor.AddUser(1, "admin", "Administrator systemu");
+  editor.SetRights(1, 0xFFFFFFFFu);
+  const std::string one = Work("one.usr");
+  Require(editor.Save(one) == kUsersOk, "users Save");
+  // Choice byte 1: the harness fixes the check value of a mutated file.
+  Seed("users", "seed-0", "\x01" + ReadAll(one));
+
+  editor.AddUser(2, "jkowalski", "Jan Kowalski");
+  editor.SetAccount(2, "kowalski");
+  editor.SetRights(2, kRightLogon | 0x30);
+  editor.SetObjectRight(2, 0, true);
+  editor.SetObjectRight(2, 255, true);
+  editor.SetPassword(2, "tajne hasło");
+  editor.AddUser(300, "żółw", "Źdźbło Łąkowe");
+  const std::string three = Work("three.usr");
+  Require(editor.Save(three) == kUsersOk, "users Save");
+  Seed("users", "seed-1", "\x01" + ReadAll(three));
+  Seed("users", "seed-2", std::string(1, '\0') + ReadAll(three));
+}
+
+void IniFiles() {
+  const std::string path = Work("seed.ini");
+  {
+    platform::TIniFile ini(path);
+    ini.WriteString("Różności", "Użytkownicy", "\\\\serwer\\dane\\uzytk.dat");
+    ini.WriteInteger("Ekran", "Kroj", 2);
+    ini.WriteInteger("Ekran", "Skala", 1000);
+    ini.WriteBool("Ekran", "Pełny", true);
+    ini.WriteString("Pliki", "SymbolDefs", "symbole.sym");
+    ini.WriteString("Pliki", "LineDefs", "  linie.lin  ");
+    ini.WriteString("Pliki", "Pusty", "");
+  }
+  Seed("inifile", "seed-0", ReadAll(path));
+  // Comments, a line before the first section and lines without '=' are
+  // kept by the reader; the writer makes none of them.
+  Seed("inifile", "seed-1",
+       "; ustawienia\r\nbez sekcji=1\r\n[Ekran]\r\nKroj=$1F\r\nSkala=0x10\r\nlinia bez znaku\r\n"
+       "[ekran]\r\nKroj=3\r\n[Inne]\nA = b = c\n");
+}
+
+void RegistryFiles() {
+  const std::string path = Work("seed.reg");
+  {
+    platform::TRegistry reg(path);
+    Require(reg.OpenKey("\\Software\\Varnox\\Tolvika 3", true), "OpenKey");
+    reg.WriteString("Ścieżka", "C:\\Mapy\\\"cytat\"\r\nnowa linia");
+    reg.WriteInteger("Okno", -17);
+    reg.WriteBool("Pełny ekran", true);
+    Require(reg.OpenKey("Porządek warstw", true), "OpenKey");
+    reg.WriteString("1", "drogi");
+    reg.WriteString("2", "");
+    Require(reg.OpenKey("\\Software\\Inne", true), "OpenKey");
+    reg.WriteInteger("Liczba", 0x7FFFFFFF);
+  }
+  Seed("registry", "seed-0", ReadAll(path));
+}
+
+// --- Texts -----------------------------------------------------------------
+
+void Texts() {
+  std::string every;
+  for (int b = 0; b < 256; ++b) every.push_back(static_cast<char>(b));
+  Seed("codepage", "seed-0", every);
+  Seed("codepage", "seed-1", platform::Utf8ToCp1250("Zażółć gęślą jaźń ZAŻÓŁĆ GĘŚLĄ JAŹŃ"));
+  Seed("codepage", "seed-2", "Zażółć gęślą jaźń – „cytat” € ✓");
+
+  // Choice byte: bit 0 quote ', bit 1 drop a trailing empty piece, bits 4-7
+  // the least count.
+  Seed("textsplit", "seed-0", std::string("\x30") + "a,b,\"c,d\",e,,");
+  Seed("textsplit", "seed-1", std::string("\x01") + "Arial,10,238,1,0");
+  Seed("textsplit", "seed-2", std::string("\x00", 1) + "12 -3.5e2 \"ab cd\" x\t,7 1,5 Łódź");
+  Seed("textsplit", "seed-3", std::string("\x02") + "'x, y' ,'unterminated");
+
+  // Header files have no writer in the program: "key = value" lines up to "**".
+  Seed("headerreader", "seed-0",
+       platform::Utf8ToCp1250("Nazwa = Mapa zasadnicza\r\nSkala = 1000\r\nX0 = 5500000.25\r\n"
+                              "Układ = 2000/18\r\n** koniec nagłówka\r\nreszta pliku\r\n"));
+  Seed("headerreader", "seed-1", "a=1\nA=2\nb = -2147483648\nc = 1e308\n");
+}
+
+// --- Save records ------------------------------------------------------------
+
+// Choice byte: bit 0 read-only text sublayer, bits 4-7 its default justification.
+void SaveRecords() {
+  int n = 0;
+  auto put = [&](std::uint8_t choice, const ObjectSaveRecord& rec) {
+    const auto& b = rec.Bytes();
+    Seed("saverecord", "seed-" + std::to_string(n++),
+         std::string(1, static_cast<char>(choice)) + std::string(b.begin(), b.end()));
+  };
+  ObjectSaveRecord line;
+  line.SetLineKind(kLineKindLine, kThicknessThick);
+  line.SetIndex(12345);
+  line.SetIdentifier(77);
+  line.SetPoint1(TPointRec{5500000.5, 4500000.25, 101.5f});
+  line.SetPoint2(TPointRec{5500010.0, 4500003.0, 99.0f});
+  line.SetStyleNumber(20);
+  line.SetMultiplier(1.5);
+  put(0, line);
+
+  ObjectSaveRecord arc;
+  arc.SetFlags(kRecArchived);
+  arc.SetLineKind(kLineKindArc);
+  arc.SetPoint1(TPointRec{0, 10, 0});
+  arc.SetPoint2(TPointRec{10, 0, 0});
+  arc.SetRadius(-10);
+  put(0, arc);
+
+  ObjectSaveRecord circle;
+  circle.SetLineKind(kLineKindCircle, kThicknessThin);
+  circle.SetPoint1(TPointRec{100, 200, 3});
+  circle.SetRadius(25);
+  put(0, circle);
+
+  ObjectSaveRecord text;
+  text.SetKindByte(kTextKindRefText);
+  text.SetAnchor(TRealPoint{10, 20});
+  text.SetText("Działka 123/4");
+  text.SetHeight(2.5f);
+  text.SetAngle(0.5f);
+  text.SetTextFlags(static_cast<std::uint8_t>(3 | kTextFlagUnderline));
+  text.SetRefOffset(TSingleVector{1.5f, -2.0f});
+  put(0x71, text);
+
+  ObjectSaveRecord symbol;
+  symbol.SetKindByte(kTextKindSymbol);
+  symbol.SetAnchor(TRealPoint{1, 2});
+  symbol.SetText("KRZ");
+  symbol.SetHeight(1);
+  put(0x70, symbol);
+
+  ObjectSaveRecord fraction;
+  fraction.SetKindByte(kTextKindRefFraction);
+  fraction.SetFraction("123", "45");
+  fraction.SetHeight(3);
+  put(0x70, fraction);
+}
+
+// --- Definition files (no writer in the program) -----------------------------
+
+void PutU16(std::string& out, std::uint16_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>(v >> 8));
+}
+
+void PutI32(std::string& out, std::int32_t v) {
+  const auto u = static_cast<std::uint32_t>(v);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+}
+
+void PutReal(std::string& out, double v) {
+  std::uint8_t r[6];
+  WriteReal48(r, v);
+  out.append(reinterpret_cast<const char*>(r), 6);
+}
+
+std::string Element(double x1, double y1, double x2, double y2, double r, std::uint8_t type) {
+  std::string rec(1, '\0');
+  for (double v : {x1, y1, x2, y2, r}) PutReal(rec, v);
+  rec.push_back(static_cast<char>(type));
+  return rec;
+}
+
+std::string ShortName(const std::string& name) {
+  std::string field(13, '\0');
+  field[0] = static_cast<char>(name.size());
+  field.replace(1, name.size(), name);
+  return field;
+}
+
+void SymbolFiles() {
+  // "KRZ": a cross in a circle with a rectangular bound; "DPI": a device
+  // symbol with a halo, a line and an arc and a round bound.
+  std::string headers, elements;
+  auto header = [&](const std::string& name, std::vector<double> sizes, int first, int count) {
+    headers += ShortName(name);
+    for (double s : sizes) PutReal(headers, s);
+    PutReal(headers, 1.0);
+    PutI32(headers, first);
+    PutU16(headers, static_cast<std::uint16_t>(count));
+  };
+  header("KRZ", {2, 5, 8, 11}, 1, 4);
+  elements += Element(-1, 0, 1, 0, 0, kElemLine);
+  elements += Element(0, -1, 0, 1, 0, kElemLine);
+  elements += Element(0, 0, 0, 0, 1, kElemCircle);
+  elements += Element(-1, 1, 1, -1, 0, 8);
+  header("dpi", {-1, 1, 1, 1}, 5, 3);
+  elements += Element(-2, 0, 2, 0, 0, kElemLine);
+  elements += Element(0, 2, 2, 0, 2, kElemArc);
+  elements += Element(0, 0, 0, 0, 2.5, 9);
+  std::string file;
+  PutU16(file, kSymbolFileMagic);
+  PutU16(file, 2);
+  PutU16(file, static_cast<std::uint16_t>(kDefinitionFileHeaderSize + headers.size()));
+  Seed("symbollib", "seed-0", file + headers + elements);
+}
+
+std::string Section(int first, int count, double start, double end, int mode) {
+  std::string s;
+  PutI32(s, first);
+  PutU16(s, static_cast<std::uint16_t>(count));
+  PutReal(s, start);
+  PutReal(s, end);
+  s.push_back(static_cast<char>(mode));
+  return s;
+}
+
+void LineStyleFiles() {
+  // Style 20 "KRES": dashes of 5 in a pattern of 10 with a tick at each
+  // end; a variant for 1:500; style 21 "PLOT" plain with pen style 2.
+  std::string recs, elements;
+  elements += Element(0, 0, 0, 5, 0, kElemLine);   // 1: dash
+  elements += Element(-1, 0, 1, 0, 0, kElemLine);  // 2: tick
+  elements += Element(0, 1, 0, 1, 1, kElemCircle); // 3: ring
+  auto style = [&](const std::string& name, int number, int variants, int pen, const std::string& start,
+                   const std::string& middle, const std::string& end) {
+    std::string rec = ShortName(name);
+    PutU16(rec, static_cast<std::uint16_t>(number));
+    PutU16(rec, static_cast<std::uint16_t>(variants));
+    rec += std::string(18, '\0');
+    rec.push_back(static_cast<char>(pen));
+    rec += start + middle + end;
+    recs += rec;
+  };
+  const std::string none(kLineSectionSize, '\0');
+  style("KRES", 20, 1, -1, Section(2, 1, 0, 1, 0), Section(1, 1, 0, 10, 11), Section(2, 1, 0, 1, 0));
+  // The variant record: 0xFF 0xFF, then the scale denominator.
+  std::string variant(2, '\xFF');
+  PutU16(variant, 500);
+  variant += std::string(31, '\0');
+  variant.push_back(static_cast<char>(-1));
+  variant += none + Section(3, 1, 0, 4, 2) + none;
+  recs += variant;
+  style("PLOT", 21, 0, 2, none, none, none);
+  std::string file;
+  PutU16(file, kLineStyleFileMagic);
+  PutU16(file, 3);
+  PutU16(file, static_cast<std::uint16_t>(kDefinitionFileHeaderSize + recs.size()));
+  Seed("linestylelib", "seed-0", file + recs + elements);
+}
+
+void StrokeFonts() {
+  // Characters from 'A' on: 'A' two parts, 'B' one part, 'C' none.
+  struct Glyph {
+    std::uint8_t Advance;
+    std::vector<std::vector<std::pair<int, int>>> Parts;
+  };
+  const std::vector<Glyph> glyphs = {
+      {8, {{{0, 10}, {4, 0}, {8, 10}}, {{2, 5}, {6, 5}}}},
+      {7, {{{0, 0}, {0, 10}, {6, 8}, {0, 5}, {6, 2}, {0, 0}}}},
+      {4, {}},
+  };
+  std::string s = "FNT1";
+  s.push_back('A');
+  PutU16(s, static_cast<std::uint16_t>(glyphs.size()));
+  s.push_back(10);  // cell height
+  s.push_back(7);
+  s.push_back(2);
+  s.push_back(static_cast<char>(-3));
+  s += std::string(5, '\0');
+  for (const Glyph& g : glyphs) {
+    s.push_back(static_cast<char>(g.Advance));
+    unsigned points = 0;
+    for (const auto& p : g.Parts) points += static_cast<unsigned>(p.size());
+    PutU16(s, static_cast<std::uint16_t>(g.Parts.size()));
+    PutU16(s, static_cast<std::uint16_t>(points));
+    for (const auto& p : g.Parts) s.push_back(static_cast<char>(p.size()));
+    for (const auto& p : g.Parts)
+      for (auto [x, y] : p) {
+        s.push_back(static_cast<char>(static_cast<std::int8_t>(x)));
+        s.push_back(static_cast<char>(static_cast<std::int8_t>(y)));
+      }
+  }
+  Seed("strokefont", "seed-0", s);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+    return 2;
+  }
+  gOut = argv[1];
+  gWork = gOut / ".work";
+  fs::remove_all(gWork);
+  fs::create_directories(gWork);
+  RecordFiles();
+  IndexFiles();
+  UsersFiles();
+  IniFiles();
+  RegistryFiles();
+  Texts();
+  SaveRecords();
+  SymbolFiles();
+  LineStyleFiles();
+  StrokeFonts();
+  fs::remove_all(gWork);
+  return 0;
+}
