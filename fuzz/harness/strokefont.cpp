@@ -24,7 +24,7 @@ std::string EveryCharacter() {
   return platform::Cp1250ToUtf8(bytes);
 }
 
-void BuildAndMeasure(TFontManager& fonts, const std::string& text) {
+void BuildAndMeasure(const TStrokeFontUse& fonts, const std::string& text) {
   const auto built = fonts.BuildText(text);
   const auto measured = fonts.MeasureText(text);
   fuzz::Check(built->Width == measured->Width && built->Height == measured->Height,
@@ -49,15 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string text = EveryCharacter();
 
   TFontManager fonts(fuzz::Scratch());
+  const TStrokeFontChoice litt{0, false};
+  const TStrokeFontChoice second{3, true};
   try {
-    fonts.EnsureFont();
+    fonts.EnsureFont(litt);
+    fonts.EnsureFont(second);
   } catch (const EInOutError&) {
     return 0;  // refused: "Brak pliku z fontem:"
   }
-  BuildAndMeasure(fonts, text);
-  fonts.SetSecondFont(true);
-  fonts.SetFontNumber(3);
-  BuildAndMeasure(fonts, text);
+  BuildAndMeasure(TStrokeFontUse(fonts, litt), text);
+  BuildAndMeasure(TStrokeFontUse(fonts, second), text);
 
   // The program's manager draws the canvas's texts.
   FontManager().SetFolder(fuzz::Scratch());

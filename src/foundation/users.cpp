@@ -76,10 +76,11 @@ bool ValidNameField(const TUserC::Record& r, std::size_t offset, std::size_t max
   return r[offset] <= max && NameCharsAllowed(r.data() + offset + 1, r[offset]);
 }
 
-// Invariants 3 to 5 of one record: a loaded record can always be saved again.
+// Invariants 4 to 7 of one record: a loaded record can always be saved again.
 bool ValidRecord(const TUserC::Record& r) {
   if (!ValidNameField(r, kUserFullNameOffset, kUserFullNameMax)) return false;
   if (!ValidNameField(r, kUserLogonNameOffset, kUserLogonNameMax)) return false;
+  if (r[kUserLogonNameOffset] == 0) return false;  // the editor refuses an empty logon name
   if (!ValidNameField(r, kUserAccountOffset, kUserAccountMax)) return false;
   switch (r[kUserPasswordFormOffset]) {
     case kPasswordNone:

@@ -151,6 +151,9 @@ void TIniFile::Load() const {
 
 long TIniFile::FindSection(std::string_view section) const {
   std::string_view name = Trim(section);
+  // A header without a name ("[]", or a lone "[") is damage: it ends the
+  // section before it, its keys are kept in the file, but no name reaches it.
+  if (name.empty()) return -1;
   for (std::size_t i = 0; i < lines_.size(); ++i)
     if (lines_[i].kind == Line::Kind::Section && SameText(lines_[i].name, name))
       return static_cast<long>(i);
@@ -263,7 +266,7 @@ std::vector<std::string> TIniFile::ReadSections() const {
   Load();
   std::vector<std::string> sections;
   for (const Line& line : lines_) {
-    if (line.kind != Line::Kind::Section) continue;
+    if (line.kind != Line::Kind::Section || line.name.empty()) continue;
     bool seen = false;
     for (const std::string& s : sections) seen = seen || SameText(s, line.name);
     if (!seen) sections.push_back(line.name);

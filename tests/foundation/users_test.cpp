@@ -166,6 +166,7 @@ const DamageCase kDamageCases[] = {
      [](Bytes& b) { b[15 + 71] = '\n'; Reseal(b); }, kUsersOk, 2},
     {"C1 code of code page 1250 in a name",
      [](Bytes& b) { b[15 + 70] = 0x81; Reseal(b); }, kUsersOk, 2},
+    {"empty logon name", [](Bytes& b) { b[15 + 69] = 0; Reseal(b); }, kUsersFileDamaged, 0},
 };
 
 TEST_F(UsersTest, DamagedFilesGiveTheirCodeAndNoUsers) {

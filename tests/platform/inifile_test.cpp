@@ -306,4 +306,19 @@ TEST_F(IniFileTest, StrayCarriageReturnIsDroppedOnReadingSoTheValueCanBeWrittenB
   EXPECT_EQ(Bytes(), "[A]\r\nx=2\r\ny=pq\r\n[B]\r\nz=C:\\a\r\n");
 }
 
+// A header without a name ("[]" or a lone "[") was listed as a section ""
+// that no write could take, so its values could never be written back.
+TEST_F(IniFileTest, SectionWithoutANameIsNotListedAndItsLinesAreKept) {
+  for (const char* header : {"[]", "[", "[ ]"}) {
+    Put(std::string("[A]\r\nx=1\r\n") + header + "\r\nk=v\r\n");
+    TIniFile ini(path_);
+    EXPECT_EQ(ini.ReadSections(), (Strings{"A"})) << header;
+    EXPECT_EQ(ini.ReadString("", "k", "none"), "none") << header;
+    EXPECT_EQ(ini.ReadSection("A"), (Strings{"x"})) << header;  // the header ends [A]
+    ini.WriteString("A", "x", "2");
+    ini.UpdateFile();
+    EXPECT_EQ(Bytes(), std::string("[A]\r\nx=2\r\n") + header + "\r\nk=v\r\n") << header;
+  }
+}
+
 }  // namespace
