@@ -18,22 +18,13 @@
 #include "foundation/bytes.h"
 #include "foundation/recordfile.h"
 #include "fuzz_common.h"
+#include "store_common.h"
 
 namespace {
 
 // Steps of a walk; an index of a fuzz input holds far fewer items.
 constexpr std::int32_t kMaxSteps = 50000;
 constexpr std::size_t kKeptItems = 64;
-
-void ResetEngine(bool multiUser) {
-  DBMultiUser = multiUser;
-  DBErrorCode = 0;
-  DBOk = true;
-}
-
-std::string Describe(const char* step) {
-  return std::string(step) + " (error word " + std::to_string(DBErrorCode) + ")";
-}
 
 struct Walk {
   std::int32_t Items = 0;
@@ -76,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (k >= 0 && k <= IndexMaxKeyLength && IndexPageSize(k) == pageSize) keyLength = k;
   }
 
-  ResetEngine(shared);
+  fuzz::ResetEngine(shared);
   TDataFile dataFile;
   TDataFile* parent = nullptr;
   if (withAnchor) {
@@ -88,13 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     OpenIndex(ix, parent, path, keyLength, duplicates, shared);
     if (!ix.IsOpen) {
       CloseFile(dataFile);
-      ResetEngine(false);
+      fuzz::ResetEngine(false);
       return 0;
     }
     const std::string before = CheckInvariants(ix);
     const bool clean = before.empty();
 
-    ResetEngine(shared);
+    fuzz::ResetEngine(shared);
     const Walk walk = WalkForward(ix);
     std::string key;
     std::int32_t rec = 0;
@@ -107,45 +98,45 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::string probe = k;
       std::int32_t found = 0;
       FindKey(ix, found, probe);
-      if (clean) fuzz::Check(DBOk, Describe("FindKey of a key the walk met"));
+      if (clean) fuzz::Check(DBOk, fuzz::Describe("FindKey of a key the walk met"));
       probe = k;
       SearchKey(ix, found, probe);
     }
     if (clean) fuzz::Check(walk.Complete, "walk of a clean index did not end");
 
     // The engine's own changes, in one writer transaction.
-    ResetEngine(shared);
+    fuzz::ResetEngine(shared);
     LockIndexFile(ix, true, true);
-    if (clean) fuzz::Check(DBOk, Describe("writer hold on a clean index"));
+    if (clean) fuzz::Check(DBOk, fuzz::Describe("writer hold on a clean index"));
     std::int32_t added = 0, deleted = 0;
     for (int i = 0; i < 3; ++i) {
       std::string k = "FZ" + std::to_string(i) + std::string(i * 5, 'x');
       AddKey(ix, 1000 + i, k);
       if (DBOk) ++added;
-      else if (clean) fuzz::Check(DBErrorCode == 0, Describe("AddKey on a clean index"));
+      else if (clean) fuzz::Check(DBErrorCode == 0, fuzz::Describe("AddKey on a clean index"));
     }
     for (std::size_t i = 0; i < walk.First.size() && i < 4; i += 2) {
       std::string k = walk.First[i].first;
       std::int32_t r = walk.First[i].second;
       DeleteKey(ix, r, k);
       if (DBOk) ++deleted;
-      else if (clean) fuzz::Fail(Describe("DeleteKey of a key the walk met"));
+      else if (clean) fuzz::Fail(fuzz::Describe("DeleteKey of a key the walk met"));
     }
     LockIndexFile(ix, false, true);
     if (clean) {
-      fuzz::Check(DBOk, Describe("closing the writer hold on a clean index"));
+      fuzz::Check(DBOk, fuzz::Describe("closing the writer hold on a clean index"));
       const std::string after = CheckInvariants(ix);
       fuzz::Check(after.empty(), "invariants broken by the engine's changes: " + after);
     }
-    ResetEngine(shared);
+    fuzz::ResetEngine(shared);
     CloseIndex(ix);
-    if (clean) fuzz::Check(DBOk, Describe("CloseIndex of a clean index"));
+    if (clean) fuzz::Check(DBOk, fuzz::Describe("CloseIndex of a clean index"));
 
-    ResetEngine(shared);
+    fuzz::ResetEngine(shared);
     TIndexFile again;
     OpenIndex(again, parent, path, keyLength, duplicates, shared);
     if (clean) {
-      fuzz::Check(again.IsOpen, Describe("reopening an index the engine wrote"));
+      fuzz::Check(again.IsOpen, fuzz::Describe("reopening an index the engine wrote"));
       const std::string reopened = CheckInvariants(again);
       fuzz::Check(reopened.empty(), "invariants broken after reopening: " + reopened);
       const Walk after = WalkForward(again);
@@ -156,6 +147,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CloseIndex(again);
   }
   CloseFile(dataFile);
-  ResetEngine(false);
+  fuzz::ResetEngine(false);
   return 0;
 }

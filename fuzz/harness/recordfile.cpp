@@ -15,20 +15,11 @@
 #include "foundation/bytes.h"
 #include "foundation/recordfile.h"
 #include "fuzz_common.h"
+#include "store_common.h"
 
 namespace {
 
 constexpr std::int32_t kMaxWalk = 4096;
-
-void ResetEngine(bool multiUser) {
-  DBMultiUser = multiUser;
-  DBErrorCode = 0;
-  DBOk = true;
-}
-
-std::string Describe(const char* step) {
-  return std::string(step) + " (error word " + std::to_string(DBErrorCode) + ")";
-}
 
 }  // namespace
 
@@ -45,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint16_t recSize = c.RestSize() >= 14 ? GetU16(c.Rest() + 12) : 16;
   if (recSize < DBMinRecSize || recSize > DBMaxRecSize) recSize = 16;
 
-  ResetEngine(shared);
+  fuzz::ResetEngine(shared);
   TDataFile anchor;
   TDataFile* parent = nullptr;
   if (withAnchor) {
@@ -57,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   OpenFile(f, parent, path, recSize, shared, appendOnly, exclusive && !withAnchor);
   if (!f.IsOpen) {
     CloseFileHandle(anchor);
-    ResetEngine(false);
+    fuzz::ResetEngine(false);
     return 0;
   }
   const std::string before = CheckDataFileInvariants(f);
@@ -80,16 +71,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReadUserHeader(f, userHeader.data(), f.RegionLength);
 
   // The engine's own changes, in one writer transaction.
-  ResetEngine(shared);
+  fuzz::ResetEngine(shared);
   LockDataFile(f, true, true);
-  if (clean) fuzz::Check(DBOk, Describe("writer hold on a clean file"));
+  if (clean) fuzz::Check(DBOk, fuzz::Describe("writer hold on a clean file"));
   std::vector<std::uint8_t> first(recSize, 0x41), second(recSize, 0x42), third(recSize, 0x43);
   first[0] = second[0] = third[0] = DBRecInUse;
   std::int32_t a = 0, b = 0, d = 0;
   AddRec(f, a, first.data());
-  if (clean) fuzz::Check(DBOk, Describe("AddRec on a clean file"));
+  if (clean) fuzz::Check(DBOk, fuzz::Describe("AddRec on a clean file"));
   AddRec(f, b, second.data());
-  if (clean) fuzz::Check(DBOk, Describe("second AddRec on a clean file"));
+  if (clean) fuzz::Check(DBOk, fuzz::Describe("second AddRec on a clean file"));
   if (!appendOnly) {
     // Deletes a record the file holds in use, as its owner would.
     const std::int32_t victim = 1 + (flags >> 4);
@@ -98,15 +89,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (DBOk && record[0] == DBRecInUse) DeleteRec(f, victim);
     }
     DeleteRec(f, a);
-    if (clean) fuzz::Check(DBOk, Describe("DeleteRec on a clean file"));
+    if (clean) fuzz::Check(DBOk, fuzz::Describe("DeleteRec on a clean file"));
   }
   AddRec(f, d, third.data());
-  if (clean) fuzz::Check(DBOk, Describe("AddRec after DeleteRec on a clean file"));
+  if (clean) fuzz::Check(DBOk, fuzz::Describe("AddRec after DeleteRec on a clean file"));
   second[1] = 0x44;
   PutRec(f, b, second.data());
-  if (clean) fuzz::Check(DBOk, Describe("PutRec on a clean file"));
+  if (clean) fuzz::Check(DBOk, fuzz::Describe("PutRec on a clean file"));
   LockDataFile(f, false, true);
-  if (clean) fuzz::Check(DBOk, Describe("closing the writer hold on a clean file"));
+  if (clean) fuzz::Check(DBOk, fuzz::Describe("closing the writer hold on a clean file"));
   std::fill(userHeader.begin(), userHeader.end(), std::uint8_t{0x5A});
   WriteUserHeader(f, userHeader.data(), f.RegionLength);
 
@@ -116,11 +107,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CloseFile(f);
 
-  ResetEngine(shared);
+  fuzz::ResetEngine(shared);
   TDataFile again;
   OpenFile(again, parent, path, recSize, shared, appendOnly, false);
   if (clean) {
-    fuzz::Check(again.IsOpen, Describe("reopening a file the engine wrote"));
+    fuzz::Check(again.IsOpen, fuzz::Describe("reopening a file the engine wrote"));
     const std::string reopened = CheckDataFileInvariants(again);
     fuzz::Check(reopened.empty(), "invariants broken after reopening: " + reopened);
     GetRecRaw(again, b, record.data());
@@ -133,6 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CloseFile(again);
   CloseFileHandle(anchor);
-  ResetEngine(false);
+  fuzz::ResetEngine(false);
   return 0;
 }

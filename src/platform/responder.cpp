@@ -13,7 +13,9 @@ namespace {
 
 std::atomic<int> gMessageBoxesWithoutScreen{0};
 
-const char* KindName(TModalKind kind) {
+}  // namespace
+
+const char* ModalKindName(TModalKind kind) {
   switch (kind) {
     case TModalKind::MessageBox: return "okno komunikatu";
     case TModalKind::InputBox: return "okno wprowadzania";
@@ -22,8 +24,6 @@ const char* KindName(TModalKind kind) {
   }
   return "okno";
 }
-
-}  // namespace
 
 TModalResponder* TModalResponder::current_ = nullptr;
 
@@ -37,7 +37,7 @@ TModalAnswer HowToAnswer() {
 void TellWithoutScreen(TModalKind kind, const std::string& caption, const std::string& text,
                        const std::string& answer) {
   if (kind == TModalKind::MessageBox) ++gMessageBoxesWithoutScreen;
-  std::fprintf(stderr, "Brak ekranu: %s \"%s\"%s%s - odpowiedź: %s\n", KindName(kind), caption.c_str(),
+  std::fprintf(stderr, "Brak ekranu: %s \"%s\"%s%s - odpowiedź: %s\n", ModalKindName(kind), caption.c_str(),
                text.empty() ? "" : ": ", text.c_str(), answer.c_str());
   std::fflush(stderr);
 }

@@ -34,6 +34,8 @@ class TForm;
 class TCommonDialog;
 
 enum class TModalKind { MessageBox, InputBox, Form, Dialog };
+// The kind in words, for messages ("okno komunikatu", ...).
+const char* ModalKindName(TModalKind kind);
 
 struct TShownModal {
   TModalKind kind = TModalKind::MessageBox;

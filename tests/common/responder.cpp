@@ -11,16 +11,6 @@
 namespace platform {
 namespace {
 
-const char* KindName(TModalKind kind) {
-  switch (kind) {
-    case TModalKind::MessageBox: return "okno komunikatu";
-    case TModalKind::InputBox: return "okno wprowadzania";
-    case TModalKind::Form: return "okno modalne";
-    case TModalKind::Dialog: return "okno dialogowe";
-  }
-  return "okno";
-}
-
 bool Fits(TScriptedResponder::TAnswer::Kind answer, TModalKind kind) {
   using K = TScriptedResponder::TAnswer::Kind;
   switch (answer) {
@@ -86,12 +76,12 @@ std::optional<TScriptedResponder::TAnswer> TScriptedResponder::Take(TModalKind k
                                                                     const std::string& caption,
                                                                     const std::string& text) {
   if (answers_.empty()) {
-    Report(std::string("Nieoczekiwane ") + KindName(kind) + ": \"" + caption + "\"" +
+    Report(std::string("Nieoczekiwane ") + ModalKindName(kind) + ": \"" + caption + "\"" +
            (text.empty() ? std::string() : " (" + text + ")"));
     return std::nullopt;
   }
   if (!Fits(answers_.front().kind, kind)) {
-    Report(std::string("Odpowiedź innego rodzaju dla: ") + KindName(kind) + " \"" + caption + "\"");
+    Report(std::string("Odpowiedź innego rodzaju dla: ") + ModalKindName(kind) + " \"" + caption + "\"");
     return std::nullopt;
   }
   TAnswer answer = std::move(answers_.front());

@@ -60,16 +60,7 @@ class BTreeTest : public StoreFileTest {
     DeleteKey(ix, rec, key);
     ASSERT_TRUE(DBOk) << key << " " << rec << " error " << DBErrorCode;
   }
-  // Every item in order through NextKey, as "key/rec".
-  std::vector<std::string> Scan(TIndexFile& ix) {
-    std::vector<std::string> items;
-    ix.PathDepth = 0;
-    std::int32_t rec = 0;
-    std::string key;
-    for (NextKey(ix, rec, key); DBOk; NextKey(ix, rec, key))
-      items.push_back(key + "/" + std::to_string(rec));
-    return items;
-  }
+  std::vector<std::string> Scan(TIndexFile& ix) { return ScanIndex(ix); }
   // Closes a non-shared index, returns its file image and opens it again.
   Bytes Snapshot(TIndexFile& ix, int keyLength, bool duplicates) {
     const std::string name = ix.FileName;

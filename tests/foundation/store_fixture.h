@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/btree.h"
 #include "foundation/bytes.h"
 #include "foundation/recordfile.h"
 #include "platform/scratch_folder.h"
@@ -33,6 +34,18 @@ inline void PatchI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
 }
 
 inline std::int32_t I32At(const Bytes& bytes, std::size_t offset) { return GetI32(bytes.data() + offset); }
+
+// Every item of an index in order through NextKey, as "key/rec"; stops at
+// the first error word.
+inline std::vector<std::string> ScanIndex(TIndexFile& ix) {
+  std::vector<std::string> items;
+  ix.PathDepth = 0;
+  std::int32_t rec = 0;
+  std::string key;
+  for (NextKey(ix, rec, key); DBOk; NextKey(ix, rec, key))
+    items.push_back(key + "/" + std::to_string(rec));
+  return items;
+}
 
 class StoreFileTest : public ::testing::Test {
  protected:

@@ -32,17 +32,6 @@ std::string Key(int i) {
   return text;
 }
 
-// Every item of an index in order, as "key/rec"; stops at the first error.
-std::vector<std::string> ScanAll(TIndexFile& ix) {
-  std::vector<std::string> items;
-  ix.PathDepth = 0;
-  std::int32_t rec = 0;
-  std::string key;
-  for (NextKey(ix, rec, key); DBOk; NextKey(ix, rec, key))
-    items.push_back(key + "/" + std::to_string(rec));
-  return items;
-}
-
 std::vector<std::string> Items(int from, int to) {
   std::vector<std::string> items;
   for (int i = from; i <= to; ++i) items.push_back(Key(i) + "/" + std::to_string(i));
@@ -153,7 +142,7 @@ TEST_F(StoreFailureTest, FailedWriteBackStaysWithItsOwnIndex) {
     OpenIndex(a, nullptr, pathA, 8, false, false);
     ASSERT_TRUE(a.IsOpen);
     EXPECT_EQ(CheckInvariants(a), "");
-    EXPECT_EQ(ScanAll(a), Items(1, 400));
+    EXPECT_EQ(ScanIndex(a), Items(1, 400));
     CloseIndex(a);
   }
 }
@@ -251,11 +240,11 @@ TEST_F(StoreFailureTest, EveryWriteAndFlushFailedInTurnLeavesOldOrNewState) {
     if (c.index) {
       WriteBytes(path, oldImage);
       openIndex(path);
-      oldKeys = ScanAll(ix);
+      oldKeys = ScanIndex(ix);
       CloseIndex(ix);
       WriteBytes(path, newImage);
       openIndex(path);
-      newKeys = ScanAll(ix);
+      newKeys = ScanIndex(ix);
       CloseIndex(ix);
       ASSERT_NE(oldKeys, newKeys);
     }
@@ -289,7 +278,7 @@ TEST_F(StoreFailureTest, EveryWriteAndFlushFailedInTurnLeavesOldOrNewState) {
           openIndex(path);
           ASSERT_TRUE(ix.IsOpen);
           EXPECT_EQ(CheckInvariants(ix), "");
-          const std::vector<std::string> keys = ScanAll(ix);
+          const std::vector<std::string> keys = ScanIndex(ix);
           EXPECT_TRUE(keys == oldKeys || keys == newKeys) << keys.size() << " keys";
           CloseIndex(ix);
         } else {
@@ -520,7 +509,7 @@ TEST_F(StoreFailureTest, FreeCountOutsideItsRangeIsDamage) {
       AddKey(ix, i, k);
       ASSERT_TRUE(DBOk);
     }
-    EXPECT_EQ(ScanAll(ix), Items(1, 300));
+    EXPECT_EQ(ScanIndex(ix), Items(1, 300));
     CloseIndex(ix);
   }
 }
@@ -549,10 +538,10 @@ TEST_F(StoreFailureTest, FreeListNamingTheRootIsNeverReused) {
     ASSERT_TRUE(DBOk) << i;
     ASSERT_EQ(DBErrorCode, 0);
   }
-  EXPECT_EQ(ScanAll(ix), Items(1, 400));
+  EXPECT_EQ(ScanIndex(ix), Items(1, 400));
   CloseIndex(ix);
   OpenIndex(ix, nullptr, path, 4, false, false);
-  EXPECT_EQ(ScanAll(ix), Items(1, 400));
+  EXPECT_EQ(ScanIndex(ix), Items(1, 400));
   CloseIndex(ix);
 }
 
