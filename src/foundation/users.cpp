@@ -139,13 +139,16 @@ int ReadUsersFile(std::string_view fileName, std::array<std::uint8_t, kUsersHead
   if (crc.Value() != GetU32(head.data() + kCheckOffset)) return kUsersFileDamaged;
 
   records.resize(n);
+  std::vector<bool> seen(0x10000, false);  // numbers taken: the editor finds a user by it
   for (std::size_t i = 0; i < n; ++i) {
     std::copy_n(kept.begin() + static_cast<std::ptrdiff_t>(kUsersHeaderSize + i * kUserRecordSize),
                 kUserRecordSize, records[i].begin());
-    if (!ValidRecord(records[i])) {
+    const std::uint16_t id = GetU16(records[i].data() + kUserIdOffset);
+    if (!ValidRecord(records[i]) || seen[id]) {
       records.clear();
       return kUsersFileDamaged;
     }
+    seen[id] = true;
   }
   if (checkValue) *checkValue = crc.Value();
   return kUsersOk;

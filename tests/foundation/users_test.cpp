@@ -167,6 +167,9 @@ const DamageCase kDamageCases[] = {
     {"C1 code of code page 1250 in a name",
      [](Bytes& b) { b[15 + 70] = 0x81; Reseal(b); }, kUsersOk, 2},
     {"empty logon name", [](Bytes& b) { b[15 + 69] = 0; Reseal(b); }, kUsersFileDamaged, 0},
+    // The editor finds a user by his number: two users cannot share one.
+    {"two records with one number", [](Bytes& b) { b[15 + 205] = 1; Reseal(b); }, kUsersFileDamaged, 0},
+    {"an ignored record repeating a number", [](Bytes& b) { b[15 + 2 * 205] = 1; Reseal(b); }, kUsersOk, 2},
 };
 
 TEST_F(UsersTest, DamagedFilesGiveTheirCodeAndNoUsers) {
