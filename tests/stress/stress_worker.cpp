@@ -434,7 +434,9 @@ class Worker {
       const std::uint8_t* r = block + i * kRecSize;
       Content c;
       if (r[0] == DBRecDeleted) continue;
-      if (r[0] != DBRecInUse) Fault("block read: record " + std::to_string(first + i) + " has status " + std::to_string(r[0]));
+      // A record another workstation has locked for an edit comes back marked
+      // so, its content whole (the rewrite happens under the writer hold).
+      if (r[0] != DBRecInUse && r[0] != DBRecLockedElsewhere) Fault("block read: record " + std::to_string(first + i) + " has status " + std::to_string(r[0]));
       if (!DecodeRecord(r, c)) Fault("block read: torn record " + std::to_string(first + i));
     }
   }
