@@ -283,6 +283,16 @@ void CommitChange(TIndexFile& ix) {
   journal.Pages.clear();
   std::uint16_t failure = DBErrNone;
   for (const std::int32_t n : journal.Released) {
+    if (ix.Shared) {
+      // In a shared index the free marks wait for the flush that ends the
+      // writer hold, after the pages that stop naming these ones: a process
+      // killed before then leaks them instead of leaving a parent on disk
+      // that names a free page.
+      for (CacheSlot& s : Cache().Slots)
+        if (s.Owner == &ix && s.PageNo == n) Forget(s);
+      ix.PendingFree.push_back(n);
+      continue;
+    }
     ReleasePage(ix, n);
     if (DBErrorCode == DBErrNone) continue;
     if (failure == DBErrNone) failure = DBErrorCode;
@@ -338,10 +348,13 @@ bool HasChangedPages(const TIndexFile& ix) {
 // into the header. Returns the first write error, or 0; a page that could not
 // be written stays changed, for the next flush.
 std::uint16_t FlushIndex(TIndexFile& ix) {
-  std::uint16_t failure = ix.PendingFree.empty() ? DBErrNone : FreePendingPages(ix);
+  // The pages of the tree first, then the free marks of the pages they no
+  // longer name (a header written with a mark names the new root).
+  std::uint16_t failure = DBErrNone;
   for (CacheSlot& s : Cache().Slots)
     if (s.Owner == &ix && s.Dirty && !WriteSlot(s) && failure == DBErrNone) failure = DBErrorCode;
   ix.Header.RootPage = ix.Root;
+  if (failure == DBErrNone && !ix.PendingFree.empty()) failure = FreePendingPages(ix);
   // Reported here, so not again by the index's next operation.
   if (failure != DBErrNone) ix.WriteError = DBErrNone;
   return failure;

@@ -381,6 +381,16 @@ std::int32_t DBNewRecNo(TDataFile& File, DBRecInUseTest InUse) {
       if (usable) {
         File.Header.FirstFree = link;
         --File.Header.FreeCount;
+        // In a shared file the header leaves the list before the caller
+        // writes over the head: a process killed in between leaks that one
+        // record instead of leaving a header that names a record in use.
+        // A header that cannot be written keeps the list, and the caller
+        // gets no record (-1, the write error word).
+        if (File.Shared && File.LockDepth > 0 && !DBWriteHeader(File)) {
+          File.Header.FirstFree = head;
+          ++File.Header.FreeCount;
+          return -1;
+        }
         return head;
       }
     }
@@ -398,8 +408,15 @@ bool DBFreeRecord(TDataFile& File, std::int32_t RecNo) {
   buffer[0] = DBRecDeleted;
   PutI32(buffer.data() + 1, restart ? -1 : File.Header.FirstFree);
   if (!DBWriteRecord(File, RecNo, buffer.data())) return false;
+  const TDataHeader before = File.Header;
   File.Header.FirstFree = RecNo;
   File.Header.FreeCount = restart ? 1 : File.Header.FreeCount + 1;
+  // In a shared file the header follows the free mark at once: a process
+  // killed in between leaks this one record, off the list the header names.
+  if (File.Shared && File.LockDepth > 0 && !DBWriteHeader(File)) {
+    File.Header = before;
+    return false;
+  }
   return true;
 }
 

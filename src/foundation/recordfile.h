@@ -208,9 +208,15 @@ using DBRecInUseTest = bool (*)(const TDataFile& File, std::int32_t RecNo);
 // use by the owner, a bad link) is dropped; a head that cannot be read now
 // (input/output error, locked by another workstation) makes this one record
 // an append and keeps the list. -1 when the file has no record number left.
+// Inside a hold on a shared file the header is written as soon as the head
+// leaves the list (before the caller writes over it); -1 with error 101 when
+// that write fails (the list is kept).
 std::int32_t DBNewRecNo(TDataFile& File, DBRecInUseTest InUse = nullptr);
 // Puts record RecNo on the free list (DeleteRec without a hold). A damaged
-// free count restarts the list with this record alone.
+// free count restarts the list with this record alone. Inside a hold on a
+// shared file the header is written right after the free mark; false with
+// error 101 (the header in memory put back, the record leaked) when either
+// write fails.
 bool DBFreeRecord(TDataFile& File, std::int32_t RecNo);
 // Writes the file's buffers to disk; false with error 101 when that fails.
 bool DBFlush(TDataFile& File);

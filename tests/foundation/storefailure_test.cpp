@@ -5,6 +5,9 @@
 // and the file, closed and opened again, passes its invariant checks holding
 // the state before or after the operation, never a mixture.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdint>
@@ -442,6 +445,131 @@ TEST_F(StoreFailureTest, LockedFreeListHeadKeepsTheList) {
   EXPECT_EQ(n, 3);
   EXPECT_EQ(CheckDataFileInvariants(f), "");
   CloseFile(f);
+}
+
+// --- A workstation killed inside its writer hold ----------------------------------
+
+// Runs work in a child process that then kills itself (SIGKILL) before
+// closing anything: its holds end as a killed workstation's do, with the
+// writes made so far on disk and nothing more.
+void KilledInsideHold(const std::function<void()>& work) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    work();
+    ::kill(::getpid(), SIGKILL);
+    ::_exit(99);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(WTERMSIG(status), SIGKILL);
+}
+
+// An AddRec that took the free list's head wrote the record at once and the
+// header only when the hold closed: killed in between, the header on disk
+// named a record in use, the next AddRec dropped the list and FreeCount went
+// on counting it.
+TEST_F(StoreFailureTest, FreeListSurvivesKillAfterReusingAdd) {
+  DBMultiUser = true;
+  const std::string path = MakeRecords("killreuse.dat", 6);
+  {
+    TDataFile f;
+    OpenFile(f, nullptr, path, 40, false, false, false);
+    DeleteRec(f, 2);
+    DeleteRec(f, 5);  // the list: 5, 2
+    CloseFile(f);
+  }
+  Bytes r(40, 0xAB);
+  r[0] = DBRecInUse;
+  KilledInsideHold([&] {
+    TDataFile f;
+    OpenFile(f, nullptr, path, 40, true, false, false);
+    LockDataFile(f, true, true);
+    std::int32_t n = 0;
+    AddRec(f, n, r.data());
+    if (n != 5) ::_exit(1);
+  });
+
+  TDataFile f;
+  OpenFile(f, nullptr, path, 40, true, false, false);
+  ASSERT_TRUE(f.IsOpen);
+  EXPECT_EQ(CheckDataFileInvariants(f), "");
+  Bytes back(40);
+  GetRec(f, 5, back.data());
+  EXPECT_EQ(back, r);  // what the killed transaction wrote stays
+  std::int32_t n = 0;
+  AddRec(f, n, r.data());
+  EXPECT_EQ(n, 2);
+  AddRec(f, n, r.data());
+  EXPECT_EQ(n, 7);
+  EXPECT_EQ(f.Header.FreeCount, 0);
+  EXPECT_EQ(CheckDataFileInvariants(f), "");
+  // A delete killed in its hold leaves the record on the list the header names.
+  KilledInsideHold([&] {
+    TDataFile g;
+    OpenFile(g, nullptr, path, 40, true, false, false);
+    LockDataFile(g, true, true);
+    DeleteRec(g, 3);
+    DeleteRec(g, 4);
+  });
+  CloseFile(f);
+  OpenFile(f, nullptr, path, 40, true, false, false);
+  EXPECT_EQ(CheckDataFileInvariants(f), "");
+  EXPECT_EQ(f.Header.FreeCount, 2);
+  EXPECT_EQ(f.Header.FirstFree, 4);
+  CloseFile(f);
+}
+
+// A DeleteKey that released a page wrote the page's free mark at once while
+// the pages that stopped naming it stayed changed in the cache until the
+// hold closed: killed in between, the tree on disk named a free page.
+TEST_F(StoreFailureTest, IndexTreeSurvivesKillAfterPageRelease) {
+  DBMultiUser = true;
+  struct Case {
+    const char* name;
+    int keys;     // k001 .. k<keys>
+    int deleted;  // k001 .. k<deleted> deleted inside the killed hold
+  };
+  const Case cases[] = {
+      {"the root released", 81, 1},
+      {"leaves merged", 240, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = MakeKeys(std::string("killrelease") + std::to_string(c.keys) + ".idx",
+                                      c.keys, true);
+    KilledInsideHold([&] {
+      TIndexFile ix;
+      OpenIndex(ix, nullptr, path, 4, false, true);
+      LockIndexFile(ix, true, true);
+      const std::int32_t free = ix.Header.FreeCount;
+      for (int i = 1; i <= c.deleted; ++i) {
+        std::int32_t rec = i;
+        std::string k = Key(i);
+        DeleteKey(ix, rec, k);
+        if (!DBOk) ::_exit(1);
+      }
+      // The operation released pages (they wait for the flush).
+      if (ix.PendingFree.empty() && ix.Header.FreeCount == free) ::_exit(2);
+    });
+    TIndexFile ix;
+    OpenIndex(ix, nullptr, path, 4, false, true);
+    ASSERT_TRUE(ix.IsOpen);
+    EXPECT_EQ(CheckInvariants(ix), "");
+    EXPECT_EQ(ScanAll(ix), Items(1, c.keys));
+    // The index goes on: the same deletes, done, leave the rest.
+    for (int i = 1; i <= c.deleted; ++i) {
+      std::int32_t rec = i;
+      std::string k = Key(i);
+      DeleteKey(ix, rec, k);
+      EXPECT_TRUE(DBOk);
+    }
+    EXPECT_EQ(CheckInvariants(ix), "");
+    EXPECT_EQ(ScanAll(ix), Items(c.deleted + 1, c.keys));
+    CloseIndex(ix);
+    EXPECT_EQ(DBErrorCode, 0);
+  }
 }
 
 // FreeCount was never checked: values near the integer limits overflowed in

@@ -213,7 +213,7 @@ struct Slot {
 // Workload switches the driver passes to every worker.
 struct WorkerOptions {
   int Population = 2000;        // records the workload keeps about alive
-  bool SiblingHeader = false;   // user header read inside a hold opened on an index only
+  bool SiblingHeader = true;    // user header read inside a hold opened on an index only
   bool DeleteLocked = false;    // delete a record while holding its lock, unlock afterwards
 };
 

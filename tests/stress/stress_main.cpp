@@ -16,8 +16,9 @@
 // (the interleaving of the workers is the scheduler's and differs).
 //
 // --kill-in safe kills only in reader holds and in writer holds before their
-// first write. --sibling-header adds a user-header read inside a hold opened on
-// an index alone; --delete-locked lets an edit delete the record it holds
+// first write. The workers' mix includes a user-header read inside a hold
+// opened on an index alone (--sibling-header, the default, is still taken);
+// --delete-locked lets an edit delete the record it holds
 // locked and unlock it after its next transaction; --crash-at makes the first
 // worker kill itself at that point of a transaction (the N-th time it gets
 // there). --stall sets how long no transaction may end before the run counts
@@ -31,7 +32,9 @@
 // left off the free list (leaked), and a torn last line in its log. The end
 // check lists these as remains of killed transactions and holds everything
 // else exactly. Remains that break a file are faults: see the regression runs
-// in CMakeLists.txt.
+// in CMakeLists.txt. The engine orders its writes so that a kill leaks at
+// most the records or index pages of its own transaction and never leaves a
+// free list or a header naming something in use.
 //
 // Exit code 0 when the check finds no fault, 1 otherwise, 2 for bad arguments.
 // The folder is removed after a clean run unless --keep or --dir is given.
