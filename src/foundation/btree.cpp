@@ -924,6 +924,7 @@ struct TreeWalk {
   std::set<std::int32_t> pages;
   int leafDepth = 0;
   std::string problem;
+  std::int32_t* leaked = nullptr;  // counts unlinked pages instead of failing
 
   std::string PageText(std::int32_t p) { return "strona " + std::to_string(p) + ": "; }
 
@@ -985,8 +986,11 @@ struct TreeWalk {
     }
     if (static_cast<std::int32_t>(free.size()) != ix.Header.FreeCount)
       return Fail(ix.Header.FirstFree, "liczba wolnych stron niezgodna z nagłówkiem");
-    if (static_cast<std::int64_t>(free.size() + pages.size()) != ix.RecCount - 1)
+    const std::int64_t unlinked =
+        ix.RecCount - 1 - static_cast<std::int64_t>(free.size() + pages.size());
+    if (unlinked != 0 && (leaked == nullptr || unlinked < 0))
       return Fail(0, "strony ani w drzewie, ani na liście wolnych");
+    if (leaked != nullptr) *leaked = static_cast<std::int32_t>(unlinked);
     return true;
   }
 };
@@ -1267,11 +1271,12 @@ void LockIndexFile(TIndexFile& Index, bool Lock, bool Exclusive) {
     CloseIndexHold(Index, Exclusive);
 }
 
-std::string CheckInvariants(TIndexFile& Index) {
+std::string CheckInvariants(TIndexFile& Index, std::int32_t* LeakedPages) {
   if (!Index.IsOpen) return "indeks nie jest otwarty";
   const std::uint16_t error = DBErrorCode;
   const bool ok = DBOk;
-  TreeWalk walk{Index, {}, 0, {}};
+  if (LeakedPages != nullptr) *LeakedPages = 0;
+  TreeWalk walk{Index, {}, 0, {}, LeakedPages};
   OpenIndexHold(Index, false);
   try {
     if (Index.Root == 0 || walk.Walk(Index.Root, 1, nullptr, nullptr)) walk.WalkFreeList();
