@@ -13,18 +13,27 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "drawing/canvascfg.h"
 #include "drawing/windowdim.h"
 #include "foundation/settings.h"
 #include "objects/styledcanvas.h"
+#include "objects/symbollib.h"
 #include "platform/gdiimage.h"
 
 namespace fuzz {
 
 // Before anything touches the platform.
 inline void UseOffscreenPlatform() { ::setenv("QT_QPA_PLATFORM", "offscreen", 1); }
+
+// The start of a definition-library harness: no screen, and the library's
+// error box silent (a refused file is an expected answer, not a finding).
+inline void StartLibraryHarness() {
+  UseOffscreenPlatform();
+  SetLibraryErrorBox([](const std::string&) {});
+}
 
 // A 200 x 200 bitmap showing world 0..200 both ways through the layers'
 // canvas, with decorated line styles (precise display) at scale 1:Scale.

@@ -20,8 +20,7 @@ constexpr std::int32_t kMaxDrawn = 16;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::UseOffscreenPlatform();
-  SetLibraryErrorBox([](const std::string&) {});
+  fuzz::StartLibraryHarness();
   return 0;
 }
 

@@ -21,8 +21,7 @@ constexpr std::size_t kMaxDrawn = 64;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::UseOffscreenPlatform();
-  SetLibraryErrorBox([](const std::string&) {});
+  fuzz::StartLibraryHarness();
   return 0;
 }
 
