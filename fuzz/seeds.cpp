@@ -20,7 +20,12 @@
 #include "foundation/users.h"
 #include "objects/defelements.h"
 #include "objects/linestylelib.h"
+#include "objects/fraction.h"
+#include "objects/point.h"
 #include "objects/saverecord.h"
+#include "objects/speclines.h"
+#include "objects/symbol.h"
+#include "objects/texts.h"
 #include "objects/symbollib.h"
 #include "platform/codepage.h"
 #include "platform/inifile.h"
@@ -417,6 +422,39 @@ void StrokeFonts() {
   Seed("strokefont", "seed-0", s);
 }
 
+// --- Layer objects: records written by each class ---------------------------
+
+void LayerObjectRecords() {
+  int n = 0;
+  auto put = [&](std::uint8_t choice, const TEGraphObj& obj) {
+    ObjectSaveRecord rec;
+    obj.SaveToRecord(rec);
+    const auto& b = rec.Bytes();
+    Seed("saverecord", "layer-" + std::to_string(n++),
+         std::string(1, static_cast<char>(choice)) + std::string(b.begin(), b.end()));
+  };
+  TLiniaSpecjalna line(TRealPoint{10, 20}, TRealPoint{30, 40}, nullptr, 0.1234);
+  line.Style.Thickness = 2;
+  put(0, line);
+  TOkragSpecjalny circle(TPointRec{1, 2, 3}, 4);
+  circle.Style.Multiplier = 2.5f;
+  put(0, circle);
+  put(0, TLukSpecjalny(TPointRec{0, 0, 0}, TPointRec{0, 10, 0}, -13));
+  TPunkt point(TRealPoint{5, 6});
+  point.Position.Z = 7.5f;
+  put(0, point);
+  put(0x70, TWysKatNapis(TRealPoint{1, 2}, "Łąka 12", 2.5, 0x47, true, 0.5f));
+  put(0x71, TWysKatOdnNapis(TRealPoint{1, 2}, "123/4", 1, 3, false, 0.0f, TRealPoint{5, 5}));
+  TLicznikMianownik fraction(TRealPoint{1, 2}, "125", "3", 2, 7, false, 0.25f);
+  fraction.NoReference = 0;
+  put(0x70, fraction);
+  TWysKatSymbol symbol;
+  symbol.Text = "BRAK";
+  symbol.Height = 2;
+  symbol.Angle = 1;
+  put(0x70, symbol);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -438,6 +476,7 @@ int main(int argc, char** argv) {
   SymbolFiles();
   LineStyleFiles();
   StrokeFonts();
+  LayerObjectRecords();
   fs::remove_all(gWork);
   return 0;
 }
