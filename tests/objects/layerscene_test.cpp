@@ -1,0 +1,241 @@
+// A small scene of layer objects drawn by a map view's canvas: a line that
+// follows its sublayer's dashed style, a thick special line in a continuous
+// style of its own, an arc, an underlined text, a fraction, a referenced
+// text, a turned symbol and a point. The picture is written as a PNG beside
+// the test program, read back and checked at known places.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "drawing/canvascfg.h"
+#include "foundation/real48.h"
+#include "layer_fixture.h"
+#include "objects/activepoints.h"
+#include "objects/defelements.h"
+#include "objects/fraction.h"
+#include "objects/layerline.h"
+#include "objects/point.h"
+#include "objects/speclines.h"
+#include "objects/styledcanvas.h"
+#include "objects/symbol.h"
+#include "objects/texts.h"
+#include "platform/gdiimage.h"
+#include "platform/imagefile.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+
+namespace {
+
+void PutU16(std::string& Out, std::uint16_t V) {
+  Out.push_back(static_cast<char>(V & 0xFF));
+  Out.push_back(static_cast<char>(V >> 8));
+}
+
+void PutI32(std::string& Out, std::int32_t V) {
+  const auto u = static_cast<std::uint32_t>(V);
+  for (int i = 0; i < 4; ++i) Out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+}
+
+void PutReal(std::string& Out, double V) {
+  const TReal48Bytes r = DoubleToReal48(V);
+  Out.append(reinterpret_cast<const char*>(r.data()), r.size());
+}
+
+std::string Element(double X1, double Y1, double X2, double Y2, double R, std::uint8_t Type) {
+  std::string rec(1, '\0');
+  for (double v : {X1, Y1, X2, Y2, R}) PutReal(rec, v);
+  rec.push_back(static_cast<char>(Type));
+  return rec;
+}
+
+std::string ShortName(const std::string& Name) {
+  std::string field(13, '\0');
+  field[0] = static_cast<char>(Name.size());
+  field.replace(1, Name.size(), Name);
+  return field;
+}
+
+// "KRZ": a cross in a circle of radius 1, sized 2, 5, 8 and 11.
+std::string SymbolFile() {
+  std::string bytes;
+  PutU16(bytes, kSymbolFileMagic);
+  PutU16(bytes, 1);
+  PutU16(bytes, 6 + 49);
+  bytes += ShortName("KRZ");
+  for (double size : {2.0, 5.0, 8.0, 11.0}) PutReal(bytes, size);
+  PutReal(bytes, 1.0);
+  PutI32(bytes, 1);
+  PutU16(bytes, 3);
+  bytes += Element(-1, 0, 1, 0, 0, kElemLine);
+  bytes += Element(0, -1, 0, 1, 0, kElemLine);
+  bytes += Element(0, 0, 0, 0, 1, kElemCircle);
+  return bytes;
+}
+
+// One style record: number, a middle section 10 mm long of one dash from 0
+// to DashEnd mm (element First).
+std::string StyleRecord(const std::string& Name, std::uint16_t Number, std::int32_t First) {
+  std::string rec = ShortName(Name);
+  PutU16(rec, Number);
+  PutU16(rec, 0);
+  rec += std::string(18, '\0');
+  rec.push_back(static_cast<char>(-1));
+  rec += std::string(19, '\0');
+  PutI32(rec, First);
+  PutU16(rec, 1);
+  PutReal(rec, 0.0);
+  PutReal(rec, 10.0);
+  rec.push_back('\0');
+  rec += std::string(19, '\0');
+  return rec;
+}
+
+// Style 20 "KRES": dashes of 5 in 10; style 21 "CIAG": one dash over the
+// whole section.
+std::string LineStyleFile() {
+  std::string bytes;
+  PutU16(bytes, kLineStyleFileMagic);
+  PutU16(bytes, 2);
+  PutU16(bytes, 6 + 2 * 93);
+  bytes += StyleRecord("KRES", 20, 1);
+  bytes += StyleRecord("CIAG", 21, 2);
+  bytes += Element(0, 0, 0, 5, 0, kElemLine);
+  bytes += Element(0, 0, 0, 10, 0, kElemLine);
+  return bytes;
+}
+
+constexpr std::uint32_t kRed = 0x0000DC;
+constexpr std::uint32_t kGreen = 0x009600;
+constexpr std::uint32_t kBlue = 0xDC0000;
+constexpr std::uint32_t kMagenta = 0xC800C8;
+constexpr std::uint32_t kBrown = 0x004080;
+constexpr std::uint32_t kTeal = 0x808000;
+constexpr std::uint32_t kOlive = 0x008080;
+constexpr std::uint32_t kBlack = 0x000000;
+
+class LayerScene : public LayerObjectsFixture {};
+
+TEST_F(LayerScene, SceneOfLayerObjectsIsWrittenAsPngWithEveryObjectInPlace) {
+  const auto symbols = TSymbolManager::CreateFromFile(folder.Put("scene.sym", SymbolFile()));
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", LineStyleFile()));
+  TSymbol* cross = symbols->FindByName("KRZ");
+  TLine* dashed = styles->GetLine(20);
+  TLine* solid = styles->GetLine(21);
+  ASSERT_NE(cross, nullptr);
+  ASSERT_NE(dashed, nullptr);
+  ASSERT_NE(solid, nullptr);
+
+  TWindowDim dims;
+  dims.SetWorldRect(TRealRect{0, 0, 100, 100});
+  dims.SetDeviceSize(300, 300);
+  TKonfiguracja konf;
+  auto* cfg = konf.GetGroup(std::make_unique<TCanvasCfg>());
+  cfg->Kroj = 1;
+  cfg->Skala = 1000;
+  cfg->SkalaFlagi = sfSymbols;
+  cfg->DpmX = cfg->DpmY = 4.0;
+  platform::TBitmap picture(300, 300);
+  TDefRealCanvas canvas(&picture.Canvas(), konf, &dims);
+
+  // The sublayer's style, then the objects.
+  canvas.SetStyleSource(dashed);
+  TDefSpecLinia following(TRealPoint{10, 10}, TRealPoint{10, 90});
+  following.SetKolor(kRed);
+  following.Draw(canvas);
+  TLiniaSpecjalna special(TRealPoint{20, 10}, TRealPoint{20, 90}, solid, 0);
+  special.Style.Thickness = 2;
+  special.SetKolor(kGreen);
+  special.Draw(canvas);
+  canvas.Pen->SetWidth(1);
+  TLuk arc(TPointRec{50, 65, 0}, TPointRec{65, 50, 0}, 15);
+  arc.SetKolor(kBlue);
+  arc.Draw(canvas);
+  TWysNapis underlined(TRealPoint{90, 10}, "II", 6, 7, true);
+  underlined.SetKolor(kBlack);
+  underlined.Draw(canvas);
+  TLicznikMianownik fraction(TRealPoint{90, 40}, "I", "I", 6, 7, false, 0.0f);
+  fraction.SetKolor(kBrown);
+  fraction.Draw(canvas);
+  TWysKatOdnNapis referenced(TRealPoint{90, 70}, "I", 6, 7, false, 0.0f, TRealPoint{60, 95});
+  referenced.SetKolor(kTeal);
+  referenced.Draw(canvas);
+  TWysKatSymbol turned(TRealPoint{30, 80}, cross, 0, static_cast<float>(std::numbers::pi / 4));
+  turned.SetKolor(kMagenta);
+  turned.Draw(canvas);
+  TPunkt point(TRealPoint{30, 40});
+  point.SetKolor(kOlive);
+  point.Draw(canvas);
+  canvas.FlushLines();
+
+  const std::string png = platform::JoinPath(platform::ProgramFolder(), "layerscene.png");
+  ASSERT_TRUE(platform::SaveBitmapToFile(picture, png));
+  const std::unique_ptr<platform::TBitmap> read = platform::LoadBitmapFromFile(png);
+  ASSERT_NE(read, nullptr);
+  ASSERT_TRUE(read->SameAs(picture));
+  const platform::TBitmap& b = *read;
+
+  auto dev = [&](const TRealPoint& P) { return dims.WorldToDevicePt(P); };
+  auto near = [&](const TRealPoint& P, std::uint32_t C) {
+    const TPoint d = dev(P);
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dx = -1; dx <= 1; ++dx)
+        if (b.Pixel(d.X + dx, d.Y + dy) == C) return true;
+    return false;
+  };
+  // Share of the points along a world segment that have colour C.
+  auto share = [&](const TRealPoint& A, const TRealPoint& B, std::uint32_t C) {
+    int hit = 0;
+    const int n = 200;
+    for (int i = 0; i <= n; ++i) {
+      const TRealPoint p{A.X + (B.X - A.X) * i / n, A.Y + (B.Y - A.Y) * i / n};
+      const TPoint d = dev(p);
+      if (b.Pixel(d.X, d.Y) == C) ++hit;
+    }
+    return static_cast<double>(hit) / (n + 1);
+  };
+
+  // The style-following line is dashed: partly drawn, partly not.
+  const double dashedShare = share({10, 12}, {10, 88}, kRed);
+  EXPECT_GT(dashedShare, 0.2);
+  EXPECT_LT(dashedShare, 0.8);
+  // The special line is continuous in its own style, and thick: drawn a
+  // pixel beside its axis too.
+  EXPECT_GT(share({20, 12}, {20, 88}, kGreen), 0.95);
+  EXPECT_GT(share({20 + 1.0 / 3, 12}, {20 + 1.0 / 3, 88}, kGreen) + share({20 - 1.0 / 3, 12}, {20 - 1.0 / 3, 88}, kGreen),
+            0.9);
+  // The arc through its middle point, not on the far side of its circle.
+  TActivePoints arcPoints(&dims);
+  arc.GetSnapPoints(arcPoints, nullptr);
+  EXPECT_TRUE(near(arcPoints.Points[1], kBlue));
+  EXPECT_FALSE(near(TRealPoint{50 - 15 * std::sqrt(0.5), 50 - 15 * std::sqrt(0.5)}, kBlue));
+  // The underline and the reference line, where the objects place them.
+  const std::unique_ptr<TDrawParams> params = canvas.CreateDrawParams();
+  TAuxLines lines;
+  underlined.GetAuxLines(params.get(), lines);
+  ASSERT_NE(lines[3], nullptr);
+  const TRealPoint u1 = lines[3]->GetStartPoint(), u2 = lines[3]->GetEndPoint();
+  EXPECT_TRUE(near(TRealPoint{(u1.X + u2.X) / 2, (u1.Y + u2.Y) / 2}, kBlack));
+  referenced.GetAuxLines(params.get(), lines);
+  ASSERT_NE(lines[2], nullptr);
+  const TRealPoint r1 = lines[2]->GetStartPoint(), r2 = lines[2]->GetEndPoint();
+  EXPECT_TRUE(near(TRealPoint{(r1.X + r2.X) / 2, (r1.Y + r2.Y) / 2}, kTeal));
+  EXPECT_TRUE(near(TRealPoint{60, 95}, kTeal));
+  // The fraction: strokes within its box, above and below the anchor's row.
+  int fractionPixels = 0;
+  for (int x = 0; x < 300; ++x)
+    for (int y = 0; y < 300; ++y)
+      if (b.Pixel(x, y) == kBrown) ++fractionPixels;
+  EXPECT_GT(fractionPixels, 10);
+  // The symbol turned by 45 degrees: an arm along the diagonal, none along
+  // the axes inside the circle.
+  const double s = params->GetSymbolSize(*cross);
+  const double h = 0.5 * s * std::sqrt(0.5);
+  EXPECT_TRUE(near(TRealPoint{30 + h, 80 + h}, kMagenta));
+  EXPECT_FALSE(near(TRealPoint{30 + 0.5 * s, 80}, kMagenta));
+  // The point's dot.
+  EXPECT_TRUE(near(TRealPoint{30, 40}, kOlive));
+}
+
+}  // namespace
