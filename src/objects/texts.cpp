@@ -530,8 +530,9 @@ void TWysKatOdnNapisW::FillInfo(IGrObjInfo& Info) const {
     return;
   }
   TWysKatNapis::FillInfo(Info);
-  Info.SetLabel(12, 0, "");
-  Info.SetLabel(13, 0, "");
+  // The reference rows stay, empty.
+  Info.SetValue(12, 0, "");
+  Info.SetValue(13, 0, "");
 }
 
 void TWysKatOdnNapisW::GetAuxLines(const TDrawParamsImp* Params, TAuxLines& Lines) const {

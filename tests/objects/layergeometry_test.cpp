@@ -431,7 +431,8 @@ TEST_F(LayerGeometry, InformationRowsOfEachClass) {
   EXPECT_EQ(text.Value(10, 2), "0.50rad");
   EXPECT_EQ(text.Value(11, 1), "lewa,górna");
   EXPECT_EQ(text.Value(11, 2), "Nadkreślenie");
-  EXPECT_EQ(text.Label(12, 0), "");
+  EXPECT_EQ(text.Value(12, 0), "");
+  EXPECT_EQ(text.Label(12, 0), "<none>");
 
   TRecordingInfo frac;
   TLicznikMianownik f(TRealPoint{}, "125", "3", 0, 3, false, 0);
