@@ -31,6 +31,8 @@ TGrObjInfo::TGrObjInfo() {
   info_->SetTabStop(false);
   ok_ = Create<platform::TBitBtn>(this, "BitBtn1");
   ok_->SetKind(platform::TBitBtnKind::OK);
+  // Esc closes the window as Enter does: it shows, it asks nothing.
+  ok_->SetCancel(true);
   ok_->SetBounds(167, 254, 75, 25);
   SetTabStops();
 }

@@ -87,6 +87,12 @@ TEST_F(InfoWindow, WindowIsADialogWithAnOkButton) {
   EXPECT_FALSE(w->Info().WordWrap());
   EXPECT_FALSE(w->Info().TabStop());
   EXPECT_TRUE(w->Ok().Default());
+  // Enter and Esc both close it with OK.
+  EXPECT_TRUE(w->DialogKey(platform::VK_ESCAPE));
+  EXPECT_EQ(w->ModalResult(), platform::mrOk);
+  w->SetModalResult(platform::mrNone);
+  EXPECT_TRUE(w->DialogKey(platform::VK_RETURN));
+  EXPECT_EQ(w->ModalResult(), platform::mrOk);
   EXPECT_FALSE(w->Resizable());
 }
 
