@@ -238,4 +238,38 @@ TEST_F(LayerScene, SceneOfLayerObjectsIsWrittenAsPngWithEveryObjectInPlace) {
   EXPECT_TRUE(near(TRealPoint{30, 40}, kOlive));
 }
 
+TEST_F(LayerScene, SpecialStyleStaysOnTheCanvasAndFollowersTakeIt) {
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", LineStyleFile()));
+  TLine* dashed = styles->GetLine(20);
+  ASSERT_NE(dashed, nullptr);
+  TWindowDim dims;
+  dims.SetWorldRect(TRealRect{0, 0, 100, 100});
+  dims.SetDeviceSize(300, 300);
+  platform::TBitmap picture(300, 300);
+  TNoDefRealCanvas canvas(&picture.Canvas(), &dims, nullptr);
+  canvas.Pen->SetIndexedWidth(2, 3);
+
+  // Without a current style a follower draws a plain, continuous line.
+  TDefSpecLinia follower(TRealPoint{10, 10}, TRealPoint{10, 90});
+  follower.SetKolor(kRed);
+  follower.Draw(canvas);
+  canvas.FlushLines();
+  int plain = 0;
+  for (int y = 40; y < 260; ++y)
+    if (picture.Pixel(y, dims.WorldToDevicePt(TRealPoint{10, 0}).Y) == kRed) ++plain;
+  EXPECT_GT(plain, 200);
+
+  // A special line sets style, factor and width and leaves them set.
+  TLiniaSpecjalna special(TRealPoint{50, 10}, TRealPoint{50, 90}, dashed, 0.5);
+  special.Style.Thickness = 2;
+  special.Draw(canvas);
+  EXPECT_EQ(canvas.CurrentLineStyle, dashed);
+  EXPECT_DOUBLE_EQ(canvas.LineStyleFactor, 0.5);
+  EXPECT_EQ(canvas.Pen->Width(), 3);
+  // A multiplier of 0 keeps the canvas's factor.
+  TLiniaSpecjalna byDefault(TRealPoint{60, 10}, TRealPoint{60, 90}, dashed, 0);
+  byDefault.Draw(canvas);
+  EXPECT_DOUBLE_EQ(canvas.LineStyleFactor, 0.5);
+}
+
 }  // namespace
