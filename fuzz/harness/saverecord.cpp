@@ -21,6 +21,7 @@
 #include <string>
 
 #include "foundation/errors.h"
+#include "foundation/settings.h"
 #include "fuzz_common.h"
 #include "objects/circle.h"
 #include "objects/grobj.h"
@@ -145,6 +146,11 @@ void SaveReadSave(TRecordClass cls, const ObjectSaveRecord& rec) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   SetLibraryErrorBox([](const std::string&) {});
+  // Loading a special line or a symbol asks the program's libraries, which
+  // read the settings: keep their file in the scratch folder, not the
+  // working folder.
+  SetSettingsMessageBox([](const std::string&, const std::string&) {});
+  SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(fuzz::PathOf("tolvika.ini")));
   RegisterLayerObjectClasses();
   RegisterUnclaimed<TFuzzLinia>(TRecordClass::DefSpecLinia);
   RegisterUnclaimed<TFuzzOkrag>(TRecordClass::DefSpecOkrag);
