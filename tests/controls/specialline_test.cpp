@@ -7,7 +7,9 @@
 #include "foundation/settings.h"
 #include "objects/linestylelib.h"
 #include "platform/forms.h"
+#include "platform/dialogs.h"
 #include "platform/gdi.h"
+#include "platform/responder.h"
 
 namespace {
 
@@ -26,7 +28,13 @@ public:
 
 // The built-in styles without those numbered in Missing (no file read).
 std::unique_ptr<TLineManager> Library(std::initializer_list<int> Missing = {}) {
-  auto lib = TLineManager::CreateFromFile("");
+  std::unique_ptr<TLineManager> lib;
+  {
+    // The box about the missing style file is answered here.
+    platform::TScriptedResponder quiet([](const std::string&) {});
+    quiet.AnswerMessageBox(platform::IDOK);
+    lib = TLineManager::CreateFromFile("");
+  }
   for (int n : Missing) {
     for (int i = 0; i < lib->Count(); ++i) {
       if (lib->Line(i)->Number == n) {
