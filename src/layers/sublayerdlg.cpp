@@ -130,18 +130,7 @@ TChangePodwarstwaHeader::TChangePodwarstwaHeader(TViewBackgroundI* Background)
   BitBtn3->SetKind(TBitBtnKind::Help);
   BitBtn3->SetCaption("&Pomoc");
 
-  // The buttons stand below whatever the kind adds; the kind's constructor
-  // has run by the time OnShow places them.
-  OnShow = [this](TComponent&) {
-    const int top = FExtraTop + 8;
-    const TButton* row[] = {MovePodwarstwaBtn, BitBtn4, BitBtn1, Cancel, BitBtn3};
-    int left = 8;
-    for (const TButton* b : row) {
-      const_cast<TButton*>(b)->SetBounds(left, top, 80, 25);
-      left += 84;
-    }
-    SetClientHeight(top + 33);
-  };
+  PlaceButtons();
   // Closing without taking back what cannot be taken back is refused.
   OnCloseQuery = [this](TComponent&, bool& canClose) {
     if (ModalResult() == mrCancel && !Cancel->Enabled()) canClose = false;
@@ -155,6 +144,17 @@ TChangePodwarstwaHeader::TChangePodwarstwaHeader(TViewBackgroundI* Background)
 
 TChangePodwarstwaHeader::~TChangePodwarstwaHeader() {
   if (FBackground != nullptr) FBackground->Unsubscribe(FSubscription);
+}
+
+void TChangePodwarstwaHeader::PlaceButtons() {
+  const int top = FExtraTop + 8;
+  TButton* row[] = {MovePodwarstwaBtn, BitBtn4, BitBtn1, Cancel, BitBtn3};
+  int left = 8;
+  for (TButton* b : row) {
+    b->SetBounds(left, top, 80, 25);
+    left += 84;
+  }
+  SetClientHeight(top + 33);
 }
 
 void TChangePodwarstwaHeader::RenewBackground() {
@@ -278,6 +278,7 @@ TChangeLiniowaPodwarstwaHeader::TChangeLiniowaPodwarstwaHeader(TViewBackgroundI*
   };
   GruboscCB->OnChange = [this](TComponent&) { Linia->SetLineWidth(GetScreenWidth()); };
   UpdatePreview();
+  PlaceButtons();
 }
 
 void TChangeLiniowaPodwarstwaHeader::UpdatePreview() {
@@ -421,6 +422,7 @@ TChangeTextowaPodwarstwaHeader::TChangeTextowaPodwarstwaHeader(TViewBackgroundI*
   ZasDel->OnClick = [this](TComponent&) { DeleteMasked(); };
   EnableMasking(false);
   FExtraTop = top + 292;
+  PlaceButtons();
 }
 
 void TChangeTextowaPodwarstwaHeader::UpdatePreview() {

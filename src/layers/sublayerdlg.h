@@ -135,7 +135,9 @@ protected:
   // Opens the colour dialog on Kolor; a new colour is stored and shown.
   void ChooseKolor();
 
-  // The height the kind adds below the common part.
+  // Puts the button row below FExtraTop, where the kind's controls end.
+  void PlaceButtons();
+  // Where the kind's controls start, then end.
   int FExtraTop = 0;
 
 private:

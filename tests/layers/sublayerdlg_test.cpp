@@ -386,3 +386,26 @@ TEST(TextSublayerDialogTest, SettersAndGetters) {
 }
 
 }  // namespace
+
+namespace {
+
+// The list of available sublayers is replaced while the dialog is shown.
+TEST_F(MaskingFixture, ChoosingALayerInTheShownDialogRefillsTheLists) {
+  TScriptedResponder responder(Fail);
+  responder.AnswerForm([&](TForm&) {
+    dlg->ZasWarstwa->UserSelect(3);
+    EXPECT_EQ(dlg->ZasPodwL->Items().ToVector(), (Texts{"Wszystkie", "RZEKI_1", "RZEKI_2"}));
+    EXPECT_TRUE(dlg->ZasDel->Enabled());
+    dlg->ZasWarstwa->UserSelect(2);
+    EXPECT_EQ(dlg->ZasPodwL->Items().Count(), 13);
+    EXPECT_EQ(dlg->ZasPodwL->Items()[12], "DROGI_12");
+    dlg->ZasPodwL->UserSelect(0);
+    dlg->ZasAdd->Click();
+    dlg->BitBtn1->Click();
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrOk);
+  EXPECT_EQ(dlg->GetZasWarstwa(), "DROGI");
+  EXPECT_EQ(dlg->ZasloniecieRecord().Count, 0);
+}
+
+}  // namespace
