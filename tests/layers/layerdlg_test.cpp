@@ -72,11 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
         NewLayerCase{"CountEmpty", "OPISY", "", true, mrNone, "", "MaxIloscPodwarstw", 0}),
     [](const ::testing::TestParamInfo<NewLayerCase>& info) { return std::string(info.param.title); });
 
-TEST(NewLayerTest, CountTakesDigitsOnly) {
+TEST(NewLayerTest, CountTakesDigitsOnlyAndNameTenCharacters) {
   auto dlg = MakeForm<TNewWarstwa>();
   dlg->MaxIloscPodwarstw->SetText("");
   dlg->MaxIloscPodwarstw->SendText("1a-2,5");
   EXPECT_EQ(dlg->MaxIloscPodwarstw->Text(), "125");
+  dlg->Name->SendText("ŻÓŁWIEDROGI_2");
+  EXPECT_EQ(dlg->Name->Text(), "ŻÓŁWIEDROG");
   EXPECT_EQ(dlg->Caption(), "Nowa warstwa");
   EXPECT_EQ(dlg->HelpContext(), 415);
 }
