@@ -93,11 +93,22 @@ TEST_F(JustifyPickerTest, DisabledPickerIgnoresInputAndLeavesTheTabOrder) {
   EXPECT_NE(picker->PixelAt(picker->Width() / 2, picker->Height() / 2), RGB(0, 0, 255));
 }
 
-TEST_F(JustifyPickerTest, HotCellFollowsThePointerAndClearsOnLeaving) {
+TEST_F(JustifyPickerTest, HotDigitIsYellowUnderThePointerAndRedAfterLeaving) {
+  auto yellowPixels = [&] {
+    picker->PaintNow();
+    int n = 0;
+    for (int y = 0; y < picker->Height(); ++y)
+      for (int x = 0; x < picker->Width(); ++x)
+        if (picker->PixelAt(x, y) == RGB(255, 255, 0)) ++n;
+    return n;
+  };
+  EXPECT_EQ(yellowPixels(), 0);
   picker->MouseMoveTo(95, 25);
   EXPECT_EQ(picker->HotCell(), 6);
+  EXPECT_GT(yellowPixels(), 0);
   picker->MouseLeaveNow();
   EXPECT_EQ(picker->HotCell(), 0);
+  EXPECT_EQ(yellowPixels(), 0);
 }
 
 TEST_F(JustifyPickerTest, CrossMarksTheAnchorInThePaintedImage) {
@@ -117,7 +128,7 @@ TEST_F(JustifyPickerTest, CrossMarksTheAnchorInThePaintedImage) {
 
 // A picker lower than 7 pixels has rows of height 0: it is one row, and the
 // hit test no longer divides by zero.
-TEST(JustifyPickerTinyTest, RowHeightZeroIsASingleRow) {
+TEST(JustifyPickerTinyTest, PickerBelow7PixelsDividedByAZeroRowHeight) {
   auto form = MakeForm<TForm>();
   auto* picker = form->Create<TJustyfikacja>(form.get(), "Picker");
   picker->SetBounds(0, 0, 100, 5);

@@ -128,7 +128,7 @@ TEST_F(SpecialLineTest, UnknownNameBindsStyle1AndTheOwnNameDoesNothing) {
 
 // With neither the name nor style 1 in the library the control keeps its
 // number and goes on drawing it, instead of binding nothing.
-TEST_F(SpecialLineTest, UnknownNameWithoutStyle1KeepsDrawingTheNumber) {
+TEST_F(SpecialLineTest, UnknownNameWithoutStyle1LeftNoStyleToDraw) {
   Make({1});
   line->SetKolor(clRed);
   line->SetNumer(256);
