@@ -118,6 +118,7 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
       return false;
     case QEvent::Leave:
       if (!c.Hint().empty()) Application().SetHint("");
+      if (obj == impl.widget.data()) c.MouseLeave();
       return false;
     case QEvent::Resize:
       if (win != nullptr && obj == impl.client.data()) win->Realign();
@@ -133,7 +134,7 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
       auto* ke = static_cast<QKeyEvent*>(e);
       if (IsReplayedKey(ke)) return false;
       TShiftState shift = ShiftFromQt(ke->modifiers());
-      std::uint16_t vk = VkFromQtKey(ke->key());
+      std::uint16_t vk = VkFromQtKeyEvent(ke->key(), ke->modifiers());
       TForm* form = c.ParentForm();
       bool preview = form != nullptr && form != &c && form->KeyPreview();
       if (vk != 0) {
@@ -171,7 +172,7 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
     case QEvent::KeyRelease: {
       if (win == nullptr) return false;
       auto* ke = static_cast<QKeyEvent*>(e);
-      std::uint16_t key = VkFromQtKey(ke->key());
+      std::uint16_t key = VkFromQtKeyEvent(ke->key(), ke->modifiers());
       if (key == 0) return false;
       TShiftState shift = ShiftFromQt(ke->modifiers());
       TForm* form = c.ParentForm();
@@ -455,6 +456,11 @@ void TControl::MouseUpAt(TMouseButton button, int x, int y, TShiftState shift) {
 
 void TControl::MouseMoveTo(int x, int y, TShiftState shift) {
   SendMouse(*this, QEvent::MouseMove, TMouseButton::Left, x, y, shift);
+}
+
+void TControl::MouseLeaveNow() {
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(Impl().widget.data(), &leave);
 }
 
 void TControl::ClickAt(int x, int y) {

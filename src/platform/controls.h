@@ -85,6 +85,8 @@ inline constexpr std::uint16_t VK_RIGHT = 0x27;
 inline constexpr std::uint16_t VK_DOWN = 0x28;
 inline constexpr std::uint16_t VK_INSERT = 0x2D;
 inline constexpr std::uint16_t VK_DELETE = 0x2E;
+inline constexpr std::uint16_t VK_NUMPAD0 = 0x60;
+inline constexpr std::uint16_t VK_NUMPAD9 = 0x69;
 inline constexpr std::uint16_t VK_F1 = 0x70;
 
 using TNotifyEvent = std::function<void(TComponent& sender)>;
@@ -232,6 +234,8 @@ class TControl : public TComponent {
   void MouseUpAt(TMouseButton button, int x, int y, TShiftState shift = 0);
   void MouseMoveTo(int x, int y, TShiftState shift = 0);
   void ClickAt(int x, int y);
+  // The mouse leaves the control.
+  void MouseLeaveNow();
   void DblClickAt(int x, int y);
 
   // The Qt side (platform .cpp files only).
@@ -246,6 +250,8 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void DblClick();
+  // The mouse left the control; the base does nothing.
+  virtual void MouseLeave() {}
 
  private:
   friend class TWinControl;

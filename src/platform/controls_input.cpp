@@ -119,6 +119,12 @@ QWidget* KeyboardTarget() {
 }
 
 QKeyEvent* MakeKey(std::uint16_t vk, TShiftState shift, bool down) {
+  // The digits of the numeric keypad: the digit keys with the keypad flag.
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9 && (shift & (ssCtrl | ssAlt)) == 0) {
+    const char32_t digit = U'0' + (vk - VK_NUMPAD0);
+    return new QKeyEvent(down ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_0 + (vk - VK_NUMPAD0),
+                         QtModifiers(shift) | Qt::KeypadModifier, QString::fromUcs4(&digit, 1));
+  }
   char32_t typed = TypedBy(vk, shift);
   QString text = typed != 0 ? QString::fromUcs4(&typed, 1) : QString();
   // The right Alt types Polish letters: the windowing system reports it as a
@@ -161,6 +167,12 @@ std::uint16_t VkFromQtKey(int qtKey) {
       if (s.ch == qtKey) return s.vk;
   }
   return 0;
+}
+
+std::uint16_t VkFromQtKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers) {
+  if ((modifiers & Qt::KeypadModifier) && qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+    return static_cast<std::uint16_t>(VK_NUMPAD0 + (qtKey - Qt::Key_0));
+  return VkFromQtKey(qtKey);
 }
 
 int QtKeyFromVk(std::uint16_t vk) {

@@ -16,6 +16,8 @@ TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers);
 Qt::KeyboardModifiers QtModifiers(TShiftState shift);
 // The virtual-key code of a Qt key (0 for none) and back (Key_unknown).
 std::uint16_t VkFromQtKey(int qtKey);
+// As VkFromQtKey, but the digits of the numeric keypad give VK_NUMPAD0..9.
+std::uint16_t VkFromQtKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers);
 int QtKeyFromVk(std::uint16_t vk);
 
 // A key event sent again with a character changed by a key-press handler

@@ -28,6 +28,8 @@ TPrinter::TPrinter(const TPrinterSettings& settings) : impl_(std::make_unique<Im
   impl_->settings.Resolution = std::clamp(settings.Resolution, 36, 2400);
 }
 
+const std::string& TPrinter::Title() const { return impl_->settings.Title; }
+
 TPrinter::~TPrinter() {
   if (Printing()) Abort();
 }

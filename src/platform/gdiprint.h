@@ -41,6 +41,8 @@ class TPrinter {
   // Ends the page and starts the next one.
   bool NewPage();
   int PageNumber() const { return page_; }
+  // The job's name (TPrinterSettings::Title).
+  const std::string& Title() const;
   // Ends the job; the output is complete when it returns true.
   bool EndDoc();
   // Ends the job without finishing it; a PDF file begun is deleted.
