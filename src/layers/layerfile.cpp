@@ -406,8 +406,9 @@ std::int64_t TNewTextLinWarstwaFile::PlaceRecord(std::uint8_t* f) {
       if (write_ && write_->start == last) p = write_->header;
       else if (!ReadPacketHeader(file_, last, p)) throw EDBError(kBadFileStructure);
       a = p.Full() ? last + PacketSize(recSize_) : last + kPacketOverhead + p.count * recSize_;
-      const std::int64_t size = file_.Size();
-      if (!p.Full() && size != a && !(write_ && write_->start == last))
+      // A last packet read from the file must end the file (a held write
+      // packet was checked when it was taken).
+      if (!p.Full() && !(write_ && write_->start == last) && file_.Size() != a)
         throw EDBError(kBadFileStructure);
     }
   }
