@@ -163,10 +163,14 @@ public:
 
   // The kind-specific part (layerfiles.h).
   virtual bool EncodeRecord(const ObjectSaveRecord& rec, std::uint8_t* f) const = 0;
-  virtual void DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const = 0;
+  // Writes the decoded fields of stored record f into the save record's
+  // bytes s; no other byte is touched.
+  virtual void DecodeInto(const std::uint8_t* f, std::uint8_t* s) const = 0;
+  void DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const;
   virtual std::uint32_t CellEntry(const std::uint8_t* f, const layerfmt::PacketHeader& p) const = 0;
   virtual void SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) const = 0;
-  virtual bool PointInRect(const ObjectSaveRecord& rec, const TLayerRect& r) const = 0;
+  // The point test of the rectangle scan on the stored record.
+  virtual bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const = 0;
   virtual void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) = 0;
   virtual bool EntryInQuery(std::uint32_t entry) const = 0;
   virtual void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const = 0;
@@ -224,6 +228,7 @@ private:
   void StartScan(Scan kind);
   void EndScan();
   int Refill(Reader reader);
+  void DecodeNumbered(const std::uint8_t* f, std::int64_t n, ObjectSaveRecord& rec) const;
   int NextStored(ObjectSaveRecord& rec, Scan kind, Reader reader);
   bool RectMissesPacket(const layerfmt::PacketHeader& p) const;
 

@@ -65,9 +65,8 @@ bool TNewLinWarstwaFile::EncodeRecord(const ObjectSaveRecord& rec, std::uint8_t*
   return false;
 }
 
-void TNewLinWarstwaFile::DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const {
-  auto s = BytesOf(rec);
-  DecodeCommon(f, s.data(), desc_[kDescHighest], 0x1F);
+void TNewLinWarstwaFile::DecodeInto(const std::uint8_t* f, std::uint8_t* s) const {
+  DecodeCommon(f, s, desc_[kDescHighest], 0x1F);
   std::memcpy(&s[60], f + 18, 2);
   std::memcpy(&s[8], f + 20, 4);
   std::memcpy(&s[12], f + 24, 16);
@@ -76,7 +75,6 @@ void TNewLinWarstwaFile::DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& r
   std::memcpy(&s[56], f + 60, 4);
   std::memcpy(&s[44], f + 64, 8);
   std::memcpy(&s[62], f + 72, 2);
-  rec = ObjectSaveRecord::FromBytes(s);
 }
 
 std::uint32_t TNewLinWarstwaFile::CellEntry(const std::uint8_t* f, const PacketHeader& p) const {
@@ -95,9 +93,8 @@ void TNewLinWarstwaFile::SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) c
   PutU32(f + 20, ident);
 }
 
-bool TNewLinWarstwaFile::PointInRect(const ObjectSaveRecord& rec, const TLayerRect& r) const {
-  return Inside(r, rec.GetDouble(kRecP1X), rec.GetDouble(kRecP1Y)) ||
-         Inside(r, rec.GetDouble(kRecP2X), rec.GetDouble(kRecP2Y));
+bool TNewLinWarstwaFile::PointInRect(const std::uint8_t* f, const TLayerRect& r) const {
+  return Inside(r, GetF64(f + 24), GetF64(f + 32)) || Inside(r, GetF64(f + 44), GetF64(f + 52));
 }
 
 void TNewLinWarstwaFile::SetQueryCells(const TLayerRect& r, const PacketHeader& p) {
@@ -225,9 +222,8 @@ bool TNewTextWarstwaFile::EncodeRecord(const ObjectSaveRecord& rec, std::uint8_t
   return given > len || s[28] > 47;
 }
 
-void TNewTextWarstwaFile::DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const {
-  auto s = BytesOf(rec);
-  DecodeCommon(f, s.data(), desc_[kDescHighest], 0x17);
+void TNewTextWarstwaFile::DecodeInto(const std::uint8_t* f, std::uint8_t* s) const {
+  DecodeCommon(f, s, desc_[kDescHighest], 0x17);
   std::memcpy(&s[8], f + 17, 4);
   std::memcpy(&s[76], f + 21, 4);
   const int k = f[0] & 0x7;
@@ -261,7 +257,6 @@ void TNewTextWarstwaFile::DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& 
       default: break;
     }
   }
-  rec = ObjectSaveRecord::FromBytes(s);
 }
 
 std::uint32_t TNewTextWarstwaFile::CellEntry(const std::uint8_t* f, const PacketHeader& p) const {
@@ -276,8 +271,10 @@ void TNewTextWarstwaFile::SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) 
   PutU32(f + 17, ident);
 }
 
-bool TNewTextWarstwaFile::PointInRect(const ObjectSaveRecord& rec, const TLayerRect& r) const {
-  return Inside(r, rec.GetDouble(kRecAnchorX), rec.GetDouble(kRecAnchorY));
+bool TNewTextWarstwaFile::PointInRect(const std::uint8_t* f, const TLayerRect& r) const {
+  const int k = f[0] & 0x7;
+  if (k > 4) return false;
+  return Inside(r, GetF64(f + kPointAt[k]), GetF64(f + kPointAt[k] + 8));
 }
 
 void TNewTextWarstwaFile::SetQueryCells(const TLayerRect& r, const PacketHeader& p) {

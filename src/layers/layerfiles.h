@@ -27,10 +27,10 @@ public:
   int Kind() const override { return layerfmt::kKindLine; }
 
   bool EncodeRecord(const ObjectSaveRecord& rec, std::uint8_t* f) const override;
-  void DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const override;
+  void DecodeInto(const std::uint8_t* f, std::uint8_t* s) const override;
   std::uint32_t CellEntry(const std::uint8_t* f, const layerfmt::PacketHeader& p) const override;
   void SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) const override;
-  bool PointInRect(const ObjectSaveRecord& rec, const TLayerRect& r) const override;
+  bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const override;
   void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) override;
   bool EntryInQuery(std::uint32_t entry) const override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
@@ -58,10 +58,10 @@ public:
   // True when the text was longer than its kind's declared length (34, 18,
   // 47, 39, 25 for kinds 0 to 4) and was stored cut.
   bool EncodeRecord(const ObjectSaveRecord& rec, std::uint8_t* f) const override;
-  void DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const override;
+  void DecodeInto(const std::uint8_t* f, std::uint8_t* s) const override;
   std::uint32_t CellEntry(const std::uint8_t* f, const layerfmt::PacketHeader& p) const override;
   void SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) const override;
-  bool PointInRect(const ObjectSaveRecord& rec, const TLayerRect& r) const override;
+  bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const override;
   void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) override;
   bool EntryInQuery(std::uint32_t entry) const override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;

@@ -36,6 +36,12 @@ void TNewTextLinWarstwaFile::EndScan() {
   candidate_.clear();
 }
 
+void TNewTextLinWarstwaFile::DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const {
+  auto s = rec.Bytes();
+  DecodeInto(f, s.data());
+  rec = ObjectSaveRecord::FromBytes(s);
+}
+
 bool TNewTextLinWarstwaFile::RectMissesPacket(const PacketHeader& p) const {
   // An overlap of zero width or height is no miss: the exact point test
   // decides, as it does when the index is not in use.
@@ -124,6 +130,14 @@ int TNewTextLinWarstwaFile::Refill(Reader reader) {
   }
 }
 
+void TNewTextLinWarstwaFile::DecodeNumbered(const std::uint8_t* f, std::int64_t n,
+                                            ObjectSaveRecord& rec) const {
+  auto s = rec.Bytes();
+  DecodeInto(f, s.data());
+  PutU32(&s[kRecIndex], static_cast<std::uint32_t>(n));
+  rec = ObjectSaveRecord::FromBytes(s);
+}
+
 int TNewTextLinWarstwaFile::NextStored(ObjectSaveRecord& rec, Scan kind, Reader reader) {
   if (!open_ || scan_ != kind) return kDBNothing;
   for (;;) {
@@ -141,15 +155,13 @@ int TNewTextLinWarstwaFile::NextStored(ObjectSaveRecord& rec, Scan kind, Reader 
     if ((state & kRecInUse) == 0) continue;
     if (kind == Scan::Query) {
       if (query_ && !query_->Accept(f, Kind())) continue;
-      DecodeRecord(f, rec);
-      rec.SetLong(kRecIndex, static_cast<std::uint32_t>(n));
+      DecodeNumbered(f, n, rec);
       if (query_ && !query_->AcceptElement(rec, Kind())) continue;
       return kDBOk;
     }
     if (state & kRecArchivedBit) continue;
-    DecodeRecord(f, rec);
-    rec.SetLong(kRecIndex, static_cast<std::uint32_t>(n));
-    if (kind == Scan::Rect && !PointInRect(rec, rect_)) continue;
+    if (kind == Scan::Rect && !PointInRect(f, rect_)) continue;
+    DecodeNumbered(f, n, rec);
     return kDBOk;
   }
 }
@@ -191,8 +203,7 @@ int TNewTextLinWarstwaFile::ReadRecordAt(std::int64_t n, ObjectSaveRecord& rec) 
   EndScan();
   std::vector<std::uint8_t> f(static_cast<std::size_t>(recSize_));
   ReadStored(n, f.data(), ShortReadMessage(), FreeSlotMessage());
-  DecodeRecord(f.data(), rec);
-  rec.SetLong(kRecIndex, static_cast<std::uint32_t>(n));
+  DecodeNumbered(f.data(), n, rec);
   return kDBOk;
 }
 
