@@ -197,7 +197,12 @@ int TNewTextLinWarstwaFile::Close() {
   attempt([&] { FreeWritePacket(); });
   write_.reset();
   if (!readOnly_) {
-    if (descChanged_) attempt([&] { WriteExact(kDescriptorOffset, desc_.data(), desc_.size()); });
+    if (descChanged_) {
+      // A descriptor read shorter is written whole, so that its tail (free
+      // list, counts) is read back next time instead of the defaults.
+      if (GetU16(&desc_[kDescLength]) < kDescriptorSize) PutU16(&desc_[kDescLength], kDescriptorSize);
+      attempt([&] { WriteExact(kDescriptorOffset, desc_.data(), desc_.size()); });
+    }
     if (countersChanged_) {
       for (std::size_t i = 0; i < counters_.size(); ++i) {
         attempt([&] {

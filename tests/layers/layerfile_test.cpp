@@ -324,3 +324,46 @@ TEST_F(LayerFileTest, DamagedFilesGiveAClearErrorAndStayUnchanged) {
     EXPECT_EQ(ReadBytes(f->Path()), bad);
   }
 }
+
+TEST_F(LayerFileTest, ShortDescriptorReadsItsTailAsDefaultsAndIsWrittenWhole) {
+  auto f = NewLine();
+  Bytes b = ReadBytes(f->Path());
+  PutU16(&b[70], 90);
+  PutU32(&b[162], 0x7777);  // beyond the stored 90 bytes: not the free-list head
+  PutU32(&b[166], 55);
+  PutU32(&b[170], 9);
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  EXPECT_EQ(f->AddRecord(LineRec(1, 1, 2, 2)), 1);
+  ASSERT_EQ(f->Close(), 0);
+  b = ReadBytes(f->Path());
+  EXPECT_EQ(GetU16(&b[70]), 104);
+  EXPECT_EQ(GetU32(&b[162]), 0u);
+  EXPECT_EQ(GetU32(&b[166]), 1u);
+  EXPECT_EQ(GetU32(&b[170]), 0u);
+}
+
+TEST_F(LayerFileTest, RewritingOrArchivingAFreeSlotWouldBreakTheFreeList) {
+  auto f = NewLine();
+  OpenRW(*f);
+  for (int i = 1; i <= 3; ++i) f->AddRecord(LineRec(i, 0, i, 1));
+  ASSERT_EQ(f->Close(), 0);
+  Bytes b = ReadBytes(f->Path());
+  const std::size_t at2 = static_cast<std::size_t>(RecordAddress(2, 10, 74));
+  std::fill(b.begin() + at2, b.begin() + at2 + 74, 0);
+  PutU32(&b[at2 + 4], 1);
+  PutU32(&b[162], static_cast<std::uint32_t>(at2));
+  PutU32(&b[170], 1);
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  EXPECT_THROW(f->WriteRecord(2, LineRec(9, 9, 9, 9)), EDBRecordError);
+  try {
+    f->MoveToArch(2, 0);
+    ADD_FAILURE();
+  } catch (const EDBRecordError& e) {
+    EXPECT_STREQ(e.what(), "DBDll: Błąd 1 (Adres: 2, Warstwa linie-----.-l)");
+  }
+  EXPECT_THROW(f->MoveToArch(99, 0), EDBRecordError);
+  ASSERT_EQ(f->Close(), 0);
+  EXPECT_EQ(ReadBytes(f->Path()), b);
+}
