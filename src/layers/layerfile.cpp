@@ -25,9 +25,7 @@ constexpr std::chrono::milliseconds kLockPoll{50};
 
 LayerLockWaitFactory& DefaultLockWait() {
   static LayerLockWaitFactory factory = [](const std::string& layer) {
-    auto cancel = std::make_unique<TCancel>(500, "Tolvika");
-    cancel->SetMessage("Oczekiwanie na dostęp do warstwy " + layer);
-    return std::unique_ptr<ICancelCheck>(std::move(cancel));
+    return std::unique_ptr<ICancelCheck>(MakeLayerLockWaitWindow(layer));
   };
   return factory;
 }
@@ -41,6 +39,13 @@ std::uint32_t NowStamp() {
 }
 
 }  // namespace
+
+std::unique_ptr<TCancel> MakeLayerLockWaitWindow(const std::string& layer) {
+  // Half a second of waiting passes unseen; then the window names the layer.
+  auto cancel = std::make_unique<TCancel>(500, "Tolvika");
+  cancel->SetMessage("Oczekiwanie na dostęp do warstwy " + layer);
+  return cancel;
+}
 
 void SetDefaultLayerLockWait(LayerLockWaitFactory factory) {
   DefaultLockWait() = std::move(factory);

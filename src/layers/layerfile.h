@@ -102,6 +102,9 @@ using LayerLockWaitFactory = std::function<std::unique_ptr<ICancelCheck>(const s
 // that appears after half a second with "Oczekiwanie na dostęp do warstwy
 // <file>". GUI thread; programs without windows set their own.
 void SetDefaultLayerLockWait(LayerLockWaitFactory factory);
+class TCancel;
+// The cancel window of a lock wait on layer (the default hook's check).
+std::unique_ptr<TCancel> MakeLayerLockWaitWindow(const std::string& layer);
 
 class TNewTextLinWarstwaFile {
 public:

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "common/peer_process.h"
+#include "foundation/cancel.h"
 #include "foundation/errors.h"
+#include "platform/application.h"
+#include "platform/controls_std.h"
+#include "platform/modality.h"
 #include "layer_fixture.h"
 
 namespace {
@@ -90,4 +94,39 @@ TEST_F(LayerLockTest, SixtyFourReadersAndASixtyFifth) {
   ASSERT_EQ(file_->Close(), 0);
   for (auto& r : readers) r->Close();
   EXPECT_EQ(peer.Read(5000), "ok 0");
+}
+
+// The wait shows the cancel window naming the layer; its "Anuluj" ends the
+// open with ECanceled and leaves no lock behind.
+TEST_F(LayerLockTest, LockWaitsWentOnWithoutAWordAndCouldNotBeCancelled) {
+  platform::EnsureApplication();
+  struct ClickingWait : ICancelCheck {
+    std::unique_ptr<TCancel> window;
+    std::string* text;
+    bool clicked = false;
+    void CheckCanceled() override {
+      window->CheckCanceled();
+      if (window->Window() && !clicked) {
+        *text = window->TextWindow()->Caption();
+        platform::PostClick(*window->Button(), 5, 5);
+        clicked = true;
+      }
+    }
+  };
+  std::string shown;
+  file_->SetLockWait([&shown](const std::string& layer) {
+    auto wait = std::make_unique<ClickingWait>();
+    wait->window = MakeLayerLockWaitWindow(layer);
+    wait->text = &shown;
+    return std::unique_ptr<ICancelCheck>(std::move(wait));
+  });
+  PeerProcess peer(HELPER_LAYERPEER);
+  ASSERT_EQ(peer.Ask("open " + file_->Path() + " 1"), "ok 0");
+  std::uint8_t mode = kOpenRead;
+  EXPECT_THROW(file_->Open(mode), ECanceled);
+  EXPECT_EQ(shown, "Oczekiwanie na dostęp do warstwy blok----.--l");
+  EXPECT_FALSE(file_->IsOpen());
+  EXPECT_EQ(peer.Ask("close"), "ok 0");
+  EXPECT_EQ(peer.Ask("open " + file_->Path() + " 1"), "ok 0");  // nothing left locked
+  EXPECT_EQ(peer.Ask("close"), "ok 0");
 }
