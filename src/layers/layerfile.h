@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "foundation/cancelcheck.h"
+#include "foundation/realgeom.h"
 #include "layers/layerformat.h"
 #include "objects/saverecord.h"
 #include "platform/files.h"
@@ -177,6 +178,9 @@ public:
   virtual void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) = 0;
   virtual bool EntryInQuery(std::uint32_t entry) const = 0;
   virtual void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const = 0;
+  // Transforms the points, vectors, angles and radius of stored record f in
+  // place (used by the whole-file transformation).
+  virtual void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const = 0;
 
 protected:
   TNewTextLinWarstwaFile(ILayerBase* base, std::string directory, std::string fileName,

@@ -32,6 +32,22 @@ bool Inside(const TLayerRect& r, double x, double y) {
   return r.X1 <= x && x <= r.X2 && r.Y1 <= y && y <= r.Y2;
 }
 
+void TransformPointAt(std::uint8_t* f, int at, const TAffineMatrix& m) {
+  const TRealPoint p = AffineTransformPoint(m, {GetF64(f + at), GetF64(f + at + 8)});
+  PutF64(f + at, p.X);
+  PutF64(f + at + 8, p.Y);
+}
+
+void TransformVectorAt(std::uint8_t* f, int at, const TAffineMatrix& m) {
+  const TSingleVector v = AffineTransformVectorS(m, {GetF32(f + at), GetF32(f + at + 4)});
+  PutF32(f + at, v.X);
+  PutF32(f + at + 4, v.Y);
+}
+
+void TransformAngleAt(std::uint8_t* f, int at, const TAffineMatrix& m) {
+  PutF32(f + at, static_cast<float>(TransformAngle(m, GetF32(f + at))));
+}
+
 bool Live(const std::uint8_t* f) {
   const std::uint32_t state = GetU32(f);
   return (state & kRecInUse) != 0 && (state & kRecArchivedBit) == 0;
@@ -127,6 +143,14 @@ void TNewLinWarstwaFile::AddToStatistics(const std::uint8_t* f, TDBStatystyka& i
     default: break;
   }
   item.Add(1u << k, 0, length);
+}
+
+void TNewLinWarstwaFile::TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const {
+  const int k = f[0] & 0x7;
+  TransformPointAt(f, 24, m);
+  if (k == 3) return;
+  if (k != kLineKindCircle) TransformPointAt(f, 44, m);
+  if (k != 0) PutF64(f + 64, GetF64(f + 64) * m.s);
 }
 
 void TNewLinWarstwaFile::ReadParamBlock(TWarstwaHeader& h, int i) {
@@ -294,6 +318,27 @@ void TNewTextWarstwaFile::AddToStatistics(const std::uint8_t* f, TDBStatystyka& 
   const int k = f[0] & 0x7;
   const int flags = k <= 3 ? f[kFlagsAt[k]] : 0;
   item.Add(1u << (k + 8), flags & 0x0F, 0.0);
+}
+
+void TNewTextWarstwaFile::TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const {
+  const int k = f[0] & 0x7;
+  if (k > 4) return;
+  TransformPointAt(f, kPointAt[k], m);
+  TransformAngleAt(f, kAngleAt[k], m);
+  switch (k) {
+    case 0:
+      TransformVectorAt(f, 81, m);
+      TransformAngleAt(f, 89, m);
+      break;
+    case 1:
+      TransformVectorAt(f, 65, m);
+      TransformVectorAt(f, 73, m);
+      TransformAngleAt(f, 81, m);
+      TransformVectorAt(f, 86, m);
+      break;
+    case 3: TransformVectorAt(f, 86, m); break;
+    default: break;
+  }
 }
 
 void TNewTextWarstwaFile::ReadParamBlock(TWarstwaHeader& h, int i) {

@@ -34,6 +34,7 @@ public:
   void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) override;
   bool EntryInQuery(std::uint32_t entry) const override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
+  void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const override;
 
 protected:
   void ReadParamBlock(TWarstwaHeader& h, int i) override;
@@ -65,6 +66,7 @@ public:
   void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) override;
   bool EntryInQuery(std::uint32_t entry) const override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
+  void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const override;
 
   // Declared text length and insertion point offset of a text kind (0-4);
   // 0 for kinds 5 to 7.

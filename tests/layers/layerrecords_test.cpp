@@ -202,3 +202,35 @@ TEST(LayerStats, StatisticsCheckTheCancel) {
   cancel.Cancel();
   EXPECT_THROW(s.Add(1, 0, 2), ECanceled);
 }
+
+TEST_F(LayerRecordsTest, TransformRecordOfLinesAndTexts) {
+  auto lines = NewLine();
+  TAffineMatrix m;
+  m.a = 2, m.c = 10, m.e = 2, m.f = -5, m.s = 2;
+  ObjectSaveRecord circle = LineRec(1, 1, 7, 7, 2, 0, 5);
+  circle.SetSingle(kRecZ1, 3.0f);
+  Bytes b(74, 0);
+  lines->EncodeRecord(circle, b.data());
+  lines->TransformRecord(b.data(), m);
+  EXPECT_EQ(GetF64(&b[24]), 12.0);
+  EXPECT_EQ(GetF64(&b[32]), -3.0);
+  EXPECT_EQ(GetF64(&b[44]), 7.0);  // a circle's second point is not moved
+  EXPECT_EQ(GetF64(&b[64]), 10.0);
+  EXPECT_EQ(GetF32(&b[40]), 3.0f);
+  lines->EncodeRecord(LineRec(1, 1, 2, 2, 0, 0, 5), b.data());
+  lines->TransformRecord(b.data(), m);
+  EXPECT_EQ(GetF64(&b[44]), 14.0);
+  EXPECT_EQ(GetF64(&b[64]), 5.0);  // a segment's radius stays
+
+  auto texts = NewText();
+  ObjectSaveRecord t = TextRec(1, 1, "abc", 1);
+  t.SetSingle(kRecRefX, 1.0f);
+  t.SetSingle(kRecRefY, 0.5f);
+  Bytes tb(94, 0);
+  texts->EncodeRecord(t, tb.data());
+  texts->TransformRecord(tb.data(), m);
+  EXPECT_EQ(GetF64(&tb[44]), 12.0);
+  EXPECT_EQ(GetF32(&tb[65]), 2.0f);  // a vector: the linear part only
+  EXPECT_EQ(GetF32(&tb[69]), 1.0f);
+  EXPECT_FLOAT_EQ(GetF32(&tb[60]), static_cast<float>(TransformAngle(m, 0.25)));
+}
