@@ -181,10 +181,15 @@ public:
   // Transforms the points, vectors, angles and radius of stored record f in
   // place (used by the whole-file transformation).
   virtual void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const = 0;
+  // A closed object of the same class for another catalogue and file name,
+  // with the same database.
+  virtual std::unique_ptr<TNewTextLinWarstwaFile> CreateSame(const std::string& directory,
+                                                             const std::string& fileName) const = 0;
 
 protected:
   TNewTextLinWarstwaFile(ILayerBase* base, std::string directory, std::string fileName,
                          std::int64_t recordSize);
+  ILayerBase* Base() const { return base_; }
   // Writes a new file (the kind's record size and blocks); raises
   // EDBWarstwaCreate / EDBWarstwaExist.
   static void CreateFile(const std::string& directory, const TMainWarstwaHeader& h,

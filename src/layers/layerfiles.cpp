@@ -153,6 +153,11 @@ void TNewLinWarstwaFile::TransformRecord(std::uint8_t* f, const TAffineMatrix& m
   if (k != 0) PutF64(f + 64, GetF64(f + 64) * m.s);
 }
 
+std::unique_ptr<TNewTextLinWarstwaFile> TNewLinWarstwaFile::CreateSame(
+    const std::string& directory, const std::string& fileName) const {
+  return std::make_unique<TNewLinWarstwaFile>(Base(), directory, fileName);
+}
+
 void TNewLinWarstwaFile::ReadParamBlock(TWarstwaHeader& h, int i) {
   LineBlock b = DefaultLineBlock();
   if (i <= desc_[kDescHighest]) {
@@ -339,6 +344,11 @@ void TNewTextWarstwaFile::TransformRecord(std::uint8_t* f, const TAffineMatrix& 
     case 3: TransformVectorAt(f, 86, m); break;
     default: break;
   }
+}
+
+std::unique_ptr<TNewTextLinWarstwaFile> TNewTextWarstwaFile::CreateSame(
+    const std::string& directory, const std::string& fileName) const {
+  return std::make_unique<TNewTextWarstwaFile>(Base(), directory, fileName);
 }
 
 void TNewTextWarstwaFile::ReadParamBlock(TWarstwaHeader& h, int i) {

@@ -35,6 +35,8 @@ public:
   bool EntryInQuery(std::uint32_t entry) const override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
   void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const override;
+  std::unique_ptr<TNewTextLinWarstwaFile> CreateSame(const std::string& directory,
+                                                     const std::string& fileName) const override;
 
 protected:
   void ReadParamBlock(TWarstwaHeader& h, int i) override;
@@ -67,6 +69,8 @@ public:
   bool EntryInQuery(std::uint32_t entry) const override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
   void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const override;
+  std::unique_ptr<TNewTextLinWarstwaFile> CreateSame(const std::string& directory,
+                                                     const std::string& fileName) const override;
 
   // Declared text length and insertion point offset of a text kind (0-4);
   // 0 for kinds 5 to 7.

@@ -223,6 +223,10 @@ TEST_F(LayerRecordsTest, TransformRecordOfLinesAndTexts) {
   EXPECT_EQ(GetF64(&b[64]), 5.0);  // a segment's radius stays
 
   auto texts = NewText();
+  auto same = texts->CreateSame(Dir() + "inny/", "kopia---.--t");
+  EXPECT_EQ(same->Kind(), kKindText);
+  EXPECT_EQ(same->RecordSize(), 94);
+  EXPECT_EQ(same->Path(), Dir() + "inny/kopia---.--t");
   ObjectSaveRecord t = TextRec(1, 1, "abc", 1);
   t.SetSingle(kRecRefX, 1.0f);
   t.SetSingle(kRecRefY, 0.5f);
