@@ -238,7 +238,7 @@ std::int64_t TNewTextLinWarstwaFile::Address(std::int64_t n) const {
 void TNewTextLinWarstwaFile::ReadStored(std::int64_t n, std::uint8_t* f, const char* shortMsg,
                                         const char* freeMsg) {
   char text[256];
-  const std::int64_t a = n >= 1 ? Address(n) : -1;
+  const std::int64_t a = n >= 1 && n <= kMaxFileSize / recSize_ ? Address(n) : -1;
   if (a < 0 || a + recSize_ > kMaxFileSize ||
       file_.ReadAt(static_cast<std::uint64_t>(a), f, static_cast<std::size_t>(recSize_)) !=
           recSize_) {
@@ -382,16 +382,22 @@ std::int64_t TNewTextLinWarstwaFile::TakeFreeRecord() {
     descChanged_ = true;
     return std::int64_t{0};
   };
-  if (!IsRecordAddress(h, slots_, recSize_) ||
-      file_.ReadAt(static_cast<std::uint64_t>(h), head, 12) != 12 ||
+  const std::int64_t size = file_.Size();
+  // A free record lies inside the file and is not in use.
+  auto usable = [&](std::int64_t at) {
+    return IsRecordAddress(at, slots_, recSize_) && at + recSize_ <= size;
+  };
+  if (!usable(h) || file_.ReadAt(static_cast<std::uint64_t>(h), head, 12) != 12 ||
       (GetU32(head) & kRecInUse) != 0)
     return drop();
   const std::int64_t next = GetU32(head);
   const std::uint32_t run = GetU32(head + 4);
-  if (next != 0 && !IsRecordAddress(next, slots_, recSize_)) return drop();
+  if (next != 0 && !usable(next)) return drop();
   if (run > 1 && next != 0) {
     std::uint8_t following[12];
-    if (file_.ReadAt(static_cast<std::uint64_t>(next), following, 12) != 12) return drop();
+    if (file_.ReadAt(static_cast<std::uint64_t>(next), following, 12) != 12 ||
+        (GetU32(following) & kRecInUse) != 0)
+      return drop();
     PutU32(following + 4, run - 1);
     std::memcpy(following + 8, head + 8, 4);
     WriteExact(next, following, 12);
@@ -501,7 +507,7 @@ void TNewTextLinWarstwaFile::GetUserIDs(std::int64_t n, TUserIDs& ids) {
   RequireOpen();
   EndScan();
   std::uint8_t b[12];
-  const std::int64_t a = n >= 1 ? Address(n) : -1;
+  const std::int64_t a = n >= 1 && n <= kMaxFileSize / recSize_ ? Address(n) : -1;
   if (a < 0 || a > kMaxFileSize) throw EDBError(kBadFileStructure);
   ReadExact(a + 4, b, 12);
   ids.Creator = GetU16(b);

@@ -182,11 +182,32 @@ TEST_F(LayerFileTest, FreeSlotsAreReusedAndABrokenFreeListDropped) {
   b = ReadBytes(f->Path());
   EXPECT_EQ(GetU32(&b[162]), 0u);
   EXPECT_EQ(GetU32(&b[170]), 0u);
+  // A run whose next record is in use, and a head beyond the end of the
+  // file, are dropped likewise: nothing is written into them.
+  PutU32(&b[162], static_cast<std::uint32_t>(at(5)));
+  PutU32(&b[170], 1);
+  std::fill(b.begin() + at(5), b.begin() + at(5) + 74, 0);
+  PutU32(&b[at(5)], static_cast<std::uint32_t>(at(6)));
+  PutU32(&b[at(5) + 4], 2);
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  EXPECT_EQ(f->AddRecord(LineRec(45, 0, 45, 1)), 8);
+  ASSERT_EQ(f->Close(), 0);
+  Bytes after = ReadBytes(f->Path());
+  EXPECT_TRUE(std::equal(b.begin() + at(6), b.begin() + at(6) + 74, after.begin() + at(6)));
+  b = after;
+  PutU32(&b[162], static_cast<std::uint32_t>(RecordAddress(40, 10, 74)));
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  EXPECT_EQ(f->AddRecord(LineRec(46, 0, 46, 1)), 9);
+  ASSERT_EQ(f->Close(), 0);
+  b = ReadBytes(f->Path());
+  EXPECT_EQ(b.size(), static_cast<std::size_t>(RecordAddress(10, 10, 74)));
   // A head that is no record address at all is dropped likewise.
   PutU32(&b[162], 100);
   WriteBytes(f->Path(), b);
   OpenRW(*f);
-  EXPECT_EQ(f->AddRecord(LineRec(50, 0, 50, 1)), 8);
+  EXPECT_EQ(f->AddRecord(LineRec(50, 0, 50, 1)), 10);
   ASSERT_EQ(f->Close(), 0);
 }
 
@@ -364,6 +385,7 @@ TEST_F(LayerFileTest, RewritingOrArchivingAFreeSlotWouldBreakTheFreeList) {
     EXPECT_STREQ(e.what(), "DBDll: Błąd 1 (Adres: 2, Warstwa linie-----.-l)");
   }
   EXPECT_THROW(f->MoveToArch(99, 0), EDBRecordError);
+  EXPECT_THROW(f->WriteRecord(std::int64_t{1} << 62, LineRec(9, 9, 9, 9)), EDBRecordError);
   ASSERT_EQ(f->Close(), 0);
   EXPECT_EQ(ReadBytes(f->Path()), b);
 }
