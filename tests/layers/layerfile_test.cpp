@@ -389,3 +389,23 @@ TEST_F(LayerFileTest, RewritingOrArchivingAFreeSlotWouldBreakTheFreeList) {
   ASSERT_EQ(f->Close(), 0);
   EXPECT_EQ(ReadBytes(f->Path()), b);
 }
+
+TEST_F(LayerFileTest, OpenFailuresGiveTheAccessCodeOrTheSystemsText) {
+  auto f = NewLine();
+  // Whole-file maintenance holds the file exclusively: a sharing conflict.
+  platform::File exclusive;
+  ASSERT_TRUE(exclusive.Open(f->Path(), platform::FileAccess::ReadWrite, platform::FileShare::Exclusive));
+  std::uint8_t mode = kOpenRead;
+  EXPECT_EQ(f->Open(mode), kDBAccess);
+  EXPECT_FALSE(f->IsOpen());
+  ASSERT_TRUE(exclusive.Close());
+
+  TNewLinWarstwaFile missing(&base_, Dir(), "brak----.--l");
+  try {
+    missing.Open(mode);
+    ADD_FAILURE();
+  } catch (const EDBError& e) {
+    EXPECT_EQ(e.Message(), platform::ErrorText(platform::kErrorFileNotFound));
+    EXPECT_EQ(e.Code, static_cast<int>(platform::kErrorFileNotFound));
+  }
+}
