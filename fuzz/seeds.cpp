@@ -18,6 +18,7 @@
 #include "foundation/real48.h"
 #include "foundation/recordfile.h"
 #include "foundation/users.h"
+#include "layers/layerfiles.h"
 #include "objects/defelements.h"
 #include "objects/linestylelib.h"
 #include "objects/fraction.h"
@@ -455,6 +456,69 @@ void LayerObjectRecords() {
   put(0x70, symbol);
 }
 
+
+// Layer files written by the layer store: a line and a text layer with a
+// second sublayer, live, rewritten and archived records of every kind, and a
+// copy of the line layer whose descriptor and packet say the index cells are
+// kept. Choice byte: bit 0 text, bit 1 write.
+void LayerFiles() {
+  SetDefaultLayerLockWait(nullptr);
+  const std::string dir = gWork.string() + "/";
+  for (int text = 0; text < 2; ++text) {
+    const std::string name = text ? "seed----.--t" : "seed----.--l";
+    fs::remove(gWork / name);
+    TMainWarstwaHeader h;
+    h.Kind = text ? 0 : 1;
+    h.Description = "Warstwa ziarno";
+    std::unique_ptr<TNewTextLinWarstwaFile> f;
+    if (text) f = TNewTextWarstwaFile::CreateNew(nullptr, dir, h, name);
+    else f = TNewLinWarstwaFile::CreateNew(nullptr, dir, h, name);
+    std::uint8_t mode = kOpenWrite;
+    if (f->Open(mode) != 0) {
+      std::fprintf(stderr, "fuzz_seeds: layer open failed\n");
+      std::exit(1);
+    }
+    TWarstwaHeader sub;
+    sub.ShortName = "Druga";
+    f->WritePodwarstwaHeader(sub, 1);
+    for (int i = 0; i < 40; ++i) {
+      ObjectSaveRecord r;
+      r.SetKindByte(static_cast<std::uint8_t>(i % (text ? 5 : 4)));
+      r.SetSublayer(static_cast<std::uint8_t>(i % 2));
+      r.SetDouble(kRecP1X, i * 2.5);
+      r.SetDouble(kRecP1Y, 100 - i);
+      r.SetDouble(kRecP2X, i * 3.0);
+      r.SetDouble(kRecP2Y, 50 + i);
+      r.SetDouble(kRecRadius, i % 3 ? 4.0 : -4.0);
+      if (text) {
+        r.SetByte(kRecText, 3);
+        r.SetByte(kRecText + 1, 'a');
+        r.SetByte(kRecText + 2, 'b');
+        r.SetByte(kRecText + 3, 'c');
+        r.SetByte(kRecTextFlags, static_cast<std::uint8_t>(i % 10));
+      }
+      f->AddRecord(r);
+    }
+    ObjectSaveRecord r;
+    f->WriteRecord(3, r);
+    f->MoveToArch(7, 9);
+    f->Close();
+    const std::string bytes = ReadAll(gWork / name);
+    Seed("layerfile", text ? "text-read" : "line-read", std::string(1, static_cast<char>(text)) + bytes);
+    Seed("layerfile", text ? "text-write" : "line-write",
+         std::string(1, static_cast<char>(text | 2)) + bytes);
+    if (!text) {
+      std::string indexed = bytes;
+      indexed[74] = static_cast<char>(indexed[74] | 4);
+      const std::size_t packet = 512 + 512 * 10;
+      indexed[packet + 4] = 0x5;  // cells kept, a zero cell
+      indexed[packet + 24 + 7] = 0x40;  // DX 2.0
+      indexed[packet + 32 + 7] = 0x40;  // DY 2.0
+      for (int i = 0; i < 40; ++i) indexed[packet + 48 + 4 * i] = static_cast<char>(2 + i);
+      Seed("layerfile", "line-indexed", std::string(1, '\x00') + indexed);
+    }
+  }
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -477,6 +541,7 @@ int main(int argc, char** argv) {
   LineStyleFiles();
   StrokeFonts();
   LayerObjectRecords();
+  LayerFiles();
   fs::remove_all(gWork);
   return 0;
 }

@@ -1,0 +1,130 @@
+// Layer files: a file of the input opened as a line or a text layer, its
+// layer and sublayer headers read, every record read by number, the three
+// scans run to their end (the rectangle scan over a whole and a small
+// window), the statistics counted; then, when asked, a record added,
+// rewritten and archived, and the file reopened. The reads must end with a
+// result code or an error of the store; a record that the store added must
+// read back as written.
+//
+// Input: one choice byte (bit 0 text layer, bit 1 write, bits 2-7 the small
+// window's corner in tenths of the unit), then the file.
+#include <cstdint>
+#include <string>
+
+#include "foundation/cancelcheck.h"
+#include "foundation/errors.h"
+#include "fuzz_common.h"
+#include "layers/bazai.h"
+#include "layers/dberrors.h"
+#include "layers/layerfiles.h"
+#include "layers/layerquery.h"
+#include "layers/layerstats.h"
+
+namespace {
+
+constexpr int kMaxReads = 20000;
+
+class FuzzBase : public ILayerBase {
+public:
+  std::uint16_t UserNumber() const override { return 3; }
+  bool IsReadOnly() const override { return false; }
+  bool CanExport() const override { return true; }
+};
+
+int Drain(TNewTextLinWarstwaFile& f, int first, int (TNewTextLinWarstwaFile::*next)(ObjectSaveRecord&),
+          ObjectSaveRecord& rec) {
+  int n = 0;
+  int rc = first;
+  while (rc == 0 && n < kMaxReads) {
+    ++n;
+    rc = (f.*next)(rec);
+  }
+  fuzz::Check(rc == 0 || rc == kDBEnd || rc == kDBNothing, "scan ended with an unknown code");
+  return n;
+}
+
+void ReadAll(TNewTextLinWarstwaFile& f, double corner) {
+  ObjectSaveRecord rec;
+  TMainWarstwaHeader main;
+  f.ReadWarstwaHeader(main);
+  for (int i = 0; i <= main.Slots; ++i) {
+    TWarstwaHeader h;
+    try {
+      f.ReadPodwarstwaHeader(h, i);
+    } catch (const EDBError&) {
+    }
+  }
+  for (int n = 1; n <= 64; ++n) {
+    try {
+      f.ReadRecordAt(n, rec);
+    } catch (const EDBError&) {
+    }
+  }
+  Drain(f, f.ReadCurrent(rec), &TNewTextLinWarstwaFile::ReadRecord, rec);
+  Drain(f, f.SeekFirst({-1e300, -1e300, 1e300, 1e300}, rec), &TNewTextLinWarstwaFile::ReadNext, rec);
+  Drain(f, f.SeekFirst({corner, corner, corner + 1, corner}, rec), &TNewTextLinWarstwaFile::ReadNext, rec);
+  TStanNaDzienRectQuery query(0x50000000u, {0, 0, 100, 100});
+  Drain(f, f.SeekRecord(&query, rec), &TNewTextLinWarstwaFile::ReadRecordAtSeek, rec);
+  TDBStatystykaList stats(NoCancel());
+  try {
+    f.Statystyka(stats);
+  } catch (const EDBError&) {
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  SetDefaultLayerLockWait(nullptr);
+  fuzz::Choices c(data, size);
+  const std::uint8_t flags = c.Byte();
+  const bool text = (flags & 1) != 0;
+  const bool write = (flags & 2) != 0;
+  const double corner = (flags >> 2) / 10.0;
+  const std::string name = text ? "fuzz----.--t" : "fuzz----.--l";
+  fuzz::PutFile(name, c.Rest(), c.RestSize());
+  FuzzBase base;
+  std::unique_ptr<TNewTextLinWarstwaFile> f;
+  if (text) f = std::make_unique<TNewTextWarstwaFile>(&base, fuzz::Scratch(), name);
+  else f = std::make_unique<TNewLinWarstwaFile>(&base, fuzz::Scratch(), name);
+  std::uint8_t mode = write ? kOpenWrite : kOpenRead;
+  try {
+    if (f->Open(mode) != 0) return 0;
+  } catch (const EDBError&) {
+    return 0;
+  }
+  try {
+    ReadAll(*f, corner);
+  } catch (const EDBError&) {
+  }
+  if (write) {
+    ObjectSaveRecord rec;
+    rec.SetKindByte(text ? 2 : 0);
+    rec.SetDouble(kRecP1X, 12.5);
+    rec.SetByte(kRecText, 1);
+    rec.SetByte(kRecText + 1, 'x');
+    try {
+      const std::int64_t n = f->AddRecord(rec);
+      ObjectSaveRecord back;
+      fuzz::Check(f->ReadRecordAt(n, back) == 0, "added record unreadable");
+      fuzz::Check(back.GetDouble(kRecP1X) == 12.5, "added record reads back changed");
+      f->WriteRecord(n, rec);
+      f->MoveToArch(n, 5);
+    } catch (const EDBError&) {
+    }
+  }
+  try {
+    f->Close();
+  } catch (const EDBError&) {
+    return 0;
+  }
+  mode = kOpenRead;
+  try {
+    if (f->Open(mode) == 0) {
+      ReadAll(*f, corner);
+      f->Close();
+    }
+  } catch (const EDBError&) {
+  }
+  return 0;
+}

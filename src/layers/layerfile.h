@@ -1,0 +1,276 @@
+// One layer file of the current format as an object (layerformat.h gives
+// the bytes): opening under the readers/writer lock of the header's lock
+// area, three kinds of scan and the read by number, adding, rewriting and
+// archiving records, and the layer and sublayer headers.
+//
+// The lock is taken by Open and held until Close: a read-only open holds one
+// byte of the area, a read-write open all of it. A lock that cannot be had
+// is tried again every second without limit; after the first failed try the
+// object asks its wait hook for a cancel check (by default the cancel
+// window naming the layer), and a cancel ends the open with ECanceled with
+// nothing locked or written.
+//
+// Records are numbered from 1 in file order and keep their number: a
+// rewrite archives the old state in another slot and writes the new state in
+// place; a delete archives the record in place. The descriptor copy and the
+// sublayer counters change in memory and reach the file at Close.
+//
+// The two concrete classes (layerfiles.h) give what depends on the record
+// kind. One thread uses an object at a time; it takes no in-process lock.
+// The object owns its file handle and scan buffer; the database (ILayerBase)
+// and a running query filter belong to the caller.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/cancelcheck.h"
+#include "foundation/realgeom.h"
+#include "layers/layerformat.h"
+#include "objects/saverecord.h"
+#include "platform/files.h"
+
+class ILayerBase;
+class TWarQuery;
+class TDBStatystyka;
+class TDBStatystykaList;
+
+// The rectangle of a scan: X1 <= X2, Y1 <= Y2, borders inside.
+struct TLayerRect {
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+};
+
+// The layer header as callers see it.
+struct TMainWarstwaHeader {
+  std::uint32_t Kind = 0;       // the descriptor's kind word
+  std::string Description;      // UTF-8; at most 79 code-page characters kept
+  std::uint8_t Highest = 0;     // highest sublayer number in use
+  std::uint8_t Slots = 0;       // sublayer slots
+  std::uint8_t Reserved = 0;
+};
+
+// A sublayer header in memory; the line part or the text part follows the
+// file's kind.
+struct TWarstwaHeader {
+  std::uint32_t Type = 4;
+  std::int32_t Live = 0;
+  std::int32_t Archived = 0;
+  std::uint32_t Colour = 0;
+  std::uint32_t PrintColour = 0;
+  double Threshold = 0;
+  std::string ShortName;  // UTF-8, at most 13 code-page characters kept
+  std::string FullName;   // UTF-8, at most 79
+  float LineWidth = 0;
+  // Line part.
+  float StyleMultiplier = 1.0f;
+  std::uint16_t StyleNumber = 1;
+  std::uint8_t ScreenWidth = 0;
+  float Width1 = 0;
+  float Width2 = 0;
+  // Text part.
+  float SizeMultiplier = 1.0f;
+  std::uint8_t Justification = 23;
+  std::array<float, 4> Sizes{0.5f, 1.0f, 2.0f, 5.0f};
+  std::string TextParam;  // UTF-8, at most 13
+  std::uint32_t Param38 = 0;
+  std::uint32_t Param42 = 0;
+  std::uint16_t Param46 = 0;
+  std::uint8_t Param48 = 0;
+};
+
+// Bytes 4 to 15 of a stored record.
+struct TUserIDs {
+  std::uint16_t Creator = 0;
+  std::uint16_t Modifier = 0;
+  std::uint32_t Created = 0;
+  std::uint32_t Modified = 0;
+};
+
+// Open modes.
+inline constexpr std::uint8_t kOpenRead = 0;
+inline constexpr std::uint8_t kOpenWrite = 1;
+inline constexpr std::uint8_t kOpenWriteIfPossible = 2;
+
+// What a lock wait shows: made at the first failed try with the layer's
+// file name, polled between tries (raising ECanceled ends the wait), freed
+// when the wait ends.
+using LayerLockWaitFactory = std::function<std::unique_ptr<ICancelCheck>(const std::string&)>;
+// The hook of new objects: by default the cancel window (foundation/cancel.h)
+// that appears after half a second with "Oczekiwanie na dostęp do warstwy
+// <file>". GUI thread; programs without windows set their own.
+void SetDefaultLayerLockWait(LayerLockWaitFactory factory);
+class TCancel;
+// The cancel window of a lock wait on layer (the default hook's check).
+std::unique_ptr<TCancel> MakeLayerLockWaitWindow(const std::string& layer);
+
+class TNewTextLinWarstwaFile {
+public:
+  virtual ~TNewTextLinWarstwaFile();
+  TNewTextLinWarstwaFile(const TNewTextLinWarstwaFile&) = delete;
+  TNewTextLinWarstwaFile& operator=(const TNewTextLinWarstwaFile&) = delete;
+
+  std::int64_t RecordSize() const { return recSize_; }
+  virtual int Kind() const = 0;
+  const std::string& FileName() const { return fileName_; }
+  std::string Path() const { return directory_ + fileName_; }
+  bool IsOpen() const { return open_; }
+  bool IsReadOnly() const { return readOnly_; }
+  void SetLockWait(LayerLockWaitFactory factory) { lockWait_ = std::move(factory); }
+
+  // 0, or kDBAccess (modify right missing for mode 1, sharing refused);
+  // mode 2 becomes 0 when only reading is possible. Other failures raise
+  // EDBError with the system's text; ECanceled when a lock wait was
+  // cancelled.
+  int Open(std::uint8_t& mode);
+  // 0, or kDBNothing when not open. A failed write-back raises EDBError
+  // after the file was closed and its lock released.
+  int Close();
+
+  // Scans (0 with a record, kDBEnd at the end, kDBNothing without a scan or
+  // after a read error, kDBNotOpen from a start on a closed file).
+  int SeekFirst(const TLayerRect& rect, ObjectSaveRecord& rec);
+  int ReadNext(ObjectSaveRecord& rec);
+  int ReadCurrent(ObjectSaveRecord& rec);
+  int ReadRecord(ObjectSaveRecord& rec);
+  // The filter is the caller's and must outlive the scan.
+  int SeekRecord(TWarQuery* query, ObjectSaveRecord& rec);
+  int ReadRecordAtSeek(ObjectSaveRecord& rec);
+  // 0, or kDBNothing when not open; a short read or a free slot raises
+  // EDBRecordError.
+  int ReadRecordAt(std::int64_t n, ObjectSaveRecord& rec);
+
+  void ReadPodwarstwaHeader(TWarstwaHeader& h, int i);
+  void WritePodwarstwaHeader(const TWarstwaHeader& h, int i);
+  void ReadWarstwaHeader(TMainWarstwaHeader& h);
+  void WriteWarstwaHeader(const TMainWarstwaHeader& h);
+
+  // The new record's number.
+  std::int64_t AddRecord(const ObjectSaveRecord& rec);
+  // R, the bytes written.
+  int WriteRecord(std::int64_t n, const ObjectSaveRecord& rec);
+  void MoveToArch(std::int64_t n, std::uint32_t ident);
+  void GetUserIDs(std::int64_t n, TUserIDs& ids);
+  // True when the last AddRecord or WriteRecord stored a text cut to its
+  // kind's declared length.
+  bool LastTextCut() const { return lastCut_; }
+
+  // Counts the live records per sublayer into list (one item per sublayer
+  // 0 to the highest); raises ECanceled through the list's cancel check.
+  void Statystyka(TDBStatystykaList& list);
+
+  // Counters of a sublayer as kept in memory (tests and statistics).
+  std::pair<std::int32_t, std::int32_t> Counters(int i) const;
+
+  // The kind-specific part (layerfiles.h).
+  virtual bool EncodeRecord(const ObjectSaveRecord& rec, std::uint8_t* f) const = 0;
+  // Writes the decoded fields of stored record f into the save record's
+  // bytes s; no other byte is touched.
+  virtual void DecodeInto(const std::uint8_t* f, std::uint8_t* s) const = 0;
+  void DecodeRecord(const std::uint8_t* f, ObjectSaveRecord& rec) const;
+  virtual std::uint32_t CellEntry(const std::uint8_t* f, const layerfmt::PacketHeader& p) const = 0;
+  virtual void SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) const = 0;
+  // The point test of the rectangle scan on the stored record.
+  virtual bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const = 0;
+  virtual void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) = 0;
+  virtual bool EntryInQuery(std::uint32_t entry) const = 0;
+  virtual void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const = 0;
+  // Transforms the points, vectors, angles and radius of stored record f in
+  // place (used by the whole-file transformation).
+  virtual void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const = 0;
+  // A closed object of the same class for another catalogue and file name,
+  // with the same database.
+  virtual std::unique_ptr<TNewTextLinWarstwaFile> CreateSame(const std::string& directory,
+                                                             const std::string& fileName) const = 0;
+
+protected:
+  TNewTextLinWarstwaFile(ILayerBase* base, std::string directory, std::string fileName,
+                         std::int64_t recordSize);
+  ILayerBase* Base() const { return base_; }
+  // Writes a new file (the kind's record size and blocks); raises
+  // EDBWarstwaCreate / EDBWarstwaExist.
+  static void CreateFile(const std::string& directory, const TMainWarstwaHeader& h,
+                         const std::string& fileName, int kind);
+  virtual void ReadParamBlock(TWarstwaHeader& h, int i) = 0;
+  virtual void WriteParamBlock(const TWarstwaHeader& h, int i) = 0;
+
+  platform::File file_;
+  int slots_ = layerfmt::kMinSlots;
+  layerfmt::Descriptor desc_{};
+
+  // Helpers for the kind classes.
+  void ReadExact(std::int64_t offset, void* buffer, std::size_t size);
+  void WriteExact(std::int64_t offset, const void* buffer, std::size_t size);
+
+private:
+  struct WritePacket {
+    std::int64_t start = 0;
+    std::array<std::uint8_t, layerfmt::kPacketHeaderSize> raw{};
+    layerfmt::PacketHeader header;  // extent as read (0 taken as 0.1)
+    bool cells = false;
+    bool headerChanged = false;
+    bool tableChanged = false;
+    bool tableLoaded = false;
+    std::vector<std::uint32_t> table;
+  };
+  enum class Scan { None, Rect, Live, Query };
+  enum class Reader { Cells, Occupied, Plain };
+
+  void RequireOpen() const;
+  void RequireWritable() const;
+  void LockWait(bool exclusive);
+  void ReleaseLock();
+  std::int64_t Address(std::int64_t n) const;
+  void ReadStored(std::int64_t n, std::uint8_t* f, const char* shortMsg, const char* freeMsg);
+  virtual const char* ShortReadMessage() const = 0;
+  virtual const char* FreeSlotMessage() const = 0;
+  std::int64_t PlaceRecord(std::uint8_t* f);
+  std::int64_t TakeFreeRecord();
+  void WriteRecordAt(std::int64_t a, std::int64_t n, const std::uint8_t* f);
+  void PositionWritePacket(std::int64_t a, std::int64_t n);
+  void FreeWritePacket();
+  void SetEntry(std::int64_t slot, std::uint32_t e);
+  void CountLive(int sublayer, int delta);
+  void CountArchived(int sublayer, int delta);
+
+  // Scans.
+  void StartScan(Scan kind);
+  void EndScan();
+  int Refill(Reader reader);
+  void DecodeNumbered(const std::uint8_t* f, std::int64_t n, ObjectSaveRecord& rec) const;
+  int NextStored(ObjectSaveRecord& rec, Scan kind, Reader reader);
+  bool RectMissesPacket(const layerfmt::PacketHeader& p) const;
+
+  ILayerBase* base_;
+  std::string directory_;
+  std::string fileName_;
+  std::int64_t recSize_;
+  LayerLockWaitFactory lockWait_;
+  bool open_ = false;
+  bool readOnly_ = false;
+  bool indexInUse_ = false;
+  bool descChanged_ = false;
+  bool countersChanged_ = false;
+  bool lastCut_ = false;
+  std::int64_t lockState_ = 0;  // 0 none, -1 exclusive, else the byte held
+  std::vector<std::pair<std::int32_t, std::int32_t>> counters_;
+  std::unique_ptr<WritePacket> write_;
+
+  Scan scan_ = Scan::None;
+  TLayerRect rect_;
+  TWarQuery* query_ = nullptr;
+  std::vector<std::uint8_t> buffer_;
+  std::int64_t bufIndex_ = 0;
+  std::int64_t bufCount_ = 0;
+  std::int64_t bufFirst_ = 1;    // record number of buffer record 0
+  std::int64_t nextPacket_ = 0;  // packet the refill takes next
+  bool packetOpen_ = false;      // a packet with cells is being read
+  std::int64_t packetIndex_ = 0;
+  std::int64_t packetUsed_ = 0;
+  std::int64_t slot_ = 0;
+  std::vector<std::uint8_t> candidate_;
+  std::int64_t fileSize_ = 0;
+};
