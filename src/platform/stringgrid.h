@@ -1,0 +1,24 @@
+// Screen facts and the warning sound the data grid and its cell editor are laid out with: the
+// screen's resolution, to which row heights and column widths designed at
+// another resolution are scaled, and the width of a vertical scroll bar,
+// which is the width of the editor's button. GUI thread.
+#pragma once
+
+namespace platform {
+
+// Logical pixels per inch of the primary screen (96 on the offscreen
+// platform).
+int ScreenPixelsPerInch();
+// Width of a vertical scroll bar in pixels.
+int VerticalScrollBarWidth();
+
+// The system's short warning sound (a refused value or key). BeepCount
+// counts them since start, for tests.
+void Beep();
+int BeepCount();
+
+// value * numerator / denominator rounded to nearest, in 64 bits; the value
+// itself when denominator is 0.
+int MulDivRound(int value, int numerator, int denominator);
+
+}  // namespace platform
