@@ -181,7 +181,7 @@ TEST_F(Grid, RowKeysOnlyWithTheirOptions) {
   EXPECT_EQ(Column(1), (std::vector<std::string>{"", "w1", "w2", "w3", ""}));
 }
 
-TEST(GridScaling, ScaledOnceAcrossWindowRecreations) {
+TEST(GridScaling, ResolutionScalingDoesNotCompoundWhenTheWindowIsMadeAgain) {
   auto form = MakeForm<TForm>();
   auto other = MakeForm<TForm>();
   TDataGrid grid;

@@ -372,6 +372,19 @@ TEST_F(MenuFile, EveryErrorCodeWithItsMessageAndContext) {
   }
 }
 
+TEST_F(MenuFile, ReleasedIconLeavesNoDanglingLink) {
+  const auto bmp = MakeBmp(2, 2, 0, 0, 255);
+  auto menu = Load<TVMenu>("1\nIkona=a\n" + HexLines(bmp) + "Ikona_Koniec\n****\nP,,*a\n**\nI,*a,,\nw l x\n");
+  ASSERT_EQ(menu->ErrorCode, 0);
+  TMenuBitmap* icon = menu->InBitmaps[0].get();
+  menu->ReleaseBitmap(icon);  // two users: kept
+  ASSERT_EQ(menu->InBitmaps.size(), 1u);
+  menu->Popups[0]->Icon = nullptr;
+  menu->ReleaseBitmap(icon);  // one user left: freed, and the user forgets it
+  EXPECT_TRUE(menu->InBitmaps.empty());
+  EXPECT_EQ(menu->Popups[0]->Items[0]->Icon, nullptr);
+}
+
 TEST_F(MenuFile, ActionCodeTwoComesFromAnEmptyActionLine) {
   // The reader never hands over an empty line; the code is the item's own.
   TVMenuItem item("A", nullptr, nullptr, nullptr);
