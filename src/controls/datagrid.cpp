@@ -5,6 +5,10 @@
 
 using platform::TShiftState;
 
+namespace {
+constexpr std::uint16_t kVkF2 = 0x71;
+}  // namespace
+
 TDataGrid::TDataGrid() : columns_(std::make_unique<TDataGridColumns>(this)) {
   ++updateLock_;
   SetDefaultRowHeight(20);
@@ -16,6 +20,11 @@ TDataGrid::TDataGrid() : columns_(std::make_unique<TDataGridColumns>(this)) {
 TDataGrid::~TDataGrid() {
   // The columns stop watching their menus before the grid goes.
   columns_.reset();
+}
+
+void TDataGrid::SetOptions(unsigned options) {
+  options_ = options;
+  TStringGrid::SetOptions(options & ~platform::goEditing);
 }
 
 void TDataGrid::SetColumns(const TDataGridColumns& columns) { columns_->Assign(columns); }
@@ -109,7 +118,41 @@ void TDataGrid::DoRowKey(std::uint16_t key, TShiftState shift) {
 
 void TDataGrid::KeyDown(std::uint16_t& key, TShiftState shift) {
   DoRowKey(key, shift);
+  if ((options_ & platform::goEditing) != 0 && shift == 0 &&
+      (key == kVkF2 || key == platform::VK_RETURN) && Row() >= FixedRows() && Col() >= FixedCols()) {
+    ShowEditor();
+    key = 0;
+    return;
+  }
   TStringGrid::KeyDown(key, shift);
+}
+
+void TDataGrid::KeyPress(char32_t& key) {
+  if ((options_ & platform::goEditing) != 0 && key >= 32 && !EditorShown() &&
+      Row() >= FixedRows() && Col() >= FixedCols()) {
+    const char32_t typed = key;
+    key = 0;
+    ShowEditor();
+    // The typed character replaces the cell's text, as typing over it does.
+    TDataGridInplaceEdit& editor = InplaceEditor();
+    editor.SelectAll();
+    editor.SendChar(typed);
+    return;
+  }
+  TStringGrid::KeyPress(key);
+}
+
+void TDataGrid::DblClick() {
+  TStringGrid::DblClick();
+  if ((options_ & platform::goEditing) != 0 && Row() >= FixedRows() && Col() >= FixedCols())
+    ShowEditor();
+}
+
+void TDataGrid::EditorNavigate(std::uint16_t key, TShiftState shift) {
+  HideEditor();
+  SetFocus();
+  SendKey(key, shift);
+  if (Row() >= FixedRows() && Col() >= FixedCols()) ShowEditor();
 }
 
 std::string TDataGrid::GetEditMask(int col, int row) {

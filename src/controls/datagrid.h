@@ -36,6 +36,11 @@ class TDataGrid : public platform::TStringGrid {
   void SetColumns(const TDataGridColumns& columns);
   // The grid's column count; column objects follow it.
   void SetColCount(int count);
+  // The grid's options. With goEditing the cells are edited by the grid's
+  // own cell editor (F2, Enter, a typed character or a double click open
+  // it), never by the toolkit's.
+  unsigned Options() const { return options_; }
+  void SetOptions(unsigned options);
 
   unsigned DataGridOptions() const { return dataGridOptions_; }
   void SetDataGridOptions(unsigned options) { dataGridOptions_ = options; }
@@ -96,14 +101,22 @@ class TDataGrid : public platform::TStringGrid {
 
  protected:
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
+  void KeyPress(char32_t& key) override;
+  void DblClick() override;
   void Notification(platform::TComponent& freed) override;
 
  private:
+  friend class TDataGridInplaceEdit;
+  // The editor passes a navigation key on: the grid moves, the editor
+  // follows to the new cell.
+  void EditorNavigate(std::uint16_t key, platform::TShiftState shift);
+
   void SizeChanged();
 
   std::unique_ptr<TDataGridColumns> columns_;
   std::int32_t rowCountMin_ = 0;
   unsigned dataGridOptions_ = 0;
+  unsigned options_ = 0;
   int updateLock_ = 0;
   std::int32_t pixelsPerInch_ = 120;
   bool scaled_ = false;

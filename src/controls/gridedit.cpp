@@ -276,6 +276,23 @@ void TDataGridInplaceEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (key == platform::VK_RETURN && shift == 0) {
+    // Enter selects the whole text, or takes the selection away.
+    const int length = static_cast<int>(platform::Cp1250Length(Text()));
+    if (SelStart() == 0 && SelLength() == length) SetSelection(length, 0);
+    else SelectAll();
+    key = 0;
+    return;
+  }
+  if (key == platform::VK_ESCAPE) {
+    // Esc gives up the change: the cell gets its old text back.
+    WriteCell(oldText_);
+    SetModified(false);
+    grid_.HideEditor();
+    grid_.SetFocus();
+    key = 0;
+    return;
+  }
   switch (key) {
     case platform::VK_TAB:
     case platform::VK_PRIOR:
@@ -291,9 +308,14 @@ void TDataGridInplaceEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
     default:
       break;
   }
-  if (grid_.IsRowKey(key, shift)) {
-    grid_.DoRowKey(key, shift);
+  // Moves between cells go to the grid (which performs its row keys);
+  // Left, Right, Home and End stay in the text.
+  if (key == platform::VK_TAB || key == platform::VK_UP || key == platform::VK_DOWN ||
+      key == platform::VK_PRIOR || key == platform::VK_NEXT) {
+    const std::uint16_t pass = key;
     key = 0;
+    SetModified(false);
+    grid_.EditorNavigate(pass, shift);
     return;
   }
   TEdit::KeyDown(key, shift);

@@ -286,6 +286,33 @@ TEST_F(Grid, ValidateCellRefusesABadNumberAndKeepsTheOldValue) {
   EXPECT_EQ(BeepCount(), beeps + 1);
 }
 
+TEST_F(Grid, EditedFromTheKeyboardCellByCell) {
+  grid->Columns().Items(1).SetFormat(TColumnFormat::cfNumber);
+  grid->SetCells(1, 2, "7");
+  grid->SetFocus();
+  grid->SetRow(1);
+  grid->SetCol(1);
+  grid->SendText("4");
+  ASSERT_TRUE(grid->EditorShown());
+  TDataGridInplaceEdit& editor = grid->InplaceEditor();
+  editor.SendText(".5");
+  editor.SendKey(VK_DOWN);
+  EXPECT_EQ(grid->Cells(1, 1), "4.5");
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_TRUE(grid->EditorShown());
+  EXPECT_EQ(editor.Text(), "7");
+  editor.SendKey(VK_RETURN);  // selects the whole text
+  editor.SendText("x");
+  EXPECT_EQ(grid->Cells(1, 2), "x");
+  editor.SendKey(VK_ESCAPE);
+  EXPECT_FALSE(grid->EditorShown());
+  EXPECT_EQ(grid->Cells(1, 2), "7");
+  grid->SendKey(0x71);  // F2
+  EXPECT_TRUE(grid->EditorShown());
+  // The toolkit's own editor never opens.
+  EXPECT_EQ(grid->Options() & goEditing, goEditing);
+}
+
 TEST(CellCheck, FormatsOfColumns) {
   TPackedDateTime now = 0;
   NowPackedDateTime(now);
