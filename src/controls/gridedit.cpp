@@ -145,6 +145,7 @@ void TDataGridInplaceEdit::UpdateContents() {
   SetEditStyle(style);
   SetReadOnly(readOnly);
   loading_ = true;
+  SetEditMask(grid_.GetEditMask(grid_.Col(), grid_.Row()));
   SetText(grid_.Cells(grid_.Col(), grid_.Row()));
   loading_ = false;
   SetMaxLength(column != nullptr ? column->MaxLength : 0);
@@ -318,7 +319,7 @@ void TDataGridInplaceEdit::KeyDown(std::uint16_t& key, TShiftState shift) {
     grid_.EditorNavigate(pass, shift);
     return;
   }
-  TEdit::KeyDown(key, shift);
+  TMaskEdit::KeyDown(key, shift);
 }
 
 void TDataGridInplaceEdit::KeyPress(char32_t& key) {
@@ -345,11 +346,11 @@ void TDataGridInplaceEdit::KeyPress(char32_t& key) {
     key = 0;
     return;
   }
-  TEdit::KeyPress(key);
+  TMaskEdit::KeyPress(key);
 }
 
 void TDataGridInplaceEdit::DoExit() {
-  TEdit::DoExit();
+  TMaskEdit::DoExit();
   CloseUp(false);
   ValidateCell();
 }

@@ -41,7 +41,7 @@ class TPopupListbox : public platform::TListBox {
   std::uint32_t lastTicks_ = 0;
 };
 
-class TDataGridInplaceEdit : public platform::TEdit {
+class TDataGridInplaceEdit : public platform::TMaskEdit {
  public:
   explicit TDataGridInplaceEdit(TDataGrid& grid);
 

@@ -313,6 +313,20 @@ TEST_F(Grid, EditedFromTheKeyboardCellByCell) {
   EXPECT_EQ(grid->Options() & goEditing, goEditing);
 }
 
+TEST_F(Grid, EditMaskOfTheColumnOrOfTheEvent) {
+  grid->Columns().Items(1).EditMask = "999;0; ";
+  grid->SetRow(1);
+  grid->SetCol(1);
+  grid->ShowEditor();
+  EXPECT_EQ(grid->InplaceEditor().EditMask(), "999;0; ");
+  grid->OnGetEditMask = [](TComponent&, int col, int row, std::string& mask) {
+    if (col == 1 && row == 2) mask = "00";
+  };
+  EXPECT_EQ(grid->GetEditMask(1, 2), "00");
+  EXPECT_EQ(grid->GetEditMask(1, 1), "999;0; ");
+  EXPECT_EQ(grid->GetEditMask(7, 1), "");
+}
+
 TEST(CellCheck, FormatsOfColumns) {
   TPackedDateTime now = 0;
   NowPackedDateTime(now);
