@@ -354,3 +354,11 @@ void TDataGridInplaceEdit::DoExit() {
   CloseUp(false);
   ValidateCell();
 }
+
+void TDataGridInplaceEdit::MouseDown(platform::TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == platform::TMouseButton::Left && editStyle_ != TEditStyle::esSimple &&
+      x >= Width() - buttonWidth_ && x < Width() && y >= 0 && y < Height()) {
+    ButtonClick();
+  }
+  TMaskEdit::MouseDown(button, shift, x, y);
+}

@@ -72,6 +72,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
   void KeyPress(char32_t& key) override;
   void DoExit() override;
+  // A left press in the button area at the right edge presses the button.
+  void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
 
  private:
   friend class TPopupListbox;

@@ -250,9 +250,14 @@ TEST_F(Grid, EllipsisButtonAndCtrlEnterAskTheGrid) {
   grid->SetRow(1);
   grid->SetCol(1);
   grid->ShowEditor();
-  grid->InplaceEditor().ButtonClick();
-  grid->InplaceEditor().SendKey(VK_RETURN, ssCtrl);
-  EXPECT_EQ(asked, 2);
+  TDataGridInplaceEdit& editor = grid->InplaceEditor();
+  editor.ButtonClick();
+  editor.SendKey(VK_RETURN, ssCtrl);
+  editor.MouseDownAt(TMouseButton::Left, editor.Width() - 2, 3);
+  editor.MouseUpAt(TMouseButton::Left, editor.Width() - 2, 3);
+  EXPECT_EQ(asked, 3);
+  editor.MouseDownAt(TMouseButton::Left, 2, 3);  // in the text
+  EXPECT_EQ(asked, 3);
 }
 
 TEST_F(Grid, ValidateCellRefusesABadNumberAndKeepsTheOldValue) {
