@@ -18,6 +18,13 @@ TDataGrid::TDataGrid() : columns_(std::make_unique<TDataGridColumns>(this)) {
 }
 
 TDataGrid::~TDataGrid() {
+  // The editor and its list use the grid: they go first, while it is whole.
+  if (editor_ != nullptr) {
+    if (TPopupListbox* list = editor_->PickList()) RemoveComponent(list).reset();
+    auto editor = RemoveComponent(editor_);
+    editor_ = nullptr;
+    editor.reset();
+  }
   // The columns stop watching their menus before the grid goes.
   columns_.reset();
 }

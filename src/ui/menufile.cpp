@@ -200,7 +200,7 @@ class TAVMenu::Reader {
       const std::size_t eq = line.find('=');
       if (eq == std::string::npos) continue;
       const std::string key = platform::UpperCase(std::string_view(line).substr(0, eq));
-      const std::string value = CutChars(std::string_view(line).substr(eq + 1), kMenuValueLimit);
+      const std::string value = CutMenuValue(std::string_view(line).substr(eq + 1), kMenuValueLimit);
       std::int32_t* target = key == "MARGINES"    ? &menu_.Margin
                              : key == "ROZMIAR H" ? &menu_.SizeH
                              : key == "ROZMIAR V" ? &menu_.SizeV

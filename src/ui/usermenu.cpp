@@ -18,7 +18,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 // The first limit characters of a UTF-8 text.
-std::string CutChars(std::string_view s, std::size_t limit) {
+std::string CutMenuValue(std::string_view s, std::size_t limit) {
   std::size_t i = 0;
   std::size_t chars = 0;
   while (i < s.size() && chars < limit) {
@@ -41,7 +41,7 @@ std::string_view NextToken(std::string_view line, std::size_t& pos) {
 // The rest of the line after the blanks at pos, cut to the value limit.
 std::string RestOfLine(std::string_view line, std::size_t pos) {
   while (pos < line.size() && IsBlank(line[pos])) ++pos;
-  return CutChars(line.substr(pos), kMenuValueLimit);
+  return CutMenuValue(line.substr(pos), kMenuValueLimit);
 }
 
 }  // namespace
@@ -220,7 +220,7 @@ std::int32_t TAMenuItem::AddActionLine(std::string_view line, bool /*editMode*/)
     }
   }
   if (index < 0) return meUnknownIdentifier;
-  const std::string value = CutChars(line.substr(eq + 1), kMenuValueLimit);
+  const std::string value = CutMenuValue(line.substr(eq + 1), kMenuValueLimit);
   std::int32_t n = 0;
   double x = 0;
   auto integer = [&] { return MenuStrToInt(value, n); };

@@ -48,7 +48,7 @@ enum TMenuError : std::int32_t {
 inline constexpr std::size_t kMenuValueLimit = 200;
 
 // The first limit characters of a UTF-8 text.
-std::string CutChars(std::string_view s, std::size_t limit);
+std::string CutMenuValue(std::string_view s, std::size_t limit);
 // An integer of a menu file: signed decimal, or hexadecimal after a "$";
 // false when the text is no integer of 32 bits.
 bool MenuStrToInt(std::string_view s, std::int32_t& n);

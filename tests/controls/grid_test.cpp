@@ -332,6 +332,19 @@ TEST_F(Grid, EditMaskOfTheColumnOrOfTheEvent) {
   EXPECT_EQ(grid->GetEditMask(7, 1), "");
 }
 
+TEST_F(Grid, FreedWhileItsEditorHoldsAChangedCell) {
+  grid->Columns().Items(2).PickList() = {"a"};
+  grid->SetRow(1);
+  grid->SetCol(2);
+  grid->ShowEditor();
+  grid->InplaceEditor().DropDown();
+  grid->InplaceEditor().SendText("zmiana");
+  int changes = 0;
+  grid->OnUserChanged = [&](TComponent&) { ++changes; };
+  form.reset();
+  EXPECT_LE(changes, 1);
+}
+
 TEST(CellCheck, FormatsOfColumns) {
   TPackedDateTime now = 0;
   NowPackedDateTime(now);
