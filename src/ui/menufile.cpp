@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/bmpdecode.h"
@@ -82,6 +83,15 @@ std::string MenuName(std::string_view field) {
   std::replace(name.begin(), name.end(), '_', ' ');
   if (name.find_first_not_of(' ') == std::string::npos) name.clear();
   return name;
+}
+
+// The key under which names that compare equal meet: A to Z in upper case.
+std::string NameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return key;
 }
 
 std::string TrimmedUpperAscii(std::string_view s) {
@@ -227,6 +237,7 @@ class TAVMenu::Reader {
         bytes.shrink_to_fit();
         menu_.InBitmaps.push_back(
             std::make_unique<TInBitmap>(identifier, std::move(bitmap), std::move(bytes)));
+        icons_.emplace(NameKey(identifier), menu_.InBitmaps.back().get());
         return true;
       }
       std::size_t pos = 0;
@@ -246,11 +257,8 @@ class TAVMenu::Reader {
   TMenuBitmap* Icon(const std::string& field) {
     if (field.empty()) return nullptr;
     if (field[0] == '*') {
-      const std::string_view id = std::string_view(field).substr(1);
-      for (const auto& b : menu_.InBitmaps) {
-        if (SameMenuName(b->Name(), id)) return b.get();
-      }
-      return nullptr;
+      const auto found = icons_.find(NameKey(std::string_view(field).substr(1)));
+      return found == icons_.end() ? nullptr : found->second;
     }
     return menu_.AddBitmap(field);
   }
@@ -261,7 +269,9 @@ class TAVMenu::Reader {
     auto popup = std::make_unique<TAVMenuPopup>(MenuName(f[0]), submenu);
     popup->Icon = Icon(f[2]);
     menu_.Popups.push_back(std::move(popup));
-    return menu_.Popups.back().get();
+    TAVMenuPopup* added = menu_.Popups.back().get();
+    if (added->IsSubmenu) submenus_.emplace(NameKey(added->Name), added);
+    return added;
   }
 
   // A new item of the popup from its item line, or null on a fault.
@@ -273,13 +283,8 @@ class TAVMenu::Reader {
     }
     TAVMenuPopup* submenu = nullptr;
     if (!f[2].empty()) {
-      const std::string name = MenuName(f[2]);
-      for (const auto& p : menu_.Popups) {
-        if (p->IsSubmenu && SameMenuName(p->Name, name)) {
-          submenu = p.get();
-          break;
-        }
-      }
+      const auto found = submenus_.find(NameKey(MenuName(f[2])));
+      if (found != submenus_.end()) submenu = found->second;
       if (submenu == nullptr) {
         menu_.Fail(meUnknownSubmenu, line);
         return nullptr;
@@ -287,16 +292,8 @@ class TAVMenu::Reader {
     }
     TAVMenuItemBase* next = nullptr;
     if (!f[3].empty()) {
-      const std::string name = MenuName(f[3]);
-      for (const auto& p : menu_.Popups) {
-        for (const auto& item : p->Items) {
-          if (item->Submenu == nullptr && SameMenuName(item->Name, name)) {
-            next = item.get();
-            break;
-          }
-        }
-        if (next != nullptr) break;
-      }
+      const auto found = items_.find(NameKey(MenuName(f[3])));
+      if (found != items_.end()) next = found->second;
       if (next == nullptr) {
         menu_.Fail(meUnknownNextItem, line);
         return nullptr;
@@ -306,12 +303,19 @@ class TAVMenu::Reader {
     auto item = menu_.CreateItem(MenuName(f[0]), submenu, icon, next);
     item->NextItemName = f[3];
     popup.Items.push_back(std::move(item));
-    return popup.Items.back().get();
+    TAVMenuItemBase* added = popup.Items.back().get();
+    if (added->Submenu == nullptr) items_.emplace(NameKey(added->Name), added);
+    return added;
   }
 
   TAVMenu& menu_;
   LineSource& lines_;
   bool editMode_;
+  // What names refer to, the first of each name (lookups stay linear in a
+  // hostile file of many names).
+  std::unordered_map<std::string, TMenuBitmap*> icons_;
+  std::unordered_map<std::string, TAVMenuPopup*> submenus_;
+  std::unordered_map<std::string, TAVMenuItemBase*> items_;
 };
 
 bool TAVMenu::Fail(std::int32_t code, std::string_view context) {
