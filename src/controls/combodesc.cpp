@@ -1,6 +1,7 @@
 #include "controls/combodesc.h"
 
 #include "platform/forms.h"
+#include "platform/stringgrid.h"
 
 using platform::TShiftState;
 
@@ -9,6 +10,10 @@ constexpr std::uint16_t kVkF4 = 0x73;
 }  // namespace
 
 // --- TDescListBox ---
+
+TDescListBox::TDescListBox(TMyComboBox& combo) : combo_(combo) {
+  platform::SetMouseTracking(*this, true);
+}
 
 void TDescListBox::KeyDown(std::uint16_t& key, TShiftState shift) {
   combo_.mouseFlag_ = false;

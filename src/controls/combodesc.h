@@ -23,7 +23,7 @@ class TMyComboBox;
 // The drop-down list of a TMyComboBox.
 class TDescListBox : public platform::TListBox {
  public:
-  explicit TDescListBox(TMyComboBox& combo) : combo_(combo) {}
+  explicit TDescListBox(TMyComboBox& combo);
 
  protected:
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;

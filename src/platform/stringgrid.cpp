@@ -4,11 +4,14 @@
 #include <climits>
 #include <cstdint>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QScreen>
 #include <QStyle>
 
 #include "platform/application.h"
+#include "platform/controls.h"
+#include "platform/controls_impl.h"
 
 namespace platform {
 
@@ -36,6 +39,13 @@ void Beep() {
 }
 
 int BeepCount() { return gBeeps; }
+
+void SetMouseTracking(TControl& control, bool on) {
+  QWidget* w = control.Impl().widget.data();
+  if (w == nullptr) return;
+  w->setMouseTracking(on);
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) area->viewport()->setMouseTracking(on);
+}
 
 int MulDivRound(int value, int numerator, int denominator) {
   if (denominator == 0) return value;

@@ -1,10 +1,12 @@
-// Screen facts and the warning sound the data grid and its cell editor are laid out with: the
+// Screen facts, the warning sound and hover tracking the data grid and its cell editor are laid out with: the
 // screen's resolution, to which row heights and column widths designed at
 // another resolution are scaled, and the width of a vertical scroll bar,
 // which is the width of the editor's button. GUI thread.
 #pragma once
 
 namespace platform {
+
+class TControl;
 
 // Logical pixels per inch of the primary screen (96 on the offscreen
 // platform).
@@ -16,6 +18,10 @@ int VerticalScrollBarWidth();
 // counts them since start, for tests.
 void Beep();
 int BeepCount();
+
+// Mouse moves without a pressed button reach the control (a drop-down list
+// that highlights the row under the pointer).
+void SetMouseTracking(TControl& control, bool on);
 
 // value * numerator / denominator rounded to nearest, in 64 bits; the value
 // itself when denominator is 0.

@@ -74,16 +74,14 @@ TEST_F(Combo, HoveringHighlightsWithoutChangingTheFieldAndAClickTakesTheRow) {
   combo->SetText("1");
   combo->DropDown();
   TDescListBox& list = *combo->List();
-  // A move without a button reaches only a window that tracks the mouse;
-  // the test holds the button.
-  list.MouseMoveTo(5, combo->ItemHeight() + 3, ssLeft);
+  list.MouseMoveTo(5, combo->ItemHeight() + 3);
   EXPECT_EQ(list.ItemIndex(), 1);
   EXPECT_TRUE(combo->MouseFlag());
   EXPECT_EQ(combo->Text(), "1");
   combo->CloseUp();  // as deactivation does
   EXPECT_EQ(combo->Text(), "1");
   combo->DropDown();
-  combo->List()->MouseMoveTo(5, 2 * combo->ItemHeight() + 3, ssLeft);
+  combo->List()->MouseMoveTo(5, 2 * combo->ItemHeight() + 3);
   combo->List()->MouseUpAt(TMouseButton::Left, 5, 2 * combo->ItemHeight() + 3);
   EXPECT_EQ(combo->Text(), "3");
   EXPECT_FALSE(combo->DroppedDown());
