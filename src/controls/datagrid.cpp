@@ -155,6 +155,20 @@ void TDataGrid::DblClick() {
     ShowEditor();
 }
 
+void TDataGrid::MouseUp(platform::TMouseButton button, TShiftState shift, int x, int y) {
+  TStringGrid::MouseUp(button, shift, x, y);
+  if (button != platform::TMouseButton::Right) return;
+  int col = 0;
+  int row = 0;
+  if (!platform::GridCellAt(*this, x, y, col, row) || col >= columns_->Count()) return;
+  platform::TPopupMenu* menu = columns_->Items(col).PopupMenu();
+  if (menu == nullptr) return;
+  int sx = x;
+  int sy = y;
+  platform::MousePointToScreen(*this, sx, sy);
+  menu->Popup(sx, sy);
+}
+
 void TDataGrid::EditorNavigate(std::uint16_t key, TShiftState shift) {
   HideEditor();
   SetFocus();

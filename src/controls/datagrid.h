@@ -103,6 +103,9 @@ class TDataGrid : public platform::TStringGrid {
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
   void KeyPress(char32_t& key) override;
   void DblClick() override;
+  // A right-button release over a cell whose column has a popup menu pops
+  // it up there.
+  void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
   void Notification(platform::TComponent& freed) override;
 
  private:

@@ -6,11 +6,13 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QTableWidget>
 #include <QScreen>
 #include <QStyle>
 
 #include "platform/application.h"
 #include "platform/controls.h"
+#include "platform/controls_grids.h"
 #include "platform/controls_impl.h"
 
 namespace platform {
@@ -39,6 +41,34 @@ void Beep() {
 }
 
 int BeepCount() { return gBeeps; }
+
+namespace {
+
+QWidget* MouseWidget(const TControl& control) {
+  QWidget* w = control.Impl().widget.data();
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) return area->viewport();
+  return w;
+}
+
+}  // namespace
+
+bool GridCellAt(const TStringGrid& grid, int x, int y, int& col, int& row) {
+  auto* table = qobject_cast<QTableWidget*>(grid.Impl().widget.data());
+  if (table == nullptr) return false;
+  const QModelIndex index = table->indexAt(QPoint(x, y));
+  if (!index.isValid()) return false;
+  col = index.column();
+  row = index.row();
+  return true;
+}
+
+void MousePointToScreen(const TControl& control, int& x, int& y) {
+  QWidget* w = MouseWidget(control);
+  if (w == nullptr) return;
+  const QPoint p = w->mapToGlobal(QPoint(x, y));
+  x = p.x();
+  y = p.y();
+}
 
 void SetMouseTracking(TControl& control, bool on) {
   QWidget* w = control.Impl().widget.data();

@@ -7,6 +7,13 @@
 namespace platform {
 
 class TControl;
+class TStringGrid;
+
+// The cell under the point (x, y) of the grid's cell area (the coordinates
+// of its mouse events); false when no cell is there.
+bool GridCellAt(const TStringGrid& grid, int x, int y, int& col, int& row);
+// The screen position of the point (x, y) of a control's mouse events.
+void MousePointToScreen(const TControl& control, int& x, int& y);
 
 // Logical pixels per inch of the primary screen (96 on the offscreen
 // platform).

@@ -118,6 +118,23 @@ TEST_F(Grid, ColumnForgetsAPopupMenuFreedFirst) {
   lasting.reset();
 }
 
+TEST_F(Grid, RightButtonPopsUpTheMenuOfTheColumnUnderThePointer) {
+  form->Show();
+  TPopupMenu menu;
+  int popups = 0;
+  menu.OnPopup = [&](TComponent&) { ++popups; };
+  grid->Columns().Items(1).SetPopupMenu(&menu);
+  const int inColumn1 = grid->ColWidths(0) + 5;
+  const int inColumn2 = grid->ColWidths(0) + grid->ColWidths(1) + 8;
+  grid->MouseUpAt(TMouseButton::Right, inColumn2, 30);
+  EXPECT_EQ(popups, 0);
+  grid->MouseUpAt(TMouseButton::Left, inColumn1, 30);
+  EXPECT_EQ(popups, 0);
+  grid->MouseUpAt(TMouseButton::Right, inColumn1, 30);
+  EXPECT_EQ(popups, 1);
+  grid->Columns().Items(1).SetPopupMenu(nullptr);
+}
+
 TEST_F(Grid, RowCountMinIsStoredClippedAndRaisesTheRowCount) {
   grid->SetRowCountMin(-5);
   EXPECT_EQ(grid->RowCountMin(), 0);
