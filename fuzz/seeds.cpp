@@ -31,6 +31,7 @@
 #include "platform/codepage.h"
 #include "platform/inifile.h"
 #include "platform/registry.h"
+#include "ui/usermenu.h"
 
 namespace {
 
@@ -521,6 +522,49 @@ void LayerFiles() {
 }
 }  // namespace
 
+namespace {
+
+// --- User-menu files ---------------------------------------------------------
+
+// The menu files are composed as text; the icon block's data lines come from
+// the imported icon's own writer. Choice byte: bit 0 activity menu, bit 1
+// edit mode.
+void MenuFiles() {
+  // A 2 x 2 BMP file image, 24 bits.
+  std::string bmp = "BM";
+  const auto u32 = [&bmp](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bmp.push_back(static_cast<char>((v >> (8 * i)) & 255));
+  };
+  const auto u16 = [&bmp](std::uint16_t v) {
+    bmp.push_back(static_cast<char>(v & 255));
+    bmp.push_back(static_cast<char>(v >> 8));
+  };
+  u32(54 + 16); u32(0); u32(54);
+  u32(40); u32(2); u32(2); u16(1); u16(24); u32(0); u32(16); u32(2835); u32(2835); u32(0); u32(0);
+  for (int row = 0; row < 2; ++row) bmp += std::string("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8);
+  TInBitmap icon("ik", nullptr, std::vector<std::uint8_t>(bmp.begin(), bmp.end()));
+  std::string block;
+  icon.SaveToFile(block);
+
+  const std::string visibility =
+      "1\r\nMargines=3\r\nRozmiar H=40\r\nIkona=ik\r\n" + block +
+      "Ikona_Koniec\r\n****\r\nPod,podmenu,\r\n**\r\nDrogi,*ik,,\r\nw l Drogi 3\r\n"
+      "c d obreby\r\n**\r\n-\r\n**\r\n|\r\n****\r\nGlowne,,*IK\r\n**\r\nOtworz,,Pod,\r\n"
+      "**\r\nKlawisze,,,Drogi\r\nm ^F1\r\nn t \\Kat\\Opisy\r\nk s *\r\n";
+  const std::string activity =
+      "2\r\nMargines=2\r\n****\r\nRysuj,,\r\n**\r\nLinia,,,\r\nTYP=1\r\nWARSTWA=drogi\r\n"
+      "PODWARSTWA=2\r\nTYP LINII=$10\r\nGRUBOSC=1\r\nSKALA=1.5\r\nWSTAW=T\r\n"
+      "GENERATOR=g\r\nODSTEP=0.5\r\nKATALOG=k\r\n**\r\nTekst,,,Linia\r\nTYP=2\r\n"
+      "WARSTWA=opisy\r\nWYSOKOSC=2\r\nKAT=30\r\nPODKRESLENIE=n\r\nODNOSNIK=t\r\n"
+      "JUSTYFIKACJA=5\r\nTEKST=Ala\r\nSYMBOL=drzewo\r\nNAZWA LINII=kreska\r\n";
+  Seed("menufile", "seed-0", std::string(1, '\0') + visibility);
+  Seed("menufile", "seed-1", std::string(1, '\2') + visibility);
+  Seed("menufile", "seed-2", std::string(1, '\1') + activity);
+  Seed("menufile", "seed-3", std::string(1, '\3') + platform::Utf8ToCp1250(activity));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
@@ -542,6 +586,7 @@ int main(int argc, char** argv) {
   StrokeFonts();
   LayerObjectRecords();
   LayerFiles();
+  MenuFiles();
   fs::remove_all(gWork);
   return 0;
 }

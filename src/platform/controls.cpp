@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -211,7 +212,27 @@ TControl* ControlOfWidget(QWidget* widget) {
   return nullptr;
 }
 
-TComponent::~TComponent() { DestroyComponents(); }
+TComponent::~TComponent() {
+  for (TComponent* w : std::exchange(watchers_, {})) {
+    std::erase(w->watching_, this);
+    w->Notification(*this);
+  }
+  DestroyComponents();
+  for (TComponent* c : std::exchange(watching_, {})) std::erase(c->watchers_, this);
+}
+
+void TComponent::FreeNotification(TComponent* watcher) {
+  if (watcher == nullptr || watcher == this) return;
+  if (std::find(watchers_.begin(), watchers_.end(), watcher) != watchers_.end()) return;
+  watchers_.push_back(watcher);
+  watcher->watching_.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* watcher) {
+  if (watcher == nullptr) return;
+  std::erase(watchers_, watcher);
+  std::erase(watcher->watching_, this);
+}
 
 void TComponent::DestroyComponents() {
   while (!components_.empty()) {

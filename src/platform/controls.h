@@ -143,9 +143,17 @@ class TComponent {
   template <class T, class... A>
   T* Create(TWinControl* parent, std::string name = {}, A&&... args);
 
+  // watcher->Notification (*this) runs when this component is freed, so a
+  // watcher that keeps a pointer to it can forget it. A watcher freed first
+  // is taken off the list.
+  void FreeNotification(TComponent* watcher);
+  void RemoveFreeNotification(TComponent* watcher);
+
  protected:
   // Frees the owned components, the newest first.
   void DestroyComponents();
+  // A component this one asked FreeNotification of is being freed.
+  virtual void Notification(TComponent& /*freed*/) {}
 
  private:
   void Adopt(std::unique_ptr<TComponent> component);
@@ -155,6 +163,8 @@ class TComponent {
   std::intptr_t tag_ = 0;
   TComponent* owner_ = nullptr;
   std::vector<std::unique_ptr<TComponent>> components_;
+  std::vector<TComponent*> watchers_;  // told when this one is freed
+  std::vector<TComponent*> watching_;  // whose freeing this one is told of
 };
 
 // A visible control over a window of the windowing system.

@@ -461,3 +461,38 @@ bool TTreeView::UserEdit(TTreeNode* node, std::string text) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+void TTreeView::SortChildren(TTreeNode* parent,
+                             const std::function<int(TTreeNode&, TTreeNode&)>& compare) {
+  auto& siblings = Siblings(parent);
+  if (siblings.size() < 2 || !compare) return;
+  std::stable_sort(siblings.begin(), siblings.end(),
+                   [&](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
+  // The widget's items follow the new order; taking an item out forgets the
+  // expansion of it and of its descendants, so that is put back.
+  auto* tree = As<QTreeWidget>(*this);
+  std::vector<std::pair<QTreeWidgetItem*, bool>> expanded;
+  std::function<void(const TTreeNode&)> remember = [&](const TTreeNode& n) {
+    expanded.emplace_back(n.impl_->item, n.impl_->item->isExpanded());
+    for (const auto& c : n.children_) remember(*c);
+  };
+  for (const auto& n : siblings) remember(*n);
+  QTreeWidgetItem* current = tree->currentItem();
+  syncing_ = true;
+  for (const auto& n : siblings) {
+    QTreeWidgetItem* item = n->impl_->item;
+    if (parent != nullptr) parent->impl_->item->removeChild(item);
+    else tree->takeTopLevelItem(tree->indexOfTopLevelItem(item));
+  }
+  for (const auto& n : siblings) {
+    if (parent != nullptr) parent->impl_->item->addChild(n->impl_->item);
+    else tree->addTopLevelItem(n->impl_->item);
+  }
+  for (const auto& [item, open] : expanded) item->setExpanded(open);
+  if (current != nullptr) tree->setCurrentItem(current);
+  syncing_ = false;
+}
+
+}  // namespace platform

@@ -183,6 +183,11 @@ class TTreeView : public TWinControl {
   // What a user's rename of node does (not in a read-only view).
   bool UserEdit(TTreeNode* node, std::string text);
 
+  // Reorders the children of parent (the top level for nullptr) by compare
+  // (<0: the first node goes first), keeping the order of equal nodes; the
+  // nodes keep their children, expansion and selection.
+  void SortChildren(TTreeNode* parent, const std::function<int(TTreeNode&, TTreeNode&)>& compare);
+
  private:
   friend class TTreeNode;
   TTreeNode* Make(TTreeNode* parent, int index, std::string text, void* data);

@@ -1,0 +1,37 @@
+// Screen facts, the warning sound and hover tracking the data grid and its cell editor are laid out with: the
+// screen's resolution, to which row heights and column widths designed at
+// another resolution are scaled, and the width of a vertical scroll bar,
+// which is the width of the editor's button. GUI thread.
+#pragma once
+
+namespace platform {
+
+class TControl;
+class TStringGrid;
+
+// The cell under the point (x, y) of the grid's cell area (the coordinates
+// of its mouse events); false when no cell is there.
+bool GridCellAt(const TStringGrid& grid, int x, int y, int& col, int& row);
+// The screen position of the point (x, y) of a control's mouse events.
+void MousePointToScreen(const TControl& control, int& x, int& y);
+
+// Logical pixels per inch of the primary screen (96 on the offscreen
+// platform).
+int ScreenPixelsPerInch();
+// Width of a vertical scroll bar in pixels.
+int VerticalScrollBarWidth();
+
+// The system's short warning sound (a refused value or key). BeepCount
+// counts them since start, for tests.
+void Beep();
+int BeepCount();
+
+// Mouse moves without a pressed button reach the control (a drop-down list
+// that highlights the row under the pointer).
+void SetMouseTracking(TControl& control, bool on);
+
+// value * numerator / denominator rounded to nearest, in 64 bits; the value
+// itself when denominator is 0.
+int MulDivRound(int value, int numerator, int denominator);
+
+}  // namespace platform
