@@ -215,11 +215,8 @@ void TToolbar::SetDockedTo(TDock* dock) {
   if (hidden) {
     --redockCount_;
     TCustomControl::SetVisible(true);
-    if (TDock* now = DockedTo()) {
-      now->ChangeDockList(true, *this, true);
-    } else if (floatWindow_) {
-      floatWindow_->SetWanted(true);
-    }
+    // A docked toolbar stayed in the dock's list while hidden for the move.
+    if (DockedTo() == nullptr && floatWindow_) floatWindow_->SetWanted(true);
   }
   if (dock != nullptr) {
     dock->EndArrange();
@@ -420,6 +417,8 @@ TGdiPoint TToolbar::LayoutControls(bool place, bool resize, const TDock* dock, i
   }
   if (!place) sizes_ = saved;
   --arrangeLock_;
+  // The dock's rows follow the toolbar's new size.
+  if (place && resize && current != nullptr && dock == current) current->ArrangeToolbars();
   if (place) Invalidate();
   return result;
 }

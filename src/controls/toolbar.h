@@ -15,6 +15,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -156,6 +159,9 @@ class TToolbar : public platform::TCustomControl {
 
  private:
   friend class TDock;
+  friend void CustomLoadToolbarPositions(platform::TComponent&,
+                                         const std::function<std::int32_t(std::string_view, std::string_view, std::int32_t)>&,
+                                         const std::function<std::string(std::string_view, std::string_view, std::string_view)>&);
   friend class TFloatWindow;
   void EnsureFloatWindow();
   void ReparentTo(platform::TWinControl* parent);
