@@ -43,6 +43,13 @@ void TToolbarSep::SetParent(platform::TWinControl* parent) {
   TCustomControl::SetParent(parent);
 }
 
+void TToolbarSep::SetVisible(bool visible) {
+  bool changed = visible != Visible();
+  TCustomControl::SetVisible(visible);
+  if (!changed) return;
+  if (auto* bar = dynamic_cast<TToolbar*>(Parent())) bar->ArrangeControls();
+}
+
 void TToolbarSep::Paint() {
   auto* bar = dynamic_cast<TToolbar*>(Parent());
   if (bar == nullptr || blank_) return;

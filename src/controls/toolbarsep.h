@@ -24,6 +24,8 @@ class TToolbarSep : public platform::TCustomControl {
 
   // Only a toolbar (or none) may hold a separator.
   void SetParent(platform::TWinControl* parent) override;
+  // A hidden separator merges its groups: the toolbar lays out again.
+  void SetVisible(bool visible) override;
 
  protected:
   void Paint() override;
