@@ -102,10 +102,8 @@ void CustomLoadToolbarPositions(platform::TComponent& form, const TPositionReadI
       bar->SetFloatRightX(wrap);
       if (dock == nullptr) {
         r = AddFloatingNCArea(r);
-        // A rectangle turned inside out takes the toolbar's own size.
-        if (IsEmpty(r)) r = {r.Left, r.Top, r.Left, r.Top};
-        bar->SetFloatRect(r);
-        if (IsEmpty(r)) bar->SetFloatRect({});
+        // A rectangle turned inside out: the toolbar takes its own size.
+        bar->SetFloatRect(IsEmpty(r) ? TGdiRect{} : r);
         bar->SetDockedTo(nullptr);
         TGdiRect on = MoveOnScreen(bar->GetTrueBoundsRect());
         bar->SetTrueBounds(on.Left, on.Top, on.Width(), on.Height());
