@@ -46,14 +46,19 @@ class TOverlay : public QWidget {
                              Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
   }
   int thickness = 1;
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    QRegion frame = FrameRegion(rect(), thickness);
     for (int y = 0; y < height(); ++y) {
       for (int x = 0; x < width(); ++x) {
+        if (!frame.contains(QPoint(x, y))) continue;
         // The halftone: even rows 0x55, odd rows 0xAA, bit 7 leftmost.
         bool set = ((x + y) & 1) != 0;
         painter.setPen(set ? Qt::black : Qt::white);
@@ -81,7 +86,6 @@ void TDragFrame::Show(const TGdiRect& r, int thickness) {
   QRect q(r.Left, r.Top, std::max(1, r.Width()), std::max(1, r.Height()));
   o.setGeometry(q);
   o.thickness = thickness_;
-  o.setMask(FrameRegion(QRect(0, 0, q.width(), q.height()), thickness_));
   o.show();
   o.update();
 }
@@ -121,6 +125,9 @@ TShiftState ShiftOf(Qt::KeyboardModifiers m, Qt::MouseButtons buttons) {
 struct TDragCapture::Impl : public QObject {
   TDragCapture* owner = nullptr;
   bool active = true;
+  // The press that started the capture may still be on its way up through
+  // the parents; presses count only after the first move or release.
+  bool seenOther = false;
   bool eventFilter(QObject* watched, QEvent* event) override {
     (void)watched;
     if (!active) return false;
@@ -129,12 +136,14 @@ struct TDragCapture::Impl : public QObject {
       case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(event);
         QPoint p = me->globalPosition().toPoint();
+        seenOther = true;
         if (c.OnMove) GuardCall([&] { c.OnMove(ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y()); });
         return true;
       }
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonDblClick: {
         auto* me = static_cast<QMouseEvent*>(event);
+        if (!seenOther) return true;
         QPoint p = me->globalPosition().toPoint();
         TShiftState s = ShiftOf(me->modifiers(), me->buttons());
         if (event->type() == QEvent::MouseButtonDblClick) s |= ssDouble;
@@ -144,6 +153,7 @@ struct TDragCapture::Impl : public QObject {
       case QEvent::MouseButtonRelease: {
         auto* me = static_cast<QMouseEvent*>(event);
         QPoint p = me->globalPosition().toPoint();
+        seenOther = true;
         if (c.OnRelease) {
           GuardCall([&] {
             c.OnRelease(ButtonOfEvent(me->button()), ShiftOf(me->modifiers(), me->buttons()), p.x(),
