@@ -53,9 +53,9 @@ class ToolbarForm : public ::testing::Test {
 };
 
 // Copies what the control and the controls on it show into bitmap, with the
-// control's corner at (x, y).
+// control's corner at (x, y); hidden controls on it are left out (the
+// control itself is drawn as if shown).
 inline void RenderControl(platform::TBitmap& bitmap, platform::TControl& control, int x, int y) {
-  if (!control.Visible()) return;
   if (auto* custom = dynamic_cast<platform::TCustomControl*>(&control)) {
     custom->PaintNow();
     for (int py = 0; py < custom->Height(); ++py) {
@@ -67,6 +67,7 @@ inline void RenderControl(platform::TBitmap& bitmap, platform::TControl& control
   if (auto* win = dynamic_cast<platform::TWinControl*>(&control)) {
     for (int i = 0; i < win->ControlCount(); ++i) {
       platform::TControl* child = win->Controls(i);
+      if (!child->Visible()) continue;
       RenderControl(bitmap, *child, x + child->Left(), y + child->Top());
     }
   }
