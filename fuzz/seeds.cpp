@@ -13,6 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/dock.h"
+#include "controls/toolbar.h"
+#include "controls/toolbarbutton.h"
+#include "controls/toolbarpos.h"
+#include "controls/toolbarsep.h"
 #include "foundation/btree.h"
 #include "foundation/bytes.h"
 #include "foundation/real48.h"
@@ -23,6 +28,7 @@
 #include "objects/saverecord.h"
 #include "objects/symbollib.h"
 #include "platform/codepage.h"
+#include "platform/forms.h"
 #include "platform/inifile.h"
 #include "platform/registry.h"
 
@@ -417,6 +423,32 @@ void StrokeFonts() {
   Seed("strokefont", "seed-0", s);
 }
 
+// Toolbar positions as the main form saves them: docked in two docks and
+// floating, one hidden.
+void ToolbarPositionFiles() {
+  auto form = platform::MakeForm<platform::TForm>();
+  form->SetBounds(0, 0, 500, 400);
+  auto* top = form->Create<TDock>(nullptr, "DockTop");
+  top->SetParent(form.get());
+  auto* bottom = form->Create<TDock>(nullptr, "DockBottom");
+  bottom->SetPosition(TDockPosition::dpBottom);
+  bottom->SetParent(form.get());
+  const char* names[] = {"Standard", "Edycja", "Pomiar"};
+  TDock* docks[] = {top, bottom, nullptr};
+  for (int i = 0; i < 3; ++i) {
+    auto* bar = form->Create<TToolbar>(nullptr, names[i]);
+    bar->SetDockRow(i);
+    bar->SetDockedTo(docks[i]);
+    form->Create<TToolbarButton>(bar);
+    form->Create<TToolbarSep>(bar);
+    form->Create<TToolbarButton>(bar);
+  }
+  form->Get<TToolbar>("Edycja").SetVisible(false);
+  const std::string path = Work("toolbars.ini");
+  SaveToolbarPositionsToIni(*form, path);
+  Seed("toolbarpos", "seed-0", ReadAll(path));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -438,6 +470,7 @@ int main(int argc, char** argv) {
   SymbolFiles();
   LineStyleFiles();
   StrokeFonts();
+  ToolbarPositionFiles();
   fs::remove_all(gWork);
   return 0;
 }

@@ -191,26 +191,20 @@ void TDock::BuildRowSizes() {
 
 void TDock::InsertRowBefore(int row) {
   for (TToolbar* bar : dockList_) {
-    if (bar->dockRow_ >= row) ++bar->dockRow_;
+    if (bar->dockRow_ >= row && bar->dockRow_ < INT_MAX) ++bar->dockRow_;
   }
 }
 
 void TDock::RemoveBlankRows() {
-  int highest = GetHighestRow();
-  int row = 0;
-  // Each pass either finds the row in use or shifts the rows above it down
-  // by one, so the loop ends after at most (highest + 1) * 2 steps.
-  while (row <= highest) {
-    bool used = std::any_of(dockList_.begin(), dockList_.end(),
-                            [row](const TToolbar* bar) { return bar->dockRow_ == row; });
-    if (used) {
-      ++row;
-      continue;
-    }
-    for (TToolbar* bar : dockList_) {
-      if (bar->dockRow_ > row) --bar->dockRow_;
-    }
-    --highest;
+  // The rows in use renumbered by rank: one pass whatever the row numbers,
+  // so a row number far beyond the others costs nothing.
+  std::vector<int> rows;
+  for (const TToolbar* bar : dockList_) rows.push_back(bar->dockRow_);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  for (TToolbar* bar : dockList_) {
+    bar->dockRow_ = static_cast<int>(std::lower_bound(rows.begin(), rows.end(), bar->dockRow_) -
+                                     rows.begin());
   }
 }
 

@@ -16,6 +16,8 @@ namespace {
 // damage, as are rectangles outside these coordinates.
 constexpr std::int32_t kMaxRow = 1000;
 constexpr std::int32_t kMaxCoordinate = 100000;
+// A float window larger than this is damage too: it takes its own size.
+constexpr std::int32_t kMaxExtent = 8192;
 
 std::int32_t Bounded(std::int32_t v, std::int32_t limit) { return std::clamp(v, -limit, limit); }
 
@@ -103,13 +105,14 @@ void CustomLoadToolbarPositions(platform::TComponent& form, const TPositionReadI
       if (dock == nullptr) {
         r = AddFloatingNCArea(r);
         // A rectangle turned inside out: the toolbar takes its own size.
-        bar->SetFloatRect(IsEmpty(r) ? TGdiRect{} : r);
+        bool damaged = IsEmpty(r) || r.Width() > kMaxExtent || r.Height() > kMaxExtent;
+        bar->SetFloatRect(damaged ? TGdiRect{} : r);
         bar->SetDockedTo(nullptr);
         TGdiRect on = MoveOnScreen(bar->GetTrueBoundsRect());
         bar->SetTrueBounds(on.Left, on.Top, on.Width(), on.Height());
         bar->SetFloatRect(bar->GetTrueBoundsRect());
       } else {
-        if (!IsEmpty(r)) {
+        if (!IsEmpty(r) && r.Width() <= kMaxExtent && r.Height() <= kMaxExtent) {
           bar->SetFloatRect(AddFloatingNCArea(r));
         } else {
           bar->SetFloatRect({});

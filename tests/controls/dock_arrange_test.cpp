@@ -42,6 +42,20 @@ TEST_F(DockArrange, DockThicknessFollowsItsRowsAndBlankRowsGo) {
   EXPECT_EQ(top->GetHighestRow(), 1);
 }
 
+// Rows far apart used to be closed up one number at a time.
+TEST_F(DockArrange, RowNumberNearTheLimitIsClosedUpAtOnce) {
+  TDock* top = MakeDock("DockTop", TDockPosition::dpTop);
+  TToolbar* a = MakeBar("A", top, "x", 0);
+  TToolbar* b = MakeBar("B", top, "x", 0);
+  b->SetDockRow(2147483647);
+  EXPECT_EQ(a->DockRow(), 0);
+  EXPECT_EQ(b->DockRow(), 1);
+  top->InsertRowBefore(0);
+  top->ArrangeToolbars();
+  EXPECT_EQ(a->DockRow(), 0);
+  EXPECT_EQ(b->DockRow(), 1);
+}
+
 TEST_F(DockArrange, OverlappingToolbarsArePushedApart) {
   TDock* top = MakeDock("DockTop", TDockPosition::dpTop);
   TToolbar* a = MakeBar("A", top, "xx", 0, 10);
