@@ -55,6 +55,9 @@ TToolbarButton::TToolbarButton() {
   SetColor(clBtnFace);
   TCustomControl::SetBounds(0, 0, 23, 22);
   glyph_.OnChange = [this] { Redraw(); };
+  accelerator_ = std::make_unique<platform::TAccelerator>(*this, [this] {
+    if (Enabled() && Visible()) Click();
+  });
   if (gButtonCount++ == 0) {
     gHotTimer = std::make_unique<platform::TTimer>();
     gHotTimer->SetEnabled(false);
@@ -67,6 +70,7 @@ TToolbarButton::TToolbarButton() {
 }
 
 TToolbarButton::~TToolbarButton() {
+  accelerator_.reset();
   if (gHotButton == this) {
     gHotTimer->SetEnabled(false);
     gHotButton = nullptr;

@@ -18,6 +18,7 @@
 
 #include "controls/buttonglyph.h"
 #include "controls/toolbarbase.h"
+#include "platform/accelerator.h"
 #include "platform/controls_custom.h"
 
 namespace platform {
@@ -124,6 +125,8 @@ class TToolbarButton : public platform::TCustomControl {
   bool menuIsDown_ = false;
   bool forceDropdownArrow_ = false;
   TButtonState97 state_ = TButtonState97::bsUp;
+  // Alt and the caption's accelerator letter click the button.
+  std::unique_ptr<platform::TAccelerator> accelerator_;
 };
 
 inline constexpr int kDropdownComboWidth = 11;

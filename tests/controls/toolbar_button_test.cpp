@@ -128,6 +128,25 @@ TEST_F(ToolbarButtons, DropDownOpensOnPressAndSplitButtonClicksOnItsMainPart) {
   EXPECT_EQ(split->Width(), 23);
 }
 
+TEST_F(ToolbarButtons, CaptionAcceleratorClicksFromTheKeyboard) {
+  TToolbar* bar = MakeBar("A", MakeDock("DockTop", TDockPosition::dpTop), "xx");
+  TToolbarButton* b = Button(bar, 0);
+  TToolbarButton* c = Button(bar, 1);
+  b->SetCaption("&Otwórz");
+  c->SetCaption("&Zapisz");
+  std::vector<std::string> log;
+  b->OnClick = [&](platform::TComponent&) { log.push_back("b"); };
+  c->OnClick = [&](platform::TComponent&) { log.push_back("c"); };
+  form->Show();
+  form->SendKey('Z', platform::ssAlt);
+  form->SendKey('O', platform::ssAlt);
+  form->SendKey('O');  // without Alt: nothing
+  c->SetEnabled(false);
+  form->SendKey('Z', platform::ssAlt);
+  EXPECT_EQ(log, (std::vector<std::string>{"c", "b"}));
+  EXPECT_EQ(platform::AcceleratorOf("A&&B &ślad"), U'Ś');
+}
+
 TEST_F(ToolbarButtons, PropertyLimits) {
   TToolbar* bar = MakeBar("A", nullptr, "x");
   TToolbarButton* b = Button(bar, 0);
