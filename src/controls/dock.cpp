@@ -357,9 +357,9 @@ void TDock::Paint() {
   TSurfaceCanvas surface(Surface());
   TCanvas& canvas = surface.Canvas();
   TGdiRect inner{InnerLeft(), InnerTop(), InnerLeft() + InnerWidth(), InnerTop() + InnerHeight()};
-  DrawBackground(canvas, inner,
-                 {inner.Left - Left() - InnerLeft(), inner.Top - Top() - InnerTop(), inner.Right,
-                  inner.Bottom});
+  // The tiles start at the parent's corner, so they continue across the
+  // dock and its toolbars.
+  DrawBackground(canvas, inner, {-Left(), -Top(), Width(), Height()});
   int w = Width();
   int h = Height();
   if (w < 2 || h < 2) return;

@@ -456,7 +456,7 @@ void TToolbar::Paint() {
   if (dock != nullptr) {
     DrawEdge(canvas, {0, 0, w, h}, TEdgeKind::RaisedInner);
     dock->DrawBackground(canvas, {1, 1, w - 1, h - 1},
-                         {-Left(), -Top(), w, h});
+                         {-(Left() + dock->Left()), -(Top() + dock->Top()), w, h});
     if (dock->AllowDrag()) {
       platform::TBrush face;
       face.Color = clBtnFace;

@@ -159,6 +159,36 @@ TEST_F(DockArrange, BoundLinesTakeAPixelAndAreEtched) {
   EXPECT_EQ(top->PixelAt(200, 10), clBtnFace);
 }
 
+TEST_F(DockArrange, BackgroundTilesContinueAcrossTheDockAndItsToolbars) {
+  TDock* left = MakeDock("DockLeft", TDockPosition::dpLeft);
+  TDock* top = MakeDock("DockTop", TDockPosition::dpTop);
+  MakeBar("L", left, "x");
+  TToolbar* a = MakeBar("A", top, "xx", 0, 40);
+  platform::TBitmap tile(3, 3, platform::clWhite);
+  tile.Canvas().SetPixel(0, 0, platform::clRed);
+  top->SetBackground(&tile);
+  top->PaintNow();
+  a->PaintNow();
+  // Red wherever the form's x and y are multiples of 3.
+  int dx = top->Left();
+  int dy = top->Top();
+  for (int x = 1; x < 9; ++x) {
+    for (int y = 1; y < 6; ++y) {
+      platform::TColor want = ((x + a->Left() + dx) % 3 == 0 && (y + a->Top() + dy) % 3 == 0)
+                                  ? platform::clRed
+                                  : platform::clWhite;
+      if (x >= 4 && x < 10) continue;  // the drag handle
+      EXPECT_EQ(a->PixelAt(x, y), want) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(top->PixelAt(3 - dx % 3 == 3 ? 0 : 3 - dx % 3, 3 - dy % 3 == 3 ? 0 : 3 - dy % 3),
+            platform::clRed);
+  top->SetBackgroundTransparent(true);
+  top->PaintNow();
+  // The bottom-left pixel's colour (white) shows the dock's colour.
+  EXPECT_EQ(top->PixelAt(1 - dx % 3 + 3, 1), clBtnFace);
+}
+
 TEST_F(DockArrange, InsertRemoveEventFollowsTheDockList) {
   TDock* top = MakeDock("DockTop", TDockPosition::dpTop);
   std::vector<std::string> log;
