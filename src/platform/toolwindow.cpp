@@ -46,9 +46,11 @@ TGdiRect ScreenWorkArea() {
 
 namespace {
 
+// On the heap and never freed: watches held by objects that live to the
+// process's end are ended after static objects are gone.
 std::vector<TActivationWatch*>& Watches() {
-  static std::vector<TActivationWatch*> watches;
-  return watches;
+  static auto* watches = new std::vector<TActivationWatch*>;
+  return *watches;
 }
 
 }  // namespace
