@@ -86,6 +86,19 @@ TEST_F(ToolbarDrag, AwayFromEveryDockFloatsAtTheOutline) {
   EXPECT_EQ(left->Width(), 27);
 }
 
+TEST_F(ToolbarDrag, NeverIntoASideDockWithoutCanDockLeftRight) {
+  b->SetCanDockLeftRight(false);
+  b->MouseDownAt(TMouseButton::Left, 5, 10);
+  TGdiPoint dock = platform::ClientToScreen(*left, 0, 80);
+  TGdiPoint local = platform::ScreenToClient(*b, dock.X, dock.Y);
+  MoveTo(*b, local.X, local.Y);
+  ASSERT_NE(b->DragOutline(), nullptr);
+  EXPECT_EQ(b->DragOutline()->Thickness(), platform::TToolWindow::FrameBorder());
+  b->MouseUpAt(TMouseButton::Left, local.X, local.Y);
+  EXPECT_EQ(b->DockedTo(), nullptr);
+  EXPECT_EQ(left->Width(), 0);
+}
+
 TEST_F(ToolbarDrag, EscapeAndASecondPressCancel) {
   b->MouseDownAt(TMouseButton::Left, 5, 10);
   MoveTo(*b, 5, 150);
