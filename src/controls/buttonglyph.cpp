@@ -157,9 +157,9 @@ void TButtonGlyph::Invalidate() {
   list_ = nullptr;
 }
 
-int TButtonGlyph::CreateButtonGlyph(TButtonState97 state) {
-  if (state != TButtonState97::bsDisabled && static_cast<int>(state) >= numGlyphs_) {
-    state = TButtonState97::bsUp;
+int TButtonGlyph::CreateButtonGlyph(TButtonState state) {
+  if (state != TButtonState::bsDisabled && static_cast<int>(state) >= numGlyphs_) {
+    state = TButtonState::bsUp;
   }
   int& index = indexes_[static_cast<int>(state)];
   if (index != -1) return index;
@@ -175,7 +175,7 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState97 state) {
   if (k >= numGlyphs_) k = 0;
   int sx = k * cellW;
   TBitmap work(iw, ih, clBtnFace);
-  if (state != TButtonState97::bsDisabled) {
+  if (state != TButtonState::bsDisabled) {
     work.Canvas().FillRect({0, 0, iw, ih}, platform::TBrush{transparentColor_});
     work.Canvas().BitBlt(0, 0, cellW, cellH, strip_->Canvas(), sx, 0);
     index = list_->AddMasked(work, transparentColor_);
@@ -230,7 +230,7 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState97 state) {
   return index;
 }
 
-void TButtonGlyph::DrawButtonGlyph(TCanvas& canvas, TGdiPoint at, TButtonState97 state) {
+void TButtonGlyph::DrawButtonGlyph(TCanvas& canvas, TGdiPoint at, TButtonState state) {
   if (!strip_ || strip_->Width() == 0 || strip_->Height() == 0) return;
   int slot = CreateButtonGlyph(state);
   if (slot >= 0 && list_ != nullptr) list_->Draw(canvas, slot, at.X, at.Y);
@@ -347,7 +347,7 @@ TButtonLayoutResult TButtonGlyph::CalcButtonLayout(TCanvas& canvas, const TGdiRe
 }
 
 void TButtonGlyph::DrawButtonText(TCanvas& canvas, const std::string& caption, const TGdiRect& r,
-                                  bool wordWrap, TButtonState97 state) {
+                                  bool wordWrap, TButtonState state) {
   std::vector<std::string> lines = WrapCaption(canvas, caption, r.Width(), wordWrap);
   int lineHeight = canvas.GetTextMetrics().tmHeight;
   canvas.SetBkMode(platform::TBkMode::Transparent);
@@ -363,7 +363,7 @@ void TButtonGlyph::DrawButtonText(TCanvas& canvas, const std::string& caption, c
     }
   };
   TColor own = canvas.TextColor();
-  if (state == TButtonState97::bsDisabled) {
+  if (state == TButtonState::bsDisabled) {
     drawAt(1, 1, clBtnHighlight);
     drawAt(0, 0, clBtnShadow);
     canvas.SetTextColor(own);
@@ -372,7 +372,7 @@ void TButtonGlyph::DrawButtonText(TCanvas& canvas, const std::string& caption, c
   }
 }
 
-void TButtonGlyph::DrawButtonDropArrow(TCanvas& canvas, int x, int y, TButtonState97 state) {
+void TButtonGlyph::DrawButtonDropArrow(TCanvas& canvas, int x, int y, TButtonState state) {
   auto triangle = [&canvas](int x0, int y0, TColor color) {
     platform::TPen pen;
     pen.Color = color;
@@ -381,7 +381,7 @@ void TButtonGlyph::DrawButtonDropArrow(TCanvas& canvas, int x, int y, TButtonSta
     platform::TGdiPoint points[3] = {{x0 + 4, y0}, {x0 + 8, y0}, {x0 + 6, y0 + 2}};
     canvas.Polygon(points, 3);
   };
-  if (state == TButtonState97::bsDisabled) {
+  if (state == TButtonState::bsDisabled) {
     triangle(x + 1, y + 1, clBtnHighlight);
     triangle(x, y, clBtnShadow);
   } else {
@@ -392,7 +392,7 @@ void TButtonGlyph::DrawButtonDropArrow(TCanvas& canvas, int x, int y, TButtonSta
 TGdiRect TButtonGlyph::Draw(TCanvas& canvas, const TGdiRect& client, TGdiPoint offset,
                             bool showGlyph, bool showCaption, const std::string& caption,
                             bool wordWrap, TButtonLayout layout, int margin, int spacing,
-                            bool showArrow, TButtonState97 state) {
+                            bool showArrow, TButtonState state) {
   TButtonLayoutResult r = CalcButtonLayout(canvas, client, offset, showGlyph, showCaption, caption,
                                            wordWrap, layout, margin, spacing, showArrow);
   if (showGlyph) DrawButtonGlyph(canvas, r.Glyph, state);

@@ -19,7 +19,7 @@
 #include "platform/gdiimage.h"
 #include "platform/imagelist.h"
 
-enum class TButtonState97 { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3, bsMouseIn = 4 };
+enum class TButtonState { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3, bsMouseIn = 4 };
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 // An image list whose slots are handed out and given back; a freed slot is
@@ -92,7 +92,7 @@ class TButtonGlyph {
   void Invalidate();
   // The slot of the state's image in List(), made when missing; -1 for an
   // empty strip.
-  int CreateButtonGlyph(TButtonState97 state);
+  int CreateButtonGlyph(TButtonState state);
   TGlyphList* List() const { return list_; }
 
   TButtonLayoutResult CalcButtonLayout(platform::TCanvas& canvas, const platform::TGdiRect& client,
@@ -100,15 +100,15 @@ class TButtonGlyph {
                                        const std::string& caption, bool wordWrap,
                                        TButtonLayout layout, int margin, int spacing,
                                        bool showArrow) const;
-  void DrawButtonGlyph(platform::TCanvas& canvas, platform::TGdiPoint at, TButtonState97 state);
+  void DrawButtonGlyph(platform::TCanvas& canvas, platform::TGdiPoint at, TButtonState state);
   static void DrawButtonText(platform::TCanvas& canvas, const std::string& caption,
-                             const platform::TGdiRect& r, bool wordWrap, TButtonState97 state);
-  static void DrawButtonDropArrow(platform::TCanvas& canvas, int x, int y, TButtonState97 state);
+                             const platform::TGdiRect& r, bool wordWrap, TButtonState state);
+  static void DrawButtonDropArrow(platform::TCanvas& canvas, int x, int y, TButtonState state);
   // Everything in order; returns the text rectangle.
   platform::TGdiRect Draw(platform::TCanvas& canvas, const platform::TGdiRect& client,
                           platform::TGdiPoint offset, bool showGlyph, bool showCaption,
                           const std::string& caption, bool wordWrap, TButtonLayout layout,
-                          int margin, int spacing, bool showArrow, TButtonState97 state);
+                          int margin, int spacing, bool showArrow, TButtonState state);
 
  private:
   void Changed();

@@ -128,7 +128,7 @@ void TToolbarButton::SetDown(bool down) {
   if (down == down_) return;
   if (down_ && !allowAllUp_) return;
   down_ = down;
-  state_ = down ? TButtonState97::bsExclusive : TButtonState97::bsUp;
+  state_ = down ? TButtonState::bsExclusive : TButtonState::bsUp;
   Redraw();
   if (down) UpdateExclusive();
 }
@@ -147,7 +147,7 @@ void TToolbarButton::ButtonPressed(int groupIndex, TToolbarButton& sender) {
   if (groupIndex != groupIndex_ || &sender == this) return;
   if (sender.down_ && down_) {
     down_ = false;
-    state_ = TButtonState97::bsUp;
+    state_ = TButtonState::bsUp;
     Redraw();
   }
   allowAllUp_ = sender.allowAllUp_;
@@ -238,7 +238,7 @@ void TToolbarButton::SetEnabled(bool enabled) {
   bool changed = enabled != Enabled();
   TCustomControl::SetEnabled(enabled);
   if (!changed) return;
-  glyph_.CreateButtonGlyph(enabled ? TButtonState97::bsUp : TButtonState97::bsDisabled);
+  glyph_.CreateButtonGlyph(enabled ? TButtonState::bsUp : TButtonState::bsDisabled);
   if (!enabled && gHotButton == this) {
     gHotTimer->SetEnabled(false);
     gHotButton = nullptr;
@@ -266,18 +266,18 @@ void TToolbarButton::Paint() {
   TSurfaceCanvas surface(Surface());
   TCanvas& canvas = surface.Canvas();
   if (!Enabled()) {
-    state_ = TButtonState97::bsDisabled;
+    state_ = TButtonState::bsDisabled;
     mouseIsDown_ = false;
-  } else if (state_ == TButtonState97::bsDisabled) {
-    state_ = down_ && groupIndex_ != 0 ? TButtonState97::bsExclusive : TButtonState97::bsUp;
+  } else if (state_ == TButtonState::bsDisabled) {
+    state_ = down_ && groupIndex_ != 0 ? TButtonState::bsExclusive : TButtonState::bsUp;
   }
   canvas.SetFont(ButtonFont());
   int w = Width();
   int h = Height();
   TGdiRect face{0, 0, w, h};
-  bool pressed = state_ == TButtonState97::bsDown || state_ == TButtonState97::bsExclusive;
+  bool pressed = state_ == TButtonState::bsDown || state_ == TButtonState::bsExclusive;
   bool split = SplitButton();
-  bool edges = !flat_ || pressed || (mouseInControl_ && state_ != TButtonState97::bsDisabled);
+  bool edges = !flat_ || pressed || (mouseInControl_ && state_ != TButtonState::bsDisabled);
   TEdgeKind raised = flat_ ? TEdgeKind::RaisedInner : TEdgeKind::Raised;
   TEdgeKind sunken = flat_ ? TEdgeKind::SunkenOuter : TEdgeKind::Sunken;
   if (edges) {
@@ -294,7 +294,7 @@ void TToolbarButton::Paint() {
   face = {face.Left + inset, face.Top + inset, face.Right - inset, face.Bottom - inset};
   TGdiPoint offset{0, 0};
   if (pressed && !(split && menuIsDown_)) {
-    if (state_ == TButtonState97::bsExclusive && (!flat_ || !mouseInControl_)) {
+    if (state_ == TButtonState::bsExclusive && (!flat_ || !mouseInControl_)) {
       TBitmap& pattern = ButtonPattern();
       for (int y = face.Top; y < face.Bottom; y += 8) {
         for (int x = face.Left; x < face.Right; x += 8) {
@@ -326,7 +326,7 @@ void TToolbarButton::MouseDown(TMouseButton button, TShiftState shift, int x, in
   }
   menuIsDown_ = dropdownMenu_ != nullptr && (!SplitButton() || x >= Width() - kDropdownComboWidth);
   if (!down_) {
-    state_ = TButtonState97::bsDown;
+    state_ = TButtonState::bsDown;
     Redraw();
   } else if (allowAllUp_) {
     Redraw();
@@ -348,9 +348,9 @@ void TToolbarButton::MouseMove(TShiftState shift, int x, int y) {
     MouseEntered();
   }
   if (mouseIsDown_) {
-    TButtonState97 next = down_ ? TButtonState97::bsExclusive
-                          : InMainPart(x, y) ? TButtonState97::bsDown
-                                             : TButtonState97::bsUp;
+    TButtonState next = down_ ? TButtonState::bsExclusive
+                          : InMainPart(x, y) ? TButtonState::bsDown
+                                             : TButtonState::bsUp;
     if (next != state_) {
       state_ = next;
       Redraw();
@@ -371,14 +371,14 @@ void TToolbarButton::MouseUp(TMouseButton button, TShiftState shift, int x, int 
     if (click) {
       SetDown(!down_);
     } else if (down_) {
-      state_ = TButtonState97::bsExclusive;
+      state_ = TButtonState::bsExclusive;
     }
   }
   if (click) {
     Click();
   } else {
     // Not released over the button: it is no longer pressed or hot.
-    if (state_ == TButtonState97::bsDown) state_ = TButtonState97::bsUp;
+    if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
     Redraw();
     MouseLeft();
   }
@@ -391,8 +391,8 @@ void TToolbarButton::DblClick() {
 void TToolbarButton::Click() {
   inClick_ = true;
   try {
-    if (state_ == TButtonState97::bsUp || state_ == TButtonState97::bsMouseIn) {
-      state_ = TButtonState97::bsDown;
+    if (state_ == TButtonState::bsUp || state_ == TButtonState::bsMouseIn) {
+      state_ = TButtonState::bsDown;
       Redraw();
     }
     MouseLeft();
@@ -410,27 +410,27 @@ void TToolbarButton::Click() {
     }
   } catch (...) {
     inClick_ = false;
-    if (state_ == TButtonState97::bsDown) state_ = TButtonState97::bsUp;
+    if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
     Redraw();
     throw;
   }
   inClick_ = false;
-  if (state_ == TButtonState97::bsDown) state_ = TButtonState97::bsUp;
+  if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
   Redraw();
 }
 
 void TToolbarButton::MouseEntered() {
   if (!Enabled() || mouseInControl_) return;
   mouseInControl_ = true;
-  if (state_ == TButtonState97::bsUp) state_ = TButtonState97::bsMouseIn;
+  if (state_ == TButtonState::bsUp) state_ = TButtonState::bsMouseIn;
   Redraw();
   if (OnMouseEnter) OnMouseEnter(*this);
 }
 
 void TToolbarButton::MouseLeft() {
   if (!Enabled() || !mouseInControl_ || mouseIsDown_) return;
-  if (state_ == TButtonState97::bsMouseIn || (state_ == TButtonState97::bsDown && !inClick_)) {
-    state_ = TButtonState97::bsUp;
+  if (state_ == TButtonState::bsMouseIn || (state_ == TButtonState::bsDown && !inClick_)) {
+    state_ = TButtonState::bsUp;
   }
   mouseInControl_ = false;
   Redraw();

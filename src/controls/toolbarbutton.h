@@ -68,7 +68,7 @@ class TToolbarButton : public platform::TCustomControl {
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wrap);
 
-  TButtonState97 State() const { return state_; }
+  TButtonState State() const { return state_; }
   bool MouseInControl() const { return mouseInControl_; }
   bool SplitButton() const { return dropdownCombo_ && dropdownMenu_ != nullptr; }
 
@@ -124,7 +124,7 @@ class TToolbarButton : public platform::TCustomControl {
   bool mouseIsDown_ = false;
   bool menuIsDown_ = false;
   bool forceDropdownArrow_ = false;
-  TButtonState97 state_ = TButtonState97::bsUp;
+  TButtonState state_ = TButtonState::bsUp;
   // Alt and the caption's accelerator letter click the button.
   std::unique_ptr<platform::TAccelerator> accelerator_;
 };

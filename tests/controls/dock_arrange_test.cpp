@@ -198,8 +198,19 @@ TEST_F(DockArrange, InsertRemoveEventFollowsTheDockList) {
   TToolbar* a = MakeBar("A", top, "x");
   a->SetVisible(false);
   a->SetVisible(true);
+  int recreating = 0;
+  int recreated = 0;
+  a->OnRecreating = [&](platform::TComponent&) { ++recreating; };
+  a->OnRecreated = [&](platform::TComponent&) {
+    ++recreated;
+    EXPECT_EQ(recreating, recreated);
+  };
   a->SetDockedTo(nullptr);
   EXPECT_EQ(log, (std::vector<std::string>{"+A", "-A", "+A", "-A"}));
+  EXPECT_EQ(recreated, 1);
+  a->SetDockedTo(top);
+  EXPECT_EQ(recreated, 2);
+  top->OnInsertRemoveBar = nullptr;  // the log goes before the form
 }
 
 TEST_F(DockArrange, DockAndToolbarMustBeOwnedByAForm) {

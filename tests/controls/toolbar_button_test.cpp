@@ -24,17 +24,17 @@ TEST_F(ToolbarButtons, ClickFiresOnReleaseOverTheButtonOnly) {
   b->OnClick = [&](platform::TComponent&) { ++clicks; };
   b->MouseMoveTo(5, 5);
   EXPECT_TRUE(b->MouseInControl());
-  EXPECT_EQ(b->State(), TButtonState97::bsMouseIn);
+  EXPECT_EQ(b->State(), TButtonState::bsMouseIn);
   EXPECT_EQ(TToolbarButton::HotButton(), b);
   b->MouseDownAt(TMouseButton::Left, 5, 5);
-  EXPECT_EQ(b->State(), TButtonState97::bsDown);
+  EXPECT_EQ(b->State(), TButtonState::bsDown);
   b->MouseMoveTo(40, 5, platform::ssLeft);
-  EXPECT_EQ(b->State(), TButtonState97::bsUp);
+  EXPECT_EQ(b->State(), TButtonState::bsUp);
   b->MouseMoveTo(6, 6, platform::ssLeft);
-  EXPECT_EQ(b->State(), TButtonState97::bsDown);
+  EXPECT_EQ(b->State(), TButtonState::bsDown);
   b->MouseUpAt(TMouseButton::Left, 6, 6);
   EXPECT_EQ(clicks, 1);
-  EXPECT_EQ(b->State(), TButtonState97::bsUp);
+  EXPECT_EQ(b->State(), TButtonState::bsUp);
   b->MouseDownAt(TMouseButton::Left, 5, 5);
   b->MouseUpAt(TMouseButton::Left, 50, 5);
   EXPECT_EQ(clicks, 1);
@@ -78,11 +78,11 @@ TEST_F(ToolbarButtons, GroupsKeepOneButtonDown) {
   a->SetDown(true);
   c->SetDown(true);
   EXPECT_TRUE(elsewhere->Down());  // another parent: not released
-  EXPECT_EQ(a->State(), TButtonState97::bsExclusive);
+  EXPECT_EQ(a->State(), TButtonState::bsExclusive);
   b->ClickAt(5, 5);
   EXPECT_TRUE(b->Down());
   EXPECT_FALSE(a->Down());
-  EXPECT_EQ(a->State(), TButtonState97::bsUp);
+  EXPECT_EQ(a->State(), TButtonState::bsUp);
   EXPECT_TRUE(c->Down());  // another group
   // AllowAllUp off: clicking the down button again keeps it down.
   b->ClickAt(5, 5);
@@ -187,9 +187,9 @@ TEST_F(ToolbarButtons, StateImagesComeFromTheirCellsOrTheUpImage) {
   auto strip = Strip(2);
   glyph.SetGlyph(strip.get());
   ASSERT_EQ(glyph.NumGlyphs(), 2);
-  int up = glyph.CreateButtonGlyph(TButtonState97::bsUp);
-  for (TButtonState97 s : {TButtonState97::bsDown, TButtonState97::bsExclusive,
-                           TButtonState97::bsMouseIn}) {
+  int up = glyph.CreateButtonGlyph(TButtonState::bsUp);
+  for (TButtonState s : {TButtonState::bsDown, TButtonState::bsExclusive,
+                           TButtonState::bsMouseIn}) {
     EXPECT_EQ(glyph.CreateButtonGlyph(s), up);
   }
   TGlyphList* list = glyph.List();
@@ -197,7 +197,7 @@ TEST_F(ToolbarButtons, StateImagesComeFromTheirCellsOrTheUpImage) {
   EXPECT_EQ(list->Width(), 17);
   EXPECT_EQ(list->Pixel(up, 0, 0), 0xFFFFFFFFu);  // olive: transparent
   EXPECT_EQ(list->Pixel(up, 6, 6), platform::RGB(0, 0, 40));
-  int disabled = glyph.CreateButtonGlyph(TButtonState97::bsDisabled);
+  int disabled = glyph.CreateButtonGlyph(TButtonState::bsDisabled);
   EXPECT_NE(disabled, up);
   EXPECT_EQ(list->Pixel(disabled, 6, 6), platform::RGB(0, 0, 80));
 }
@@ -212,7 +212,7 @@ TEST_F(ToolbarButtons, DisabledImageIsEmbossedFromTheShape) {
   bitmap.Canvas().SetPixel(11, 11, 0xC0C0C0);            // not shape
   bitmap.Canvas().SetPixel(12, 12, platform::RGB(200, 0, 0));  // shape
   glyph.SetGlyph(&bitmap);
-  int slot = glyph.CreateButtonGlyph(TButtonState97::bsDisabled);
+  int slot = glyph.CreateButtonGlyph(TButtonState::bsDisabled);
   TGlyphList* list = glyph.List();
   ASSERT_NE(list, nullptr);
   constexpr platform::TColor none = 0xFFFFFFFFu;
@@ -234,7 +234,7 @@ TEST_F(ToolbarButtons, DisabledImageIsEmbossedFromTheShape) {
   b->SetGlyph(&bitmap);
   b->SetEnabled(false);
   b->PaintNow();
-  EXPECT_EQ(b->State(), TButtonState97::bsDisabled);
+  EXPECT_EQ(b->State(), TButtonState::bsDisabled);
   // 23 by 22, face inset 1: 21 by 20 with the glyph at (3, 2) -> (4, 3).
   EXPECT_EQ(b->PixelAt(4 + 4, 3 + 4), clBtnShadow);
   EXPECT_EQ(b->PixelAt(4 + 8, 3 + 8), clBtnHighlight);
@@ -247,15 +247,15 @@ TEST_F(ToolbarButtons, GlyphsOfOneSizeShareAListThatGoesWithTheLast) {
     auto strip = Strip(1);
     a.SetGlyph(strip.get());
     b.SetGlyph(strip.get());
-    a.CreateButtonGlyph(TButtonState97::bsUp);
-    b.CreateButtonGlyph(TButtonState97::bsUp);
+    a.CreateButtonGlyph(TButtonState::bsUp);
+    b.CreateButtonGlyph(TButtonState::bsUp);
     EXPECT_EQ(a.List(), b.List());
     EXPECT_EQ(a.List()->Count(), 2);
     EXPECT_EQ(GlyphCache()->ListCount(), 1);
     b.Invalidate();
     EXPECT_EQ(a.List()->Count(), 1);
     // The freed slot is taken again.
-    b.CreateButtonGlyph(TButtonState97::bsUp);
+    b.CreateButtonGlyph(TButtonState::bsUp);
     EXPECT_EQ(a.List()->Count(), 2);
   }
   EXPECT_EQ(GlyphCache(), nullptr);
