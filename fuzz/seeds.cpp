@@ -13,6 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/dock.h"
+#include "controls/toolbar.h"
+#include "controls/toolbarbutton.h"
+#include "controls/toolbarpos.h"
+#include "controls/toolbarsep.h"
 #include "foundation/btree.h"
 #include "foundation/bytes.h"
 #include "foundation/real48.h"
@@ -29,6 +34,7 @@
 #include "objects/texts.h"
 #include "objects/symbollib.h"
 #include "platform/codepage.h"
+#include "platform/forms.h"
 #include "platform/inifile.h"
 #include "platform/registry.h"
 #include "ui/usermenu.h"
@@ -563,6 +569,32 @@ void MenuFiles() {
   Seed("menufile", "seed-3", std::string(1, '\3') + platform::Utf8ToCp1250(activity));
 }
 
+// Toolbar positions as the main form saves them: docked in two docks and
+// floating, one hidden.
+void ToolbarPositionFiles() {
+  auto form = platform::MakeForm<platform::TForm>();
+  form->SetBounds(0, 0, 500, 400);
+  auto* top = form->Create<TDock>(nullptr, "DockTop");
+  top->SetParent(form.get());
+  auto* bottom = form->Create<TDock>(nullptr, "DockBottom");
+  bottom->SetPosition(TDockPosition::dpBottom);
+  bottom->SetParent(form.get());
+  const char* names[] = {"Standard", "Edycja", "Pomiar"};
+  TDock* docks[] = {top, bottom, nullptr};
+  for (int i = 0; i < 3; ++i) {
+    auto* bar = form->Create<TToolbar>(nullptr, names[i]);
+    bar->SetDockRow(i);
+    bar->SetDockedTo(docks[i]);
+    form->Create<TToolbarButton>(bar);
+    form->Create<TToolbarSep>(bar);
+    form->Create<TToolbarButton>(bar);
+  }
+  form->Get<TToolbar>("Edycja").SetVisible(false);
+  const std::string path = Work("toolbars.ini");
+  SaveToolbarPositionsToIni(*form, path);
+  Seed("toolbarpos", "seed-0", ReadAll(path));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -587,6 +619,7 @@ int main(int argc, char** argv) {
   LayerObjectRecords();
   LayerFiles();
   MenuFiles();
+  ToolbarPositionFiles();
   fs::remove_all(gWork);
   return 0;
 }

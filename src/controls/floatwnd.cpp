@@ -1,0 +1,159 @@
+#include "controls/floatwnd.h"
+
+#include "controls/toolbar.h"
+#include "platform/gdiimage.h"
+
+using platform::TCanvas;
+using platform::TGdiRect;
+using platform::TMouseButton;
+using platform::TShiftState;
+using platform::TSurfaceCanvas;
+using platform::TToolWindow;
+
+namespace {
+
+constexpr platform::TColor kCaptionColor = 0x800000;  // navy: an active caption
+constexpr platform::TColor kCaptionText = 0xFFFFFF;
+
+bool Inside(const TGdiRect& r, int x, int y) {
+  return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
+}  // namespace
+
+TGdiRect AddFloatingNCArea(const TGdiRect& r) {
+  int b = TToolWindow::FrameBorder();
+  return {r.Left - b, r.Top, r.Right + b, r.Bottom + 2 * b + TToolWindow::CaptionHeight()};
+}
+
+TGdiRect RemoveFloatingNCArea(const TGdiRect& r) {
+  int b = TToolWindow::FrameBorder();
+  return {r.Left + b, r.Top, r.Right - b, r.Bottom - 2 * b - TToolWindow::CaptionHeight()};
+}
+
+TGdiRect MoveOnScreen(const TGdiRect& r) {
+  TGdiRect area = platform::ScreenWorkArea();
+  int dx = 0;
+  int dy = 0;
+  if (r.Right > area.Right) dx = area.Right - r.Right;
+  if (r.Left + dx < area.Left) dx = area.Left - r.Left;
+  if (r.Bottom > area.Bottom) dy = area.Bottom - r.Bottom;
+  if (r.Top + dy < area.Top) dy = area.Top - r.Top;
+  return {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
+
+TGdiRect MoveOnScreenIfOff(const TGdiRect& r) {
+  TGdiRect area = platform::ScreenWorkArea();
+  bool off = r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top ||
+             r.Top >= area.Bottom;
+  return off ? MoveOnScreen(r) : r;
+}
+
+TFloatWindow::TFloatWindow(TToolbar& toolbar) : toolbar_(toolbar) {
+  SetColor(clBtnFace);
+  appActive_ = platform::ApplicationActive();
+}
+
+TGdiRect TFloatWindow::GetCaptionRect(bool withCloseButton) const {
+  int b = FrameBorder();
+  int c = CaptionHeight();
+  TGdiRect r{b, b, Width() - b, b + c - 1};
+  if (!withCloseButton) r.Right -= c - 1;
+  return r;
+}
+
+TGdiRect TFloatWindow::GetCloseButtonRect() const {
+  TGdiRect r = GetCaptionRect(true);
+  int side = CaptionHeight() - 1;
+  return {r.Right - side, r.Top, r.Right, r.Top + side};
+}
+
+void TFloatWindow::SetWanted(bool wanted) {
+  wanted_ = wanted;
+  SetVisible(wanted_ && appActive_);
+}
+
+void TFloatWindow::ApplicationActivated(bool active) {
+  appActive_ = active;
+  SetVisible(wanted_ && appActive_);
+}
+
+void TFloatWindow::Paint() {
+  TSurfaceCanvas surface(Surface());
+  TCanvas& canvas = surface.Canvas();
+  DrawEdge(canvas, {0, 0, Width(), Height()}, TEdgeKind::Raised);
+  bool close = toolbar_.CloseButton();
+  TGdiRect caption = GetCaptionRect(false);
+  if (close) caption.Right = GetCloseButtonRect().Left;
+  platform::TBrush brush;
+  brush.Color = kCaptionColor;
+  canvas.FillRect(caption, brush);
+  platform::TFont font;
+  font.Height = -(CaptionHeight() - 6);
+  font.Weight = 700;
+  font.Color = kCaptionText;
+  canvas.SetFont(font);
+  canvas.SetBkMode(platform::TBkMode::Transparent);
+  canvas.IntersectClipRect(caption);
+  canvas.TextOut(caption.Left + 2, caption.Top + 1, toolbar_.Caption());
+  canvas.SelectClipRegion(nullptr);
+  if (close) {
+    TGdiRect button = GetCloseButtonRect();
+    brush.Color = clBtnFace;
+    canvas.FillRect(button, brush);
+    DrawEdge(canvas, button, closePressed_ ? TEdgeKind::Sunken : TEdgeKind::Raised);
+    int off = closePressed_ ? 1 : 0;
+    int x0 = button.Left + 4 + off;
+    int y0 = button.Top + 3 + off;
+    int n = button.Height() - 7;
+    for (int i = 0; i < n; ++i) {
+      canvas.SetPixel(x0 + i, y0 + i, clBtnText);
+      canvas.SetPixel(x0 + i + 1, y0 + i, clBtnText);
+      canvas.SetPixel(x0 + n - 1 - i, y0 + i, clBtnText);
+      canvas.SetPixel(x0 + n - i, y0 + i, clBtnText);
+    }
+  }
+}
+
+void TFloatWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TToolWindow::MouseDown(button, shift, x, y);
+  if (button == TMouseButton::Left && toolbar_.CloseButton() && Inside(GetCloseButtonRect(), x, y)) {
+    closeTracking_ = true;
+    closePressed_ = true;
+    Invalidate();
+    return;
+  }
+  int b = FrameBorder();
+  if (button == TMouseButton::Left && (x < b || y < b || x >= Width() - b || y >= Height() - b)) {
+    TToolbar::TSizeEdge edge = x < b               ? TToolbar::TSizeEdge::Left
+                               : x >= Width() - b  ? TToolbar::TSizeEdge::Right
+                               : y < b             ? TToolbar::TSizeEdge::Top
+                                                   : TToolbar::TSizeEdge::Bottom;
+    toolbar_.BeginSizing(edge);
+    return;
+  }
+  if (Inside(GetCaptionRect(true), x, y)) {
+    // The caption is part of the toolbar's drag surface.
+    toolbar_.ToolbarMouseDown(button, shift, x - toolbar_.Left(), y - toolbar_.Top());
+  }
+}
+
+void TFloatWindow::MouseMove(TShiftState shift, int x, int y) {
+  TToolWindow::MouseMove(shift, x, y);
+  if (!closeTracking_) return;
+  bool over = Inside(GetCloseButtonRect(), x, y);
+  if (over != closePressed_) {
+    closePressed_ = over;
+    Invalidate();
+  }
+}
+
+void TFloatWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  TToolWindow::MouseUp(button, shift, x, y);
+  if (!closeTracking_ || button != TMouseButton::Left) return;
+  closeTracking_ = false;
+  bool over = Inside(GetCloseButtonRect(), x, y);
+  closePressed_ = false;
+  Invalidate();
+  if (over) toolbar_.CloseFromWindow();
+}

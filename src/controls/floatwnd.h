@@ -1,0 +1,59 @@
+// The window a floating toolbar lies in: a tool window that never takes the
+// activation from the form, with a raised frame, a small caption showing the
+// toolbar's caption and an optional close button, all painted here. Pressing
+// the caption drags the toolbar, double-clicking it docks the toolbar, and
+// the close button hides the toolbar.
+//
+// Geometry (window coordinates, b = frame, c = caption height): the toolbar
+// lies at (b, b + c); the caption is (b, b) to (b + client width, b + c - 1),
+// less c - 1 at its right without the close button; the close button is the
+// square of side c - 1 at the caption's right end.
+//
+// While the application is inactive the window is hidden and shown again
+// when it becomes active (windows may not be placed off the screen).
+//
+// GUI thread only. Its toolbar owns it.
+#pragma once
+
+#include "controls/toolbarbase.h"
+#include "platform/toolwindow.h"
+
+class TToolbar;
+
+// The screen rectangle of the window around a toolbar's client rectangle,
+// and back.
+platform::TGdiRect AddFloatingNCArea(const platform::TGdiRect& r);
+platform::TGdiRect RemoveFloatingNCArea(const platform::TGdiRect& r);
+
+// A window rectangle moved back onto the screen's work area when any part
+// of it lies outside (its top-left corner wins when it is the larger).
+platform::TGdiRect MoveOnScreen(const platform::TGdiRect& r);
+// The same only for a rectangle wholly off the work area.
+platform::TGdiRect MoveOnScreenIfOff(const platform::TGdiRect& r);
+
+class TFloatWindow : public platform::TToolWindow {
+ public:
+  explicit TFloatWindow(TToolbar& toolbar);
+
+  platform::TGdiRect GetCaptionRect(bool withCloseButton) const;
+  platform::TGdiRect GetCloseButtonRect() const;
+  bool CloseButtonPressed() const { return closePressed_; }
+  // Hidden while the application is inactive.
+  void ApplicationActivated(bool active);
+  // Whether the toolbar wants the window shown (apart from the activation).
+  void SetWanted(bool wanted);
+  bool Wanted() const { return wanted_; }
+
+ protected:
+  void Paint() override;
+  void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
+  void MouseMove(platform::TShiftState shift, int x, int y) override;
+  void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
+
+ private:
+  TToolbar& toolbar_;
+  bool closePressed_ = false;
+  bool closeTracking_ = false;
+  bool wanted_ = false;
+  bool appActive_ = true;
+};
