@@ -16,18 +16,6 @@
 #include "foundation/errors.h"
 #include "platform/controls_std.h"
 
-// A property set outside what it allows (Max below Min).
-class EInvalidOperation : public Exception {
-public:
-  using Exception::Exception;
-};
-
-// A value outside the range the bar can hold.
-class ERangeError : public Exception {
-public:
-  using Exception::Exception;
-};
-
 class TNewProgressBar : public platform::TProgressBar {
 public:
   // Width 150, the height of a scroll bar, range 0..100.

@@ -1,4 +1,4 @@
-// What the docking toolbars share: the misuse error, the button colours, the
+// What the docking toolbars share: the button colours, the
 // etched and raised edges drawn on docks, toolbars and buttons, and the
 // orientation of a toolbar by the dock it lies in.
 //
@@ -9,13 +9,6 @@
 
 #include "foundation/errors.h"
 #include "platform/gdi.h"
-
-// A control used against its rules (wrong owner or parent, a change it
-// refuses); the text says what was refused.
-class EInvalidOperation : public Exception {
- public:
-  using Exception::Exception;
-};
 
 // The button colours the toolbars are drawn in.
 inline constexpr platform::TColor clBtnFace = 0xC0C0C0;

@@ -49,6 +49,19 @@ public:
   using Exception::Exception;
 };
 
+// A control or property used against its rules (a setting it refuses, a
+// wrong owner or parent); the text says what was refused.
+class EInvalidOperation : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// A value outside the range a control can hold.
+class ERangeError : public Exception {
+public:
+  using Exception::Exception;
+};
+
 // Memory or a fixed buffer cannot grow.
 class EOutOfMemory : public Exception {
 public:
