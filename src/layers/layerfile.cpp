@@ -565,6 +565,7 @@ void TNewTextLinWarstwaFile::WritePodwarstwaHeader(const TWarstwaHeader& h, int 
   PutShortString(&s[kSubFullName], 79, platform::Utf8ToCp1250(h.FullName));
   PutF32(&s[kSubWidth], h.LineWidth);
   RepairSublayerHeader(s);
+  StoreCounters(s, i);
   WriteExact(SlotOffset(i), s.data(), s.size());
   WriteParamBlock(h, i);
 }

@@ -312,3 +312,31 @@ TEST_F(LayerFixHeaderTest, FixHeaderOfAShortHeaderKeepsTheRecordCounts) {
   EXPECT_EQ(GetI32(&b[512 + kSubLive]), 2);
   EXPECT_EQ(GetI32(&b[512 + kSubArchived]), 1);
 }
+
+// The same with a sublayer header written by the dialogs: the counts of a
+// short stored header were replaced by zeros that stayed in the file.
+TEST_F(LayerFixHeaderTest, SublayerHeaderWriteOverAShortStoredHeaderZeroedTheCounts) {
+  auto f = NewLine();
+  OpenRW(*f);
+  for (int i = 0; i < 4; ++i) f->AddRecord(LineRec(i, i, i, i));
+  f->MoveToArch(1, 0);
+  ASSERT_EQ(f->Close(), 0);
+  Bytes b = ReadBytes(f->Path());
+  PutU16(&b[512], 100);
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  TWarstwaHeader h;
+  f->ReadPodwarstwaHeader(h, 0);
+  EXPECT_EQ(h.Live, 3);
+  h.ShortName = "Granice";
+  f->WritePodwarstwaHeader(h, 0);
+  ASSERT_EQ(f->Close(), 0);
+  b = ReadBytes(f->Path());
+  EXPECT_EQ(GetU16(&b[512]), 128);
+  EXPECT_EQ(GetI32(&b[512 + kSubLive]), 3);
+  EXPECT_EQ(GetI32(&b[512 + kSubArchived]), 1);
+  OpenR(*f);
+  f->ReadPodwarstwaHeader(h, 0);
+  EXPECT_EQ(h.ShortName, "Granice");
+  EXPECT_EQ(h.Archived, 1);
+}
