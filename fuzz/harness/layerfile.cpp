@@ -1,16 +1,21 @@
 // Layer files: a file of the input opened as a line or a text layer, its
 // layer and sublayer headers read, every record read by number, the three
 // scans run to their end (the rectangle scan over a whole and a small
-// window), the statistics counted; then, when asked, a record added,
+// window), the statistics counted, the index rebuild's cell steps run over
+// every packet; then, when asked, the headers repaired, a record added,
 // rewritten and archived, and the file reopened. The reads must end with a
 // result code or an error of the store; a record that the store added must
 // read back as written.
 //
 // Input: one choice byte (bit 0 text layer, bit 1 write, bits 2-7 the small
 // window's corner in tenths of the unit), then the file.
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "foundation/bytes.h"
 #include "foundation/cancelcheck.h"
 #include "foundation/errors.h"
 #include "fuzz_common.h"
@@ -72,6 +77,40 @@ void ReadAll(TNewTextLinWarstwaFile& f, double corner) {
   }
 }
 
+// The extent and cells of every packet the bytes hold, as the index rebuild
+// makes them: a live line record's first point always gets cells.
+void CellSteps(TNewTextLinWarstwaFile& f, const std::uint8_t* data, std::size_t size) {
+  using namespace layerfmt;
+  if (size < static_cast<std::size_t>(kHeaderSize)) return;
+  const int slots = std::clamp<int>(data[kDescriptorOffset + kDescSlots], kMinSlots, kMaxSlots);
+  const std::int64_t R = f.RecordSize();
+  std::vector<std::uint32_t> cells(kRecordsPerPacket);
+  for (std::int64_t start = DataStart(slots); start + kPacketOverhead <= static_cast<std::int64_t>(size);
+       start += PacketSize(R)) {
+    PacketHeader p;
+    p.count = static_cast<std::uint16_t>(data[start + 2] | (data[start + 3] << 8));
+    p.flags = kPacketNoLive;
+    p.x0 = p.y0 = 1.7e308;
+    TRealPoint max{-1.7e308, -1.7e308};
+    const std::size_t from = static_cast<std::size_t>(start + kPacketOverhead);
+    const std::span<const std::uint8_t> records(data + from, std::min<std::size_t>(
+        static_cast<std::size_t>(kRecordsPerPacket * R), size - from));
+    f.AddToExtent(records, p, max);
+    p.dx = p.flags & kPacketNoLive ? 0.1 : (max.X - p.x0 == 0 ? 0.01 : max.X - p.x0);
+    p.dy = p.flags & kPacketNoLive ? 0.1 : (max.Y - p.y0 == 0 ? 0.01 : max.Y - p.y0);
+    std::fill(cells.begin(), cells.end(), 0u);
+    f.FillCells(records, cells, p);
+    if (f.Kind() == kKindLine) {
+      const std::size_t used = std::min<std::size_t>(records.size() / static_cast<std::size_t>(R),
+                                                     static_cast<std::size_t>(p.Used()));
+      for (std::size_t i = 0; i < used; ++i) {
+        const std::uint32_t state = GetU32(&records[i * static_cast<std::size_t>(R)]);
+        if ((state >> 30) == 2) fuzz::Check((cells[i] & 0xFFFF) != 0, "live record without cells");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -97,7 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadAll(*f, corner);
   } catch (const EDBError&) {
   }
+  CellSteps(*f, c.Rest(), c.RestSize());
   if (write) {
+    try {
+      f->FixHeader();
+    } catch (const EDBError&) {
+    }
     ObjectSaveRecord rec;
     rec.SetKindByte(text ? 2 : 0);
     rec.SetDouble(kRecP1X, 12.5);

@@ -565,6 +565,7 @@ void TNewTextLinWarstwaFile::WritePodwarstwaHeader(const TWarstwaHeader& h, int 
   PutShortString(&s[kSubFullName], 79, platform::Utf8ToCp1250(h.FullName));
   PutF32(&s[kSubWidth], h.LineWidth);
   RepairSublayerHeader(s);
+  StoreCounters(s, i);
   WriteExact(SlotOffset(i), s.data(), s.size());
   WriteParamBlock(h, i);
 }
@@ -631,5 +632,41 @@ void TNewTextLinWarstwaFile::CreateFile(const std::string& directory, const TMai
   if (!written || !closed) {
     platform::DeleteFile(path);
     throw EDBWarstwaCreate("Nie można utworzyć pliku " + path, static_cast<int>(code));
+  }
+}
+
+void TNewTextLinWarstwaFile::StoreCounters(SublayerHeader& s, int i) const {
+  // A header whose stored block is too short to hold the counts reads them
+  // as 0; the header is written with the counts the object keeps instead.
+  if (i < 0 || i >= static_cast<int>(counters_.size())) return;
+  PutI32(&s[kSubLive], std::max(0, counters_[i].first));
+  PutI32(&s[kSubArchived], std::max(0, counters_[i].second));
+}
+
+void TNewTextLinWarstwaFile::CountRecord(const std::uint8_t* f) {
+  const std::uint32_t state = GetU32(f);
+  if ((state & kRecInUse) == 0) return;
+  const int sub = f[kRecSublayerByte];
+  if (sub > desc_[kDescHighest]) return;
+  if (state & kRecArchivedBit) CountArchived(sub, 1);
+  else CountLive(sub, 1);
+}
+
+std::size_t TNewTextLinWarstwaFile::UsedSlots(std::span<const std::uint8_t> records,
+                                              const PacketHeader& p) const {
+  const std::size_t read = records.size() / static_cast<std::size_t>(recSize_);
+  return std::min(read, static_cast<std::size_t>(p.Used()));
+}
+
+void TNewTextLinWarstwaFile::FixHeader() {
+  RequireWritable();
+  EndScan();
+  for (int i = 0; i <= desc_[kDescHighest]; ++i) {
+    SublayerHeader s = DefaultSublayerHeader();
+    if (ReadSizedBlock(file_, SlotOffset(i), s.data(), s.size()) < 0)
+      throw EDBError(kBadFileStructure);
+    if (!RepairSublayerHeader(s)) continue;
+    StoreCounters(s, i);
+    WriteExact(SlotOffset(i), s.data(), s.size());
   }
 }

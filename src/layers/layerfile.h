@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,11 @@ public:
   // kind's declared length.
   bool LastTextCut() const { return lastCut_; }
 
+  // Repairs the stored sublayer headers and parameter blocks of sublayers 0
+  // to the highest (colour high byte, widths above 1000, a zero multiplier)
+  // and writes back only those the repair changed. Open read-write.
+  virtual void FixHeader();
+
   // Counts the live records per sublayer into list (one item per sublayer
   // 0 to the highest); raises ECanceled through the list's cancel check.
   void Statystyka(TDBStatystykaList& list);
@@ -177,6 +183,23 @@ public:
   virtual bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const = 0;
   virtual void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) = 0;
   virtual bool EntryInQuery(std::uint32_t entry) const = 0;
+  // The index rebuild's steps on one packet. records holds the packet's
+  // slots as read from the file (R bytes each; fewer than 4096 at the end of
+  // the file); only the packet's used slots that were read are looked at.
+  // FillCells writes the cell entry of every used slot into cells: the
+  // points of a live record quantised against p's extent with the unclamped
+  // rule, 0 for any other record.
+  virtual void FillCells(std::span<const std::uint8_t> records, std::span<std::uint32_t> cells,
+                         const layerfmt::PacketHeader& p) const = 0;
+  // Counts every used slot into its sublayer's counters (CountRecord); a
+  // slot without an indexed point (free, archived) sets flag bit 2 of p; a
+  // live record clears flag bit 3 and extends the minimum (p.x0, p.y0) and
+  // max by its indexed points.
+  virtual void AddToExtent(std::span<const std::uint8_t> records, layerfmt::PacketHeader& p,
+                           TRealPoint& max) = 0;
+  // Counts a record in use into the live or archived counter of its
+  // sublayer; free slots and sublayers above the highest are not counted.
+  void CountRecord(const std::uint8_t* f);
   virtual void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const = 0;
   // Transforms the points, vectors, angles and radius of stored record f in
   // place (used by the whole-file transformation).
@@ -196,6 +219,9 @@ protected:
                          const std::string& fileName, int kind);
   virtual void ReadParamBlock(TWarstwaHeader& h, int i) = 0;
   virtual void WriteParamBlock(const TWarstwaHeader& h, int i) = 0;
+  // The number of a packet's used slots that records holds.
+  std::size_t UsedSlots(std::span<const std::uint8_t> records,
+                        const layerfmt::PacketHeader& p) const;
 
   platform::File file_;
   int slots_ = layerfmt::kMinSlots;
@@ -235,6 +261,7 @@ private:
   void SetEntry(std::int64_t slot, std::uint32_t e);
   void CountLive(int sublayer, int delta);
   void CountArchived(int sublayer, int delta);
+  void StoreCounters(layerfmt::SublayerHeader& s, int i) const;
 
   // Scans.
   void StartScan(Scan kind);

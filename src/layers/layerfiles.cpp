@@ -53,6 +53,15 @@ bool Live(const std::uint8_t* f) {
   return (state & kRecInUse) != 0 && (state & kRecArchivedBit) == 0;
 }
 
+// Widens the extent (minimum in the packet header, maximum beside it) by a
+// point; a coordinate that is not a number widens nothing.
+void Extend(PacketHeader& p, TRealPoint& max, double x, double y) {
+  if (x < p.x0) p.x0 = x;
+  if (y < p.y0) p.y0 = y;
+  if (x > max.X) max.X = x;
+  if (y > max.Y) max.Y = y;
+}
+
 }  // namespace
 
 // ---- line files ----
@@ -125,6 +134,52 @@ bool TNewLinWarstwaFile::EntryInQuery(std::uint32_t e) const {
     return query_[0] <= x && x <= query_[2] && query_[1] <= y && y <= query_[3];
   };
   return in(e & 0xFF, (e >> 8) & 0xFF) || in((e >> 16) & 0xFF, (e >> 24) & 0xFF);
+}
+
+void TNewLinWarstwaFile::FillCells(std::span<const std::uint8_t> records,
+                                   std::span<std::uint32_t> cells, const PacketHeader& p) const {
+  const std::size_t n = std::min(UsedSlots(records, p), cells.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint8_t* f = &records[i * static_cast<std::size_t>(kLineRecordSize)];
+    std::uint32_t e = 0;
+    if (Live(f)) {
+      e = LineCellUnclamped(GetF64(f + 24), p.x0, p.dx) |
+          (static_cast<std::uint32_t>(LineCellUnclamped(GetF64(f + 32), p.y0, p.dy)) << 8);
+      if ((f[0] & 0x7) != kLineKindCircle) {
+        e |= static_cast<std::uint32_t>(LineCellUnclamped(GetF64(f + 44), p.x0, p.dx)) << 16;
+        e |= static_cast<std::uint32_t>(LineCellUnclamped(GetF64(f + 52), p.y0, p.dy)) << 24;
+      }
+    }
+    cells[i] = e;
+  }
+}
+
+void TNewLinWarstwaFile::AddToExtent(std::span<const std::uint8_t> records, PacketHeader& p,
+                                     TRealPoint& max) {
+  const std::size_t n = UsedSlots(records, p);
+  // Used slots the file does not hold get no cell.
+  if (n < static_cast<std::size_t>(p.Used())) p.flags |= kPacketZeroCell;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint8_t* f = &records[i * static_cast<std::size_t>(kLineRecordSize)];
+    CountRecord(f);
+    if (!Live(f)) {
+      p.flags |= kPacketZeroCell;
+      continue;
+    }
+    p.flags &= ~kPacketNoLive;
+    Extend(p, max, GetF64(f + 24), GetF64(f + 32));
+    if ((f[0] & 0x7) != kLineKindCircle) Extend(p, max, GetF64(f + 44), GetF64(f + 52));
+  }
+}
+
+void TNewLinWarstwaFile::FixHeader() {
+  TNewTextLinWarstwaFile::FixHeader();
+  for (int i = 0; i <= desc_[kDescHighest]; ++i) {
+    LineBlock b = DefaultLineBlock();
+    const std::int64_t at = SlotOffset(i) + kParamBlockOffset;
+    if (ReadSizedBlock(file_, at, b.data(), b.size()) < 0) throw EDBError(kBadFileStructure);
+    if (RepairLineBlock(b)) WriteExact(at, b.data(), b.size());
+  }
 }
 
 void TNewLinWarstwaFile::AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const {
@@ -317,6 +372,51 @@ bool TNewTextWarstwaFile::EntryInQuery(std::uint32_t e) const {
   const std::uint16_t x = static_cast<std::uint16_t>(e & 0xFFFF);
   const std::uint16_t y = static_cast<std::uint16_t>(e >> 16);
   return query_[0] <= x && x <= query_[2] && query_[1] <= y && y <= query_[3];
+}
+
+void TNewTextWarstwaFile::FillCells(std::span<const std::uint8_t> records,
+                                    std::span<std::uint32_t> cells, const PacketHeader& p) const {
+  const std::size_t n = std::min(UsedSlots(records, p), cells.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint8_t* f = &records[i * static_cast<std::size_t>(kTextRecordSize)];
+    const int k = f[0] & 0x7;
+    std::uint32_t e = 0;
+    if (Live(f) && k <= 4) {
+      const int at = kPointAt[k];
+      e = TextCellUnclamped(GetF64(f + at), p.x0, p.dx) |
+          (static_cast<std::uint32_t>(TextCellUnclamped(GetF64(f + at + 8), p.y0, p.dy)) << 16);
+    }
+    cells[i] = e;
+  }
+}
+
+void TNewTextWarstwaFile::AddToExtent(std::span<const std::uint8_t> records, PacketHeader& p,
+                                      TRealPoint& max) {
+  const std::size_t n = UsedSlots(records, p);
+  if (n < static_cast<std::size_t>(p.Used())) p.flags |= kPacketZeroCell;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint8_t* f = &records[i * static_cast<std::size_t>(kTextRecordSize)];
+    CountRecord(f);
+    const int k = f[0] & 0x7;
+    // Kinds 5 to 7 carry no insertion point: like free and archived
+    // records they get a zero cell.
+    if (!Live(f) || k > 4) {
+      p.flags |= kPacketZeroCell;
+      continue;
+    }
+    p.flags &= ~kPacketNoLive;
+    Extend(p, max, GetF64(f + kPointAt[k]), GetF64(f + kPointAt[k] + 8));
+  }
+}
+
+void TNewTextWarstwaFile::FixHeader() {
+  TNewTextLinWarstwaFile::FixHeader();
+  for (int i = 0; i <= desc_[kDescHighest]; ++i) {
+    TextBlock b = DefaultTextBlock();
+    const std::int64_t at = SlotOffset(i) + kParamBlockOffset;
+    if (ReadSizedBlock(file_, at, b.data(), b.size()) < 0) throw EDBError(kBadFileStructure);
+    if (RepairTextBlock(b)) WriteExact(at, b.data(), b.size());
+  }
 }
 
 void TNewTextWarstwaFile::AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const {

@@ -33,6 +33,11 @@ public:
   bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const override;
   void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) override;
   bool EntryInQuery(std::uint32_t entry) const override;
+  void FillCells(std::span<const std::uint8_t> records, std::span<std::uint32_t> cells,
+                 const layerfmt::PacketHeader& p) const override;
+  void AddToExtent(std::span<const std::uint8_t> records, layerfmt::PacketHeader& p,
+                   TRealPoint& max) override;
+  void FixHeader() override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
   void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const override;
   std::unique_ptr<TNewTextLinWarstwaFile> CreateSame(const std::string& directory,
@@ -67,6 +72,11 @@ public:
   bool PointInRect(const std::uint8_t* f, const TLayerRect& r) const override;
   void SetQueryCells(const TLayerRect& r, const layerfmt::PacketHeader& p) override;
   bool EntryInQuery(std::uint32_t entry) const override;
+  void FillCells(std::span<const std::uint8_t> records, std::span<std::uint32_t> cells,
+                 const layerfmt::PacketHeader& p) const override;
+  void AddToExtent(std::span<const std::uint8_t> records, layerfmt::PacketHeader& p,
+                   TRealPoint& max) override;
+  void FixHeader() override;
   void AddToStatistics(const std::uint8_t* f, TDBStatystyka& item) const override;
   void TransformRecord(std::uint8_t* f, const TAffineMatrix& m) const override;
   std::unique_ptr<TNewTextLinWarstwaFile> CreateSame(const std::string& directory,

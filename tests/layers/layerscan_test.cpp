@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 #include <set>
+#include <span>
 
 #include "foundation/datetime.h"
 #include "layer_fixture.h"
@@ -81,6 +82,52 @@ void IndexByHand(const std::string& path, bool line) {
   WriteBytes(path, b);
 }
 
+// Builds the index cells of every packet of a closed file through the file
+// object's own steps, as the index rebuild runs them: the extent and flags
+// from AddToExtent, an empty packet's extent of 0.1, a zero size made 0.01,
+// then the cells from FillCells.
+void IndexByFileObject(TNewTextLinWarstwaFile& f) {
+  std::uint8_t mode = kOpenRead;
+  ASSERT_EQ(f.Open(mode), 0);
+  Bytes b = ReadBytes(f.Path());
+  const std::int64_t R = f.RecordSize();
+  const int slots = b[159];
+  const int packets = GetU16(&b[72]);
+  for (int n = 0; n < packets; ++n) {
+    const std::size_t start = static_cast<std::size_t>(DataStart(slots) + n * PacketSize(R));
+    ASSERT_LE(start + kPacketOverhead, b.size());
+    PacketHeader p;
+    p.count = GetU16(&b[start + 2]);
+    p.flags = GetU32(&b[start + 4]);
+    if (p.flags & kPacketFull) p.count = 4096;
+    if (p.count == 4096) p.flags |= kPacketFull;
+    // Only the full bit survives: flags left by earlier cells must not help.
+    p.flags = (p.flags & kPacketFull) | kPacketNoLive;
+    p.x0 = p.y0 = 1.7e308;
+    TRealPoint max{-1.7e308, -1.7e308};
+    const std::size_t from = start + kPacketOverhead;
+    const std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(4096 * R), b.size() - from);
+    const std::span<const std::uint8_t> records(&b[from], size);
+    f.AddToExtent(records, p, max);
+    if (p.flags & kPacketNoLive) {
+      p.x0 = p.y0 = 0;
+      p.dx = p.dy = 0.1;
+    } else {
+      p.dx = max.X - p.x0 == 0 ? 0.01 : max.X - p.x0;
+      p.dy = max.Y - p.y0 == 0 ? 0.01 : max.Y - p.y0;
+    }
+    std::vector<std::uint32_t> cells(4096, 0);
+    f.FillCells(records, cells, p);
+    p.flags |= kPacketCells;
+    const auto raw = EncodePacketHeader(p);
+    std::copy(raw.begin(), raw.end(), b.begin() + static_cast<std::ptrdiff_t>(start));
+    for (int i = 0; i < p.count; ++i) PutU32(&b[start + kPacketHeaderSlot + i * 4], cells[i]);
+  }
+  ASSERT_EQ(f.Close(), 0);
+  PutU32(&b[74], GetU32(&b[74]) | kKindIndexValid);
+  WriteBytes(f.Path(), b);
+}
+
 std::vector<std::uint32_t> RectScan(TNewTextLinWarstwaFile& f, const TLayerRect& r) {
   std::vector<std::uint32_t> got;
   ObjectSaveRecord rec;
@@ -108,7 +155,8 @@ class LayerScanTest : public LayerTest {};
 
 // Random files, random rectangles (a third of zero width or height): the
 // rectangle scan delivers exactly the live records with a point inside, in
-// file order, whether or not the index cells are in use.
+// file order, whether or not the index cells are in use, and whether the
+// cells were made by hand or by the file object's own cell steps.
 TEST_F(LayerScanTest, RectangleScanEqualsBruteForceWithAndWithoutCells) {
   std::mt19937 rng(1402);
   std::uniform_real_distribution<double> coord(0, 1000);
@@ -160,11 +208,15 @@ TEST_F(LayerScanTest, RectangleScanEqualsBruteForceWithAndWithoutCells) {
       }
       return want;
     };
-    for (int indexed = 0; indexed < 2; ++indexed) {
-      SCOPED_TRACE(indexed ? "cells in use" : "no index");
-      if (indexed) {
+    for (int indexed = 0; indexed < 3; ++indexed) {
+      SCOPED_TRACE(indexed == 0 ? "no index" : indexed == 1 ? "cells by hand" : "cells by FillCells");
+      if (indexed == 1) {
         IndexByHand(lines->Path(), true);
         IndexByHand(texts->Path(), false);
+      }
+      if (indexed == 2) {
+        IndexByFileObject(*lines);
+        IndexByFileObject(*texts);
       }
       OpenR(*lines);
       OpenR(*texts);
