@@ -36,12 +36,12 @@ TEST_F(LayerRecords, SpecialLineStoresThicknessAndMultiplierInThousandths) {
   // gives the default style.
   want.Word(60, 999);
   const auto back = CreateLineObjectFromRecord(want.Record());
-  const auto* spec = dynamic_cast<const TLiniaSpecjalna*>(back.get());
-  ASSERT_NE(spec, nullptr);
-  EXPECT_FLOAT_EQ(spec->Style.Multiplier, 0.123f);
-  EXPECT_EQ(spec->Style.Thickness, 2);
-  EXPECT_EQ(spec->Style.LineDef, nullptr);
-  EXPECT_EQ(spec->P2, (TPointRec{3, 4, 0}));
+  const auto* special = dynamic_cast<const TLiniaSpecjalna*>(back.get());
+  ASSERT_NE(special, nullptr);
+  EXPECT_FLOAT_EQ(special->Style.Multiplier, 0.123f);
+  EXPECT_EQ(special->Style.Thickness, 2);
+  EXPECT_EQ(special->Style.LineDef, nullptr);
+  EXPECT_EQ(special->P2, (TPointRec{3, 4, 0}));
 }
 
 TEST_F(LayerRecords, StyleKeepsOtherKindBitsAndTheStyleWordWithoutLineDef) {
