@@ -1,9 +1,16 @@
 #include "controls/floatwnd.h"
 
+#include <vector>
+
 #include "controls/toolbar.h"
+#include "platform/application.h"
+#include "platform/forms.h"
 #include "platform/gdiimage.h"
 
 using platform::TCanvas;
+using platform::TForm;
+using platform::TFormStyle;
+using platform::TWindowState;
 using platform::TGdiRect;
 using platform::TMouseButton;
 using platform::TShiftState;
@@ -49,6 +56,46 @@ TGdiRect MoveOnScreenIfOff(const TGdiRect& r) {
   return off ? MoveOnScreen(r) : r;
 }
 
+TForm* GetMDIParentOrSelf(TForm* form) {
+  if (form == nullptr || form->FormStyle() != TFormStyle::MDIChild) return form;
+  TForm* main = platform::Application().MainForm();
+  std::vector<TForm*> frames = platform::VisibleForms();
+  if (main != nullptr) frames.insert(frames.begin(), main);
+  for (TForm* frame : frames) {
+    if (frame->FormStyle() != TFormStyle::MDIForm) continue;
+    for (int i = 0; i < frame->MDIChildCount(); ++i) {
+      if (frame->MDIChildren(i) == form) return frame;
+    }
+  }
+  // Not shown yet: MDI children are shown in the main form.
+  if (main != nullptr && main->FormStyle() == TFormStyle::MDIForm) return main;
+  return form;
+}
+
+TForm* GetActiveTopForm() {
+  platform::TControl* control = platform::ActiveWindowControl();
+  TForm* form = control != nullptr ? control->ParentForm() : nullptr;
+  return GetMDIParentOrSelf(form);
+}
+
+void UpdateFloatingToolbarsVisibility(TForm& form, bool show) {
+  for (int i = 0; i < form.MDIChildCount(); ++i) {
+    if (TForm* child = form.MDIChildren(i); child != nullptr && child != &form) {
+      UpdateFloatingToolbarsVisibility(*child, show);
+    }
+  }
+  TForm* main = platform::Application().MainForm();
+  bool hide = !show || (main != nullptr && main->WindowState() == TWindowState::Minimized) ||
+              !form.Showing() || form.WindowState() == TWindowState::Minimized;
+  for (int i = 0; i < form.ComponentCount(); ++i) {
+    auto* bar = dynamic_cast<TToolbar*>(form.Components(i));
+    if (bar == nullptr || bar->FloatWindow() == nullptr) continue;
+    // Only a floating toolbar is hidden; a docked one is never held back.
+    bool floating = bar->Parent() == bar->FloatWindow();
+    bar->FloatWindow()->SetParked(floating && hide);
+  }
+}
+
 TFloatWindow::TFloatWindow(TToolbar& toolbar) : toolbar_(toolbar) {
   SetColor(clBtnFace);
   appActive_ = platform::ApplicationActive();
@@ -68,14 +115,21 @@ TGdiRect TFloatWindow::GetCloseButtonRect() const {
   return {r.Right - side, r.Top, r.Right, r.Top + side};
 }
 
+void TFloatWindow::UpdateShown() { SetVisible(wanted_ && appActive_ && !parked_); }
+
 void TFloatWindow::SetWanted(bool wanted) {
   wanted_ = wanted;
-  SetVisible(wanted_ && appActive_);
+  UpdateShown();
 }
 
 void TFloatWindow::ApplicationActivated(bool active) {
   appActive_ = active;
-  SetVisible(wanted_ && appActive_);
+  UpdateShown();
+}
+
+void TFloatWindow::SetParked(bool parked) {
+  parked_ = parked;
+  UpdateShown();
 }
 
 void TFloatWindow::Paint() {

@@ -10,7 +10,9 @@
 // square of side c - 1 at the caption's right end.
 //
 // While the application is inactive the window is hidden and shown again
-// when it becomes active (windows may not be placed off the screen).
+// when it becomes active (windows may not be placed off the screen); the
+// same while the toolbar's form (or the application's main form) is hidden
+// or minimised, as UpdateFloatingToolbarsVisibility finds it.
 //
 // GUI thread only. Its toolbar owns it.
 #pragma once
@@ -18,7 +20,23 @@
 #include "controls/toolbarbase.h"
 #include "platform/toolwindow.h"
 
+namespace platform {
+class TForm;
+}
+
 class TToolbar;
+
+// For an MDI child form, its MDI frame (the application's main form while
+// the child is not shown yet, when that is an MDI frame); any other form
+// itself.
+platform::TForm* GetMDIParentOrSelf(platform::TForm* form);
+// The form of the active window, an MDI child's counting as its MDI frame;
+// nullptr when the active window is none of the program's forms.
+platform::TForm* GetActiveTopForm();
+// Hides (show off, the application's main form minimised, the form hidden or
+// minimised) or shows again the float windows of the form's floating
+// toolbars, first for the form's MDI children.
+void UpdateFloatingToolbarsVisibility(platform::TForm& form, bool show);
 
 // The screen rectangle of the window around a toolbar's client rectangle,
 // and back.
@@ -43,6 +61,9 @@ class TFloatWindow : public platform::TToolWindow {
   // Whether the toolbar wants the window shown (apart from the activation).
   void SetWanted(bool wanted);
   bool Wanted() const { return wanted_; }
+  // Hidden while its form is hidden or minimised.
+  void SetParked(bool parked);
+  bool Parked() const { return parked_; }
 
  protected:
   void Paint() override;
@@ -56,4 +77,6 @@ class TFloatWindow : public platform::TToolWindow {
   bool closeTracking_ = false;
   bool wanted_ = false;
   bool appActive_ = true;
+  bool parked_ = false;
+  void UpdateShown();
 };

@@ -59,6 +59,7 @@ TToolbar::~TToolbar() {
   destroying_ = true;
   drag_.reset();
   activation_.reset();
+  ownerWatch_.reset();
   if (TDock* dock = DockedTo()) dock->ChangeDockList(false, *this, false);
   TCustomControl::SetParent(nullptr);
   floatWindow_.reset();
@@ -69,6 +70,22 @@ TDock* TToolbar::DockedTo() const { return dynamic_cast<TDock*>(Parent()); }
 bool TToolbar::Draggable() const {
   TDock* dock = DockedTo();
   return dock == nullptr || dock->AllowDrag();
+}
+
+platform::TForm* TToolbar::TopForm() const {
+  auto* form = dynamic_cast<platform::TForm*>(Owner());
+  return form != nullptr ? GetMDIParentOrSelf(form) : nullptr;
+}
+
+void TToolbar::WatchOwner() {
+  if (ownerWatch_ || destroying_) return;
+  auto* form = dynamic_cast<platform::TForm*>(Owner());
+  if (form == nullptr || form->FormStyle() != platform::TFormStyle::MDIChild) return;
+  // The watch goes with the toolbar, so the child's later changes never
+  // reach a toolbar that no longer exists.
+  ownerWatch_ = std::make_unique<platform::TWindowPosWatch>(*form, [form] {
+    UpdateFloatingToolbarsVisibility(*form, platform::ApplicationActive());
+  });
 }
 
 void TToolbar::SetDockRow(int row) {
@@ -108,6 +125,7 @@ void TToolbar::SetParent(TWinControl* parent) {
 }
 
 void TToolbar::ReparentTo(TWinControl* parent) {
+  if (parent != nullptr) WatchOwner();
   if (parent == Parent()) return;
   if (!destroying_ && OnRecreating) OnRecreating(*this);
   TDock* oldDock = DockedTo();
@@ -124,6 +142,12 @@ void TToolbar::ReparentTo(TWinControl* parent) {
     floatWindow_->SetWanted(Visible());
   }
   if (!destroying_ && OnRecreated) OnRecreated(*this);
+  // Floating over an MDI child that is hidden or minimised: hidden with it.
+  if (ownerWatch_ && !destroying_) {
+    if (auto* form = dynamic_cast<platform::TForm*>(Owner())) {
+      UpdateFloatingToolbarsVisibility(*form, platform::ApplicationActive());
+    }
+  }
 }
 
 void TToolbar::SetVisible(bool visible) {

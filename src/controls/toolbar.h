@@ -10,8 +10,14 @@
 // window, which its owner form owns. Closing the float window hides the
 // toolbar (Visible off) and fires OnClose.
 //
+// The toolbar's top form is its owner form, or the MDI frame when the owner
+// is an MDI child. A toolbar owned by an MDI child watches the child's window
+// (from its first placing on) and hides or shows again the child's floating
+// toolbars as the child is hidden, minimised or shown.
+//
 // GUI thread only. The form owns the toolbar, the toolbar its float window
-// (through the form) and its layout lists; it does not own its controls.
+// (through the form), its layout lists and its watches; it does not own its
+// controls.
 #pragma once
 
 #include <cstdint>
@@ -86,6 +92,9 @@ class TToolbar : public platform::TCustomControl {
   void SetFloatRect(const platform::TGdiRect& r) { floatRect_ = r; }
   // Whether the toolbar may be dragged (floating, or its dock allows it).
   bool Draggable() const;
+  // The owner form, or its MDI frame when it is an MDI child (nullptr while
+  // the toolbar has no form for owner).
+  platform::TForm* TopForm() const;
 
   platform::TNotifyEvent OnClose;
   platform::TNotifyEvent OnRecreating;
@@ -164,6 +173,7 @@ class TToolbar : public platform::TCustomControl {
                                          const std::function<std::string(std::string_view, std::string_view, std::string_view)>&);
   friend class TFloatWindow;
   void EnsureFloatWindow();
+  void WatchOwner();
   void ReparentTo(platform::TWinControl* parent);
   struct TDragState;
   void UpdateDragOutline(int px, int py);
@@ -188,4 +198,5 @@ class TToolbar : public platform::TCustomControl {
   bool destroying_ = false;
   std::unique_ptr<TFloatWindow> floatWindow_;
   std::unique_ptr<platform::TActivationWatch> activation_;
+  std::unique_ptr<platform::TWindowPosWatch> ownerWatch_;
 };

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "controls/dock.h"
+#include "controls/floatwnd.h"
 #include "controls/toolbar.h"
 #include "platform/controls_menus.h"
 #include "platform/dragframe.h"
+#include "platform/forms.h"
 #include "platform/gdiimage.h"
 #include "platform/messages.h"
 
@@ -93,6 +95,25 @@ void TToolbarButton::HotTrackTick() {
 
 void TToolbarButton::ApplicationDeactivated() {
   if (gHotButton != nullptr) gHotButton->MouseLeft();
+}
+
+bool TToolbarButton::HotAllowed() const {
+  if (!platform::ApplicationActive()) return false;
+  // The button's form: a floating toolbar's buttons are on its top form.
+  platform::TForm* own = nullptr;
+  for (const platform::TControl* c = this; c != nullptr; c = c->Parent()) {
+    if (auto* bar = dynamic_cast<const TToolbar*>(c);
+        bar != nullptr && bar->FloatWindow() != nullptr && bar->Parent() == bar->FloatWindow()) {
+      own = bar->TopForm();
+      break;
+    }
+    if (auto* form = dynamic_cast<const platform::TForm*>(c)) {
+      own = GetMDIParentOrSelf(const_cast<platform::TForm*>(form));
+      break;
+    }
+  }
+  platform::TForm* active = GetActiveTopForm();
+  return own == nullptr || active == nullptr || own == active;
 }
 
 void TToolbarButton::ParentRelayout() {
@@ -343,9 +364,12 @@ void TToolbarButton::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   if (gHotButton != this && x >= 0 && y >= 0 && x < Width() && y < Height()) {
     if (gHotButton != nullptr) gHotButton->MouseLeft();
-    gHotButton = this;
-    if (gHotTimer) gHotTimer->SetEnabled(true);
-    MouseEntered();
+    // Hot only in the active application, on the form that has the activation.
+    if (HotAllowed()) {
+      gHotButton = this;
+      if (gHotTimer) gHotTimer->SetEnabled(true);
+      MouseEntered();
+    }
   }
   if (mouseIsDown_) {
     TButtonState next = down_ ? TButtonState::bsExclusive

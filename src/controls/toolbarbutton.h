@@ -7,7 +7,9 @@
 // Hot tracking: the button under the mouse is hot; a shared 125 ms timer
 // watches it and ends the hot state when the mouse has left it (also when it
 // left the program's windows), as do the application's deactivation and a
-// right-button release.
+// right-button release. A button becomes hot only while the application is
+// active and its form (MDI children counting as their frame) is the active
+// window's form.
 //
 // GUI thread only. The form owns the button; the button owns its glyph. The
 // drop-down menu is the form's and is not owned.
@@ -105,6 +107,10 @@ class TToolbarButton : public platform::TCustomControl {
   void ButtonPressed(int groupIndex, TToolbarButton& sender);
   bool InMainPart(int x, int y) const;
   void ParentRelayout();
+  // Whether the mouse may make the button hot: the application is active and
+  // the button's form (a floating toolbar's: its top form; an MDI child's:
+  // its frame) is the active window's form, or either is none.
+  bool HotAllowed() const;
 
   bool allowAllUp_ = false;
   TButtonDisplayMode displayMode_ = TButtonDisplayMode::dmBoth;

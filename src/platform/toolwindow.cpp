@@ -1,8 +1,11 @@
 #include "platform/toolwindow.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
@@ -53,6 +56,14 @@ std::vector<TActivationWatch*>& Watches() {
   return *watches;
 }
 
+// The state told by TActivationWatch::Simulate, while a simulation runs.
+std::optional<bool>& SimulatedActive() {
+  static std::optional<bool> state;
+  return state;
+}
+
+int gWindowPosWatches = 0;
+
 }  // namespace
 
 struct TActivationWatch::Impl {
@@ -61,7 +72,13 @@ struct TActivationWatch::Impl {
 };
 
 bool ApplicationActive() {
+  if (SimulatedActive()) return *SimulatedActive();
   return QGuiApplication::applicationState() == Qt::ApplicationActive;
+}
+
+TControl* ActiveWindowControl() {
+  QWidget* w = QApplication::activeWindow();
+  return w != nullptr ? ControlOfWidget(w) : nullptr;
 }
 
 TActivationWatch::TActivationWatch(std::function<void(bool active)> onChange)
@@ -71,6 +88,7 @@ TActivationWatch::TActivationWatch(std::function<void(bool active)> onChange)
     Impl* impl = impl_.get();
     impl_->connection = QObject::connect(app, &QGuiApplication::applicationStateChanged,
                                          [impl](Qt::ApplicationState state) {
+                                           SimulatedActive().reset();
                                            if (impl->onChange) {
                                              GuardCall([&] {
                                                impl->onChange(state == Qt::ApplicationActive);
@@ -88,6 +106,7 @@ TActivationWatch::~TActivationWatch() {
 }
 
 void TActivationWatch::Simulate(bool active) {
+  SimulatedActive() = active;
   // A copy: a handler may end watches.
   std::vector<TActivationWatch*> watches = Watches();
   for (TActivationWatch* watch : watches) {
@@ -98,5 +117,59 @@ void TActivationWatch::Simulate(bool active) {
 }
 
 int TActivationWatch::Count() { return static_cast<int>(Watches().size()); }
+
+void TActivationWatch::EndSimulation() { SimulatedActive().reset(); }
+
+// Filters the control's widget and the widget that holds it; a change of
+// that holder (the form put into an MDI sub-window) moves the filter along.
+struct TWindowPosWatch::Impl : QObject {
+  std::function<void()> onChange;
+  QPointer<QWidget> widget;
+  QPointer<QWidget> holder;
+
+  void Follow() {
+    QWidget* next = widget ? widget->parentWidget() : nullptr;
+    if (next == holder.data()) return;
+    if (holder) holder->removeEventFilter(this);
+    holder = next;
+    if (holder) holder->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::ParentChange:
+        if (watched == widget.data()) Follow();
+        break;
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::Show:
+      case QEvent::Hide:
+      case QEvent::WindowStateChange:
+        if (onChange) GuardCall([this] { onChange(); });
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+TWindowPosWatch::TWindowPosWatch(TControl& control, std::function<void()> onChange)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->onChange = std::move(onChange);
+  impl_->widget = control.Impl().widget;
+  if (impl_->widget) impl_->widget->installEventFilter(impl_.get());
+  impl_->Follow();
+  ++gWindowPosWatches;
+}
+
+TWindowPosWatch::~TWindowPosWatch() {
+  impl_->onChange = nullptr;
+  if (impl_->holder) impl_->holder->removeEventFilter(impl_.get());
+  if (impl_->widget) impl_->widget->removeEventFilter(impl_.get());
+  --gWindowPosWatches;
+}
+
+int TWindowPosWatch::Count() { return gWindowPosWatches; }
 
 }  // namespace platform

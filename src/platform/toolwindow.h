@@ -2,10 +2,12 @@
 // activation from it (the program's main window keeps its caption active and
 // the keyboard focus), drawn entirely by their control: frame, caption and
 // close button are painted on the window's own surface. Also the screen's
-// work area and the application's activation and deactivation.
+// work area, the application's activation and deactivation, the active
+// window, and the changes of a form's window position, size and visibility.
 //
 // GUI thread only. A tool window has no parent control; whoever creates it
-// owns it. A TActivationWatch calls its handler until it is destroyed.
+// owns it. A TActivationWatch or TWindowPosWatch calls its handler until it
+// is destroyed.
 #pragma once
 
 #include <functional>
@@ -36,8 +38,13 @@ class TToolWindow : public TCustomControl {
 TGdiRect ScreenWorkArea();
 
 // Whether the application is the active one (one of its windows has the
-// activation).
+// activation); after TActivationWatch::Simulate, the simulated state until
+// the windowing system reports a change or the simulation ends.
 bool ApplicationActive();
+
+// The control of the window that has the activation (a form of the
+// program), or nullptr when the active window is none of the program's.
+TControl* ActiveWindowControl();
 
 // Calls OnChange(active) whenever the application becomes active or
 // inactive, for as long as the watch exists.
@@ -50,7 +57,29 @@ class TActivationWatch {
 
   // Test driving: tells every watch the application's new state, as the
   // windowing system does.
+  // ApplicationActive reports the simulated state from then on.
   static void Simulate(bool active);
+  // ApplicationActive reports the windowing system's state again.
+  static void EndSimulation();
+  // Number of watches alive.
+  static int Count();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Calls OnChange whenever the window of control is moved, resized, shown,
+// hidden, minimised or restored, also when that happens to the window that
+// holds it (an MDI frame's sub-window around an MDI child form, or an
+// ancestor hidden or shown), for as long as the watch exists.
+class TWindowPosWatch {
+ public:
+  TWindowPosWatch(TControl& control, std::function<void()> onChange);
+  ~TWindowPosWatch();
+  TWindowPosWatch(const TWindowPosWatch&) = delete;
+  TWindowPosWatch& operator=(const TWindowPosWatch&) = delete;
+
   // Number of watches alive.
   static int Count();
 

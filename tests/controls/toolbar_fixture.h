@@ -19,11 +19,17 @@
 
 class ToolbarForm : public ::testing::Test {
  protected:
+  // The application counts as active (no window of the tests has the
+  // activation), as for a user working in it.
   void SetUp() override {
+    platform::TActivationWatch::Simulate(true);
     form = platform::MakeForm<platform::TForm>();
     form->SetBounds(100, 100, 400, 300);
   }
-  void TearDown() override { form.reset(); }
+  void TearDown() override {
+    form.reset();
+    platform::TActivationWatch::EndSimulation();
+  }
 
   TDock* MakeDock(const std::string& name, TDockPosition position) {
     auto* dock = form->Create<TDock>(nullptr, name);
