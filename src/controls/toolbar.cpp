@@ -60,6 +60,7 @@ TToolbar::~TToolbar() {
   drag_.reset();
   activation_.reset();
   ownerWatch_.reset();
+  topWatch_.reset();
   if (TDock* dock = DockedTo()) dock->ChangeDockList(false, *this, false);
   TCustomControl::SetParent(nullptr);
   floatWindow_.reset();
@@ -78,7 +79,22 @@ platform::TForm* TToolbar::TopForm() const {
 }
 
 void TToolbar::WatchOwner() {
-  if (ownerWatch_ || destroying_) return;
+  if (destroying_) return;
+  // The top form's moves, showing, hiding and minimising show or hide the
+  // floating toolbars with it. The watch goes with the toolbar and finds the
+  // top form when it fires, so it never reaches a toolbar or a form that no
+  // longer exists.
+  if (!topWatch_) {
+    if (platform::TForm* top = TopForm()) {
+      topWatch_ = std::make_unique<platform::TWindowPosWatch>(*top, [this] {
+        if (destroying_) return;
+        if (platform::TForm* form = TopForm()) {
+          UpdateFloatingToolbarsVisibility(*form, platform::ApplicationActive());
+        }
+      });
+    }
+  }
+  if (ownerWatch_) return;
   auto* form = dynamic_cast<platform::TForm*>(Owner());
   if (form == nullptr || form->FormStyle() != platform::TFormStyle::MDIChild) return;
   // The watch goes with the toolbar, so the child's later changes never

@@ -199,4 +199,6 @@ class TToolbar : public platform::TCustomControl {
   std::unique_ptr<TFloatWindow> floatWindow_;
   std::unique_ptr<platform::TActivationWatch> activation_;
   std::unique_ptr<platform::TWindowPosWatch> ownerWatch_;
+  // Watches the top form (the owner, or the MDI frame of an MDI child owner).
+  std::unique_ptr<platform::TWindowPosWatch> topWatch_;
 };

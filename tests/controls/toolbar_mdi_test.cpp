@@ -93,17 +93,18 @@ TEST_F(ToolbarMdi, FloatWindowFollowsItsMDIChild) {
   EXPECT_TRUE(w->Visible());
 }
 
-// The watch on the child's window ends with the toolbar: the child's later
-// moves, hiding and minimising reach nothing of it.
+// The watches on the child's window and on the frame end with the toolbar:
+// their later moves, hiding and minimising reach nothing of it.
 TEST_F(ToolbarMdi, ChildWatchOutlivingItsToolbar) {
   int before = platform::TWindowPosWatch::Count();
   TToolbar* bar = ChildBar("C");
   TToolbar* other = ChildBar("D");
-  EXPECT_EQ(platform::TWindowPosWatch::Count(), before + 2);
+  // Each toolbar watches its owner (the child) and its top form (the frame).
+  EXPECT_EQ(platform::TWindowPosWatch::Count(), before + 4);
   form->Show();
   child->Show();
   child->RemoveComponent(bar);  // freed here
-  EXPECT_EQ(platform::TWindowPosWatch::Count(), before + 1);
+  EXPECT_EQ(platform::TWindowPosWatch::Count(), before + 2);
   child->Hide();
   EXPECT_FALSE(other->FloatWindow()->Visible());
   child->Show();
@@ -114,9 +115,31 @@ TEST_F(ToolbarMdi, ChildWatchOutlivingItsToolbar) {
   child->SetWindowState(TWindowState::Minimized);
   child->SetWindowState(TWindowState::Normal);
   child->Hide();
-  // A toolbar of a form that is no MDI child watches nothing.
+  form->SetBounds(5, 5, 400, 300);
+  form->Hide();
+  form->Show();
+  // A toolbar of a form that is no MDI child watches only its top form.
   MakeBar("F", nullptr, "x");
-  EXPECT_EQ(platform::TWindowPosWatch::Count(), before);
+  EXPECT_EQ(platform::TWindowPosWatch::Count(), before + 1);
+}
+
+// A toolbar floating over its own (plain) form is hidden with the form and
+// shown again with it, and while the form is minimised.
+TEST_F(ToolbarForm, FloatWindowFollowsItsTopForm) {
+  TToolbar* bar = MakeBar("F", nullptr, "xx");
+  TFloatWindow* w = bar->FloatWindow();
+  ASSERT_NE(w, nullptr);
+  form->Show();
+  EXPECT_TRUE(w->Visible());
+  form->Hide();
+  EXPECT_FALSE(w->Visible());
+  EXPECT_TRUE(w->Wanted());
+  form->Show();
+  EXPECT_TRUE(w->Visible());
+  form->SetWindowState(TWindowState::Minimized);
+  EXPECT_FALSE(w->Visible());
+  form->SetWindowState(TWindowState::Normal);
+  EXPECT_TRUE(w->Visible());
 }
 
 TEST_F(ToolbarMdi, ButtonIsNotHotWhileTheApplicationIsInactive) {
