@@ -6,8 +6,10 @@
 #include "foundation/datetime.h"
 #include "foundation/numtext.h"
 #include "platform/codepage.h"
+#include "platform/dragframe.h"
 #include "platform/stringgrid.h"
 #include "platform/system.h"
+#include "platform/toolwindow.h"
 
 using platform::TShiftState;
 
@@ -127,6 +129,9 @@ void TDataGridInplaceEdit::SetEditStyle(TEditStyle style) {
   if (style == TEditStyle::esPickList && pickList_ == nullptr) {
     pickList_ = grid_.Create<TPopupListbox>(&grid_, "", *this);
     pickList_->SetVisible(false);
+    // A window of its own above everything, so it may reach past the
+    // grid's and the form's edges.
+    platform::MakeTopmostPopup(*pickList_);
   }
   if (style != TEditStyle::esPickList) CloseUp(false);
 }
@@ -151,7 +156,15 @@ void TDataGridInplaceEdit::UpdateContents() {
   SetMaxLength(column != nullptr ? column->MaxLength : 0);
   SetModified(false);
   oldText_ = Text();
+  ShowButton();
   Invalidate();
+}
+
+void TDataGridInplaceEdit::ShowButton() {
+  platform::TEditButtonKind kind = platform::TEditButtonKind::None;
+  if (editStyle_ == TEditStyle::esEllipsis) kind = platform::TEditButtonKind::Ellipsis;
+  else if (editStyle_ == TEditStyle::esPickList) kind = platform::TEditButtonKind::DropDown;
+  platform::SetEditButton(*this, kind, buttonWidth_, false, pickList_ != nullptr);
 }
 
 void TDataGridInplaceEdit::MoveToCell() {
@@ -192,11 +205,12 @@ void TDataGridInplaceEdit::DropDown() {
   }
   pickList_->SetItemIndex(count > 0 ? index : -1);
   // Below the editor, or above it when the list would pass the bottom of
-  // the grid.
+  // the screen's work area (screen coordinates: the list is a window).
   const int height = itemHeight * rows + 4;
-  int top = Top() + Height();
-  if (top + height > grid_.Height() && Top() - height >= 0) top = Top() - height;
-  pickList_->SetBounds(Left(), top, Width(), height);
+  const platform::TGdiPoint origin = platform::ClientToScreen(*this, 0, 0);
+  int top = origin.Y + Height();
+  if (top + height > platform::ScreenWorkArea().Bottom) top = origin.Y - height;
+  pickList_->SetBounds(origin.X, top, Width(), height);
   pickList_->SetVisible(true);
   listVisible_ = true;
   Invalidate();

@@ -1,7 +1,8 @@
 // The cell editor of the data grid. Its kind follows the current cell's
 // column: a plain editor, an editor with an ellipsis button that asks the
 // grid's owner for a value (OnEditButtonClick), or an editor with a pick list
-// that drops down below the cell (above it near the bottom of the screen).
+// that drops down below the cell (above it near the bottom of the screen) in
+// a window of its own that stays on top.
 // When the user leaves a changed cell the text is checked by the column's
 // format (ValidateCell): a bad value beeps and the previous one comes back;
 // every finished change is reported by the grid's OnUserChanged.
@@ -79,6 +80,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   friend class TPopupListbox;
   TColumn* CurrentColumn() const;
   void SetEditStyle(TEditStyle style);
+  // Paints the button of the current style at the right edge.
+  void ShowButton();
   // Alt+Up/Down, Enter and Esc of a pick list; true when consumed.
   bool DoDropDownKeys(std::uint16_t key, platform::TShiftState shift);
   void WriteCell(const std::string& text);
