@@ -164,7 +164,19 @@ void TDataGridInplaceEdit::ShowButton() {
   platform::TEditButtonKind kind = platform::TEditButtonKind::None;
   if (editStyle_ == TEditStyle::esEllipsis) kind = platform::TEditButtonKind::Ellipsis;
   else if (editStyle_ == TEditStyle::esPickList) kind = platform::TEditButtonKind::DropDown;
-  platform::SetEditButton(*this, kind, buttonWidth_, false, pickList_ != nullptr);
+  platform::SetEditButton(*this, kind, buttonWidth_, pressed_, pickList_ != nullptr);
+}
+
+bool TDataGridInplaceEdit::InButton(int x, int y) const {
+  return editStyle_ != TEditStyle::esSimple && x >= Width() - buttonWidth_ && x < Width() && y >= 0 &&
+         y < Height();
+}
+
+void TDataGridInplaceEdit::TrackButton(int x, int y) {
+  const bool pressed = InButton(x, y);
+  if (pressed == pressed_) return;
+  pressed_ = pressed;
+  ShowButton();
 }
 
 void TDataGridInplaceEdit::MoveToCell() {
@@ -370,9 +382,25 @@ void TDataGridInplaceEdit::DoExit() {
 }
 
 void TDataGridInplaceEdit::MouseDown(platform::TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == platform::TMouseButton::Left && editStyle_ != TEditStyle::esSimple &&
-      x >= Width() - buttonWidth_ && x < Width() && y >= 0 && y < Height()) {
+  if (button == platform::TMouseButton::Left && InButton(x, y)) {
+    if (editStyle_ == TEditStyle::esPickList && !listVisible_) {
+      tracking_ = true;
+      TrackButton(x, y);
+    }
     ButtonClick();
   }
   TMaskEdit::MouseDown(button, shift, x, y);
+}
+
+void TDataGridInplaceEdit::MouseMove(TShiftState shift, int x, int y) {
+  if (tracking_) TrackButton(x, y);
+  TMaskEdit::MouseMove(shift, x, y);
+}
+
+void TDataGridInplaceEdit::MouseUp(platform::TMouseButton button, TShiftState shift, int x, int y) {
+  if (tracking_) {
+    TrackButton(-1, -1);
+    tracking_ = false;
+  }
+  TMaskEdit::MouseUp(button, shift, x, y);
 }

@@ -50,6 +50,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   // The width of the button at the right edge (that of a scroll bar).
   int ButtonWidth() const { return buttonWidth_; }
   bool ListVisible() const { return listVisible_; }
+  // The button looks pressed: the mouse that opened the list is held over it.
+  bool Pressed() const { return pressed_; }
   // The pick list, or null before the first pick-list cell.
   TPopupListbox* PickList() const { return pickList_; }
   // The text the cell had when the editor came to it.
@@ -75,6 +77,10 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   void DoExit() override;
   // A left press in the button area at the right edge presses the button.
   void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
+  // While the press that opened the list is held, the button looks pressed
+  // when the pointer is over it; the release ends that.
+  void MouseMove(platform::TShiftState shift, int x, int y) override;
+  void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
 
  private:
   friend class TPopupListbox;
@@ -82,6 +88,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   void SetEditStyle(TEditStyle style);
   // Paints the button of the current style at the right edge.
   void ShowButton();
+  bool InButton(int x, int y) const;
+  void TrackButton(int x, int y);
   // Alt+Up/Down, Enter and Esc of a pick list; true when consumed.
   bool DoDropDownKeys(std::uint16_t key, platform::TShiftState shift);
   void WriteCell(const std::string& text);
@@ -91,6 +99,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   TEditStyle editStyle_ = TEditStyle::esSimple;
   int buttonWidth_ = 16;
   bool listVisible_ = false;
+  bool tracking_ = false;
+  bool pressed_ = false;
   bool loading_ = false;
   std::string oldText_;
 };

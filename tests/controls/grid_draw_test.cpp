@@ -230,4 +230,34 @@ TEST_F(GridDraw, EllipsisButtonShowsThreeDots) {
   EXPECT_NE(image.Pixel(left + c, y), clBlack);
 }
 
+TEST_F(GridDraw, DropDownButtonLooksPressedWhileTheOpeningPressIsHeld) {
+  grid->Columns().Items(2).PickList() = {"alfa", "beta"};
+  grid->SetRow(1);
+  grid->SetCol(2);
+  form->Show();
+  grid->ShowEditor();
+  TDataGridInplaceEdit& editor = grid->InplaceEditor();
+  ASSERT_EQ(editor.EditStyle(), TEditStyle::esPickList);
+  TBitmap up(1, 1);
+  RenderGrid(*grid, up);
+  const int x = editor.Width() - 2;
+  editor.MouseDownAt(TMouseButton::Left, x, 3);
+  EXPECT_TRUE(editor.ListVisible());
+  EXPECT_TRUE(editor.Pressed());
+  TBitmap down(1, 1);
+  RenderGrid(*grid, down);
+  EXPECT_FALSE(up.SameAs(down));
+  editor.MouseMoveTo(2, 3);  // off the button
+  EXPECT_FALSE(editor.Pressed());
+  editor.MouseMoveTo(x, 3);
+  EXPECT_TRUE(editor.Pressed());
+  editor.MouseUpAt(TMouseButton::Left, x, 3);
+  EXPECT_FALSE(editor.Pressed());
+  EXPECT_TRUE(editor.ListVisible());  // the release leaves the list open
+  editor.MouseDownAt(TMouseButton::Left, x, 3);  // a second press closes it
+  EXPECT_FALSE(editor.ListVisible());
+  EXPECT_FALSE(editor.Pressed());
+  editor.MouseUpAt(TMouseButton::Left, x, 3);
+}
+
 }  // namespace
