@@ -122,7 +122,9 @@ class TGridCellPainter : public QStyledItemDelegate {
     if (picture && current) {
       // The tiles keep their place under the cells: offset from the
       // viewport's origin.
-      painter->drawTiledPixmap(r, inverted_, QPoint(r.left() % inverted_.width(), r.top() % inverted_.height()));
+      const int w = inverted_.width();
+      const int h = inverted_.height();
+      painter->drawTiledPixmap(r, inverted_, QPoint(((r.left() % w) + w) % w, ((r.top() % h) + h) % h));
     } else if (!picture) {
       QColor fill = option.palette.color(QPalette::Base);
       if (look.HasBrush) fill = ToQColor(look.Brush);
