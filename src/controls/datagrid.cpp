@@ -1,6 +1,8 @@
 #include "controls/datagrid.h"
 
 #include "controls/gridedit.h"
+#include "controls/gridformat.h"
+#include "platform/gdiimage.h"
 #include "platform/stringgrid.h"
 
 using platform::TShiftState;
@@ -224,4 +226,61 @@ void TDataGrid::SetParent(platform::TWinControl* parent) {
 void TDataGrid::Notification(platform::TComponent& freed) {
   TStringGrid::Notification(freed);
   if (columns_) columns_->ForgetPopupMenu(freed);
+}
+
+void TDataGrid::SetBGImage(const platform::TBitmap& picture) { SetBackgroundPicture(&picture); }
+
+void TDataGrid::ClearBGImage() { SetBackgroundPicture(nullptr); }
+
+namespace {
+
+platform::TGridCellLook::TAlign LookAlign(TTextAlignment a) {
+  switch (a) {
+    case TTextAlignment::taRightJustify:
+      return platform::TGridCellLook::Right;
+    case TTextAlignment::taCenter:
+      return platform::TGridCellLook::Center;
+    default:
+      return platform::TGridCellLook::Left;
+  }
+}
+
+}  // namespace
+
+void TDataGrid::GetCellLook(int col, int row, bool selected, bool focused, platform::TGridCellLook& look) {
+  look.Text = Cells(col, row);
+  look.Alignment = platform::TGridCellLook::Left;
+  const bool picture = HasBackgroundPicture();
+  const bool fixed = col < FixedCols() || row < FixedRows();
+  TColumn* column = columns_ && col < columns_->Count() ? &columns_->Items(col) : nullptr;
+  if (column != nullptr) {
+    look.Alignment = LookAlign(column->Alignment());
+    look.HasFont = true;
+    look.Font = column->Font();
+    // The current cell (the row, with row selection) keeps the selection's
+    // colours; the others take the column's.
+    if (!focused && !(selected && (options_ & platform::goRowSelect) != 0)) {
+      look.HasBrush = true;
+      look.Brush = column->Color();
+    }
+    look.Text = CellDisplayText(column->Format(), column->DisplayMask(), look.Text);
+    if (row < FixedRows()) {
+      const std::string caption = column->Title().Caption();
+      if (!caption.empty()) look.Text = caption;
+      look.Alignment = LookAlign(column->Title().Alignment());
+      look.Font = column->Title().Font();
+    }
+  }
+  if (fixed) {
+    look.HasBrush = true;
+    look.Brush = platform::kGridFixedColor;
+  } else if (picture) {
+    look.Transparent = true;
+  }
+}
+
+void TDataGrid::ColumnMoved(int from, int to) {
+  columns_->Move(from, to);
+  TStringGrid::ColumnMoved(from, to);
+  if (editor_ != nullptr && EditorShown()) editor_->UpdateContents();
 }

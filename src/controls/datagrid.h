@@ -55,6 +55,12 @@ class TDataGrid : public platform::TStringGrid {
   void SetPixelsPerInch(std::int32_t ppi) { pixelsPerInch_ = ppi; }
   std::string Version() const { return "2.0"; }
 
+  // The picture tiled behind the data cells (and the empty area beyond
+  // them); a copy is kept. A picture without width or height is none.
+  void SetBGImage(const platform::TBitmap& picture);
+  void ClearBGImage();
+  bool HasBGImage() const { return HasBackgroundPicture(); }
+
   // The grid's font, which columns and titles follow until they set theirs.
   const platform::TFont& Font() const { return font_; }
   void SetFont(const platform::TFont& font);
@@ -100,6 +106,12 @@ class TDataGrid : public platform::TStringGrid {
   void SetParent(platform::TWinControl* parent) override;
 
  protected:
+  // A cell shows its text formatted by its column's display mask, in the
+  // column's font, colour and alignment; a fixed row shows the column's
+  // title caption (when it has one) in the title's font and alignment.
+  void GetCellLook(int col, int row, bool selected, bool focused, platform::TGridCellLook& look) override;
+  // The column object moves with the column's cells.
+  void ColumnMoved(int from, int to) override;
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
   void KeyPress(char32_t& key) override;
   void DblClick() override;

@@ -6,8 +6,10 @@
 #include "foundation/datetime.h"
 #include "foundation/numtext.h"
 #include "platform/codepage.h"
+#include "platform/dragframe.h"
 #include "platform/stringgrid.h"
 #include "platform/system.h"
+#include "platform/toolwindow.h"
 
 using platform::TShiftState;
 
@@ -127,6 +129,9 @@ void TDataGridInplaceEdit::SetEditStyle(TEditStyle style) {
   if (style == TEditStyle::esPickList && pickList_ == nullptr) {
     pickList_ = grid_.Create<TPopupListbox>(&grid_, "", *this);
     pickList_->SetVisible(false);
+    // A window of its own above everything, so it may reach past the
+    // grid's and the form's edges.
+    platform::MakeTopmostPopup(*pickList_);
   }
   if (style != TEditStyle::esPickList) CloseUp(false);
 }
@@ -151,7 +156,27 @@ void TDataGridInplaceEdit::UpdateContents() {
   SetMaxLength(column != nullptr ? column->MaxLength : 0);
   SetModified(false);
   oldText_ = Text();
+  ShowButton();
   Invalidate();
+}
+
+void TDataGridInplaceEdit::ShowButton() {
+  platform::TEditButtonKind kind = platform::TEditButtonKind::None;
+  if (editStyle_ == TEditStyle::esEllipsis) kind = platform::TEditButtonKind::Ellipsis;
+  else if (editStyle_ == TEditStyle::esPickList) kind = platform::TEditButtonKind::DropDown;
+  platform::SetEditButton(*this, kind, buttonWidth_, pressed_, pickList_ != nullptr);
+}
+
+bool TDataGridInplaceEdit::InButton(int x, int y) const {
+  return editStyle_ != TEditStyle::esSimple && x >= Width() - buttonWidth_ && x < Width() && y >= 0 &&
+         y < Height();
+}
+
+void TDataGridInplaceEdit::TrackButton(int x, int y) {
+  const bool pressed = InButton(x, y);
+  if (pressed == pressed_) return;
+  pressed_ = pressed;
+  ShowButton();
 }
 
 void TDataGridInplaceEdit::MoveToCell() {
@@ -192,11 +217,12 @@ void TDataGridInplaceEdit::DropDown() {
   }
   pickList_->SetItemIndex(count > 0 ? index : -1);
   // Below the editor, or above it when the list would pass the bottom of
-  // the grid.
+  // the screen's work area (screen coordinates: the list is a window).
   const int height = itemHeight * rows + 4;
-  int top = Top() + Height();
-  if (top + height > grid_.Height() && Top() - height >= 0) top = Top() - height;
-  pickList_->SetBounds(Left(), top, Width(), height);
+  const platform::TGdiPoint origin = platform::ClientToScreen(*this, 0, 0);
+  int top = origin.Y + Height();
+  if (top + height > platform::ScreenWorkArea().Bottom) top = origin.Y - height;
+  pickList_->SetBounds(origin.X, top, Width(), height);
   pickList_->SetVisible(true);
   listVisible_ = true;
   Invalidate();
@@ -356,9 +382,25 @@ void TDataGridInplaceEdit::DoExit() {
 }
 
 void TDataGridInplaceEdit::MouseDown(platform::TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == platform::TMouseButton::Left && editStyle_ != TEditStyle::esSimple &&
-      x >= Width() - buttonWidth_ && x < Width() && y >= 0 && y < Height()) {
+  if (button == platform::TMouseButton::Left && InButton(x, y)) {
+    if (editStyle_ == TEditStyle::esPickList && !listVisible_) {
+      tracking_ = true;
+      TrackButton(x, y);
+    }
     ButtonClick();
   }
   TMaskEdit::MouseDown(button, shift, x, y);
+}
+
+void TDataGridInplaceEdit::MouseMove(TShiftState shift, int x, int y) {
+  if (tracking_) TrackButton(x, y);
+  TMaskEdit::MouseMove(shift, x, y);
+}
+
+void TDataGridInplaceEdit::MouseUp(platform::TMouseButton button, TShiftState shift, int x, int y) {
+  if (tracking_) {
+    TrackButton(-1, -1);
+    tracking_ = false;
+  }
+  TMaskEdit::MouseUp(button, shift, x, y);
 }

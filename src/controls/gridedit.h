@@ -1,7 +1,8 @@
 // The cell editor of the data grid. Its kind follows the current cell's
 // column: a plain editor, an editor with an ellipsis button that asks the
 // grid's owner for a value (OnEditButtonClick), or an editor with a pick list
-// that drops down below the cell (above it near the bottom of the screen).
+// that drops down below the cell (above it near the bottom of the screen) in
+// a window of its own that stays on top.
 // When the user leaves a changed cell the text is checked by the column's
 // format (ValidateCell): a bad value beeps and the previous one comes back;
 // every finished change is reported by the grid's OnUserChanged.
@@ -49,6 +50,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   // The width of the button at the right edge (that of a scroll bar).
   int ButtonWidth() const { return buttonWidth_; }
   bool ListVisible() const { return listVisible_; }
+  // The button looks pressed: the mouse that opened the list is held over it.
+  bool Pressed() const { return pressed_; }
   // The pick list, or null before the first pick-list cell.
   TPopupListbox* PickList() const { return pickList_; }
   // The text the cell had when the editor came to it.
@@ -74,11 +77,19 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   void DoExit() override;
   // A left press in the button area at the right edge presses the button.
   void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
+  // While the press that opened the list is held, the button looks pressed
+  // when the pointer is over it; the release ends that.
+  void MouseMove(platform::TShiftState shift, int x, int y) override;
+  void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
 
  private:
   friend class TPopupListbox;
   TColumn* CurrentColumn() const;
   void SetEditStyle(TEditStyle style);
+  // Paints the button of the current style at the right edge.
+  void ShowButton();
+  bool InButton(int x, int y) const;
+  void TrackButton(int x, int y);
   // Alt+Up/Down, Enter and Esc of a pick list; true when consumed.
   bool DoDropDownKeys(std::uint16_t key, platform::TShiftState shift);
   void WriteCell(const std::string& text);
@@ -88,6 +99,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   TEditStyle editStyle_ = TEditStyle::esSimple;
   int buttonWidth_ = 16;
   bool listVisible_ = false;
+  bool tracking_ = false;
+  bool pressed_ = false;
   bool loading_ = false;
   std::string oldText_;
 };

@@ -9,6 +9,10 @@
 #include "platform/controls_impl.h"
 
 namespace platform {
+
+// The grid's own cell drawing (stringgrid.cpp).
+QAbstractItemDelegate* MakeGridCellPainter(TStringGrid& grid, QObject* parent);
+
 namespace {
 
 const QColor kFixedColor(0xF0, 0xF0, 0xF0);
@@ -24,6 +28,7 @@ TStringGrid::TStringGrid() {
   table->horizontalHeader()->setDefaultSectionSize(defaultColWidth_);
   table->verticalHeader()->setDefaultSectionSize(defaultRowHeight_);
   table->verticalHeader()->setMinimumSectionSize(1);
+  table->setItemDelegate(MakeGridCellPainter(*this, table));
   AttachWidget(*this, table);
   QObject::connect(table, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) {
     if (syncing_ || !OnSetEditText) return;

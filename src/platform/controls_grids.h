@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/gdi.h"
 
 namespace platform {
 
@@ -22,6 +23,31 @@ inline constexpr unsigned goEditing = 0x01;
 inline constexpr unsigned goRowSelect = 0x02;
 inline constexpr unsigned goColSizing = 0x04;
 inline constexpr unsigned goTabs = 0x08;
+
+// The grey of fixed cells.
+inline constexpr TColor kGridFixedColor = 0xF0F0F0;
+
+class TBitmap;
+
+// How one cell is drawn: the grid fills it in (TStringGrid::GetCellLook)
+// just before the cell is painted. The text is written at (2, 2) inside the
+// cell, clipped to it; right-aligned text ends 3 pixels before the right
+// edge, centred text is centred.
+struct TGridCellLook {
+  enum TAlign { Left, Right, Center };
+  std::string Text;
+  TAlign Alignment = Left;
+  bool HasFont = false;
+  TFont Font;
+  // The cell's colour, its text in Font.Color (or the window's text colour);
+  // without one the window's colour, or for the current cell the
+  // selection's colours.
+  bool HasBrush = false;
+  TColor Brush = clWhite;
+  // The background picture shows through (no colour is filled; the current
+  // cell shows it inverted).
+  bool Transparent = false;
+};
 
 class TStringGrid : public TWinControl {
  public:
@@ -65,13 +91,32 @@ class TStringGrid : public TWinControl {
   // The user changed a cell's text.
   std::function<void(TComponent& sender, int col, int row, const std::string& value)> OnSetEditText;
 
+  // The look of a cell as it will be drawn (GetCellLook's answer).
+  TGridCellLook CellLook(int col, int row);
+  // A picture tiled from the top-left corner of the cell area behind the
+  // cells that let it through and the empty area beyond the last column and
+  // row; a selected cell shows it inverted. Copied; null removes it.
+  void SetBackgroundPicture(const TBitmap* picture);
+  bool HasBackgroundPicture() const { return hasPicture_; }
+  // Moves the column at from to index to; ColumnMoved does the work.
+  void MoveColumn(int from, int to);
+
   // What a user's click on a cell does (fixed cells cannot be selected).
   void UserSelectCell(int col, int row);
   // What a user's edit of a cell does (with goEditing; a fixed cell or a
   // grid without it is left as it was and false is returned).
   bool UserEditCell(int col, int row, std::string_view text);
 
+ protected:
+  // Fills in how a cell is drawn; the base shows the cell's text, left
+  // aligned, fixed cells grey.
+  virtual void GetCellLook(int col, int row, bool selected, bool focused, TGridCellLook& look);
+  // Moves the cells and the width of the column at from to index to; the
+  // columns between shift by one.
+  virtual void ColumnMoved(int from, int to);
+
  private:
+  friend class TGridCellPainter;
   void Check(int col, int row) const;
   void SelectCell(int col, int row);
   void StyleCells();
@@ -84,6 +129,7 @@ class TStringGrid : public TWinControl {
   bool syncing_ = false;
   int lastCol_ = -1;
   int lastRow_ = -1;
+  bool hasPicture_ = false;
 };
 
 class TTreeView;
