@@ -84,6 +84,13 @@ public:
   using EDBWarstwaError::EDBWarstwaError;
 };
 
+// A refused change of a read-only database or layer, or an export without
+// the right.
+class EAccessViolation : public Exception {
+public:
+  using Exception::Exception;
+};
+
 // A record that cannot be read by its number.
 class EDBRecordError : public EDBError {
 public:

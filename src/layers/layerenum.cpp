@@ -182,7 +182,7 @@ int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeade
   e.BaseId = baseId_;
   e.ObjInterfKonf = objInterfKonf_;
   e.LayerNumber = static_cast<std::uint16_t>(numbers_.Number(LayerNumberKey(kind, e.Name)));
-  e.File = baza_.AddFile(std::move(object));
+  e.File = baza_.AddFile(std::move(object), directory_);
   entry = std::move(e);
   return kDBOk;
 }
@@ -193,10 +193,10 @@ TBaza::TBaza(std::uint16_t user, std::string iniPath) : base_(user), iniPath_(st
 
 TBaza::~TBaza() {
   iterator_.reset();
-  for (auto& file : allFiles_) {
-    if (file->IsOpen()) {
+  for (auto& owned : allFiles_) {
+    if (owned.file->IsOpen()) {
       try {
-        file->Close();
+        owned.file->Close();
       } catch (const Exception&) {
         // Freeing cannot report; a failed write-back was already lost here.
       }
@@ -239,19 +239,30 @@ void TBaza::ReleaseNumberList() {
   numbersOf_ = nullptr;
 }
 
-TNewTextLinWarstwaFile* TBaza::AddFile(std::unique_ptr<TNewTextLinWarstwaFile> file) {
+TNewTextLinWarstwaFile* TBaza::AddFile(std::unique_ptr<TNewTextLinWarstwaFile> file,
+                                       const std::string* directory) {
   TNewTextLinWarstwaFile* raw = file.get();
-  allFiles_.push_back(std::move(file));
+  allFiles_.push_back(Owned{std::move(file), directory});
   files_.push_back(raw);
   return raw;
+}
+
+bool TBaza::Owns(const TNewTextLinWarstwaFile* file) const {
+  return DirectoryOf(file) != nullptr;
+}
+
+const std::string* TBaza::DirectoryOf(const TNewTextLinWarstwaFile* file) const {
+  for (const Owned& owned : allFiles_)
+    if (owned.file.get() == file) return owned.directory;
+  return nullptr;
 }
 
 void TBaza::RemoveFile(TNewTextLinWarstwaFile* file) {
   files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
   const auto it = std::find_if(allFiles_.begin(), allFiles_.end(),
-                               [file](const auto& f) { return f.get() == file; });
+                               [file](const Owned& f) { return f.file.get() == file; });
   if (it == allFiles_.end()) return;
-  std::unique_ptr<TNewTextLinWarstwaFile> owned = std::move(*it);
+  std::unique_ptr<TNewTextLinWarstwaFile> owned = std::move(it->file);
   allFiles_.erase(it);
   if (owned->IsOpen()) owned->Close();
 }

@@ -120,8 +120,15 @@ public:
   std::int32_t GetLayerNumber(const std::string* directory, std::string_view key);
   void ReleaseNumberList();
 
-  // Takes a layer-file object into this database.
-  TNewTextLinWarstwaFile* AddFile(std::unique_ptr<TNewTextLinWarstwaFile> file);
+  // Takes a layer-file object of the catalogue directory into this database.
+  TNewTextLinWarstwaFile* AddFile(std::unique_ptr<TNewTextLinWarstwaFile> file,
+                                  const std::string* directory);
+  // Whether the object is one of this database's (of any walk).
+  bool Owns(const TNewTextLinWarstwaFile* file) const;
+  // The catalogue directory of one of this database's objects, or none.
+  const std::string* DirectoryOf(const TNewTextLinWarstwaFile* file) const;
+  // Sets the user whose number stamps records and whose rights apply.
+  void SetUser(std::uint16_t user) { base_ = TUserLayerBase(user); }
   // Frees an object of this database (closing it first when open).
   void RemoveFile(TNewTextLinWarstwaFile* file);
   // The layer-file objects of the last walk, in the order found.
@@ -137,7 +144,11 @@ private:
   TUserLayerBase base_;
   std::string iniPath_;
   std::vector<std::unique_ptr<std::string>> allCatalogues_;
-  std::vector<std::unique_ptr<TNewTextLinWarstwaFile>> allFiles_;
+  struct Owned {
+    std::unique_ptr<TNewTextLinWarstwaFile> file;
+    const std::string* directory;
+  };
+  std::vector<Owned> allFiles_;
   std::vector<const std::string*> catalogues_;
   std::vector<TNewTextLinWarstwaFile*> files_;
   std::unique_ptr<THeaderIteratorNew> iterator_;
