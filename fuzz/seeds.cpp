@@ -595,6 +595,16 @@ void ToolbarPositionFiles() {
   Seed("toolbarpos", "seed-0", ReadAll(path));
 }
 
+// --- Catalogue files of a layer database ----------------------------------
+
+// "baza.cnf" has no writer in the program: number, kind letter and name lines.
+void CatalogueNumberFiles() {
+  Seed("bazacnf", "seed-0", "12 L ROADS\r\n  7 t roads \r\n\r\n3 L RZEKI\r\n12 L ROADS\r\n");
+  Seed("bazacnf", "seed-1", "Nazwa=Katalog 1\r\nSymbole=znaki.sym\r\n");
+  Seed("bazacnf", "seed-2", "1 T\tA\n-2147483648 L MIN\n2147483647 T MAX\n9 ABC\n");
+  Seed("bazacnf", "seed-3", platform::Utf8ToCp1250("5 L DZIAŁKI\r\nx L ZŁE\r\n"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -620,6 +630,7 @@ int main(int argc, char** argv) {
   LayerFiles();
   MenuFiles();
   ToolbarPositionFiles();
+  CatalogueNumberFiles();
   fs::remove_all(gWork);
   return 0;
 }

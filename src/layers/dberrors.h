@@ -32,6 +32,9 @@ public:
       : Exception(std::move(message)), Code(code) {}
   // The platform's Polish text for a system error code, with that code.
   static EDBError FromSystem(std::uint32_t systemCode);
+  // The format filled with the arguments, with the given code.
+  static EDBError CreateCode(int code, const char* format, ...)
+      __attribute__((format(printf, 2, 3)));
   int Code;
 };
 
@@ -81,6 +84,13 @@ public:
   using EDBWarstwaError::EDBWarstwaError;
 };
 
+// A refused change of a read-only database or layer, or an export without
+// the right.
+class EAccessViolation : public Exception {
+public:
+  using Exception::Exception;
+};
+
 // A record that cannot be read by its number.
 class EDBRecordError : public EDBError {
 public:
@@ -89,3 +99,14 @@ public:
 
 // "Błędna struktura pliku": the packets of a file do not match its header.
 inline constexpr const char* kBadFileStructure = "Błędna struktura pliku";
+
+// The check of every checked layer-file call: 0 or more, kDBEnd,
+// kDBNotImplemented and kDBNoCatalogue pass; every other code raises its
+// exception with a message beginning "DB: ":
+//   -3 EBadBaseId "DB: Błędny identyfikator bazy"
+//   -4 ENotLoggedIn "DB: Nie wlogowany"
+//   -5 EAccessError "DB: Błąd dostępu"
+//   -6 EInvalidHandle "DB: Błędny uchwyt"
+//   -7 ENotOpen "DB: Warstwa nie otwarta"
+//   -1, -9 and below -10: EDBError "DB: Błąd: <code>" carrying the code.
+void CheckDBResult(int code);

@@ -117,6 +117,8 @@ public:
   std::int64_t RecordSize() const { return recSize_; }
   virtual int Kind() const = 0;
   const std::string& FileName() const { return fileName_; }
+  // The name after the file was renamed on disk (closed files only).
+  void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
   std::string Path() const { return directory_ + fileName_; }
   bool IsOpen() const { return open_; }
   bool IsReadOnly() const { return readOnly_; }

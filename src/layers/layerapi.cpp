@@ -1,0 +1,388 @@
+#include "layers/layerapi.h"
+
+#include <algorithm>
+
+#include "foundation/errors.h"
+#include "foundation/fileopener.h"
+#include "foundation/filenames.h"
+#include "foundation/textutil.h"
+#include "layers/dberrors.h"
+#include "layers/layerfiles.h"
+#include "platform/inifile.h"
+
+namespace {
+
+constexpr const char* kBazaSection = "baza";
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool LessText(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char x = UpperAscii(a[i]), y = UpperAscii(b[i]);
+    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  }
+  return a.size() < b.size();
+}
+
+}  // namespace
+
+TLayerStore::TLayerStore(std::string iniPath) : iniPath_(std::move(iniPath)) {}
+
+TLayerStore::~TLayerStore() = default;
+
+std::string TLayerStore::MakeFileName(std::string_view name, int kind) {
+  static constexpr std::string_view kPad = "--------.--";
+  std::string out;
+  if (name.size() <= 8) {
+    out = std::string(name) + std::string(kPad.substr(name.size()));
+  } else {
+    out = std::string(name.substr(0, 8)) + ".";
+    out += name[8];
+    out += name.size() > 9 ? name[9] : '-';
+  }
+  out += kind == 0 ? 't' : 'l';
+  return out;
+}
+
+// --- Databases ---------------------------------------------------------------
+
+int TLayerStore::InitBases(TBazaDat& dat) {
+  platform::TIniFile ini(iniPath_);
+  baseNames_ = ini.ReadSection(kBazaSection);
+  basePos_ = -1;
+  listing_ = true;
+  return ReloadBases(dat);
+}
+
+int TLayerStore::ReloadBases(TBazaDat& dat) {
+  if (!listing_) return kDBNothing;
+  ++basePos_;
+  if (basePos_ < 0 || static_cast<std::size_t>(basePos_) >= baseNames_.size()) {
+    listing_ = false;
+    baseNames_.clear();
+    return kDBEnd;
+  }
+  dat.Name = baseNames_[static_cast<std::size_t>(basePos_)];
+  GetBaseNames(dat.Name, dat.Caption);
+  return kDBOk;
+}
+
+void TLayerStore::GetBaseNames(const std::string& name, std::string& caption) {
+  platform::TIniFile ini(iniPath_);
+  caption = ini.ReadString(kBazaSection, name, "");
+  if (caption.empty()) caption = name;
+}
+
+int TLayerStore::OpenBase(std::uint16_t user, const std::string& name, TBaza*& handle) {
+  platform::TIniFile ini(iniPath_);
+  if (StringsIndexOf(ini.ReadSection(kBazaSection), name, -1) < 0) return kDBUnknownBase;
+  auto at = std::upper_bound(bases_.begin(), bases_.end(), name,
+                             [](const std::string& n, const auto& line) {
+                               return LessText(n, line.first);
+                             });
+  at = bases_.insert(at, {name, std::make_unique<TBaza>(user, iniPath_)});
+  handle = at->second.get();
+  return static_cast<int>(at - bases_.begin());
+}
+
+TBaza* TLayerStore::FindBase(const TBaza* handle) const {
+  for (const auto& line : bases_)
+    if (line.second.get() == handle) return line.second.get();
+  return nullptr;
+}
+
+void TLayerStore::GetBaseName(TBaza* handle, std::string& name) {
+  for (const auto& line : bases_) {
+    if (line.second.get() == handle) {
+      name = line.first;
+      return;
+    }
+  }
+  throw EInvalidHandle("");
+}
+
+int TLayerStore::CloseBase(TBaza* handle) {
+  const auto it = std::find_if(bases_.begin(), bases_.end(),
+                               [handle](const auto& line) { return line.second.get() == handle; });
+  if (it == bases_.end()) return kDBNoBase;
+  std::unique_ptr<TBaza> closing = std::move(it->second);
+  bases_.erase(it);
+  closing.reset();
+  return kDBOk;
+}
+
+int TLayerStore::SetWarstwaFlags(TBaza* handle, std::uint16_t user) {
+  TBaza* base = FindBase(handle);
+  if (base == nullptr) return kDBNoBase;
+  base->SetUser(user);
+  return kDBOk;
+}
+
+int TLayerStore::GetWarstwyList(TAllWarstwaHeader& entry, TBaza* handle) {
+  for (const auto& line : bases_)
+    if (line.second.get() == handle) return handle->FirstHeader(entry, line.first);
+  return kDBNoBase;
+}
+
+int TLayerStore::GetWzorceList(TAllWarstwaHeader& entry, TBaza* handle) {
+  TBaza* base = FindBase(handle);
+  if (base == nullptr) return kDBNoBase;
+  return base->NextHeader(entry);
+}
+
+void TLayerStore::OpenSymbols(const std::string* catalogue, std::string& fileName) {
+  for (const auto& line : bases_) {
+    if (line.second->HasCatalogue(catalogue)) {
+      fileName = ReadKatalogSymbols(*catalogue);
+      return;
+    }
+  }
+  throw EInternalError("TBazaList.ReadKatalogHeader");
+}
+
+TNewTextLinWarstwaFile* TLayerStore::CreateWarstwa(const std::string* catalogue,
+                                                   const std::string& name,
+                                                   const TMainWarstwaHeader& h) {
+  for (const auto& line : bases_) {
+    TBaza& base = *line.second;
+    if (!base.HasCatalogue(catalogue)) continue;
+    if (base.Base().IsReadOnly()) throw EAccessViolation("Baza tylko do odczytu");
+    const int kind = h.Kind == 0 ? 0 : 1;
+    const std::string fileName = MakeFileName(name, kind);
+    std::unique_ptr<TNewTextLinWarstwaFile> file;
+    if (kind == 0)
+      file = TNewTextWarstwaFile::CreateNew(&base.Base(), *catalogue, h, fileName);
+    else
+      file = TNewLinWarstwaFile::CreateNew(&base.Base(), *catalogue, h, fileName);
+    return base.AddFile(std::move(file), catalogue);
+  }
+  return nullptr;
+}
+
+void TLayerStore::ReleaseNumberLists() {
+  for (const auto& line : bases_) line.second->ReleaseNumberList();
+}
+
+// --- Layer files -------------------------------------------------------------
+
+TBaza* TLayerStore::Owner(const TNewTextLinWarstwaFile* layer) const {
+  if (layer == nullptr) return nullptr;
+  for (const auto& line : bases_)
+    if (line.second->Owns(layer)) return line.second.get();
+  return nullptr;
+}
+
+int TLayerStore::Check(const TNewTextLinWarstwaFile* layer) const {
+  if (bases_.empty()) return kDBNoBase;
+  return Owner(layer) != nullptr ? kDBOk : kDBBadHandle;
+}
+
+TBaza& TLayerStore::Require(const TNewTextLinWarstwaFile* layer) const {
+  if (bases_.empty()) throw ENotLoggedIn();
+  TBaza* base = Owner(layer);
+  if (base == nullptr) throw EInvalidHandle("Błędny uchwyt");
+  return *base;
+}
+
+int TLayerStore::OpenWarstwa(TNewTextLinWarstwaFile* layer, bool readOnly) {
+  std::uint8_t mode = readOnly ? kOpenRead : kOpenWrite;
+  return OpenWarstwa2(layer, mode);
+}
+
+int TLayerStore::OpenWarstwa2(TNewTextLinWarstwaFile* layer, std::uint8_t& mode) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->Open(mode);
+}
+
+int TLayerStore::CloseWarstwa(TNewTextLinWarstwaFile* layer) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->Close();
+}
+
+int TLayerStore::SeekFirst(TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->SeekFirst(rect, rec);
+}
+
+int TLayerStore::ReadNext(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->ReadNext(rec);
+}
+
+int TLayerStore::ReadCurrent(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->ReadCurrent(rec);
+}
+
+int TLayerStore::ReadRecord(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->ReadRecord(rec);
+}
+
+int TLayerStore::SeekRecord(TNewTextLinWarstwaFile* layer, TWarQuery* query, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->SeekRecord(query, rec);
+}
+
+int TLayerStore::ReadRecordAtSeek(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->ReadRecordAtSeek(rec);
+}
+
+int TLayerStore::ReadRecordAt(TNewTextLinWarstwaFile* layer, std::int64_t n, ObjectSaveRecord& rec) {
+  if (const int c = Check(layer); c != kDBOk) return c;
+  return layer->ReadRecordAt(n, rec);
+}
+
+void TLayerStore::ReadPodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i, TWarstwaHeader& h) {
+  Require(layer);
+  layer->ReadPodwarstwaHeader(h, i);
+}
+
+void TLayerStore::WritePodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i,
+                                        const TWarstwaHeader& h) {
+  Require(layer);
+  layer->WritePodwarstwaHeader(h, i);
+}
+
+void TLayerStore::ReadWarstwaHeader(TNewTextLinWarstwaFile* layer, TMainWarstwaHeader& h) {
+  Require(layer);
+  layer->ReadWarstwaHeader(h);
+}
+
+void TLayerStore::WriteWarstwaHeader(TNewTextLinWarstwaFile* layer, const TMainWarstwaHeader& h) {
+  Require(layer);
+  layer->WriteWarstwaHeader(h);
+}
+
+void TLayerStore::WriteRecord(TNewTextLinWarstwaFile* layer, std::int64_t n,
+                              const ObjectSaveRecord& rec) {
+  Require(layer);
+  layer->WriteRecord(n, rec);
+}
+
+std::int64_t TLayerStore::AddRecord(TNewTextLinWarstwaFile* layer, const ObjectSaveRecord& rec) {
+  Require(layer);
+  return layer->AddRecord(rec);
+}
+
+void TLayerStore::MoveToArch(TNewTextLinWarstwaFile* layer, std::int64_t n, std::uint32_t ident) {
+  Require(layer);
+  layer->MoveToArch(n, ident);
+}
+
+void TLayerStore::FixHeader(TNewTextLinWarstwaFile* layer) {
+  Require(layer);
+  layer->FixHeader();
+}
+
+void TLayerStore::GetUserIDs(TNewTextLinWarstwaFile* layer, std::int64_t n, TUserIDs& ids) {
+  Require(layer);
+  layer->GetUserIDs(n, ids);
+}
+
+void TLayerStore::Statystyka(TNewTextLinWarstwaFile* layer, TDBStatystykaList& list) {
+  Require(layer);
+  layer->Statystyka(list);
+}
+
+void TLayerStore::DeleteWarstwa(TNewTextLinWarstwaFile* layer) {
+  TBaza& base = Require(layer);
+  if (base.Base().IsReadOnly()) throw EAccessViolation("Warstwa tylko do odczytu");
+  if (layer->IsOpen()) throw EInternalError("Warstwa otwarta");
+  const std::string path = layer->Path();
+  // A file that stays on disk must keep its object: the layer is not gone.
+  if (!FileOpener().DeleteFile(path))
+    throw EDBWarstwaError(FormatMessage("Nie można usunąć pliku %s", path.c_str()));
+  base.RemoveFile(layer);
+}
+
+void TLayerStore::RenameWarstwa(TNewTextLinWarstwaFile* layer, const std::string& name) {
+  TBaza& base = Require(layer);
+  if (base.Base().IsReadOnly()) throw EAccessViolation("Warstwa tylko do odczytu");
+  if (layer->IsOpen()) throw EInternalError("Warstwa otwarta");
+  const std::string old = layer->FileName();
+  std::string fresh = MakeFileName(name, 0);
+  if (old.size() >= 12) fresh[11] = old[11];
+  if (fresh == old) return;
+  const std::string* directory = base.DirectoryOf(layer);
+  const std::string dir = directory != nullptr ? *directory : std::string();
+  // The system's rename replaces an existing file: another layer of that
+  // name would be lost, so the rename is refused.
+  if (FileOpener().FileExists(dir + fresh) || !FileOpener().RenameFile(dir + old, dir + fresh))
+    throw EDBWarstwaError("Zmiana nazwy nie powiodła się");
+  layer->SetFileName(fresh);
+}
+
+std::int32_t TLayerStore::GetWarstwaNumber(TNewTextLinWarstwaFile* layer) {
+  TBaza& base = Require(layer);
+  const std::string key = LayerNumberKey(layer->Kind(), OldLayerFileToName(layer->FileName()));
+  return base.GetLayerNumber(base.DirectoryOf(layer), key);
+}
+
+// --- Checked calls -----------------------------------------------------------
+
+namespace DBInt {
+
+namespace {
+int Checked(int code) {
+  CheckDBResult(code);
+  return code;
+}
+}  // namespace
+
+int InitBases(TLayerStore& s, TBazaDat& dat) { return Checked(s.InitBases(dat)); }
+int ReloadBases(TLayerStore& s, TBazaDat& dat) { return Checked(s.ReloadBases(dat)); }
+TBaza* OpenBase(TLayerStore& s, std::uint16_t user, const std::string& name) {
+  TBaza* handle = nullptr;
+  Checked(s.OpenBase(user, name, handle));
+  return handle;
+}
+std::string GetBaseName(TLayerStore& s, TBaza* handle) {
+  std::string name;
+  s.GetBaseName(handle, name);
+  if (name.empty()) CheckDBResult(kDBNoBase);
+  return name;
+}
+int CloseBase(TLayerStore& s, TBaza* handle) { return Checked(s.CloseBase(handle)); }
+int GetWarstwyList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle) {
+  return Checked(s.GetWarstwyList(entry, handle));
+}
+int GetWzorceList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle) {
+  return Checked(s.GetWzorceList(entry, handle));
+}
+int OpenWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, bool readOnly) {
+  return Checked(s.OpenWarstwa(layer, readOnly));
+}
+int OpenWarstwa2(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::uint8_t& mode) {
+  return Checked(s.OpenWarstwa2(layer, mode));
+}
+int CloseWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer) {
+  return Checked(s.CloseWarstwa(layer));
+}
+int SeekFirst(TLayerStore& s, TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec) {
+  return Checked(s.SeekFirst(layer, rect, rec));
+}
+int ReadNext(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  return Checked(s.ReadNext(layer, rec));
+}
+int ReadCurrent(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  return Checked(s.ReadCurrent(layer, rec));
+}
+int ReadRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  return Checked(s.ReadRecord(layer, rec));
+}
+int SeekRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, TWarQuery* query,
+               ObjectSaveRecord& rec) {
+  return Checked(s.SeekRecord(layer, query, rec));
+}
+int ReadRecordAtSeek(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+  return Checked(s.ReadRecordAtSeek(layer, rec));
+}
+int ReadRecordAt(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::int64_t n,
+                 ObjectSaveRecord& rec) {
+  return Checked(s.ReadRecordAt(layer, n, rec));
+}
+
+}  // namespace DBInt

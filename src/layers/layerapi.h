@@ -1,0 +1,148 @@
+// The layer-file interface: everything outside the layer-file store reaches
+// layer databases and layer files through one registry object, addressed
+// by database handles (TBaza*), catalogue handles (the shared directory
+// text of a catalogue) and layer handles (TNewTextLinWarstwaFile*).
+//
+// Entries that answer a code return 0 or more on success and a result code
+// of dberrors.h otherwise; they answer kDBNoBase while no database is open.
+// The other entries raise the store's exceptions themselves, ENotLoggedIn
+// ("Nie wlogowany") while no database is open. The checked calls (DBInt)
+// pass every code through CheckDBResult.
+//
+// One thread uses the registry at a time (it takes no lock). The registry
+// owns its databases; a database owns its layer-file objects. A layer
+// handle stays valid until DeleteWarstwa or the closing of its database.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "layers/layerenum.h"
+#include "layers/layerfile.h"
+
+struct TBazaDat {
+  std::string Name;
+  std::string Caption;  // the key's value, or the name when the value is empty
+};
+
+class TLayerStore {
+public:
+  // iniPath: the profile's "baza.ini" (section "baza" names the database
+  // sets, one section each).
+  explicit TLayerStore(std::string iniPath);
+  ~TLayerStore();
+  TLayerStore(const TLayerStore&) = delete;
+  TLayerStore& operator=(const TLayerStore&) = delete;
+
+  // The file name of layer name of kind (0 text, 1 line): the name padded
+  // with "--------.--" (or cut to 8 characters, ".", characters 9 and 10),
+  // then "t" or "l"; always 12 characters.
+  static std::string MakeFileName(std::string_view name, int kind);
+
+  // --- Databases ---
+  // The database sets of section "baza": 0 with the first, kDBEnd when none.
+  int InitBases(TBazaDat& dat);
+  // 0 with the next, kDBEnd at the end, kDBNothing when no listing runs.
+  int ReloadBases(TBazaDat& dat);
+  void GetBaseNames(const std::string& name, std::string& caption);
+  // kDBUnknownBase when section "baza" has no key name; else the new
+  // database in handle and its registry index.
+  int OpenBase(std::uint16_t user, const std::string& name, TBaza*& handle);
+  // Raises EInvalidHandle (empty message) for an unknown handle.
+  void GetBaseName(TBaza* handle, std::string& name);
+  int CloseBase(TBaza* handle);
+  int SetWarstwaFlags(TBaza* handle, std::uint16_t user);
+  int GetWarstwyList(TAllWarstwaHeader& entry, TBaza* handle);
+  int GetWzorceList(TAllWarstwaHeader& entry, TBaza* handle);
+  // The symbol library of a catalogue; EInternalError when no open
+  // database holds the catalogue.
+  void OpenSymbols(const std::string* catalogue, std::string& fileName);
+  // A new closed layer file in the catalogue of an open database; none when
+  // no open database holds the catalogue. EAccessViolation "Baza tylko do
+  // odczytu" when the database is read-only for its user.
+  TNewTextLinWarstwaFile* CreateWarstwa(const std::string* catalogue, const std::string& name,
+                                        const TMainWarstwaHeader& h);
+  void ReleaseNumberLists();
+
+  // --- Layer files: codes ---
+  int OpenWarstwa(TNewTextLinWarstwaFile* layer, bool readOnly);
+  int OpenWarstwa2(TNewTextLinWarstwaFile* layer, std::uint8_t& mode);
+  int CloseWarstwa(TNewTextLinWarstwaFile* layer);
+  int SeekFirst(TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec);
+  int ReadNext(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+  int ReadCurrent(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+  int ReadRecord(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+  int SeekRecord(TNewTextLinWarstwaFile* layer, TWarQuery* query, ObjectSaveRecord& rec);
+  int ReadRecordAtSeek(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+  int ReadRecordAt(TNewTextLinWarstwaFile* layer, std::int64_t n, ObjectSaveRecord& rec);
+
+  // --- Layer files: raising (EInvalidHandle for a handle not registered) ---
+  void ReadPodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i, TWarstwaHeader& h);
+  void WritePodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i, const TWarstwaHeader& h);
+  void ReadWarstwaHeader(TNewTextLinWarstwaFile* layer, TMainWarstwaHeader& h);
+  void WriteWarstwaHeader(TNewTextLinWarstwaFile* layer, const TMainWarstwaHeader& h);
+  void WriteRecord(TNewTextLinWarstwaFile* layer, std::int64_t n, const ObjectSaveRecord& rec);
+  std::int64_t AddRecord(TNewTextLinWarstwaFile* layer, const ObjectSaveRecord& rec);
+  void MoveToArch(TNewTextLinWarstwaFile* layer, std::int64_t n, std::uint32_t ident);
+  void FixHeader(TNewTextLinWarstwaFile* layer);
+  void GetUserIDs(TNewTextLinWarstwaFile* layer, std::int64_t n, TUserIDs& ids);
+  void Statystyka(TNewTextLinWarstwaFile* layer, TDBStatystykaList& list);
+  // Deletes the layer file and frees its object. Refused with
+  // EAccessViolation "Warstwa tylko do odczytu" for a read-only database,
+  // EInternalError "Warstwa otwarta" while open; a file that cannot be
+  // deleted raises EDBWarstwaError and the object stays.
+  void DeleteWarstwa(TNewTextLinWarstwaFile* layer);
+  // Renames the file to MakeFileName(name) keeping its kind letter; the same
+  // refusals; EDBWarstwaError "Zmiana nazwy nie powiodła się" on failure.
+  void RenameWarstwa(TNewTextLinWarstwaFile* layer, const std::string& name);
+  // The layer's number in its catalogue's "baza.cnf", 0 when not listed.
+  std::int32_t GetWarstwaNumber(TNewTextLinWarstwaFile* layer);
+
+  // The databases open now.
+  std::size_t BaseCount() const { return bases_.size(); }
+
+private:
+  TBaza* FindBase(const TBaza* handle) const;
+  // The database of a registered object, or none.
+  TBaza* Owner(const TNewTextLinWarstwaFile* layer) const;
+  // The prologue of a raising entry.
+  TBaza& Require(const TNewTextLinWarstwaFile* layer) const;
+  // The prologue of an entry that answers a code: kDBOk or the code.
+  int Check(const TNewTextLinWarstwaFile* layer) const;
+
+  std::string iniPath_;
+  // Sorted by name, names may repeat.
+  std::vector<std::pair<std::string, std::unique_ptr<TBaza>>> bases_;
+  std::vector<std::string> baseNames_;
+  int basePos_ = -1;
+  bool listing_ = false;
+};
+
+// The checked calls: each calls its entry and passes the code through
+// CheckDBResult (success, kDBEnd, kDBNotImplemented and kDBNoCatalogue come
+// back to the caller); the raising entries are called directly.
+namespace DBInt {
+int InitBases(TLayerStore& s, TBazaDat& dat);
+int ReloadBases(TLayerStore& s, TBazaDat& dat);
+TBaza* OpenBase(TLayerStore& s, std::uint16_t user, const std::string& name);
+std::string GetBaseName(TLayerStore& s, TBaza* handle);
+int CloseBase(TLayerStore& s, TBaza* handle);
+int GetWarstwyList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle);
+int GetWzorceList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle);
+int OpenWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, bool readOnly);
+int OpenWarstwa2(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::uint8_t& mode);
+int CloseWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer);
+int SeekFirst(TLayerStore& s, TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec);
+int ReadNext(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+int ReadCurrent(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+int ReadRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+int SeekRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, TWarQuery* query,
+               ObjectSaveRecord& rec);
+int ReadRecordAtSeek(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
+int ReadRecordAt(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::int64_t n,
+                 ObjectSaveRecord& rec);
+}  // namespace DBInt

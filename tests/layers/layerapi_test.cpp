@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "foundation/errors.h"
+#include "foundation/users.h"
+#include "layer_fixture.h"
+#include "layers/dberrors.h"
+#include "layers/layerapi.h"
+
+namespace {
+
+// A registry over a "baza.ini" with two database sets: "Gmina" with one
+// catalogue holding a line layer and a text layer, and "Pusta" without
+// catalogues.
+class LayerApiTest : public LayerTest {
+protected:
+  void SetUp() override {
+    LayerTest::SetUp();
+    std::filesystem::create_directories(PathOf("kat"));
+    cat_ = PathOf("kat") + "/";
+    TMainWarstwaHeader h;
+    h.Kind = 1;
+    h.Slots = 10;
+    TNewLinWarstwaFile::CreateNew(&base_, cat_, h, "DROGI---.--l");
+    h.Kind = 0;
+    TNewTextWarstwaFile::CreateNew(&base_, cat_, h, "OPISY---.--t");
+    Write(cat_ + "baza.cnf", "12 L DROGI\n4 T OPISY\n");
+    Write(cat_ + "Katalog", "Symbole=znaki.sym\n");
+    Write(PathOf("baza.ini"), "[baza]\nGmina=Gmina Wiejska\nPusta=\n[Gmina]\nKat1=" + cat_ +
+                                  "\n[Pusta]\nX=1\n");
+    store_ = std::make_unique<TLayerStore>(PathOf("baza.ini"));
+  }
+  void TearDown() override {
+    store_.reset();
+    UserManager().Load(PathOf("brak.dat"));  // back to running without logon
+  }
+  static void Write(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  // Opens "Gmina" for user and walks it: the layer handles by name.
+  TBaza* Open(std::uint16_t user, TNewTextLinWarstwaFile*& drogi, TNewTextLinWarstwaFile*& opisy) {
+    TBaza* baza = DBInt::OpenBase(*store_, user, "Gmina");
+    TAllWarstwaHeader e;
+    for (int r = DBInt::GetWarstwyList(*store_, e, baza); r == kDBOk;
+         r = DBInt::GetWzorceList(*store_, e, baza)) {
+      if (e.Name == "DROGI") drogi = e.File;
+      if (e.Name == "OPISY") opisy = e.File;
+    }
+    return baza;
+  }
+  // Users 5 (no rights) and 6 (modify and export) in the program's manager.
+  void LoadUsers() {
+    TUsersFileEditor editor;
+    editor.New();
+    editor.AddUser(5, "czytelnik", "Czytelnik");
+    editor.AddUser(6, "geodeta", "Geodeta");
+    editor.SetRights(6, kRightModifyLayers | kRightExport);
+    ASSERT_EQ(editor.Save(PathOf("users.dat")), kUsersOk);
+    ASSERT_EQ(UserManager().Load(PathOf("users.dat")), kUsersOk);
+  }
+
+  std::string cat_;
+  std::unique_ptr<TLayerStore> store_;
+};
+
+template <class E, class F>
+void ExpectRaise(F f, const std::string& message) {
+  try {
+    f();
+    ADD_FAILURE() << "no exception";
+  } catch (const E& e) {
+    EXPECT_EQ(std::string(e.what()), message);
+  }
+}
+
+}  // namespace
+
+TEST(LayerFileName, MadeFromTheLayerNameAndKind) {
+  struct Case {
+    const char* name;
+    int kind;
+    const char* file;
+  };
+  const Case cases[] = {
+      {"ABC", 1, "ABC-----.--l"},       {"ABCDEFGHI", 0, "ABCDEFGH.I-t"},
+      {"ABCDEFGHIJKL", 0, "ABCDEFGH.IJt"}, {"ABCDEFGH", 1, "ABCDEFGH.--l"},
+      {"ABCDEFGHIJ", 1, "ABCDEFGH.IJl"},   {"", 0, "--------.--t"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(TLayerStore::MakeFileName(c.name, c.kind), c.file);
+    EXPECT_EQ(TLayerStore::MakeFileName(c.name, c.kind).size(), 12u);
+  }
+}
+
+TEST_F(LayerApiTest, NoDatabaseOpenAnswersMinusFourOrRaisesNotLoggedIn) {
+  TNewLinWarstwaFile stray(&base_, cat_, "DROGI---.--l");
+  ObjectSaveRecord rec;
+  std::uint8_t mode = kOpenRead;
+  EXPECT_EQ(store_->OpenWarstwa(&stray, true), kDBNoBase);
+  EXPECT_EQ(store_->OpenWarstwa2(&stray, mode), kDBNoBase);
+  EXPECT_EQ(store_->CloseWarstwa(&stray), kDBNoBase);
+  EXPECT_EQ(store_->ReadCurrent(&stray, rec), kDBNoBase);
+  EXPECT_EQ(store_->ReadRecordAt(&stray, 1, rec), kDBNoBase);
+  TMainWarstwaHeader h;
+  ExpectRaise<ENotLoggedIn>([&] { store_->ReadWarstwaHeader(&stray, h); }, "Nie wlogowany");
+  ExpectRaise<ENotLoggedIn>([&] { store_->RenameWarstwa(&stray, "X"); }, "Nie wlogowany");
+  ExpectRaise<ENotLoggedIn>([&] { DBInt::OpenWarstwa(*store_, &stray, true); },
+                            "DB: Nie wlogowany");
+  EXPECT_FALSE(stray.IsOpen());
+}
+
+TEST_F(LayerApiTest, ForeignHandleAnswersMinusSix) {
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  Open(0, drogi, opisy);
+  ASSERT_NE(drogi, nullptr);
+  TNewLinWarstwaFile stray(&base_, cat_, "DROGI---.--l");
+  EXPECT_EQ(store_->OpenWarstwa(&stray, true), kDBBadHandle);
+  EXPECT_EQ(store_->CloseWarstwa(nullptr), kDBBadHandle);
+  ExpectRaise<EInvalidHandle>([&] { DBInt::OpenWarstwa(*store_, &stray, true); },
+                              "DB: Błędny uchwyt");
+  TMainWarstwaHeader h;
+  EXPECT_THROW(store_->ReadWarstwaHeader(&stray, h), EInvalidHandle);
+  EXPECT_FALSE(stray.IsOpen());
+  // The registered handle works through the same entries.
+  EXPECT_EQ(DBInt::OpenWarstwa(*store_, drogi, true), kDBOk);
+  store_->ReadWarstwaHeader(drogi, h);
+  EXPECT_EQ(h.Kind & 3, 1u);
+  ObjectSaveRecord rec;
+  EXPECT_EQ(DBInt::ReadCurrent(*store_, drogi, rec), kDBEnd);  // empty layer: no raise
+  EXPECT_EQ(DBInt::CloseWarstwa(*store_, drogi), kDBOk);
+}
+
+TEST_F(LayerApiTest, DatabaseSetsAndDatabaseEntries) {
+  TBazaDat dat;
+  EXPECT_EQ(store_->ReloadBases(dat), kDBNothing);
+  ExpectRaise<EDBError>([&] { DBInt::ReloadBases(*store_, dat); }, "DB: Błąd: -1");
+  ASSERT_EQ(DBInt::InitBases(*store_, dat), kDBOk);
+  EXPECT_EQ(dat.Name, "Gmina");
+  EXPECT_EQ(dat.Caption, "Gmina Wiejska");
+  ASSERT_EQ(DBInt::ReloadBases(*store_, dat), kDBOk);
+  EXPECT_EQ(dat.Caption, "Pusta");
+  EXPECT_EQ(DBInt::ReloadBases(*store_, dat), kDBEnd);
+  EXPECT_EQ(store_->ReloadBases(dat), kDBNothing);
+
+  TBaza* none = nullptr;
+  EXPECT_EQ(store_->OpenBase(1, "Brak", none), kDBUnknownBase);
+  ExpectRaise<EBadBaseId>([&] { DBInt::OpenBase(*store_, 1, "Brak"); },
+                          "DB: Błędny identyfikator bazy");
+  TBaza* pusta = DBInt::OpenBase(*store_, 1, "Pusta");
+  TBaza* gmina = DBInt::OpenBase(*store_, 1, "gmina");  // key names ignore letter case
+  TBaza* again = nullptr;
+  EXPECT_EQ(store_->OpenBase(1, "Gmina", again), 1);     // after the equal name
+  EXPECT_NE(again, gmina);
+  EXPECT_EQ(DBInt::GetBaseName(*store_, pusta), "Pusta");
+  TAllWarstwaHeader e;
+  EXPECT_EQ(DBInt::GetWarstwyList(*store_, e, pusta), kDBNoCatalogue);
+  EXPECT_EQ(DBInt::GetWarstwyList(*store_, e, gmina), kDBOk);
+  std::string symbols;
+  store_->OpenSymbols(e.Directory, symbols);
+  EXPECT_EQ(symbols, "znaki.sym");
+  EXPECT_THROW(store_->OpenSymbols(&cat_, symbols), EInternalError);
+  EXPECT_EQ(DBInt::CloseBase(*store_, pusta), kDBOk);
+  ExpectRaise<ENotLoggedIn>([&] { DBInt::CloseBase(*store_, pusta); }, "DB: Nie wlogowany");
+  std::string name;
+  ExpectRaise<EInvalidHandle>([&] { store_->GetBaseName(pusta, name); }, "");
+  EXPECT_EQ(store_->BaseCount(), 2u);
+}
+
+TEST_F(LayerApiTest, CreateInACatalogueOfAnOpenDatabase) {
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TBaza* baza = Open(0, drogi, opisy);
+  TAllWarstwaHeader e;
+  ASSERT_EQ(DBInt::GetWarstwyList(*store_, e, baza), kDBOk);
+  TMainWarstwaHeader h;
+  h.Kind = 1;
+  h.Slots = 10;
+  TNewTextLinWarstwaFile* rzeki = store_->CreateWarstwa(e.Directory, "RZEKI", h);
+  ASSERT_NE(rzeki, nullptr);
+  EXPECT_EQ(rzeki->FileName(), "RZEKI---.--l");
+  EXPECT_TRUE(std::filesystem::exists(cat_ + "RZEKI---.--l"));
+  EXPECT_EQ(store_->OpenWarstwa(rzeki, false), kDBOk);
+  EXPECT_EQ(store_->CloseWarstwa(rzeki), kDBOk);
+  // A directory text that no open database holds creates nothing.
+  EXPECT_EQ(store_->CreateWarstwa(&cat_, "INNE", h), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(cat_ + "INNE----.--l"));
+}
+
+TEST_F(LayerApiTest, RenameKeepsTheKindLetterAndTheNumberFollows) {
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  Open(0, drogi, opisy);
+  EXPECT_EQ(store_->GetWarstwaNumber(drogi), 12);
+  EXPECT_EQ(store_->GetWarstwaNumber(opisy), 4);
+  store_->RenameWarstwa(drogi, "ulice");
+  EXPECT_EQ(drogi->FileName(), "ulice---.--l");
+  EXPECT_TRUE(std::filesystem::exists(cat_ + "ulice---.--l"));
+  EXPECT_FALSE(std::filesystem::exists(cat_ + "DROGI---.--l"));
+  EXPECT_EQ(store_->GetWarstwaNumber(drogi), 0);
+  store_->RenameWarstwa(opisy, "DROGI");
+  EXPECT_EQ(opisy->FileName(), "DROGI---.--t");
+  EXPECT_EQ(store_->OpenWarstwa(opisy, true), kDBOk);
+  EXPECT_EQ(store_->CloseWarstwa(opisy), kDBOk);
+}
+
+TEST_F(LayerApiTest, RenameOntoAnExistingLayerKeepsThatLayer) {
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  Open(0, drogi, opisy);
+  TMainWarstwaHeader h;
+  h.Kind = 1;
+  h.Slots = 10;
+  TNewLinWarstwaFile::CreateNew(&base_, cat_, h, "RZEKI---.--l");
+  const Bytes before = ReadBytes(cat_ + "RZEKI---.--l");
+  ExpectRaise<EDBWarstwaError>([&] { store_->RenameWarstwa(drogi, "RZEKI"); },
+                               "Zmiana nazwy nie powiodła się");
+  EXPECT_EQ(drogi->FileName(), "DROGI---.--l");
+  EXPECT_TRUE(std::filesystem::exists(cat_ + "DROGI---.--l"));
+  EXPECT_EQ(ReadBytes(cat_ + "RZEKI---.--l"), before);
+}
+
+TEST_F(LayerApiTest, DeleteAndRenameRefusedWhileOpenOrReadOnly) {
+  LoadUsers();
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  Open(6, drogi, opisy);
+  ASSERT_EQ(store_->OpenWarstwa(drogi, false), kDBOk);
+  ExpectRaise<EInternalError>([&] { store_->DeleteWarstwa(drogi); }, "Warstwa otwarta");
+  ExpectRaise<EInternalError>([&] { store_->RenameWarstwa(drogi, "X"); }, "Warstwa otwarta");
+  ASSERT_EQ(store_->CloseWarstwa(drogi), kDBOk);
+
+  TNewTextLinWarstwaFile *rDrogi = nullptr, *rOpisy = nullptr;
+  TBaza* reader = Open(5, rDrogi, rOpisy);
+  ExpectRaise<EAccessViolation>([&] { store_->DeleteWarstwa(rDrogi); },
+                                "Warstwa tylko do odczytu");
+  ExpectRaise<EAccessViolation>([&] { store_->RenameWarstwa(rDrogi, "X"); },
+                                "Warstwa tylko do odczytu");
+  ExpectRaise<EAccessError>([&] { DBInt::OpenWarstwa(*store_, rDrogi, false); },
+                            "DB: Błąd dostępu");
+  std::uint8_t mode = kOpenWriteIfPossible;
+  EXPECT_EQ(store_->OpenWarstwa2(rDrogi, mode), kDBOk);
+  EXPECT_EQ(mode, kOpenRead);
+  EXPECT_EQ(store_->CloseWarstwa(rDrogi), kDBOk);
+  TAllWarstwaHeader e;
+  ASSERT_EQ(DBInt::GetWarstwyList(*store_, e, reader), kDBOk);
+  TMainWarstwaHeader h;
+  h.Kind = 1;
+  ExpectRaise<EAccessViolation>([&] { store_->CreateWarstwa(e.Directory, "NOWA", h); },
+                                "Baza tylko do odczytu");
+  // The same user given the modify right through his record may delete.
+  EXPECT_EQ(store_->SetWarstwaFlags(reader, 6), kDBOk);
+  store_->DeleteWarstwa(rDrogi);
+  EXPECT_FALSE(std::filesystem::exists(cat_ + "DROGI---.--l"));
+}
+
+TEST_F(LayerApiTest, WithoutLogonLayersMayBeChanged) {
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  Open(7, drogi, opisy);  // no users file: every user id passes
+  EXPECT_EQ(store_->OpenWarstwa(drogi, false), kDBOk);
+  EXPECT_EQ(store_->CloseWarstwa(drogi), kDBOk);
+  store_->DeleteWarstwa(opisy);
+  EXPECT_FALSE(std::filesystem::exists(cat_ + "OPISY---.--t"));
+  EXPECT_EQ(store_->OpenWarstwa(opisy, true), kDBBadHandle);
+}
+
+TEST_F(LayerApiTest, DeleteOfAFileThatCannotGoKeepsTheLayer) {
+  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  Open(0, drogi, opisy);
+  std::filesystem::remove(cat_ + "DROGI---.--l");
+  std::filesystem::create_directories(cat_ + "DROGI---.--l");  // a folder will not delete as a file
+  EXPECT_THROW(store_->DeleteWarstwa(drogi), EDBWarstwaError);
+  EXPECT_EQ(store_->GetWarstwaNumber(drogi), 12);  // the handle is still valid
+}
