@@ -29,8 +29,19 @@ using Workload = std::function<void(benchmark::State&)>;
 // Registers one operation on both engines, ours first, as
 // "<store>/<mode>/<operation>/ours" and ".../sqlite", and gives it a row of
 // the ratio table; note says what was measured ("200000 keys of 19 characters").
+// A second SQLite variant, when given, runs as ".../sqlite_table" and gets a
+// ratio of its own in the same row.
 void RegisterPair(const std::string& store, Mode mode, const std::string& operation,
-                  const std::string& note, int iterations, Workload ours, Workload sqlite);
+                  const std::string& note, int iterations, Workload ours, Workload sqlite,
+                  Workload sqliteTable = nullptr);
+
+// Peak memory of one workload: MemoryStart resets the process's peak resident
+// size to what it holds now (Linux clear_refs) and notes it; MemoryReport sets
+// the counter "peak_MiB" to the growth of the peak since then. Meaningful when
+// the workload runs alone in its process (--benchmark_filter), since memory a
+// workload before it freed may be reused without growing the process.
+void MemoryStart();
+void MemoryReport(benchmark::State& state);
 
 // The two stores' workloads for one mode (records.cpp, index.cpp).
 void RegisterRecordWorkloads(Mode mode);

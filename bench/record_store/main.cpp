@@ -3,8 +3,10 @@
 // find and ordered scan of keys in a B-tree index file (index.cpp). Every
 // workload of the single-user mode runs first, then the shared mode with
 // locks; at the end a table gives our time divided by SQLite's per operation.
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -49,8 +51,38 @@ void RemoveScratch() {
   if (!ScratchFolder().empty()) std::filesystem::remove_all(ScratchFolder(), ec);
 }
 
+namespace {
+
+// A "Vm...:  <n> kB" line of /proc/self/status, in KiB; 0 when absent.
+long StatusKiB(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.compare(0, field.size(), field) == 0 && line.size() > field.size() && line[field.size()] == ':')
+      return std::atol(line.c_str() + field.size() + 1);
+  }
+  return 0;
+}
+
+long& MemoryBase() {
+  static long base = 0;
+  return base;
+}
+
+}  // namespace
+
+void MemoryStart() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+  MemoryBase() = StatusKiB("VmRSS");
+}
+
+void MemoryReport(benchmark::State& state) {
+  state.counters["peak_MiB"] = static_cast<double>(StatusKiB("VmHWM") - MemoryBase()) / 1024.0;
+}
+
 void RegisterPair(const std::string& store, Mode mode, const std::string& operation,
-                  const std::string& note, int iterations, Workload ours, Workload sqlite) {
+                  const std::string& note, int iterations, Workload ours, Workload sqlite,
+                  Workload sqliteTable) {
   const std::string name = store + "/" + ModeName(mode) + "/" + operation;
   Rows().push_back({name, note});
   benchmark::RegisterBenchmark((name + "/ours").c_str(), std::move(ours))
@@ -59,6 +91,11 @@ void RegisterPair(const std::string& store, Mode mode, const std::string& operat
   benchmark::RegisterBenchmark((name + "/sqlite").c_str(), std::move(sqlite))
       ->Iterations(iterations)
       ->Unit(benchmark::kMillisecond);
+  if (sqliteTable) {
+    benchmark::RegisterBenchmark((name + "/sqlite_table").c_str(), std::move(sqliteTable))
+        ->Iterations(iterations)
+        ->Unit(benchmark::kMillisecond);
+  }
 }
 
 void RatioTable::ReportRuns(const std::vector<Run>& runs) {
@@ -70,16 +107,21 @@ void RatioTable::ReportRuns(const std::vector<Run>& runs) {
 }
 
 void RatioTable::Print() const {
-  std::printf("\nour time / SQLite's time (ms per run)\n");
+  std::printf("\nour time / SQLite's time (ms per run); index rows: SQLite WITHOUT ROWID, then"
+              " table + index\n");
   for (const Row& row : Rows()) {
     const auto ours = times_.find(row.name + "/ours");
     const auto theirs = times_.find(row.name + "/sqlite");
     if (ours == times_.end() || theirs == times_.end() || theirs->second <= 0) {
-      std::printf("  %-24s %s\n", row.name.c_str(), "no result");
+      std::printf("  %-34s %s\n", row.name.c_str(), "no result");
       continue;
     }
-    std::printf("  %-24s %10.1f / %10.1f = %6.2f   %s\n", row.name.c_str(), ours->second,
-                theirs->second, ours->second / theirs->second, row.note.c_str());
+    std::printf("  %-34s %10.1f / %10.1f = %6.2f", row.name.c_str(), ours->second, theirs->second,
+                ours->second / theirs->second);
+    const auto table = times_.find(row.name + "/sqlite_table");
+    if (table != times_.end() && table->second > 0)
+      std::printf("   / %10.1f = %6.2f", table->second, ours->second / table->second);
+    std::printf("   %s\n", row.note.c_str());
   }
 }
 

@@ -6,12 +6,18 @@
 // caller's batch does (a writer hold of its own per record would flush the
 // file each time), while every read is its own reader transaction: a region
 // byte locked and released and the header re-read per record. SQLite's reads
-// are likewise one statement each. The single-user record file never flushes
-// to disk (only a shared writer hold does), while every SQLite commit syncs.
+// are likewise one statement each, each its own read transaction, and its
+// shared mode keeps its normal durability. The single-user record file never
+// flushes to disk (only a shared writer hold does), so single-user SQLite runs
+// with exclusive locking, no syncs and its journal in memory.
+//
+// Every result is checked: each record read back must hold the bytes written,
+// and the error word is looked at before the close (which clears it).
 //
 // TOLVIKA_BENCH_RECORDS overrides the record count (for a quick run).
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -49,6 +55,8 @@ void RunRecordFile(benchmark::State& state, Mode mode, Op op) {
   const bool shared = mode == Mode::Shared;
   DBMultiUser = shared;
   std::vector<std::uint8_t> r(kRecSize);
+  std::vector<std::uint8_t> expected(kRecSize);
+  MemoryStart();
   for (auto _ : state) {
     state.PauseTiming();
     TDataFile file;
@@ -61,6 +69,7 @@ void RunRecordFile(benchmark::State& state, Mode mode, Op op) {
       break;
     }
     state.ResumeTiming();
+    std::int32_t wrong = 0;
     switch (op) {
       case Op::Append:
         LockDataFile(file, true, true);
@@ -68,13 +77,18 @@ void RunRecordFile(benchmark::State& state, Mode mode, Op op) {
           FillRecord(r, n, 0);
           std::int32_t recNo = 0;
           AddRec(file, recNo, r.data());
+          wrong += !DBOk || recNo != n;
         }
         LockDataFile(file, false, true);
         break;
       case Op::Read:
         for (std::int32_t n = 1; n <= count; ++n) {
           GetRec(file, n, r.data());
-          benchmark::DoNotOptimize(r.data());
+          // The records as the last append or rewrite left them.
+          FillRecord(expected, n, 0);
+          const bool asAppended = r == expected;
+          FillRecord(expected, n, 1);
+          wrong += !DBOk || (!asAppended && r != expected);
         }
         break;
       case Op::Rewrite:
@@ -82,14 +96,20 @@ void RunRecordFile(benchmark::State& state, Mode mode, Op op) {
         for (std::int32_t n = 1; n <= count; ++n) {
           FillRecord(r, n, 1);
           PutRec(file, n, r.data());
+          wrong += !DBOk;
         }
         LockDataFile(file, false, true);
         break;
     }
+    const std::uint16_t error = DBErrorCode;
     CloseFile(file);
-    if (DBErrorCode != 0) state.SkipWithError("record file error");
+    if (error != 0 || DBErrorCode != 0 || wrong != 0) {
+      state.SkipWithError("record file error or wrong record");
+      break;
+    }
   }
   state.counters["records"] = count;
+  MemoryReport(state);
 }
 
 bool Exec(sqlite3* db, const char* sql) {
@@ -99,6 +119,8 @@ bool Exec(sqlite3* db, const char* sql) {
 void RunSqlite(benchmark::State& state, Mode mode, Op op) {
   const int count = RecordCount();
   std::vector<std::uint8_t> r(kRecSize);
+  std::vector<std::uint8_t> expected(kRecSize);
+  MemoryStart();
   for (auto _ : state) {
     state.PauseTiming();
     if (op == Op::Append) std::remove(SqliteName(mode).c_str());
@@ -108,7 +130,12 @@ void RunSqlite(benchmark::State& state, Mode mode, Op op) {
       sqlite3_close(db);
       break;
     }
-    if (mode == Mode::SingleUser) Exec(db, "PRAGMA locking_mode=EXCLUSIVE");
+    if (mode == Mode::SingleUser &&
+        !Exec(db, "PRAGMA locking_mode=EXCLUSIVE; PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY")) {
+      state.SkipWithError("sqlite pragmas refused");
+      sqlite3_close(db);
+      break;
+    }
     if (op == Op::Append) Exec(db, "CREATE TABLE rec(id INTEGER PRIMARY KEY, data BLOB NOT NULL)");
     const char* sql = op == Op::Append ? "INSERT INTO rec(id, data) VALUES(?1, ?2)"
                       : op == Op::Read ? "SELECT data FROM rec WHERE id = ?1"
@@ -117,23 +144,38 @@ void RunSqlite(benchmark::State& state, Mode mode, Op op) {
     sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
     state.ResumeTiming();
     const bool batch = op != Op::Read;
-    if (batch) Exec(db, "BEGIN");
+    std::int32_t wrong = 0;
+    if (batch) wrong += !Exec(db, "BEGIN");
     for (std::int32_t n = 1; n <= count; ++n) {
       sqlite3_bind_int(stmt, 1, n);
       if (batch) {
         FillRecord(r, n, op == Op::Append ? 0 : 1);
         sqlite3_bind_blob(stmt, 2, r.data(), kRecSize, SQLITE_STATIC);
       }
-      if (sqlite3_step(stmt) == SQLITE_ROW) {
-        benchmark::DoNotOptimize(sqlite3_column_blob(stmt, 0));
+      const int rc = sqlite3_step(stmt);
+      if (batch) {
+        wrong += rc != SQLITE_DONE || sqlite3_changes(db) != 1;
+      } else if (rc != SQLITE_ROW || sqlite3_column_bytes(stmt, 0) != kRecSize) {
+        ++wrong;
+      } else {
+        const auto* got = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt, 0));
+        FillRecord(expected, n, 0);
+        const bool asAppended = std::equal(expected.begin(), expected.end(), got);
+        FillRecord(expected, n, 1);
+        wrong += !asAppended && !std::equal(expected.begin(), expected.end(), got);
       }
       sqlite3_reset(stmt);
     }
-    if (batch) Exec(db, "COMMIT");
+    if (batch) wrong += !Exec(db, "COMMIT");
     sqlite3_finalize(stmt);
-    sqlite3_close(db);
+    wrong += sqlite3_close(db) != SQLITE_OK;
+    if (wrong != 0) {
+      state.SkipWithError("sqlite error or wrong record");
+      break;
+    }
   }
   state.counters["records"] = count;
+  MemoryReport(state);
 }
 
 }  // namespace

@@ -27,20 +27,97 @@ struct CacheSlot {
   bool Dirty = false;
 };
 
-// The page cache shared by every index of the process: 80 slots and their
-// order of use, a doubly linked list from the least to the most recently used.
-struct PageCache {
-  std::array<CacheSlot, IndexCacheSlots> Slots;
-  std::array<int, IndexCacheSlots> Prev;
-  std::array<int, IndexCacheSlots> Next;
-  int Oldest = 0;
-  int Newest = IndexCacheSlots - 1;
-  PageCache() {
-    for (int i = 0; i < IndexCacheSlots; ++i) {
-      Prev[i] = i - 1;
-      Next[i] = i + 1 < IndexCacheSlots ? i + 1 : -1;
+// Where each cached page is: an open-addressed table of (index, page) ->
+// slot with linear probing, twice as many entries as slots, so that a lookup
+// reads one or two neighbouring entries.
+class SlotTable {
+ public:
+  void Reset(int capacity) {
+    std::size_t size = 16;
+    while (size < static_cast<std::size_t>(capacity) * 2) size *= 2;
+    entries_.assign(size, Entry{});
+    mask_ = size - 1;
+    count_ = 0;
+  }
+  bool Empty() const { return count_ == 0; }
+  // The slot of page n of owner, or -1.
+  int Find(const void* owner, std::int32_t n) const {
+    for (std::size_t i = Home(owner, n);; i = (i + 1) & mask_) {
+      const Entry& e = entries_[i];
+      if (e.Owner == nullptr) return -1;
+      if (e.Owner == owner && e.PageNo == n) return e.Slot;
     }
   }
+  void Put(const void* owner, std::int32_t n, int slot) {
+    std::size_t i = Home(owner, n);
+    while (entries_[i].Owner != nullptr && !(entries_[i].Owner == owner && entries_[i].PageNo == n))
+      i = (i + 1) & mask_;
+    if (entries_[i].Owner == nullptr) ++count_;
+    entries_[i] = {owner, n, slot};
+  }
+  // Removes an entry, moving later entries of its run back into the gap so
+  // that every entry stays reachable from its home.
+  void Remove(const void* owner, std::int32_t n) {
+    std::size_t i = Home(owner, n);
+    while (!(entries_[i].Owner == owner && entries_[i].PageNo == n)) {
+      if (entries_[i].Owner == nullptr) return;
+      i = (i + 1) & mask_;
+    }
+    --count_;
+    std::size_t gap = i;
+    for (std::size_t j = (gap + 1) & mask_; entries_[j].Owner != nullptr; j = (j + 1) & mask_) {
+      const std::size_t home = Home(entries_[j].Owner, entries_[j].PageNo);
+      // Entry j may move to the gap when its home is not between them.
+      if (((j - home) & mask_) >= ((j - gap) & mask_)) {
+        entries_[gap] = entries_[j];
+        gap = j;
+      }
+    }
+    entries_[gap] = Entry{};
+  }
+
+ private:
+  struct Entry {
+    const void* Owner = nullptr;
+    std::int32_t PageNo = 0;
+    int Slot = 0;
+  };
+  std::size_t Home(const void* owner, std::int32_t n) const {
+    std::uint64_t h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(owner)) ^
+                      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) << 20);
+    h ^= static_cast<std::uint32_t>(n);
+    h *= 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h >> 32) & mask_;
+  }
+  std::vector<Entry> entries_;
+  std::size_t mask_ = 0;
+  std::size_t count_ = 0;
+};
+
+// The page cache shared by every index of the process: up to Capacity slots,
+// made as they are first needed (their storage reserved at once, so that a
+// slot never moves while a step refers to it), a table from (index, page) to
+// slot, and the order of use, a doubly linked list from the least to the
+// most recently used.
+struct PageCache {
+  int Capacity = IndexCacheSlots;
+  std::vector<CacheSlot> Slots;
+  std::vector<int> Prev;
+  std::vector<int> Next;
+  int Oldest = -1;
+  int Newest = -1;
+  SlotTable Where;
+
+  void Reset(int capacity) {
+    Capacity = capacity;
+    Slots = std::vector<CacheSlot>();
+    Slots.reserve(static_cast<std::size_t>(capacity));
+    Prev.clear();
+    Next.clear();
+    Oldest = Newest = -1;
+    Where.Reset(capacity);
+  }
+  PageCache() { Reset(IndexCacheSlots); }
 };
 
 PageCache& Cache() {
@@ -117,8 +194,23 @@ bool WriteSlot(CacheSlot& s) {
 
 // Empties a slot, writing nothing.
 void Forget(CacheSlot& s) {
+  if (s.Owner != nullptr) Cache().Where.Remove(s.Owner, s.PageNo);
   s.Owner = nullptr;
   s.Dirty = false;
+}
+
+// Gives an empty slot page n of ix.
+void Place(CacheSlot& s, TIndexFile& ix, std::int32_t n) {
+  s.Owner = &ix;
+  s.PageNo = n;
+  Cache().Where.Put(&ix, n, SlotIndex(s));
+}
+
+// The slot holding page n of ix, or null.
+CacheSlot* Find(const TIndexFile& ix, std::int32_t n) {
+  PageCache& cache = Cache();
+  const int slot = cache.Where.Find(&ix, n);
+  return slot < 0 ? nullptr : &cache.Slots[static_cast<std::size_t>(slot)];
 }
 
 // Slots an eviction never takes: the most recently used ones, which the
@@ -133,10 +225,20 @@ constexpr int kKeptNewest = 4;
 // slot can be had the caller's step fails with 101.
 CacheSlot& TakeSlot() {
   PageCache& cache = Cache();
+  if (static_cast<int>(cache.Slots.size()) < cache.Capacity) {
+    // A slot not made yet: linked in as the most recently used.
+    const int slot = static_cast<int>(cache.Slots.size());
+    cache.Slots.emplace_back();
+    cache.Prev.push_back(cache.Newest);
+    cache.Next.push_back(-1);
+    if (cache.Newest >= 0) cache.Next[cache.Newest] = slot; else cache.Oldest = slot;
+    cache.Newest = slot;
+    return cache.Slots.back();
+  }
   const ChangeJournal& journal = Journal();
   const std::uint16_t error = DBErrorCode;
   int slot = cache.Oldest;
-  for (int tried = 0; tried < IndexCacheSlots - kKeptNewest; ++tried, slot = cache.Next[slot]) {
+  for (int tried = 0; tried < cache.Capacity - kKeptNewest && slot >= 0; ++tried, slot = cache.Next[slot]) {
     CacheSlot& s = cache.Slots[slot];
     if (journal.Index != nullptr && journal.Pinned(slot)) continue;
     if (s.Owner != nullptr && s.Dirty) {
@@ -155,13 +257,16 @@ CacheSlot& TakeSlot() {
 // Page n of an index, read into the cache when absent. A number outside the
 // file reads nothing (error 100); a page that cannot be in a tree gives 1005.
 CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n) {
-  auto& cache = Cache();
-  CacheSlot* slots = cache.Slots.data();
-  for (int i = 0; i < IndexCacheSlots; ++i) {
-    if (slots[i].PageNo == n && slots[i].Owner == &ix) {
-      Touch(i);
-      return slots[i];
-    }
+  // A step asks for the page it used last again and again: the most recently
+  // used slot is looked at before the table.
+  PageCache& cache = Cache();
+  if (cache.Newest >= 0) {
+    CacheSlot& newest = cache.Slots[static_cast<std::size_t>(cache.Newest)];
+    if (newest.Owner == &ix && newest.PageNo == n) return newest;
+  }
+  if (CacheSlot* cached = Find(ix, n)) {
+    Touch(SlotIndex(*cached));
+    return *cached;
   }
   if (n < 1 || n >= ix.RecCount) {
     DBErrorCode = DBErrRead;
@@ -170,8 +275,7 @@ CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n) {
   CacheSlot& s = TakeSlot();
   if (!DBReadRecord(ix, n, PageBuffer().data())) throw PageFault{};
   if (!PageFromFile(PageBuffer().data(), ix.KeyLength, s.Page)) Damaged();
-  s.Owner = &ix;
-  s.PageNo = n;
+  Place(s, ix, n);
   s.Dirty = false;
   Touch(SlotIndex(s));
   return s;
@@ -206,10 +310,7 @@ CacheSlot& ChangeSlot(TIndexFile& ix, std::int32_t n) {
 // hold one item.
 bool PageOfTree(const TDataFile& file, std::int32_t n) {
   const auto& ix = static_cast<const TIndexFile&>(file);
-  if (n == ix.Root) return true;
-  for (const CacheSlot& s : Cache().Slots)
-    if (s.Owner == &ix && s.PageNo == n) return true;
-  return false;
+  return n == ix.Root || Find(ix, n) != nullptr;
 }
 
 // A new page for an index, from the free list or appended; cleared, marked
@@ -221,9 +322,10 @@ CacheSlot& NewPage(TIndexFile& ix) {
     DBErrorCode = DBErrWrite;
     throw PageFault{};
   }
-  s.PageNo = n;
+  // Never cached (a free page is in no tree); a stale copy would shadow it.
+  if (CacheSlot* stale = Find(ix, n)) Forget(*stale);
   s.Page = TIndexPage{};
-  s.Owner = &ix;
+  Place(s, ix, n);
   s.Dirty = true;
   const int slot = SlotIndex(s);
   Touch(slot);
@@ -245,8 +347,7 @@ void ReleasePage(TIndexFile& ix, std::int32_t n) {
     return;
   }
   DBFreeRecord(ix, n);
-  for (CacheSlot& s : Cache().Slots)
-    if (s.Owner == &ix && s.PageNo == n) Forget(s);
+  if (CacheSlot* s = Find(ix, n)) Forget(*s);
 }
 
 // Starts recording the changes of an operation on ix.
@@ -288,8 +389,7 @@ void CommitChange(TIndexFile& ix) {
       // writer hold, after the pages that stop naming these ones: a process
       // killed before then leaks them instead of leaving a parent on disk
       // that names a free page.
-      for (CacheSlot& s : Cache().Slots)
-        if (s.Owner == &ix && s.PageNo == n) Forget(s);
+      if (CacheSlot* s = Find(ix, n)) Forget(*s);
       ix.PendingFree.push_back(n);
       continue;
     }
@@ -422,7 +522,26 @@ TIndexItem MakeItem(std::int32_t rec, const std::string& key) {
 
 // The caller's UTF-8 key in code-page bytes, cut to the key length; a cut key
 // is also cut in the caller's string.
+bool Ascii(const std::string& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// A key in code-page bytes back in UTF-8 for the caller; ASCII is the same in
+// both and only copied.
+void KeyToUtf8(const std::string& cp, std::string& key) {
+  if (Ascii(cp))
+    key.assign(cp);
+  else
+    key = platform::Cp1250ToUtf8(cp);
+}
+
 std::string PrepareKey(const TIndexFile& ix, std::string& key) {
+  if (Ascii(key)) {
+    if (key.size() > ix.KeyLength) key.resize(ix.KeyLength);
+    return key;
+  }
   std::string cp = platform::Utf8ToCp1250(key);
   if (cp.size() > ix.KeyLength) {
     cp.resize(ix.KeyLength);
@@ -430,8 +549,6 @@ std::string PrepareKey(const TIndexFile& ix, std::string& key) {
   }
   return cp;
 }
-
-std::string ItemKey(const TIndexItem& item) { return std::string(item.Key.data(), item.KeyLen); }
 
 // A new scan starts: no step taken yet.
 void ForgetSteps(TIndexFile& ix) {
@@ -504,6 +621,21 @@ void CountStep(TIndexFile& ix, bool forward, std::int32_t pageNo, std::int32_t i
 
 // Moves to the item after the current one (from no position: the first).
 bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+  if (ix.PathDepth > 0) {
+    // The common step: within a leaf, to its next item.
+    TIndexPathEntry& at = ix.Path[ix.PathDepth];
+    const TIndexPage& page = GetPage(ix, at.Page);
+    if (at.Item >= 0 && at.Item < page.Count && page.ChildOf(at.Item) == 0) {
+      ++at.Item;
+      const TIndexItem& item = page.Item[at.Item];
+      key.assign(item.Key.data(), item.KeyLen);
+      recNo = item.RecNo;
+      CountStep(ix, true, at.Page, at.Item, item);
+      DBOk = true;
+      ix.CurrentRec = recNo;
+      return true;
+    }
+  }
   if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;
   if (ix.PathDepth > 0) {
@@ -522,7 +654,7 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
     const TIndexPage& page = GetPage(ix, at.Page);
     if (at.Item < page.Count) {
       ++at.Item;
-      key = ItemKey(page.Item[at.Item]);
+      key.assign(page.Item[at.Item].Key.data(), page.Item[at.Item].KeyLen);
       recNo = page.Item[at.Item].RecNo;
       CountStep(ix, true, at.Page, at.Item, page.Item[at.Item]);
     } else {
@@ -555,7 +687,7 @@ bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
     const TIndexPathEntry& at = ix.Path[ix.PathDepth];
     if (at.Item > 0) {
       const TIndexItem& item = GetPage(ix, at.Page).Item[at.Item];
-      key = ItemKey(item);
+      key.assign(item.Key.data(), item.KeyLen);
       recNo = item.RecNo;
       CountStep(ix, false, at.Page, at.Item, item);
     } else {
@@ -645,8 +777,10 @@ void ReportWriteError(TIndexFile& ix) {
   ix.WriteError = DBErrNone;
 }
 
-// Runs one operation inside its own hold, closed on every path. A page fault
-// ends the operation with DBOk false and no position; the error word tells why.
+// Runs one operation inside its own hold, closed on every path (key: the
+// caller's UTF-8 key of a step, where it starts from when the position was
+// lost). A page fault ends the operation with DBOk false and no position; the
+// error word tells why.
 // A writer operation (AddKey, DeleteKey) that fails part way is undone in
 // the cache, so nothing of it is ever written.
 template <typename Body>
@@ -662,7 +796,9 @@ void RunInHold(TIndexFile& ix, bool exclusive, Step step, const std::string* key
     try {
       if (step != Step::None && ix.PositionLost) {
         ix.PositionLost = false;
-        Reposition(ix, *key, step == Step::Forward);
+        // The caller's key in code-page bytes (cut on a copy).
+        std::string current = *key;
+        Reposition(ix, PrepareKey(ix, current), step == Step::Forward);
       }
       body();
       if (exclusive) CommitChange(ix);
@@ -1216,7 +1352,7 @@ void FindKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
     if (!SearchCore(Index, key, 0, RecNo) && Index.Duplicates) {
       std::string found;
       if (NextCore(Index, RecNo, found)) {
-        Key = platform::Cp1250ToUtf8(found);
+        KeyToUtf8(found, Key);
         DBOk = found == key;
       }
     }
@@ -1231,7 +1367,7 @@ void SearchKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   RunInHold(Index, false, Step::None, nullptr, [&] {
     if (!SearchCore(Index, key, 0, RecNo)) {
       std::string found;
-      if (NextCore(Index, RecNo, found)) Key = platform::Cp1250ToUtf8(found);
+      if (NextCore(Index, RecNo, found)) KeyToUtf8(found, Key);
     }
     Index.CurrentRec = RecNo;
   });
@@ -1244,13 +1380,12 @@ namespace {
 void StepKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key, Step step) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
-  std::string current = Key;
-  const std::string key = PrepareKey(Index, current);
-  RunInHold(Index, false, step, &key, [&] {
-    std::string found;
+  RunInHold(Index, false, step, &Key, [&] {
+    // Scratch for the key found, kept from step to step (one thread only).
+    static std::string found;
     const bool moved = step == Step::Forward ? NextCore(Index, RecNo, found)
                                              : PrevCore(Index, RecNo, found);
-    if (moved) Key = platform::Cp1250ToUtf8(found);
+    if (moved) KeyToUtf8(found, Key);
   });
 }
 
@@ -1269,6 +1404,13 @@ void LockIndexFile(TIndexFile& Index, bool Lock, bool Exclusive) {
     OpenIndexHold(Index, Exclusive);
   else
     CloseIndexHold(Index, Exclusive);
+}
+
+bool SetIndexCachePages(int Pages) {
+  PageCache& cache = Cache();
+  if (Pages < 8 || !cache.Where.Empty()) return false;
+  cache.Reset(Pages);
+  return true;
 }
 
 std::string CheckInvariants(TIndexFile& Index, std::int32_t* LeakedPages) {

@@ -4,8 +4,10 @@
 // list, error word (DBErrorCode), success flag (DBOk), DBMultiUser switch and
 // transaction holds, usually through the same lock anchor as its data file.
 // The operations are free functions on a caller-owned descriptor (TIndexFile);
-// a page cache of 80 pages is shared by every open index of the process. No
-// guard: one thread (the GUI thread) uses the engine and the cache at a time.
+// a page cache of up to IndexCacheSlots pages (about 4 KiB each in memory,
+// taken as they are first needed) is shared by every open index of the
+// process. No guard: one thread (the GUI thread) uses the engine and the
+// cache at a time.
 //
 // Page size P = 5 + 80 * (KeyLength + 9); page n at file offset n * P.
 // Page 0 is the record file's header record (RootPage = root page, 0 when the
@@ -48,7 +50,7 @@ inline constexpr int IndexMaxKeyLength = 35;
 inline constexpr int IndexPageItems = 80;    // items a page can hold
 inline constexpr int IndexMinItems = 40;     // items every page but the root holds
 inline constexpr int IndexMaxDepth = 6;      // levels a tree can reach
-inline constexpr int IndexCacheSlots = 80;   // pages in the process-wide cache
+inline constexpr int IndexCacheSlots = 16384;  // pages the process-wide cache may hold
 
 // Page size in the file for a key length.
 constexpr std::uint16_t IndexPageSize(int KeyLength) {
@@ -153,6 +155,11 @@ void NextKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key);
 void PrevKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key);
 // Opens (Lock true) or closes a transaction hold, reader or writer mode.
 void LockIndexFile(TIndexFile& Index, bool Lock, bool Exclusive);
+
+// Sets how many pages the process-wide cache may hold (IndexCacheSlots until
+// changed; at least 8). Only while the cache holds no page, that is while no
+// index is open: false, and nothing changed, otherwise.
+bool SetIndexCachePages(int Pages);
 
 // Walks the whole tree and the free list and returns the first broken
 // invariant (page and reason), or an empty string. For tests and debugging;

@@ -100,6 +100,11 @@ class RecPeer : public PeerProcess {
 // written when its write failed: B got the error word, A's keys were lost and
 // CloseIndex(A) said nothing.
 TEST_F(StoreFailureTest, FailedWriteBackStaysWithItsOwnIndex) {
+  // A cache of 80 pages, so that a few thousand keys of B evict A's pages.
+  struct SmallCache {
+    SmallCache() { EXPECT_TRUE(SetIndexCachePages(80)); }
+    ~SmallCache() { SetIndexCachePages(IndexCacheSlots); }
+  } smallCache;
   for (const bool reportedByClose : {false, true}) {
     SCOPED_TRACE(reportedByClose ? "reported by the close" : "reported by the next operation");
     const std::string pathA = PathOf(reportedByClose ? "a2.idx" : "a1.idx");
