@@ -108,20 +108,7 @@ std::unique_ptr<TActivePoints> TGrSymbol::CreateActivePoints(TDrawParamsImp& Par
   return points;
 }
 
-void TGrSymbol::FillInfo(IGrObjInfo& Info) const {
-  TEGraphObj::FillInfo(Info);
-  Info.SetValue(0, 2, "Symbol");
-  Info.SetLabel(8, 0, "Nazwa");
-  Info.SetValue(8, 1, Text);
-  Info.SetLabel(9, 0, "X");
-  Info.SetValue(9, 1, Coord(Position.X));
-  Info.SetLabel(9, 2, "Y");
-  Info.SetValue(9, 2, Coord(Position.Y));
-  Info.SetLabel(10, 0, "Wysokość");
-  Info.SetValue(10, 1, "Domyślna");
-  Info.SetLabel(10, 2, "Kąt");
-  Info.SetValue(10, 2, "0");
-}
+void TGrSymbol::FillInfo(IGrObjInfo& Info) const { FillTextInfo(Info, "Symbol", "Nazwa"); }
 
 std::unique_ptr<TClipBounds> TGrSymbol::CreateOutline(const TDrawParamsImp* Params) const {
   if (Symbol == nullptr) return nullptr;

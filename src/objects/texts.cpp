@@ -165,10 +165,10 @@ std::unique_ptr<TActivePoints> TNapis::CreateActivePoints(TDrawParamsImp& Params
   return points;
 }
 
-void TNapis::FillInfo(IGrObjInfo& Info) const {
+void TNapis::FillTextInfo(IGrObjInfo& Info, const char* Kind, const char* TextLabel) const {
   TEGraphObj::FillInfo(Info);
-  Info.SetValue(0, 2, "Tekst");
-  Info.SetLabel(8, 0, "Tekst");
+  Info.SetValue(0, 2, Kind);
+  Info.SetLabel(8, 0, TextLabel);
   Info.SetValue(8, 1, Text);
   Info.SetLabel(9, 0, "X");
   Info.SetValue(9, 1, Coord(Position.X));
@@ -178,6 +178,10 @@ void TNapis::FillInfo(IGrObjInfo& Info) const {
   Info.SetValue(10, 1, "Domyślna");
   Info.SetLabel(10, 2, "Kąt");
   Info.SetValue(10, 2, "0");
+}
+
+void TNapis::FillInfo(IGrObjInfo& Info) const {
+  FillTextInfo(Info, "Tekst", "Tekst");
   Info.SetLabel(11, 0, "Justyfikacja");
   Info.SetValue(11, 1, "Domyślna");
   Info.SetLabel(11, 2, "Styl");

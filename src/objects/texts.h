@@ -99,6 +99,9 @@ class TNapis : public TLinTextObj {
   TTextBox ComputeTextBox(TSimpleDrawParams& Params) const;
 
  protected:
+  // The information rows every plain text shares: the base rows, the kind,
+  // the text under its label, the position and the default height and angle.
+  void FillTextInfo(IGrObjInfo& Info, const char* Kind, const char* TextLabel) const;
   // Sets the justification, underline, overline and size of the parameters.
   // SizeZeroToo: also a height of 0 becomes the size.
   virtual void PrepareParams(TDrawParamsImp& Params, bool SizeZeroToo) const;
