@@ -19,8 +19,6 @@ TAffineMatrix Placement(const TRealPoint& P, double S, double A) {
   return TAffineMatrix{S * cs, -S * sn, P.X, S * sn, S * cs, P.Y, S};
 }
 
-std::string Coord(double V) { return CursorFormat().FormatCoord(V); }
-
 }  // namespace
 
 // TGrSymbol.
