@@ -1,5 +1,6 @@
 #include "controls/gridedit.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "controls/datagrid.h"
@@ -103,6 +104,12 @@ void TPopupListbox::KeyDown(std::uint16_t& key, TShiftState shift) {
   TListBox::KeyDown(key, shift);
 }
 
+void TPopupListbox::MouseUp(platform::TMouseButton button, TShiftState shift, int x, int y) {
+  TListBox::MouseUp(button, shift, x, y);
+  if (button != platform::TMouseButton::Left) return;
+  editor_.CloseUp(x >= 0 && x < ClientWidth() && y >= 0 && y < ClientHeight());
+}
+
 // --- TDataGridInplaceEdit ---
 
 TDataGridInplaceEdit::TDataGridInplaceEdit(TDataGrid& grid) : grid_(grid) {
@@ -179,6 +186,12 @@ void TDataGridInplaceEdit::TrackButton(int x, int y) {
   ShowButton();
 }
 
+void TDataGridInplaceEdit::StopTracking() {
+  if (!tracking_) return;
+  TrackButton(-1, -1);
+  tracking_ = false;
+}
+
 void TDataGridInplaceEdit::MoveToCell() {
   int x = 0;
   for (int c = 0; c < grid_.Col(); ++c) x += grid_.ColWidths(c) + 1;
@@ -216,13 +229,20 @@ void TDataGridInplaceEdit::DropDown() {
     }
   }
   pickList_->SetItemIndex(count > 0 ? index : -1);
+  const int height = itemHeight * rows + 4;
+  pickList_->SetWidth(Width());
+  // Wider when an entry's text is wider than the cell.
+  int widest = 0;
+  for (int i = 0; i < count; ++i)
+    widest = std::max(widest, platform::ListTextWidth(*pickList_, pickList_->Items()[i]));
+  if (widest > pickList_->ClientWidth()) pickList_->SetClientWidth(widest);
+  const int width = pickList_->Width();
   // Below the editor, or above it when the list would pass the bottom of
   // the screen's work area (screen coordinates: the list is a window).
-  const int height = itemHeight * rows + 4;
   const platform::TGdiPoint origin = platform::ClientToScreen(*this, 0, 0);
   int top = origin.Y + Height();
   if (top + height > platform::ScreenWorkArea().Bottom) top = origin.Y - height;
-  pickList_->SetBounds(origin.X, top, Width(), height);
+  pickList_->SetBounds(origin.X, top, width, height);
   pickList_->SetVisible(true);
   listVisible_ = true;
   Invalidate();
@@ -234,6 +254,7 @@ void TDataGridInplaceEdit::CloseUp(bool accept) {
   const int index = pickList_->ItemIndex();
   pickList_->SetVisible(false);
   listVisible_ = false;
+  listHasMouse_ = false;
   Invalidate();
   if (accept && index >= 0 && index < pickList_->Items().Count()) {
     const std::string entry = pickList_->Items()[index];
@@ -382,7 +403,11 @@ void TDataGridInplaceEdit::DoExit() {
 }
 
 void TDataGridInplaceEdit::MouseDown(platform::TMouseButton button, TShiftState shift, int x, int y) {
-  if (button == platform::TMouseButton::Left && InButton(x, y)) {
+  const bool left = button == platform::TMouseButton::Left;
+  const bool twice = (shift & platform::ssDouble) != 0;
+  // The second press of a double-click on the button does nothing more.
+  if (left && twice && InButton(x, y)) return;
+  if (left && (InButton(x, y) || (twice && ReadOnly() && editStyle_ != TEditStyle::esSimple))) {
     if (editStyle_ == TEditStyle::esPickList && !listVisible_) {
       tracking_ = true;
       TrackButton(x, y);
@@ -393,14 +418,41 @@ void TDataGridInplaceEdit::MouseDown(platform::TMouseButton button, TShiftState 
 }
 
 void TDataGridInplaceEdit::MouseMove(TShiftState shift, int x, int y) {
-  if (tracking_) TrackButton(x, y);
+  if (listHasMouse_ && listVisible_ && pickList_ != nullptr) {
+    int lx = x, ly = y;
+    platform::MousePointToScreen(*this, lx, ly);
+    platform::ScreenToMousePoint(*pickList_, lx, ly);
+    pickList_->MouseMoveTo(lx, ly, shift);
+    return;
+  }
+  if (tracking_) {
+    TrackButton(x, y);
+    if (listVisible_ && pickList_ != nullptr) {
+      int lx = x, ly = y;
+      platform::MousePointToScreen(*this, lx, ly);
+      platform::ScreenToMousePoint(*pickList_, lx, ly);
+      if (lx >= 0 && ly >= 0 && lx < pickList_->ClientWidth() && ly < pickList_->ClientHeight()) {
+        // Dragged from the button into the list: the press goes on there.
+        StopTracking();
+        listHasMouse_ = true;
+        pickList_->MouseDownAt(platform::TMouseButton::Left, lx, ly);
+        return;
+      }
+    }
+  }
   TMaskEdit::MouseMove(shift, x, y);
 }
 
 void TDataGridInplaceEdit::MouseUp(platform::TMouseButton button, TShiftState shift, int x, int y) {
-  if (tracking_) {
-    TrackButton(-1, -1);
-    tracking_ = false;
+  StopTracking();
+  if (listHasMouse_) {
+    listHasMouse_ = false;
+    if (listVisible_ && pickList_ != nullptr) {
+      int lx = x, ly = y;
+      platform::MousePointToScreen(*this, lx, ly);
+      platform::ScreenToMousePoint(*pickList_, lx, ly);
+      pickList_->MouseUpAt(button, lx, ly, shift);
+    }
   }
   TMaskEdit::MouseUp(button, shift, x, y);
 }

@@ -35,6 +35,9 @@ class TPopupListbox : public platform::TListBox {
  protected:
   void KeyPress(char32_t& key) override;
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
+  // A left release closes the list, taking the selected entry when the
+  // release is inside the list.
+  void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
 
  private:
   TDataGridInplaceEdit& editor_;
@@ -75,10 +78,14 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
   void KeyPress(char32_t& key) override;
   void DoExit() override;
-  // A left press in the button area at the right edge presses the button.
+  // A left press in the button area at the right edge presses the button,
+  // and so does a left double-click anywhere on a read-only editor with a
+  // button; a double-click on the button itself is swallowed.
   void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
   // While the press that opened the list is held, the button looks pressed
-  // when the pointer is over it; the release ends that.
+  // when the pointer is over it; the release ends that. Dragged into the
+  // open list, the press goes on in the list (it selects there, and the
+  // release there takes the entry).
   void MouseMove(platform::TShiftState shift, int x, int y) override;
   void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
 
@@ -90,6 +97,7 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   void ShowButton();
   bool InButton(int x, int y) const;
   void TrackButton(int x, int y);
+  void StopTracking();
   // Alt+Up/Down, Enter and Esc of a pick list; true when consumed.
   bool DoDropDownKeys(std::uint16_t key, platform::TShiftState shift);
   void WriteCell(const std::string& text);
@@ -101,6 +109,8 @@ class TDataGridInplaceEdit : public platform::TMaskEdit {
   bool listVisible_ = false;
   bool tracking_ = false;
   bool pressed_ = false;
+  // The press dragged into the list: moves and the release go on to it.
+  bool listHasMouse_ = false;
   bool loading_ = false;
   std::string oldText_;
 };

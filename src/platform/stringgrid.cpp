@@ -7,7 +7,9 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QStyleOptionButton>
 #include <QPainter>
 #include <QPixmap>
@@ -75,6 +77,14 @@ void MousePointToScreen(const TControl& control, int& x, int& y) {
   QWidget* w = MouseWidget(control);
   if (w == nullptr) return;
   const QPoint p = w->mapToGlobal(QPoint(x, y));
+  x = p.x();
+  y = p.y();
+}
+
+void ScreenToMousePoint(const TControl& control, int& x, int& y) {
+  QWidget* w = MouseWidget(control);
+  if (w == nullptr) return;
+  const QPoint p = w->mapFromGlobal(QPoint(x, y));
   x = p.x();
   y = p.y();
 }
@@ -262,6 +272,19 @@ void MakeTopmostPopup(TWinControl& control) {
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   w->setFocusPolicy(Qt::NoFocus);
   w->setVisible(visible);
+}
+
+int ListTextWidth(const TWinControl& list, std::string_view text) {
+  const QWidget* w = list.Impl().widget.data();
+  if (w == nullptr) return 0;
+  return QFontMetrics(w->font()).horizontalAdvance(ToQ(std::string(text)));
+}
+
+TGdiRect ListItemRect(const TWinControl& list, int index) {
+  auto* w = qobject_cast<QListWidget*>(list.Impl().widget.data());
+  if (w == nullptr || index < 0 || index >= w->count()) return TGdiRect{0, 0, 0, 0};
+  const QRect r = w->visualItemRect(w->item(index));
+  return TGdiRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
 }
 
 namespace {

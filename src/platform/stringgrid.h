@@ -5,6 +5,10 @@
 // which is the width of the editor's button. GUI thread.
 #pragma once
 
+#include <string_view>
+
+#include "platform/gdi.h"
+
 namespace platform {
 
 class TBitmap;
@@ -17,6 +21,9 @@ class TWinControl;
 bool GridCellAt(const TStringGrid& grid, int x, int y, int& col, int& row);
 // The screen position of the point (x, y) of a control's mouse events.
 void MousePointToScreen(const TControl& control, int& x, int& y);
+// The reverse: a screen position into the coordinates of control's mouse
+// events.
+void ScreenToMousePoint(const TControl& control, int& x, int& y);
 
 // Logical pixels per inch of the primary screen (96 on the offscreen
 // platform).
@@ -40,6 +47,12 @@ void RenderGrid(TStringGrid& grid, TBitmap& image);
 // windows and is shown without taking the activation (a drop-down list);
 // its bounds are then in screen coordinates.
 void MakeTopmostPopup(TWinControl& control);
+
+// The width in pixels of text drawn in the list box's font.
+int ListTextWidth(const TWinControl& list, std::string_view text);
+// The rectangle of entry index in the list box's mouse coordinates; empty
+// when the entry is not there.
+TGdiRect ListItemRect(const TWinControl& list, int index);
 
 // The button at the right edge of a cell editor, width pixels wide and as
 // high as the editor: a push button with three dots (Ellipsis), a drop-down

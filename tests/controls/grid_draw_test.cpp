@@ -260,4 +260,105 @@ TEST_F(GridDraw, DropDownButtonLooksPressedWhileTheOpeningPressIsHeld) {
   editor.MouseUpAt(TMouseButton::Left, x, 3);
 }
 
+TEST_F(GridDraw, PickListWidensToItsWidestEntry) {
+  TColumn& pick = grid->Columns().Items(2);
+  grid->SetRow(1);
+  grid->SetCol(2);
+  form->Show();
+  const std::string longEntry = "bardzo długa nazwa użytku gruntowego ponad szerokość komórki";
+  struct Case {
+    std::vector<std::string> entries;
+    bool wider;
+  };
+  const Case cases[] = {{{"a", "b"}, false}, {{"a", longEntry, "b"}, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wider ? "długi wpis" : "krótkie wpisy");
+    pick.PickList() = c.entries;
+    grid->ShowEditor();
+    TDataGridInplaceEdit& editor = grid->InplaceEditor();
+    editor.UpdateContents();
+    editor.SendKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(editor.ListVisible());
+    TPopupListbox& list = *editor.PickList();
+    if (c.wider) {
+      EXPECT_GT(list.Width(), editor.Width());
+      EXPECT_GE(list.ClientWidth(), ListTextWidth(list, longEntry));
+    } else {
+      EXPECT_EQ(list.Width(), editor.Width());
+    }
+    editor.SendKey(VK_ESCAPE);
+    EXPECT_FALSE(editor.ListVisible());
+  }
+}
+
+TEST_F(GridDraw, DoubleClickOnAReadOnlyEditorPressesItsButton) {
+  TColumn& ellipsis = grid->Columns().Items(1);
+  ellipsis.SetButtonStyle(TColumnButtonStyle::cbsEllipsis);
+  int asked = 0;
+  grid->OnEditButtonClick = [&](TComponent&) { ++asked; };
+  grid->SetRow(1);
+  grid->SetCol(1);
+  form->Show();
+  grid->ShowEditor();
+  TDataGridInplaceEdit& editor = grid->InplaceEditor();
+  ASSERT_EQ(editor.EditStyle(), TEditStyle::esEllipsis);
+  editor.DblClickAt(2, 3);  // editable: a double-click in the text stays there
+  EXPECT_EQ(asked, 0);
+  editor.DblClickAt(editor.Width() - 2, 3);  // on the button: one press only
+  EXPECT_EQ(asked, 1);
+  ellipsis.SetReadOnly(true);
+  editor.UpdateContents();
+  ASSERT_TRUE(editor.ReadOnly());
+  editor.DblClickAt(2, 3);
+  EXPECT_EQ(asked, 2);
+
+  // A pick list limited to its entries is read-only: the double-click opens
+  // the list, the next one closes it.
+  TColumn& pick = grid->Columns().Items(2);
+  pick.PickList() = {"alfa", "beta"};
+  pick.LimitToList = true;
+  grid->SetCol(2);
+  grid->ShowEditor();
+  editor.UpdateContents();
+  ASSERT_EQ(editor.EditStyle(), TEditStyle::esPickList);
+  ASSERT_TRUE(editor.ReadOnly());
+  editor.DblClickAt(2, 3);
+  EXPECT_TRUE(editor.ListVisible());
+  EXPECT_FALSE(editor.Pressed());
+  editor.DblClickAt(2, 3);
+  EXPECT_FALSE(editor.ListVisible());
+  EXPECT_EQ(asked, 2);
+}
+
+TEST_F(GridDraw, PressOnTheButtonDraggedIntoTheListSelectsThere) {
+  grid->Columns().Items(2).PickList() = {"alfa", "beta", "gamma"};
+  grid->SetRow(1);
+  grid->SetCol(2);
+  form->Show();
+  grid->ShowEditor();
+  TDataGridInplaceEdit& editor = grid->InplaceEditor();
+  const int bx = editor.Width() - 2;
+  editor.MouseDownAt(TMouseButton::Left, bx, 3);
+  ASSERT_TRUE(editor.ListVisible());
+  TPopupListbox& list = *editor.PickList();
+  EXPECT_EQ(list.ItemIndex(), 0);
+  // The middle of the second entry, in the editor's mouse coordinates.
+  const TGdiRect item = ListItemRect(list, 1);
+  ASSERT_GT(item.Height(), 0);
+  int x = (item.Left + item.Right) / 2;
+  int y = (item.Top + item.Bottom) / 2;
+  MousePointToScreen(list, x, y);
+  ScreenToMousePoint(editor, x, y);
+  editor.MouseMoveTo(2, 3, ssLeft);  // still over the editor
+  EXPECT_EQ(list.ItemIndex(), 0);
+  editor.MouseMoveTo(x, y, ssLeft);
+  EXPECT_EQ(list.ItemIndex(), 1);
+  EXPECT_FALSE(editor.Pressed());
+  EXPECT_TRUE(editor.ListVisible());
+  editor.MouseUpAt(TMouseButton::Left, x, y);
+  EXPECT_FALSE(editor.ListVisible());
+  EXPECT_EQ(grid->Cells(2, 1), "beta");
+  EXPECT_TRUE(editor.Modified());
+}
+
 }  // namespace
