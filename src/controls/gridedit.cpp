@@ -220,6 +220,8 @@ void TDataGridInplaceEdit::DropDown() {
   const int rows = count >= static_cast<int>(column->DropDownRows)
                        ? static_cast<int>(column->DropDownRows)
                        : count;
+  // The rows are as high as the platform's list draws them with the
+  // program's font (16 pixels), so that every row shown is whole.
   const int itemHeight = 16;
   int index = 0;
   for (int i = 0; i < count; ++i) {
