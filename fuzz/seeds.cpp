@@ -29,7 +29,7 @@
 #include "objects/fraction.h"
 #include "objects/point.h"
 #include "objects/saverecord.h"
-#include "objects/speclines.h"
+#include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/texts.h"
 #include "objects/symbollib.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "controls/justifypicker.h"
-#include "controls/specialline.h"
+#include "controls/linepreview.h"
 #include "foundation/numtext.h"
 #include "objects/linestylelib.h"
 #include "platform/controls_custom.h"

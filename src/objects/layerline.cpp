@@ -5,7 +5,7 @@
 #include "drawing/realcanvas.h"
 #include "objects/activepoints.h"
 #include "objects/layerobji.h"
-#include "objects/speclines.h"
+#include "objects/styledlines.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 //     canvas holds at the moment (their sublayer's style while the sublayer
 //     draws), with no style of their own.
 // They add handles and snap points, the rows of the information window and
-// the conversion to the special classes (objects/speclines.h), which carry a
+// the conversion to the special classes (objects/styledlines.h), which carry a
 // style of their own.
 //
 // The modal edits and edit tools (Edit, EditWithClass, EditKrzyz,

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/justifypicker.h"
-#include "controls/specialline.h"
+#include "controls/linepreview.h"
 #include "foundation/settings.h"
 #include "objects/linestylelib.h"
 #include "platform/controls_std.h"

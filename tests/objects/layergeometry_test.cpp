@@ -13,7 +13,7 @@
 #include "objects/fraction.h"
 #include "objects/layerline.h"
 #include "objects/point.h"
-#include "objects/speclines.h"
+#include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/texts.h"
 

@@ -1,4 +1,4 @@
-#include "objects/speclines.h"
+#include "objects/styledlines.h"
 
 #include "drawing/realcanvas.h"
 #include "foundation/rounding.h"

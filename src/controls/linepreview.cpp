@@ -1,4 +1,4 @@
-#include "controls/specialline.h"
+#include "controls/linepreview.h"
 
 #include "drawing/pen.h"
 #include "foundation/settings.h"

@@ -1,4 +1,4 @@
-#include "controls/specialline.h"
+#include "controls/linepreview.h"
 
 #include <memory>
 
