@@ -1,7 +1,8 @@
 // What the writing operations leave in a packet that keeps index cells, and
 // the parts of the text files the line tests do not reach: the text
 // parameter block, the errors of a read by number and the identifier an
-// archived text record takes; the checks of stored blocks on reading.
+// archived text record takes; the checks of stored blocks on reading; the
+// point test of a circle in the rectangle scan.
 #include <gtest/gtest.h>
 
 #include "layer_fixture.h"
@@ -195,5 +196,46 @@ TEST_F(LayerWriterTest, TextRecordsByNumberAndArchivedIdentifier) {
     } catch (const EDBRecordError& e) {
       EXPECT_STREQ(e.what(), message);
     }
+  }
+}
+
+// A circle's save record holds zeros where other kinds keep their second
+// point. The rectangle scan tests its centre only, with the index cells in
+// use or not: a window around the origin found every circle of the layer
+// when the cells were not in use, and none with them.
+TEST_F(LayerWriterTest, RectangleScanTestsTheCentreOfACircleOnly) {
+  auto f = NewLine();
+  OpenRW(*f);
+  ObjectSaveRecord circle = LineRec(50, 50, 0, 0, kLineKindCircle, 0, 5);
+  f->AddRecord(circle);
+  f->AddRecord(LineRec(2, 2, 20, 20));
+  f->AddRecord(LineRec(30, 30, 3, 3));  // a segment is found by either end
+  ASSERT_EQ(f->Close(), 0);
+  auto scan = [&](const TLayerRect& r) {
+    std::vector<std::uint32_t> got;
+    ObjectSaveRecord rec;
+    for (int rc = f->SeekFirst(r, rec); rc == 0; rc = f->ReadNext(rec)) got.push_back(rec.GetLong(kRecIndex));
+    return got;
+  };
+  for (bool cells : {false, true}) {
+    SCOPED_TRACE(cells ? "cells in use" : "no index");
+    if (cells) {
+      Bytes b = ReadBytes(f->Path());
+      PacketHeader h;
+      h.count = 3;
+      h.flags = kPacketCells;
+      h.dx = h.dy = 100;
+      const auto raw = EncodePacketHeader(h);
+      std::copy(raw.begin(), raw.end(), b.begin() + 5632);
+      PutU32(&b[5632 + 48], CellsOf(50, 50, 0, 0) & 0xFFFF);
+      PutU32(&b[5632 + 52], CellsOf(2, 2, 20, 20));
+      PutU32(&b[5632 + 56], CellsOf(30, 30, 3, 3));
+      PutU32(&b[74], GetU32(&b[74]) | kKindIndexValid);
+      WriteBytes(f->Path(), b);
+    }
+    OpenR(*f);
+    EXPECT_EQ(scan({-1, -1, 5, 5}), (std::vector<std::uint32_t>{2, 3}));
+    EXPECT_EQ(scan({45, 45, 55, 55}), (std::vector<std::uint32_t>{1}));
+    ASSERT_EQ(f->Close(), 0);
   }
 }
