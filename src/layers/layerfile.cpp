@@ -510,7 +510,12 @@ int TNewTextLinWarstwaFile::WriteRecord(std::int64_t n, const ObjectSaveRecord& 
   PlaceRecord(old.data());
   WriteRecordAt(a, n, f.data());
   // The live record may now belong to another sublayer: its live count moves.
-  if (oldLive && oldSub != f[kRecSublayerByte]) {
+  // A rewritten archived record is live again: its count moves from the
+  // archived ones of its old sublayer to the live ones of its new one.
+  if (!oldLive) {
+    CountArchived(oldSub, -1);
+    CountLive(f[kRecSublayerByte], 1);
+  } else if (oldSub != f[kRecSublayerByte]) {
     CountLive(oldSub, -1);
     CountLive(f[kRecSublayerByte], 1);
   }

@@ -239,3 +239,28 @@ TEST_F(LayerWriterTest, RectangleScanTestsTheCentreOfACircleOnly) {
     ASSERT_EQ(f->Close(), 0);
   }
 }
+
+// The counters follow what the file holds: archiving an archived record
+// moves nothing, and rewriting one makes it live again beside its archived
+// copy.
+TEST_F(LayerWriterTest, CountersOfArchivedRecordsArchivedOrRewrittenAgain) {
+  auto f = NewLine();
+  OpenRW(*f);
+  f->WritePodwarstwaHeader(TWarstwaHeader{}, 1);
+  f->AddRecord(LineRec(1, 1, 2, 2, 0, 0));
+  f->AddRecord(LineRec(3, 3, 4, 4, 0, 0));
+  f->MoveToArch(1, 0);
+  f->MoveToArch(1, 0);
+  EXPECT_EQ(f->Counters(0), std::make_pair(1, 1));
+  f->WriteRecord(1, LineRec(5, 5, 6, 6, 0, 1));
+  EXPECT_EQ(f->Counters(0), std::make_pair(1, 1));  // record 1's old state, now a copy in slot 3
+  EXPECT_EQ(f->Counters(1), std::make_pair(1, 0));
+  ASSERT_EQ(f->Close(), 0);
+  const Bytes b = ReadBytes(f->Path());
+  EXPECT_EQ(GetU32(&b[static_cast<std::size_t>(RecordAddress(1, 10, 74))]) >> 30, 2u);
+  EXPECT_EQ(GetU32(&b[static_cast<std::size_t>(RecordAddress(3, 10, 74))]) >> 30, 3u);
+  EXPECT_EQ(GetI32(&b[512 + 112]), 1);
+  EXPECT_EQ(GetI32(&b[512 + 116]), 1);
+  EXPECT_EQ(GetI32(&b[1024 + 112]), 1);
+  EXPECT_EQ(GetI32(&b[1024 + 116]), 0);
+}
