@@ -80,9 +80,11 @@ void TNewTextLinWarstwaFile::RequireWritable() const {
 }
 
 void TNewTextLinWarstwaFile::ReadExact(std::int64_t offset, void* buffer, std::size_t size) {
-  if (offset < 0 || file_.ReadAt(static_cast<std::uint64_t>(offset), buffer, size) !=
-                        static_cast<std::int64_t>(size))
-    throw EDBError(kBadFileStructure);
+  if (offset < 0) throw EDBError(kBadFileStructure);
+  const std::int64_t got = file_.ReadAt(static_cast<std::uint64_t>(offset), buffer, size);
+  // A refused read gives the system's text; a file too short, its structure.
+  if (got < 0) throw EDBError::FromSystem(platform::LastError());
+  if (got != static_cast<std::int64_t>(size)) throw EDBError(kBadFileStructure);
 }
 
 void TNewTextLinWarstwaFile::WriteExact(std::int64_t offset, const void* buffer,
@@ -305,7 +307,13 @@ void TNewTextLinWarstwaFile::PositionWritePacket(std::int64_t a, std::int64_t n)
     if (start != size) throw EDBError(kBadFileStructure);
     std::vector<std::uint8_t> zero(static_cast<std::size_t>(kPacketOverhead), 0);
     PutU16(zero.data(), kPacketHeaderSize);
-    WriteExact(start, zero.data(), zero.size());
+    try {
+      WriteExact(start, zero.data(), zero.size());
+    } catch (...) {
+      // A packet written in part would leave the file ending inside it.
+      file_.SetSize(static_cast<std::uint64_t>(start));
+      throw;
+    }
     PutU16(&desc_[kDescPackets], static_cast<std::uint16_t>(packets + 1));
     descChanged_ = true;
     PutU16(w->raw.data(), kPacketHeaderSize);
@@ -324,16 +332,19 @@ void TNewTextLinWarstwaFile::PositionWritePacket(std::int64_t a, std::int64_t n)
   write_ = std::move(w);
 }
 
+void TNewTextLinWarstwaFile::LoadCellTable() {
+  WritePacket& w = *write_;
+  if (w.tableLoaded) return;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kCellTableSize));
+  ReadExact(w.start + kPacketHeaderSlot, bytes.data(), bytes.size());
+  w.table.assign(kRecordsPerPacket, 0);
+  for (std::int64_t i = 0; i < kRecordsPerPacket; ++i) w.table[i] = GetU32(&bytes[i * 4]);
+  w.tableLoaded = true;
+}
+
 void TNewTextLinWarstwaFile::SetEntry(std::int64_t slot, std::uint32_t e) {
   WritePacket& w = *write_;
-  auto load = [&] {
-    if (w.tableLoaded) return;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kCellTableSize));
-    ReadExact(w.start + kPacketHeaderSlot, bytes.data(), bytes.size());
-    w.table.assign(kRecordsPerPacket, 0);
-    for (std::int64_t i = 0; i < kRecordsPerPacket; ++i) w.table[i] = GetU32(&bytes[i * 4]);
-    w.tableLoaded = true;
-  };
+  auto load = [&] { LoadCellTable(); };
   auto note = [&] {
     if (e == 0) {
       w.header.flags |= kPacketZeroCell;
@@ -368,8 +379,12 @@ void TNewTextLinWarstwaFile::SetEntry(std::int64_t slot, std::uint32_t e) {
 void TNewTextLinWarstwaFile::WriteRecordAt(std::int64_t a, std::int64_t n, const std::uint8_t* f) {
   PositionWritePacket(a, n);
   const std::uint32_t e = indexInUse_ && write_->cells ? CellEntry(f, write_->header) : 0;
-  SetEntry((n - 1) % kRecordsPerPacket, e);
+  // The packet's count and cells change only once the record is written, so
+  // that a failed read or write leaves them matching the file; the cell
+  // table is read first for the same reason.
+  if (write_->cells) LoadCellTable();
   WriteExact(a, f, static_cast<std::size_t>(recSize_));
+  SetEntry((n - 1) % kRecordsPerPacket, e);
 }
 
 std::int64_t TNewTextLinWarstwaFile::TakeFreeRecord() {
@@ -387,17 +402,20 @@ std::int64_t TNewTextLinWarstwaFile::TakeFreeRecord() {
   auto usable = [&](std::int64_t at) {
     return IsRecordAddress(at, slots_, recSize_) && at + recSize_ <= size;
   };
-  if (!usable(h) || file_.ReadAt(static_cast<std::uint64_t>(h), head, 12) != 12 ||
-      (GetU32(head) & kRecInUse) != 0)
-    return drop();
+  // A read the disk refuses is reported; only what the file holds decides
+  // that the list is broken.
+  auto read12 = [&](std::int64_t at, std::uint8_t* into) {
+    const std::int64_t got = file_.ReadAt(static_cast<std::uint64_t>(at), into, 12);
+    if (got < 0) throw EDBError::FromSystem(platform::LastError());
+    return got == 12;
+  };
+  if (!usable(h) || !read12(h, head) || (GetU32(head) & kRecInUse) != 0) return drop();
   const std::int64_t next = GetU32(head);
   const std::uint32_t run = GetU32(head + 4);
   if (next != 0 && !usable(next)) return drop();
   if (run > 1 && next != 0) {
     std::uint8_t following[12];
-    if (file_.ReadAt(static_cast<std::uint64_t>(next), following, 12) != 12 ||
-        (GetU32(following) & kRecInUse) != 0)
-      return drop();
+    if (!read12(next, following) || (GetU32(following) & kRecInUse) != 0) return drop();
     PutU32(following + 4, run - 1);
     std::memcpy(following + 8, head + 8, 4);
     WriteExact(next, following, 12);
@@ -410,7 +428,12 @@ std::int64_t TNewTextLinWarstwaFile::TakeFreeRecord() {
 }
 
 std::int64_t TNewTextLinWarstwaFile::PlaceRecord(std::uint8_t* f) {
+  // A record that cannot be written gives its free slot back to the list.
+  std::uint8_t freeHead[4], freeCount[4];
+  std::memcpy(freeHead, &desc_[kDescFreeHead], 4);
+  std::memcpy(freeCount, &desc_[kDescFreeCount], 4);
   std::int64_t a = TakeFreeRecord();
+  const bool fromList = a != 0;
   if (a == 0) {
     // The end of the file is the end of the last used slot of the last packet.
     const int packets = GetU16(&desc_[kDescPackets]);
@@ -431,7 +454,15 @@ std::int64_t TNewTextLinWarstwaFile::PlaceRecord(std::uint8_t* f) {
   const std::int64_t n = RecordNumberAt(a, slots_, recSize_);
   a = Address(n);
   if (a + recSize_ > kMaxFileSize) throw EDBError(kBadFileStructure);
-  WriteRecordAt(a, n, f);
+  try {
+    WriteRecordAt(a, n, f);
+  } catch (...) {
+    if (fromList) {
+      std::memcpy(&desc_[kDescFreeHead], freeHead, 4);
+      std::memcpy(&desc_[kDescFreeCount], freeCount, 4);
+    }
+    throw;
+  }
   const int sub = f[kRecSublayerByte];
   if (GetU32(f) & kRecArchivedBit) {
     CountArchived(sub, 1);
@@ -479,7 +510,12 @@ int TNewTextLinWarstwaFile::WriteRecord(std::int64_t n, const ObjectSaveRecord& 
   PlaceRecord(old.data());
   WriteRecordAt(a, n, f.data());
   // The live record may now belong to another sublayer: its live count moves.
-  if (oldLive && oldSub != f[kRecSublayerByte]) {
+  // A rewritten archived record is live again: its count moves from the
+  // archived ones of its old sublayer to the live ones of its new one.
+  if (!oldLive) {
+    CountArchived(oldSub, -1);
+    CountLive(f[kRecSublayerByte], 1);
+  } else if (oldSub != f[kRecSublayerByte]) {
     CountLive(oldSub, -1);
     CountLive(f[kRecSublayerByte], 1);
   }

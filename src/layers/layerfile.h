@@ -260,6 +260,7 @@ private:
   void WriteRecordAt(std::int64_t a, std::int64_t n, const std::uint8_t* f);
   void PositionWritePacket(std::int64_t a, std::int64_t n);
   void FreeWritePacket();
+  void LoadCellTable();
   void SetEntry(std::int64_t slot, std::uint32_t e);
   void CountLive(int sublayer, int delta);
   void CountArchived(int sublayer, int delta);

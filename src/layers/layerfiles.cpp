@@ -119,7 +119,12 @@ void TNewLinWarstwaFile::SetArchiveIdent(std::uint8_t* f, std::uint32_t ident) c
 }
 
 bool TNewLinWarstwaFile::PointInRect(const std::uint8_t* f, const TLayerRect& r) const {
-  return Inside(r, GetF64(f + 24), GetF64(f + 32)) || Inside(r, GetF64(f + 44), GetF64(f + 52));
+  if (Inside(r, GetF64(f + 24), GetF64(f + 32))) return true;
+  // A circle stores no second point (its field holds zeros): its centre
+  // alone counts, as in its index cells and in the query filters, so that a
+  // window around the origin does not find every circle of the layer.
+  if ((f[0] & 0x7) == kLineKindCircle) return false;
+  return Inside(r, GetF64(f + 44), GetF64(f + 52));
 }
 
 void TNewLinWarstwaFile::SetQueryCells(const TLayerRect& r, const PacketHeader& p) {
