@@ -298,6 +298,34 @@ TEST_F(ToolbarButtons, FlatButtonEdgesAndTheCheckerOfADownButton) {
   EXPECT_EQ(b->PixelAt(3, 1), clBtnFace);
 }
 
+// A flat button that is not opaque shows its toolbar's background, the
+// dock's tiles included; an opaque one its own colour.
+TEST_F(ToolbarButtons, TransparentFlatButtonShowsTheDockBackground) {
+  TDock* top = MakeDock("DockTop", TDockPosition::dpTop);
+  TToolbar* bar = MakeBar("A", top, "x");
+  TToolbarButton* b = Button(bar, 0);
+  platform::TBitmap tile(3, 3, platform::clWhite);
+  tile.Canvas().SetPixel(0, 0, platform::clRed);
+  top->SetBackground(&tile);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(2, 2), clBtnFace);
+  b->SetOpaque(false);
+  b->PaintNow();
+  int ox = b->Left() + bar->Left() + top->Left();
+  int oy = b->Top() + bar->Top() + top->Top();
+  for (int y = 1; y < 6; ++y) {
+    for (int x = 1; x < 6; ++x) {
+      platform::TColor want = (x + ox) % 3 == 0 && (y + oy) % 3 == 0 ? platform::clRed
+                                                                     : platform::clWhite;
+      EXPECT_EQ(b->PixelAt(x, y), want) << x << "," << y;
+    }
+  }
+  // Not flat: a button face again.
+  b->SetFlat(false);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(3, 3), clBtnFace);
+}
+
 // A disabled caption is etched: highlight one pixel right and down, the
 // shadow over it; an enabled one is drawn in the font's colour.
 TEST_F(ToolbarButtons, DisabledCaptionIsEtched) {
