@@ -81,12 +81,15 @@ void TDock::SetAllowDrag(bool allow) {
 }
 
 void TDock::SetFixAlign(bool fix) {
+  if (fix == fixAlign_) return;
   fixAlign_ = fix;
   ArrangeToolbars();
 }
 
 void TDock::SetBoundLines(TDockBoundLines lines) {
-  boundLines_ = lines & (blTop | blBottom | blLeft | blRight);
+  lines &= blTop | blBottom | blLeft | blRight;
+  if (lines == boundLines_) return;
+  boundLines_ = lines;
   ArrangeToolbars();
   Invalidate();
 }
@@ -103,6 +106,7 @@ void TDock::SetBackground(const TBitmap* bitmap) {
 }
 
 void TDock::SetBackgroundTransparent(bool transparent) {
+  if (transparent == backgroundTransparent_) return;
   backgroundTransparent_ = transparent;
   BackgroundChanged();
 }
@@ -349,8 +353,9 @@ void TDock::DrawBackground(TCanvas& canvas, const TGdiRect& clip, const TGdiRect
       canvas.BitBlt(x, y, w, h, bitmap->Canvas(), 0, 0);
     }
   }
-  canvas.SelectClipRegion(nullptr);
-  (void)before;
+  // The clipping in force before comes back.
+  platform::TRegion restore = platform::TRegion::Rect(before);
+  canvas.SelectClipRegion(&restore);
 }
 
 void TDock::Paint() {

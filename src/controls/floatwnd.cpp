@@ -132,40 +132,73 @@ void TFloatWindow::SetParked(bool parked) {
   UpdateShown();
 }
 
+std::string FitCaption(const TCanvas& canvas, const std::string& caption, int width) {
+  if (canvas.TextExtent(caption).X <= width) return caption;
+  // Characters are cut whole (UTF-8 sequences), the one before "..." first.
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if ((static_cast<unsigned char>(caption[i]) & 0xC0) != 0x80) starts.push_back(i);
+  }
+  std::string kept = caption;
+  while (!starts.empty()) {
+    std::string s = kept + "...";
+    // "..." and at least one character before it: four characters.
+    if (starts.size() + 3 <= 4 || canvas.TextExtent(s).X <= width) return s;
+    kept.erase(starts.back());
+    starts.pop_back();
+  }
+  return "...";
+}
+
 void TFloatWindow::Paint() {
   TSurfaceCanvas surface(Surface());
   TCanvas& canvas = surface.Canvas();
   DrawEdge(canvas, {0, 0, Width(), Height()}, TEdgeKind::Raised);
   bool close = toolbar_.CloseButton();
-  TGdiRect caption = GetCaptionRect(false);
-  if (close) caption.Right = GetCloseButtonRect().Left;
+  // The caption bar: without the close button's square when there is one.
+  TGdiRect caption = GetCaptionRect(!close);
   platform::TBrush brush;
   brush.Color = kCaptionColor;
   canvas.FillRect(caption, brush);
   platform::TFont font;
-  font.Height = -(CaptionHeight() - 6);
-  font.Weight = 700;
+  font.Name = "MS Sans Serif";
+  font.Height = -11;
+  font.Weight = 400;
   font.Color = kCaptionText;
   canvas.SetFont(font);
+  canvas.SetTextColor(kCaptionText);
   canvas.SetBkMode(platform::TBkMode::Transparent);
-  canvas.IntersectClipRect(caption);
-  canvas.TextOut(caption.Left + 2, caption.Top + 1, toolbar_.Caption());
+  canvas.SetTextAlign(platform::TA_LEFT | platform::TA_TOP);
+  TGdiRect text{caption.Left + 1, caption.Top, caption.Right - 1, caption.Bottom};
+  std::string shown = FitCaption(canvas, toolbar_.Caption(), text.Width());
+  int textHeight = canvas.GetTextMetrics().tmHeight;
+  canvas.IntersectClipRect(text);
+  canvas.TextOut(text.Left, text.Top + (text.Height() - textHeight) / 2, shown);
   canvas.SelectClipRegion(nullptr);
+  // A line of the button face under the whole caption.
+  TGdiRect full = GetCaptionRect(true);
+  DrawLine(canvas, clBtnFace, full.Left, full.Bottom, full.Right, full.Bottom);
   if (close) {
-    TGdiRect button = GetCloseButtonRect();
+    // The button inside a frame of the caption's colour.
+    TGdiRect frame = GetCloseButtonRect();
+    TGdiRect button{frame.Left + 1, frame.Top + 1, frame.Right - 1, frame.Bottom - 1};
     brush.Color = clBtnFace;
     canvas.FillRect(button, brush);
     DrawEdge(canvas, button, closePressed_ ? TEdgeKind::Sunken : TEdgeKind::Raised);
     int off = closePressed_ ? 1 : 0;
-    int x0 = button.Left + 4 + off;
-    int y0 = button.Top + 3 + off;
-    int n = button.Height() - 7;
+    int x0 = button.Left + 3 + off;
+    int y0 = button.Top + 2 + off;
+    int n = button.Height() - 5;
     for (int i = 0; i < n; ++i) {
       canvas.SetPixel(x0 + i, y0 + i, clBtnText);
       canvas.SetPixel(x0 + i + 1, y0 + i, clBtnText);
       canvas.SetPixel(x0 + n - 1 - i, y0 + i, clBtnText);
       canvas.SetPixel(x0 + n - i, y0 + i, clBtnText);
     }
+    DrawLine(canvas, kCaptionColor, frame.Left, frame.Top, frame.Right, frame.Top);
+    DrawLine(canvas, kCaptionColor, frame.Left, frame.Bottom - 1, frame.Right, frame.Bottom - 1);
+    DrawLine(canvas, kCaptionColor, frame.Left, frame.Top, frame.Left, frame.Bottom);
+    DrawLine(canvas, kCaptionColor, frame.Right - 1, frame.Top, frame.Right - 1, frame.Bottom);
   }
 }
 

@@ -17,6 +17,8 @@
 // GUI thread only. Its toolbar owns it.
 #pragma once
 
+#include <string>
+
 #include "controls/toolbarbase.h"
 #include "platform/toolwindow.h"
 
@@ -48,6 +50,11 @@ platform::TGdiRect RemoveFloatingNCArea(const platform::TGdiRect& r);
 platform::TGdiRect MoveOnScreen(const platform::TGdiRect& r);
 // The same only for a rectangle wholly off the work area.
 platform::TGdiRect MoveOnScreenIfOff(const platform::TGdiRect& r);
+
+// The caption as it fits into width pixels on canvas (in its current font):
+// whole when it fits, otherwise cut and ended with "..." keeping at least one
+// character before it.
+std::string FitCaption(const platform::TCanvas& canvas, const std::string& caption, int width);
 
 class TFloatWindow : public platform::TToolWindow {
  public:

@@ -114,7 +114,20 @@ void TToolbar::SetDockPos(int pos) {
   if (TDock* dock = DockedTo()) dock->ArrangeToolbars();
 }
 
+void TToolbar::SetDefaultDock(TDock* dock) {
+  if (dock == defaultDock_) return;
+  if (defaultDock_ != nullptr) defaultDock_->RemoveFreeNotification(this);
+  defaultDock_ = dock;
+  if (dock != nullptr) dock->FreeNotification(this);
+}
+
+void TToolbar::Notification(platform::TComponent& freed) {
+  TCustomControl::Notification(freed);
+  if (&freed == defaultDock_) defaultDock_ = nullptr;
+}
+
 void TToolbar::SetCloseButton(bool show) {
+  if (show == closeButton_) return;
   closeButton_ = show;
   if (floatWindow_) floatWindow_->Invalidate();
 }

@@ -77,8 +77,10 @@ class TToolbar : public platform::TCustomControl {
   void SetDockRow(int row);
   int DockPos() const { return dockPos_; }
   void SetDockPos(int pos);
+  // The dock a double-click on the floating toolbar docks it into; it
+  // becomes nullptr when that dock is freed.
   TDock* DefaultDock() const { return defaultDock_; }
-  void SetDefaultDock(TDock* dock) { defaultDock_ = dock; }
+  void SetDefaultDock(TDock* dock);
   bool CanDockLeftRight() const { return canDockLeftRight_; }
   void SetCanDockLeftRight(bool can) { canDockLeftRight_ = can; }
   bool CloseButton() const { return closeButton_; }
@@ -163,6 +165,7 @@ class TToolbar : public platform::TCustomControl {
  protected:
   void Paint() override;
   void MouseDown(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
+  void Notification(platform::TComponent& freed) override;
   void ChildAdded(platform::TControl& child) override;
   void ChildRemoved(platform::TControl& child) override;
 

@@ -213,6 +213,12 @@ void TToolbarButton::SetFlat(bool flat) {
   Redraw();
 }
 
+void TToolbarButton::SetOpaque(bool opaque) {
+  if (opaque == opaque_) return;
+  opaque_ = opaque;
+  Redraw();
+}
+
 void TToolbarButton::SetGlyph(const TBitmap* bitmap) {
   glyph_.SetGlyph(bitmap);
   Redraw();
@@ -295,6 +301,19 @@ void TToolbarButton::Paint() {
   canvas.SetFont(ButtonFont());
   int w = Width();
   int h = Height();
+  if (!opaque_ && flat_ && Parent() != nullptr) {
+    // What lies behind: the parent's colour and, on a docked toolbar, the
+    // dock's tiles, which start at the dock's parent's corner.
+    platform::TBrush back;
+    back.Color = Parent()->Color();
+    canvas.FillRect({0, 0, w, h}, back);
+    auto* bar = dynamic_cast<TToolbar*>(Parent());
+    if (TDock* dock = bar != nullptr ? bar->DockedTo() : nullptr) {
+      int x = Left() + bar->Left() + dock->Left();
+      int y = Top() + bar->Top() + dock->Top();
+      dock->DrawBackground(canvas, {0, 0, w, h}, {-x, -y, w, h});
+    }
+  }
   TGdiRect face{0, 0, w, h};
   bool pressed = state_ == TButtonState::bsDown || state_ == TButtonState::bsExclusive;
   bool split = SplitButton();

@@ -53,6 +53,10 @@ class TToolbarButton : public platform::TCustomControl {
   void SetDropdownMenu(platform::TPopupMenu* menu);
   bool Flat() const { return flat_; }
   void SetFlat(bool flat);
+  // Off (with Flat on): the button shows what lies behind it (its toolbar's
+  // colour and the dock's background tiles) instead of its own colour.
+  bool Opaque() const { return opaque_; }
+  void SetOpaque(bool opaque);
   // The live strip (nullptr when empty); SetGlyph takes a copy.
   const platform::TBitmap* Glyph() const { return glyph_.Strip(); }
   void SetGlyph(const platform::TBitmap* bitmap);
@@ -119,6 +123,7 @@ class TToolbarButton : public platform::TCustomControl {
   bool dropdownCombo_ = false;
   platform::TPopupMenu* dropdownMenu_ = nullptr;
   bool flat_ = true;
+  bool opaque_ = true;
   TButtonGlyph glyph_;
   int groupIndex_ = 0;
   TButtonLayout layout_ = TButtonLayout::blGlyphLeft;

@@ -699,4 +699,12 @@ void TWinControl::SendKey(std::uint16_t vk, TShiftState shift) {
   SendVkTo(w, vk, shift, false);
 }
 
+void TWinControl::SendKeyDown(std::uint16_t vk, TShiftState shift) {
+  if (QWidget* w = Impl().widget.data()) SendVkTo(w, vk, shift, true);
+}
+
+void TWinControl::SendKeyUp(std::uint16_t vk, TShiftState shift) {
+  if (QWidget* w = Impl().widget.data()) SendVkTo(w, vk, shift, false);
+}
+
 }  // namespace platform

@@ -327,6 +327,9 @@ class TWinControl : public TControl {
   void SendChar(char32_t ch);
   void SendText(std::string_view utf8);
   void SendKey(std::uint16_t vk, TShiftState shift = 0);
+  // Only the key going down, or only going up (a key held during a drag).
+  void SendKeyDown(std::uint16_t vk, TShiftState shift = 0);
+  void SendKeyUp(std::uint16_t vk, TShiftState shift = 0);
 
  protected:
   TWinControl() = default;

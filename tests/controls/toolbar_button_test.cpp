@@ -240,6 +240,116 @@ TEST_F(ToolbarButtons, DisabledImageIsEmbossedFromTheShape) {
   EXPECT_EQ(b->PixelAt(4 + 8, 3 + 8), clBtnHighlight);
 }
 
+// Every state takes the image of its own cell while the strip has one, the
+// up image otherwise; only the disabled image is made when missing.
+TEST_F(ToolbarButtons, StripsOfOneToFiveImages) {
+  const TButtonState states[] = {TButtonState::bsUp, TButtonState::bsDisabled,
+                                 TButtonState::bsDown, TButtonState::bsExclusive,
+                                 TButtonState::bsMouseIn};
+  for (int n = 1; n <= 5; ++n) {
+    TButtonGlyph glyph;
+    auto strip = Strip(n);
+    glyph.SetGlyph(strip.get());
+    ASSERT_EQ(glyph.NumGlyphs(), n);
+    for (TButtonState s : states) {
+      int k = static_cast<int>(s);
+      if (s == TButtonState::bsDisabled && n == 1) continue;  // embossed
+      int cell = k < n ? k : 0;
+      int slot = glyph.CreateButtonGlyph(s);
+      ASSERT_GE(slot, 0);
+      EXPECT_EQ(glyph.List()->Pixel(slot, 6, 6),
+                platform::RGB(0, 0, static_cast<unsigned>(40 * (cell + 1))))
+          << n << " images, state " << k;
+      EXPECT_EQ(glyph.List()->Pixel(slot, 1, 1), 0xFFFFFFFFu) << n << " images, state " << k;
+    }
+  }
+}
+
+// A flat button shows its edge only while hot or pressed; down in a group it
+// shows the checker fill only while not hot.
+TEST_F(ToolbarButtons, FlatButtonEdgesAndTheCheckerOfADownButton) {
+  TToolbar* bar = MakeBar("A", MakeDock("DockTop", TDockPosition::dpTop), "xx");
+  TToolbarButton* b = Button(bar, 0);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(0, 10), clBtnFace);
+  EXPECT_EQ(b->PixelAt(22, 10), clBtnFace);
+  b->MouseMoveTo(5, 5);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(0, 10), clBtnHighlight);
+  EXPECT_EQ(b->PixelAt(22, 10), clBtnShadow);
+  // The timer finds the mouse elsewhere: no longer hot, no edge.
+  TToolbarButton::HotTrackTick();
+  EXPECT_FALSE(b->MouseInControl());
+  EXPECT_EQ(TToolbarButton::HotButton(), nullptr);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(0, 10), clBtnFace);
+
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(0, 10), clBtnShadow);  // sunken
+  EXPECT_EQ(b->PixelAt(22, 10), clBtnHighlight);
+  // The checker: every other pixel of the face in the highlight colour.
+  EXPECT_NE(b->PixelAt(2, 1), b->PixelAt(3, 1));
+  EXPECT_EQ(b->PixelAt(2, 1), b->PixelAt(3, 2));
+  b->MouseMoveTo(5, 5);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(2, 1), clBtnFace);
+  EXPECT_EQ(b->PixelAt(3, 1), clBtnFace);
+}
+
+// A flat button that is not opaque shows its toolbar's background, the
+// dock's tiles included; an opaque one its own colour.
+TEST_F(ToolbarButtons, TransparentFlatButtonShowsTheDockBackground) {
+  TDock* top = MakeDock("DockTop", TDockPosition::dpTop);
+  TToolbar* bar = MakeBar("A", top, "x");
+  TToolbarButton* b = Button(bar, 0);
+  platform::TBitmap tile(3, 3, platform::clWhite);
+  tile.Canvas().SetPixel(0, 0, platform::clRed);
+  top->SetBackground(&tile);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(2, 2), clBtnFace);
+  b->SetOpaque(false);
+  b->PaintNow();
+  int ox = b->Left() + bar->Left() + top->Left();
+  int oy = b->Top() + bar->Top() + top->Top();
+  for (int y = 1; y < 6; ++y) {
+    for (int x = 1; x < 6; ++x) {
+      platform::TColor want = (x + ox) % 3 == 0 && (y + oy) % 3 == 0 ? platform::clRed
+                                                                     : platform::clWhite;
+      EXPECT_EQ(b->PixelAt(x, y), want) << x << "," << y;
+    }
+  }
+  // Not flat: a button face again.
+  b->SetFlat(false);
+  b->PaintNow();
+  EXPECT_EQ(b->PixelAt(3, 3), clBtnFace);
+}
+
+// A disabled caption is etched: highlight one pixel right and down, the
+// shadow over it; an enabled one is drawn in the font's colour.
+TEST_F(ToolbarButtons, DisabledCaptionIsEtched) {
+  TToolbar* bar = MakeBar("A", nullptr, "x");
+  TToolbarButton* b = Button(bar, 0);
+  b->SetCaption("Mm");
+  b->SetWidth(40);
+  auto count = [b](platform::TColor color) {
+    int n = 0;
+    for (int y = 2; y < b->Height() - 2; ++y) {
+      for (int x = 2; x < b->Width() - 2; ++x) n += b->PixelAt(x, y) == color;
+    }
+    return n;
+  };
+  b->PaintNow();
+  EXPECT_GT(count(clBtnText), 0);
+  EXPECT_EQ(count(clBtnHighlight), 0);
+  b->SetEnabled(false);
+  b->PaintNow();
+  EXPECT_EQ(count(clBtnText), 0);
+  EXPECT_GT(count(clBtnHighlight), 0);
+  EXPECT_GT(count(clBtnShadow), 0);
+}
+
 TEST_F(ToolbarButtons, GlyphsOfOneSizeShareAListThatGoesWithTheLast) {
   {
     TButtonGlyph a;

@@ -196,6 +196,181 @@ TEST_F(ToolbarDrag, FloatWindowHidesWhileTheApplicationIsInactive) {
   EXPECT_TRUE(w->Visible());
 }
 
+TEST_F(ToolbarDrag, CtrlKeepsTheOutlineFloatingAndSwitchesWithoutAMove) {
+  b->MouseDownAt(TMouseButton::Left, 5, 10);
+  MoveTo(*b, 55, 10);
+  ASSERT_NE(b->DragOutline(), nullptr);
+  EXPECT_EQ(b->DragOutline()->Thickness(), 1);
+  form->SendKeyDown(platform::VK_CONTROL);
+  ASSERT_NE(b->DragOutline(), nullptr);
+  EXPECT_EQ(b->DragOutline()->Thickness(), platform::TToolWindow::FrameBorder());
+  // Going up, the key's own modifier is still in the event's state.
+  form->SendKeyUp(platform::VK_CONTROL, platform::ssCtrl);
+  EXPECT_EQ(b->DragOutline()->Thickness(), 1);
+  form->SendKeyDown(platform::VK_CONTROL);
+  b->MouseUpAt(TMouseButton::Left, 55, 10);
+  form->SendKeyUp(platform::VK_CONTROL, platform::ssCtrl);
+  EXPECT_EQ(b->DockedTo(), nullptr);
+  // Synthesised key events set the toolkit's modifier state only when a key
+  // goes down: a plain key clears the Ctrl for the drags that follow.
+  form->SendKey('A');
+  EXPECT_FALSE(platform::ControlKeyDown());
+}
+
+// Just below the top dock's row and inside the (empty) left dock's length:
+// both would take the toolbar, the top dock wins.
+TEST_F(ToolbarDrag, TopDockWinsWhereALeftDockAcceptsToo) {
+  b->MouseDownAt(TMouseButton::Left, 5, 10);
+  TGdiPoint p = platform::ClientToScreen(*top, 2, top->Height() + 4);
+  TGdiPoint local = platform::ScreenToClient(*b, p.X, p.Y);
+  MoveTo(*b, local.X, local.Y);
+  ASSERT_NE(b->DragOutline(), nullptr);
+  EXPECT_EQ(b->DragOutline()->Thickness(), 1);
+  b->MouseUpAt(TMouseButton::Left, local.X, local.Y);
+  EXPECT_EQ(b->DockedTo(), top);
+  EXPECT_EQ(left->Width(), 0);
+  // Lower down the side, only the left dock takes it.
+  b->MouseDownAt(TMouseButton::Left, 5, 10);
+  p = platform::ClientToScreen(*left, 0, 100);
+  local = platform::ScreenToClient(*b, p.X, p.Y);
+  MoveTo(*b, local.X, local.Y);
+  b->MouseUpAt(TMouseButton::Left, local.X, local.Y);
+  EXPECT_EQ(b->DockedTo(), left);
+}
+
+// An empty dock counts as 2 pixels thick; the 20-pixel tolerance across it
+// is shared in proportion to where the toolbar was grabbed.
+TEST_F(ToolbarDrag, EmptyDockToleranceFollowsTheGrabbedPoint) {
+  TDock* bottom = MakeDock("DockBottom", TDockPosition::dpBottom);
+  ASSERT_EQ(bottom->Height(), 0);
+  TGdiPoint edge = platform::ClientToScreen(*bottom, 100, 0);
+  struct Case {
+    int grabY;  // in the 26-pixel toolbar
+    int dy;     // cursor below the dock's line
+    bool docks;
+  } cases[] = {
+      // Grabbed at the top: the tolerance lies above the line.
+      {0, -22, false}, {0, -21, true}, {0, -10, true}, {0, 0, true}, {0, 1, false},
+      // Grabbed at the bottom: below it.
+      {25, -2, false}, {25, -1, true}, {25, 20, true}, {25, 21, false},
+  };
+  for (const Case& c : cases) {
+    a->MouseDownAt(TMouseButton::Left, 5, c.grabY);
+    ASSERT_NE(a->DragOutline(), nullptr);
+    TGdiPoint local = platform::ScreenToClient(*a, edge.X, edge.Y + c.dy);
+    MoveTo(*a, local.X, local.Y);
+    EXPECT_EQ(a->DragOutline()->Thickness() == 1, c.docks) << c.grabY << " " << c.dy;
+    form->SendKey(platform::VK_ESCAPE);
+    EXPECT_EQ(a->DockedTo(), top);
+  }
+}
+
+// A floating toolbar grabbed near the right end of its caption keeps the
+// cursor near the right end of the (shorter) docked outline.
+TEST_F(ToolbarDrag, GrabbedPointKeepsItsPlaceInTheOutline) {
+  b->SetCloseButton(false);
+  b->SetDockedTo(nullptr);
+  TFloatWindow* w = b->FloatWindow();
+  ASSERT_NE(w, nullptr);
+  int grab = w->Width() - 8;
+  w->MouseDownAt(TMouseButton::Left, grab, 5);
+  ASSERT_NE(b->DragOutline(), nullptr);
+  TGdiPoint p = platform::ClientToScreen(*top, 200, 10);
+  TGdiPoint local = platform::ScreenToClient(*w, p.X, p.Y);
+  MoveTo(*w, local.X, local.Y);
+  ASSERT_EQ(b->DragOutline()->Thickness(), 1);
+  TGdiRect r = b->DragOutline()->Rect();
+  EXPECT_EQ(r.Width(), 11 + 2 * 23 + 2);
+  // The grabbed point lay 8 pixels from the window's right end.
+  EXPECT_GE(r.Right - p.X, 7);
+  EXPECT_LE(r.Right - p.X, 9);
+  w->MouseUpAt(TMouseButton::Left, local.X, local.Y);
+  EXPECT_EQ(b->DockedTo(), top);
+}
+
+TEST_F(ToolbarDrag, CloseButtonReleasedOffItDoesNotClose) {
+  TToolbar* f = MakeBar("F", nullptr, "xx");
+  int closes = 0;
+  f->OnClose = [&](platform::TComponent&) { ++closes; };
+  TFloatWindow* w = f->FloatWindow();
+  TGdiRect close = w->GetCloseButtonRect();
+  int cx = close.Left + 3;
+  int cy = close.Top + 3;
+  w->MouseDownAt(TMouseButton::Left, cx, cy);
+  w->MouseMoveTo(cx - 20, cy, platform::ssLeft);
+  EXPECT_FALSE(w->CloseButtonPressed());
+  w->MouseUpAt(TMouseButton::Left, cx - 20, cy);
+  EXPECT_EQ(closes, 0);
+  EXPECT_TRUE(f->Visible());
+  // Off and back on before the release: closed.
+  w->MouseDownAt(TMouseButton::Left, cx, cy);
+  w->MouseMoveTo(cx - 20, cy, platform::ssLeft);
+  w->MouseMoveTo(cx, cy, platform::ssLeft);
+  EXPECT_TRUE(w->CloseButtonPressed());
+  w->MouseUpAt(TMouseButton::Left, cx, cy);
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(f->Visible());
+}
+
+// The caption is cut to its bar with "...", keeping at least one character.
+TEST_F(ToolbarDrag, LongCaptionEndsInAnEllipsis) {
+  platform::TBitmap scratch(10, 10);
+  platform::TCanvas& canvas = scratch.Canvas();
+  platform::TFont font;
+  font.Name = "MS Sans Serif";
+  font.Height = -11;
+  canvas.SetFont(font);
+  struct Case {
+    std::string caption;
+    int width;
+    std::string shown;
+  } cases[] = {
+      {"Pomiar", 200, "Pomiar"},
+      {"Pomiar", 1, "P..."},
+      {"Źródło", 1, "Ź..."},
+      {"", 1, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FitCaption(canvas, c.caption, c.width), c.shown) << c.caption;
+  }
+  std::string longer = "Narzędzia pomiarowe i obliczenia";
+  int width = canvas.TextExtent("Narzędzia").X;
+  std::string shown = FitCaption(canvas, longer, width);
+  ASSERT_GE(shown.size(), 4u);
+  EXPECT_EQ(shown.substr(shown.size() - 3), "...");
+  EXPECT_LE(canvas.TextExtent(shown).X, width);
+  EXPECT_EQ(longer.rfind(shown.substr(0, shown.size() - 3), 0), 0u);
+  EXPECT_GT(canvas.TextExtent(FitCaption(canvas, longer, width + 10)).X, canvas.TextExtent(shown).X - 1);
+
+  // Drawn in the float window: without a close button the bar is longer.
+  TToolbar* f = MakeBar("F", nullptr, "xx");
+  f->SetCaption(longer);
+  TFloatWindow* w = f->FloatWindow();
+  w->PaintNow();
+  TGdiRect close = w->GetCloseButtonRect();
+  EXPECT_EQ(w->PixelAt(close.Left + 1, close.Top + 1), cl3DLight);
+  f->SetCloseButton(false);
+  w->PaintNow();
+  EXPECT_EQ(w->PixelAt(close.Right - 2, close.Top + 1), 0x800000u);
+}
+
+// The default dock is forgotten when it is freed, so a double-click on the
+// floating toolbar afterwards leaves it floating.
+TEST_F(ToolbarDrag, DefaultDockIsForgottenWhenItsDockIsFreed) {
+  TDock* bottom = MakeDock("DockBottom", TDockPosition::dpBottom);
+  b->SetDefaultDock(bottom);
+  b->SetDockedTo(nullptr);
+  EXPECT_EQ(b->DefaultDock(), bottom);
+  form->RemoveComponent(bottom);  // freed here
+  EXPECT_EQ(b->DefaultDock(), nullptr);
+  b->FloatWindow()->DblClickAt(10, 5);
+  if (b->Dragging()) b->FloatWindow()->MouseUpAt(TMouseButton::Left, 10, 5);
+  EXPECT_EQ(b->DockedTo(), nullptr);
+  b->SetDefaultDock(top);
+  b->FloatWindow()->DblClickAt(10, 5);
+  EXPECT_EQ(b->DockedTo(), top);
+}
+
 // The watch of a toolbar ends with it: an activation change after the
 // toolbar went calls nothing of it.
 TEST_F(ToolbarDrag, ActivationWatchOutlivingItsToolbar) {

@@ -90,8 +90,17 @@ TEST_F(ToolbarPicture, FormWithDocksToolbarsAndAFloatingToolbar) {
   EXPECT_EQ(picture.Pixel(10, 27 + 4), clBtnHighlight);  // vertical drag handle
   // The floating toolbar: caption, close button, and the wrap's etched line.
   int b = platform::TToolWindow::FrameBorder();
-  EXPECT_EQ(picture.Pixel(floatX + b + 1, floatY + b + 6), 0x800000u);
   platform::TGdiRect close = w->GetCloseButtonRect();
+  EXPECT_EQ(picture.Pixel(floatX + close.Left - 2, floatY + b + 1), 0x800000u);
+  // The caption's text in white from one pixel into the bar.
+  int white = 0;
+  for (int x = b + 1; x < b + 12; ++x) {
+    for (int y = b; y < b + 14; ++y) white += picture.Pixel(floatX + x, floatY + y) == 0xFFFFFFu;
+  }
+  EXPECT_GT(white, 0);
+  // The close button: a frame of the caption's colour, the button's edge
+  // and its cross.
+  EXPECT_EQ(picture.Pixel(floatX + close.Left, floatY + close.Top + 5), 0x800000u);
   EXPECT_EQ(picture.Pixel(floatX + close.Left + 4, floatY + close.Top + 3), platform::clBlack);
   ASSERT_EQ(pomiar->WrapList().size(), 1u);
   int lineY = floatY + pomiar->Top() + pomiar->WrapList()[0].Top - 4;

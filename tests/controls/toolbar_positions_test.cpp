@@ -5,6 +5,7 @@
 
 #include "../platform/scratch_folder.h"
 #include "controls/toolbarpos.h"
+#include "platform/faultinject.h"
 #include "platform/inifile.h"
 #include "toolbar_fixture.h"
 
@@ -149,6 +150,43 @@ TEST_F(ToolbarPositions, NilWithZeroRectangleFloatsAtTheWorkAreaCorner) {
   EXPECT_EQ(r.Left, area.Left);
   EXPECT_EQ(r.Top, area.Top);
   EXPECT_EQ(a->ClientWidth(), 4 + 46 + 4);
+}
+
+// Section names are written in code page 1250; a save the disk refuses
+// raises and leaves the file as it was.
+TEST_F(ToolbarPositions, PolishNamesInCodePage1250AndAFailedSaveChangesNothing) {
+  MakeFourDocks();
+  TToolbar* a = MakeBar("Narzędzia", top, "xx", 0, 0);
+  std::string file = folder / "tolvika.ini";
+  SaveToolbarPositionsToIni(*form, file);
+  std::string before = ScratchFolder::Get(file);
+  EXPECT_NE(before.find("[Narz\xEA" "dzia]"), std::string::npos);
+  EXPECT_EQ(Lines(file, "Narzędzia")[1], "DockedTo=DockTop");
+  a->SetDockedTo(bottom);
+  {
+    platform::FaultScope fault({platform::FaultOp::Write, 1, true, {}});
+    EXPECT_THROW(SaveToolbarPositionsToIni(*form, file), platform::EIniFileError);
+  }
+  EXPECT_EQ(ScratchFolder::Get(file), before);
+  // Loading the old file puts the toolbar back.
+  LoadToolbarPositionsFromIni(*form, file);
+  EXPECT_EQ(a->DockedTo(), top);
+}
+
+// While the application is inactive a float window is hidden, never moved:
+// the saved place is the real one.
+TEST_F(ToolbarPositions, FloatingToolbarSavedWhileInactiveKeepsItsPlace) {
+  MakeFourDocks();
+  TToolbar* f = MakeBar("Pomiar", nullptr, "xx");
+  TGdiRect window = f->GetTrueBoundsRect();
+  f->SetTrueBounds(150, 160, window.Width(), window.Height());
+  platform::TActivationWatch::Simulate(false);
+  EXPECT_FALSE(f->FloatWindow()->Visible());
+  std::string file = folder / "tolvika.ini";
+  SaveToolbarPositionsToIni(*form, file);
+  int b = platform::TToolWindow::FrameBorder();
+  EXPECT_EQ(Lines(file, "Pomiar")[4], "FloatLeft=" + std::to_string(150 + b));
+  EXPECT_EQ(Lines(file, "Pomiar")[5], "FloatTop=160");
 }
 
 TEST_F(ToolbarPositions, UnnamedToolbarOrDockIsRefused) {
