@@ -3,7 +3,7 @@
 // writers (the record and index engine, the users file editor, the ini and
 // registry writers, the save record's setters). The symbol, line-style and
 // stroke-font files have no writer in the program; they are composed here
-// field by field after their layouts in the headers. Every seed of a harness
+// field by field after their layouts in the headers (tools/common/defwrite.h). Every seed of a harness
 // that takes choice bytes starts with them.
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/defwrite.h"
 #include "controls/dock.h"
 #include "controls/toolbar.h"
 #include "controls/toolbarbutton.h"
@@ -20,7 +21,6 @@
 #include "controls/toolbarsep.h"
 #include "foundation/btree.h"
 #include "foundation/bytes.h"
-#include "foundation/real48.h"
 #include "foundation/recordfile.h"
 #include "foundation/users.h"
 #include "layers/layerfiles.h"
@@ -294,71 +294,25 @@ void SaveRecords() {
 
 // --- Definition files (no writer in the program) -----------------------------
 
-void PutU16(std::string& out, std::uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>(v >> 8));
-}
-
-void PutI32(std::string& out, std::int32_t v) {
-  const auto u = static_cast<std::uint32_t>(v);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
-}
-
-void PutReal(std::string& out, double v) {
-  std::uint8_t r[6];
-  WriteReal48(r, v);
-  out.append(reinterpret_cast<const char*>(r), 6);
-}
-
-std::string Element(double x1, double y1, double x2, double y2, double r, std::uint8_t type) {
-  std::string rec(1, '\0');
-  for (double v : {x1, y1, x2, y2, r}) PutReal(rec, v);
-  rec.push_back(static_cast<char>(type));
-  return rec;
-}
-
-std::string ShortName(const std::string& name) {
-  std::string field(13, '\0');
-  field[0] = static_cast<char>(name.size());
-  field.replace(1, name.size(), name);
-  return field;
-}
+using defwrite::Element;
+using defwrite::Section;
 
 void SymbolFiles() {
   // "KRZ": a cross in a circle with a rectangular bound; "DPI": a device
   // symbol with a halo, a line and an arc and a round bound.
-  std::string headers, elements;
-  auto header = [&](const std::string& name, std::vector<double> sizes, int first, int count) {
-    headers += ShortName(name);
-    for (double s : sizes) PutReal(headers, s);
-    PutReal(headers, 1.0);
-    PutI32(headers, first);
-    PutU16(headers, static_cast<std::uint16_t>(count));
+  const std::vector<defwrite::SymbolDef> symbols = {
+      {"KRZ",
+       {2, 5, 8, 11},
+       1.0,
+       {Element(-1, 0, 1, 0, 0, kElemLine), Element(0, -1, 0, 1, 0, kElemLine),
+        Element(0, 0, 0, 0, 1, kElemCircle), Element(-1, 1, 1, -1, 0, 8)}},
+      {"dpi",
+       {-1, 1, 1, 1},
+       1.0,
+       {Element(-2, 0, 2, 0, 0, kElemLine), Element(0, 2, 2, 0, 2, kElemArc),
+        Element(0, 0, 0, 0, 2.5, 9)}},
   };
-  header("KRZ", {2, 5, 8, 11}, 1, 4);
-  elements += Element(-1, 0, 1, 0, 0, kElemLine);
-  elements += Element(0, -1, 0, 1, 0, kElemLine);
-  elements += Element(0, 0, 0, 0, 1, kElemCircle);
-  elements += Element(-1, 1, 1, -1, 0, 8);
-  header("dpi", {-1, 1, 1, 1}, 5, 3);
-  elements += Element(-2, 0, 2, 0, 0, kElemLine);
-  elements += Element(0, 2, 2, 0, 2, kElemArc);
-  elements += Element(0, 0, 0, 0, 2.5, 9);
-  std::string file;
-  PutU16(file, kSymbolFileMagic);
-  PutU16(file, 2);
-  PutU16(file, static_cast<std::uint16_t>(kDefinitionFileHeaderSize + headers.size()));
-  Seed("symbollib", "seed-0", file + headers + elements);
-}
-
-std::string Section(int first, int count, double start, double end, int mode) {
-  std::string s;
-  PutI32(s, first);
-  PutU16(s, static_cast<std::uint16_t>(count));
-  PutReal(s, start);
-  PutReal(s, end);
-  s.push_back(static_cast<char>(mode));
-  return s;
+  Seed("symbollib", "seed-0", defwrite::SymbolFile(symbols));
 }
 
 void LineStyleFiles() {
@@ -368,66 +322,23 @@ void LineStyleFiles() {
   elements += Element(0, 0, 0, 5, 0, kElemLine);   // 1: dash
   elements += Element(-1, 0, 1, 0, 0, kElemLine);  // 2: tick
   elements += Element(0, 1, 0, 1, 1, kElemCircle); // 3: ring
-  auto style = [&](const std::string& name, int number, int variants, int pen, const std::string& start,
-                   const std::string& middle, const std::string& end) {
-    std::string rec = ShortName(name);
-    PutU16(rec, static_cast<std::uint16_t>(number));
-    PutU16(rec, static_cast<std::uint16_t>(variants));
-    rec += std::string(18, '\0');
-    rec.push_back(static_cast<char>(pen));
-    rec += start + middle + end;
-    recs += rec;
-  };
-  const std::string none(kLineSectionSize, '\0');
-  style("KRES", 20, 1, -1, Section(2, 1, 0, 1, 0), Section(1, 1, 0, 10, 11), Section(2, 1, 0, 1, 0));
-  // The variant record: 0xFF 0xFF, then the scale denominator.
-  std::string variant(2, '\xFF');
-  PutU16(variant, 500);
-  variant += std::string(31, '\0');
-  variant.push_back(static_cast<char>(-1));
-  variant += none + Section(3, 1, 0, 4, 2) + none;
-  recs += variant;
-  style("PLOT", 21, 0, 2, none, none, none);
-  std::string file;
-  PutU16(file, kLineStyleFileMagic);
-  PutU16(file, 3);
-  PutU16(file, static_cast<std::uint16_t>(kDefinitionFileHeaderSize + recs.size()));
-  Seed("linestylelib", "seed-0", file + recs + elements);
+  const std::string none = defwrite::NoSection();
+  recs += defwrite::LineRecord("KRES", 20, 1, -1, Section(2, 1, 0, 1, 0), Section(1, 1, 0, 10, 11),
+                               Section(2, 1, 0, 1, 0));
+  recs += defwrite::VariantRecord(500, -1, none, Section(3, 1, 0, 4, 2), none);
+  recs += defwrite::LineRecord("PLOT", 21, 0, 2, none, none, none);
+  Seed("linestylelib", "seed-0", defwrite::DefinitionFile(kLineStyleFileMagic, 3, recs, elements));
 }
 
 void StrokeFonts() {
   // Characters from 'A' on: 'A' two parts, 'B' one part, 'C' none.
-  struct Glyph {
-    std::uint8_t Advance;
-    std::vector<std::vector<std::pair<int, int>>> Parts;
-  };
-  const std::vector<Glyph> glyphs = {
+  defwrite::FontSpec font;
+  font.Glyphs = {
       {8, {{{0, 10}, {4, 0}, {8, 10}}, {{2, 5}, {6, 5}}}},
       {7, {{{0, 0}, {0, 10}, {6, 8}, {0, 5}, {6, 2}, {0, 0}}}},
       {4, {}},
   };
-  std::string s = "FNT1";
-  s.push_back('A');
-  PutU16(s, static_cast<std::uint16_t>(glyphs.size()));
-  s.push_back(10);  // cell height
-  s.push_back(7);
-  s.push_back(2);
-  s.push_back(static_cast<char>(-3));
-  s += std::string(5, '\0');
-  for (const Glyph& g : glyphs) {
-    s.push_back(static_cast<char>(g.Advance));
-    unsigned points = 0;
-    for (const auto& p : g.Parts) points += static_cast<unsigned>(p.size());
-    PutU16(s, static_cast<std::uint16_t>(g.Parts.size()));
-    PutU16(s, static_cast<std::uint16_t>(points));
-    for (const auto& p : g.Parts) s.push_back(static_cast<char>(p.size()));
-    for (const auto& p : g.Parts)
-      for (auto [x, y] : p) {
-        s.push_back(static_cast<char>(static_cast<std::int8_t>(x)));
-        s.push_back(static_cast<char>(static_cast<std::int8_t>(y)));
-      }
-  }
-  Seed("strokefont", "seed-0", s);
+  Seed("strokefont", "seed-0", defwrite::FontBytes(font));
 }
 
 // --- Layer objects: records written by each class ---------------------------

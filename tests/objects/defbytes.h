@@ -1,63 +1,26 @@
-// Definition files made byte by byte for the drawing tests: little-endian
-// fields, 6-byte reals, the 32-byte element record, short names, and a symbol
-// file with one symbol "KRZ" (a cross in a circle of radius 1, sized 2, 5, 8
-// and 11 for the four scale bands).
+// Definition files made byte by byte for the drawing tests: the writers of
+// tools/common/defwrite.h and a symbol file with one symbol "KRZ" (a cross in
+// a circle of radius 1, sized 2, 5, 8 and 11 for the four scale bands).
 #pragma once
 
-#include <cstdint>
 #include <string>
 
-#include "foundation/real48.h"
-#include "objects/defelements.h"
-#include "objects/symbollib.h"
+#include "common/defwrite.h"
 
 namespace defbytes {
 
-inline void PutU16(std::string& Out, std::uint16_t V) {
-  Out.push_back(static_cast<char>(V & 0xFF));
-  Out.push_back(static_cast<char>(V >> 8));
-}
-
-inline void PutI32(std::string& Out, std::int32_t V) {
-  const auto u = static_cast<std::uint32_t>(V);
-  for (int i = 0; i < 4; ++i) Out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
-}
-
-inline void PutReal(std::string& Out, double V) {
-  const TReal48Bytes r = DoubleToReal48(V);
-  Out.append(reinterpret_cast<const char*>(r.data()), r.size());
-}
-
-// The 32-byte element record.
-inline std::string Element(double X1, double Y1, double X2, double Y2, double R,
-                           std::uint8_t Type) {
-  std::string rec(1, '\0');
-  for (double v : {X1, Y1, X2, Y2, R}) PutReal(rec, v);
-  rec.push_back(static_cast<char>(Type));
-  return rec;
-}
-
-inline std::string ShortName(const std::string& Name) {
-  std::string field(13, '\0');
-  field[0] = static_cast<char>(Name.size());
-  field.replace(1, Name.size(), Name);
-  return field;
-}
+using defwrite::Element;
+using defwrite::PutI32;
+using defwrite::PutReal;
+using defwrite::PutU16;
+using defwrite::ShortName;
 
 inline std::string SymbolFile() {
-  std::string bytes;
-  PutU16(bytes, kSymbolFileMagic);
-  PutU16(bytes, 1);
-  PutU16(bytes, 6 + 49);
-  bytes += ShortName("KRZ");
-  for (double size : {2.0, 5.0, 8.0, 11.0}) PutReal(bytes, size);
-  PutReal(bytes, 1.0);  // extent
-  PutI32(bytes, 1);
-  PutU16(bytes, 3);
-  bytes += Element(-1, 0, 1, 0, 0, kElemLine);
-  bytes += Element(0, -1, 0, 1, 0, kElemLine);
-  bytes += Element(0, 0, 0, 0, 1, kElemCircle);
-  return bytes;
+  return defwrite::SymbolFile({{"KRZ",
+                                {2.0, 5.0, 8.0, 11.0},
+                                1.0,
+                                {Element(-1, 0, 1, 0, 0, kElemLine), Element(0, -1, 0, 1, 0, kElemLine),
+                                 Element(0, 0, 0, 0, 1, kElemCircle)}}});
 }
 
 }  // namespace defbytes
