@@ -72,6 +72,8 @@ TToolbarButton::TToolbarButton() {
 }
 
 TToolbarButton::~TToolbarButton() {
+  if (destroyedFlag_ != nullptr) *destroyedFlag_ = true;
+  if (dropdownMenu_ != nullptr) dropdownMenu_->RemoveFreeNotification(this);
   accelerator_.reset();
   if (gHotButton == this) {
     gHotTimer->SetEnabled(false);
@@ -203,7 +205,9 @@ void TToolbarButton::SetDropdownCombo(bool combo) {
 
 void TToolbarButton::SetDropdownMenu(platform::TPopupMenu* menu) {
   if (menu == dropdownMenu_) return;
+  if (dropdownMenu_ != nullptr) dropdownMenu_->RemoveFreeNotification(this);
   dropdownMenu_ = menu;
+  if (menu != nullptr) menu->FreeNotification(this);
   if (dropdownArrow_) Redraw();
 }
 
@@ -432,6 +436,20 @@ void TToolbarButton::DblClick() {
 }
 
 void TToolbarButton::Click() {
+  // Set when the button is freed while its menu runs.
+  bool destroyed = false;
+  bool* previousFlag = destroyedFlag_;
+  destroyedFlag_ = &destroyed;
+  auto finish = [&] {
+    if (destroyed) {
+      if (previousFlag != nullptr) *previousFlag = true;
+      return;
+    }
+    destroyedFlag_ = previousFlag;
+    inClick_ = false;
+    if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
+    Redraw();
+  };
   inClick_ = true;
   try {
     if (state_ == TButtonState::bsUp || state_ == TButtonState::bsMouseIn) {
@@ -442,24 +460,51 @@ void TToolbarButton::Click() {
     if (dropdownMenu_ == nullptr || (SplitButton() && !menuIsDown_)) {
       TCustomControl::Click();
     } else {
-      TGdiPoint at{0, Height()};
-      auto* bar = dynamic_cast<TToolbar*>(Parent());
-      if (bar != nullptr && bar->DockedTo() != nullptr) {
-        if (bar->DockedTo()->Position() == TDockPosition::dpLeft) at = {Width(), 0};
-        if (bar->DockedTo()->Position() == TDockPosition::dpRight) at = {0, 0};
-      }
-      TGdiPoint screen = platform::ClientToScreen(*this, at.X, at.Y);
-      dropdownMenu_->Popup(screen.X, screen.Y);
+      OpenDropdownMenu();
     }
   } catch (...) {
-    inClick_ = false;
-    if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
-    Redraw();
+    finish();
     throw;
   }
-  inClick_ = false;
-  if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
-  Redraw();
+  finish();
+}
+
+void TToolbarButton::OpenDropdownMenu() {
+  // Below the button; beside it in a left dock; in a right dock to its
+  // left, the menu's right edge at the button's left edge.
+  TGdiPoint at{0, Height()};
+  auto alignment = platform::TPopupAlignment::paLeft;
+  auto* bar = dynamic_cast<TToolbar*>(Parent());
+  if (bar != nullptr && bar->DockedTo() != nullptr) {
+    if (bar->DockedTo()->Position() == TDockPosition::dpLeft) at = {Width(), 0};
+    if (bar->DockedTo()->Position() == TDockPosition::dpRight) {
+      at = {0, 0};
+      alignment = platform::TPopupAlignment::paRight;
+    }
+  }
+  const TGdiPoint screen = platform::ClientToScreen(*this, at.X, at.Y);
+  const TGdiPoint corner = platform::ClientToScreen(*this, 0, 0);
+  // A press on the button while the menu is open closes the menu and goes
+  // no further, so it does not open the menu again.
+  const TGdiRect self{corner.X, corner.Y, corner.X + Width(), corner.Y + Height()};
+  platform::TPopupMenu* menu = dropdownMenu_;
+  struct Restore {
+    platform::TPopupMenu* menu;
+    platform::TPopupAlignment alignment;
+    TToolbarButton* button;
+    bool& destroyed;
+    // The menu's own alignment comes back, unless the menu went meanwhile.
+    ~Restore() {
+      if (!destroyed && button->dropdownMenu_ == menu) menu->SetAlignment(alignment);
+    }
+  } restore{menu, menu->Alignment(), this, *destroyedFlag_};
+  menu->SetAlignment(alignment);
+  menu->PopupModal(screen.X, screen.Y, &self);
+}
+
+void TToolbarButton::Notification(platform::TComponent& freed) {
+  TCustomControl::Notification(freed);
+  if (&freed == dropdownMenu_) dropdownMenu_ = nullptr;
 }
 
 void TToolbarButton::MouseEntered() {

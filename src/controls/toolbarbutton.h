@@ -104,6 +104,7 @@ class TToolbarButton : public platform::TCustomControl {
   void MouseUp(platform::TMouseButton button, platform::TShiftState shift, int x, int y) override;
   void DblClick() override;
   void CaptionChanged() override { Redraw(); }
+  void Notification(platform::TComponent& freed) override;
 
  private:
   void Redraw() { Invalidate(); }
@@ -111,6 +112,8 @@ class TToolbarButton : public platform::TCustomControl {
   void ButtonPressed(int groupIndex, TToolbarButton& sender);
   bool InMainPart(int x, int y) const;
   void ParentRelayout();
+  // Opens the drop-down menu beside the button and returns when it closed.
+  void OpenDropdownMenu();
   // Whether the mouse may make the button hot: the application is active and
   // the button's form (a floating toolbar's: its top form; an MDI child's:
   // its frame) is the active window's form, or either is none.
@@ -135,6 +138,9 @@ class TToolbarButton : public platform::TCustomControl {
   bool mouseIsDown_ = false;
   bool menuIsDown_ = false;
   bool forceDropdownArrow_ = false;
+  // Set to true by the destructor (while Click runs, the menu may free the
+  // button).
+  bool* destroyedFlag_ = nullptr;
   TButtonState state_ = TButtonState::bsUp;
   // Alt and the caption's accelerator letter click the button.
   std::unique_ptr<platform::TAccelerator> accelerator_;

@@ -1,16 +1,22 @@
 #include "platform/controls_menus.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QTimer>
+#include <QWindow>
 
 #include "platform/application.h"
 #include "platform/controls_impl.h"
 #include "platform/controls_input.h"
+#include "platform/responder.h"
 
 namespace platform {
 
@@ -163,13 +169,141 @@ struct TPopupMenu::Menu {
   QMenu menu;
 };
 
+namespace {
+
+bool InMenu(const QWidget* w) {
+  for (; w != nullptr; w = w->parentWidget())
+    if (qobject_cast<const QMenu*>(w) != nullptr) return true;
+  return false;
+}
+
+// Watches the mouse presses of the whole program while a menu waited for is
+// open. A press outside every open menu closes them; the windowing system
+// may hand such a press on to the window under it afterwards, which this
+// filter does itself instead (the same on every platform): presses inside
+// keepOut are dropped, others are posted to their window once the menu has
+// hidden. Presses and double clicks that reach other windows inside keepOut
+// while the menu runs are dropped too.
+class ModalMenuFilter : public QObject {
+ public:
+  ModalMenuFilter(QMenu& root, const TGdiRect* keepOut) : root_(&root) {
+    if (keepOut != nullptr) keepOut_ = QRect(keepOut->Left, keepOut->Top, keepOut->Width(), keepOut->Height());
+    QObject::connect(&root, &QMenu::aboutToHide, this, [this] { Replay(); });
+  }
+
+  bool eventFilter(QObject* receiver, QEvent* e) override {
+    if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick) return false;
+    auto* w = qobject_cast<QWidget*>(receiver);
+    if (w == nullptr) return false;
+    auto* me = static_cast<QMouseEvent*>(e);
+    const QPoint global = me->globalPosition().toPoint();
+    if (!InMenu(w)) return keepOut_.contains(global);
+    QWidget* under = QApplication::widgetAt(global);
+    if (InMenu(under)) return false;
+    // The press closes the menus: no replay by the windowing system.
+    w->window()->setAttribute(Qt::WA_NoMouseReplay);
+    if (root_) root_->setAttribute(Qt::WA_NoMouseReplay);
+    pending_.reset();
+    if (e->type() == QEvent::MouseButtonPress && under != nullptr && !keepOut_.contains(global) &&
+        under->window()->windowHandle() != nullptr) {
+      pending_ = Press{under->window()->windowHandle(), global, me->button(), me->buttons(), me->modifiers()};
+    }
+    return false;
+  }
+
+ private:
+  struct Press {
+    QPointer<QWindow> window;
+    QPoint global;
+    Qt::MouseButton button;
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers modifiers;
+  };
+
+  void Replay() {
+    if (!pending_ || !pending_->window) return;
+    const Press& p = *pending_;
+    const QPointF local = p.window->mapFromGlobal(QPointF(p.global));
+    auto* press = new QMouseEvent(QEvent::MouseButtonPress, local, local, QPointF(p.global), p.button,
+                                  p.buttons, p.modifiers);
+    QCoreApplication::postEvent(p.window.data(), press);
+    pending_.reset();
+  }
+
+  QPointer<QMenu> root_;
+  QRect keepOut_;
+  std::optional<Press> pending_;
+};
+
+}  // namespace
+
 TPopupMenu::TPopupMenu() : menu_(std::make_unique<Menu>()) { SetRootContainer(&menu_->menu); }
 
-TPopupMenu::~TPopupMenu() { Items().Clear(); }
+TPopupMenu::~TPopupMenu() {
+  life_.reset();
+  Items().Clear();
+}
+
+void TPopupMenu::PlaceAt(int x, int y, int& left, int& top) const {
+  const int width = menu_->menu.sizeHint().width();
+  left = alignment_ == TPopupAlignment::paRight    ? x - width
+         : alignment_ == TPopupAlignment::paCenter ? x - width / 2
+                                                   : x;
+  top = y;
+}
 
 void TPopupMenu::Popup(int x, int y) {
   if (OnPopup) OnPopup(*this);
-  menu_->menu.popup(QPoint(x, y));
+  int left = 0, top = 0;
+  PlaceAt(x, y, left, top);
+  menu_->menu.popup(QPoint(left, top));
+}
+
+void TPopupMenu::PopupModal(int x, int y, const TGdiRect* keepOut) {
+  std::weak_ptr<char> life = life_;
+  if (OnPopup) OnPopup(*this);
+  if (life.expired()) return;
+  const TModalAnswer how = HowToAnswer();
+  if (how == TModalAnswer::Default) {
+    TellWithoutScreen(TModalKind::Menu, Name(), {}, "zamknięte bez wyboru");
+    return;
+  }
+  std::uint32_t timeoutMs = 0;
+  TModalResponder* responder = nullptr;
+  if (how == TModalAnswer::Responder) {
+    responder = TModalResponder::Current();
+    responder->Record(TShownModal{TModalKind::Menu, Name(), {}, 0});
+    auto answer = responder->Take(TModalKind::Menu, Name());
+    if (!answer || answer->kind != TModalResponder::TAnswer::Kind::MenuLoop) return;
+    timeoutMs = static_cast<std::uint32_t>(answer->result);
+  }
+  int left = 0, top = 0;
+  PlaceAt(x, y, left, top);
+  QPointer<QMenu> menu = &menu_->menu;
+  ModalMenuFilter filter(*menu, keepOut);
+  QTimer timeout;
+  bool timedOut = false;
+  if (timeoutMs > 0) {
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, [&] {
+      timedOut = true;
+      if (menu) menu->close();
+    });
+    timeout.start(static_cast<int>(timeoutMs));
+  }
+  qApp->installEventFilter(&filter);
+  menu->exec(QPoint(left, top));
+  qApp->removeEventFilter(&filter);
+  if (timedOut && responder == TModalResponder::Current() && responder != nullptr)
+    responder->Report("Menu podręczne \"" + (life.expired() ? std::string() : Name()) +
+                      "\" nie zamknęło się w czasie");
+}
+
+bool TPopupMenu::Showing() const { return menu_->menu.isVisible(); }
+
+TGdiRect TPopupMenu::ScreenBounds() const {
+  const QRect r = menu_->menu.geometry();
+  return TGdiRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 }  // namespace platform

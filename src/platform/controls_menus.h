@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/gdi.h"
 
 namespace platform {
 
@@ -111,17 +112,42 @@ class TMainMenu : public TMenu {
   std::unique_ptr<Bar> bar_;
 };
 
+// Where a pop-up menu stands against the point it opens at: its left edge,
+// its right edge or its middle there (its top always there).
+enum class TPopupAlignment { paLeft, paRight, paCenter };
+
 class TPopupMenu : public TMenu {
  public:
   TPopupMenu();
   ~TPopupMenu() override;
+  TPopupAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TPopupAlignment alignment) { alignment_ = alignment; }
   // Opens the menu at screen point (x, y) after OnPopup; returns at once.
   void Popup(int x, int y);
+  // Opens the menu at screen point (x, y) after OnPopup and returns when it
+  // has closed; the program's events run meanwhile. A mouse press or double
+  // click inside the screen rectangle keepOut, made while the menu is open
+  // (the one that closes it included), reaches no window: the click that
+  // closes a menu over the control that opened it does not open it again.
+  // A press elsewhere that closes the menu goes on to the window under it.
+  // Without a screen and a test responder the menu is not shown (stderr
+  // says so) and the call returns at once.
+  void PopupModal(int x, int y, const TGdiRect* keepOut = nullptr);
+  // Whether the menu is shown now.
+  bool Showing() const;
+  // Where the menu stands (or stood when last shown), in screen pixels.
+  TGdiRect ScreenBounds() const;
   TNotifyEvent OnPopup;
 
  private:
   struct Menu;
+  // The menu's top-left corner for a menu opening at (x, y).
+  void PlaceAt(int x, int y, int& left, int& top) const;
+
   std::unique_ptr<Menu> menu_;
+  TPopupAlignment alignment_ = TPopupAlignment::paLeft;
+  // Expires when the menu is freed (also while PopupModal waits).
+  std::shared_ptr<char> life_ = std::make_shared<char>();
 };
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimerEvent>
@@ -13,6 +15,12 @@
 
 #include "platform/controls_impl.h"
 #include "platform/forms.h"
+
+// The windowing-system entry of the GUI library that its own test tools
+// use to feed mouse input (exported by it, declared in its test headers).
+Q_GUI_EXPORT void qt_handleMouseEvent(QWindow* window, const QPointF& local, const QPointF& global,
+                                      Qt::MouseButtons state, Qt::MouseButton button, QEvent::Type type,
+                                      Qt::KeyboardModifiers mods, int timestamp);
 
 namespace platform {
 namespace {
@@ -136,6 +144,34 @@ void PostClick(TControl& control, int x, int y) {
                                                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
   QCoreApplication::postEvent(w, new QMouseEvent(QEvent::MouseButtonRelease, local, global,
                                                  Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+}
+
+void ScreenMouse(TScreenMouse action, int x, int y) {
+  // Later presses come well after the last release, as from a user.
+  static int timestamp = 1000;
+  const QPointF global(x, y);
+  auto send = [&](QEvent::Type type, int step) {
+    QWindow* window = QGuiApplication::topLevelAt(global.toPoint());
+    if (window == nullptr) return;
+    timestamp += step;
+    Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    qt_handleMouseEvent(window, window->mapFromGlobal(global), global, held, Qt::LeftButton, type,
+                        Qt::NoModifier, timestamp);
+  };
+  switch (action) {
+    case TScreenMouse::Press:
+      send(QEvent::MouseButtonPress, QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100);
+      break;
+    case TScreenMouse::Release:
+      send(QEvent::MouseButtonRelease, 1);
+      break;
+    case TScreenMouse::DoubleClick:
+      send(QEvent::MouseButtonPress, QGuiApplication::styleHints()->mouseDoubleClickInterval() + 100);
+      send(QEvent::MouseButtonRelease, 1);
+      send(QEvent::MouseButtonPress, 1);
+      send(QEvent::MouseButtonRelease, 1);
+      break;
+  }
 }
 
 }  // namespace platform

@@ -39,4 +39,13 @@ class TModalPump {
 // TControl::ClickAt does).
 void PostClick(TControl& control, int x, int y);
 
+// Test driving through the windowing system: a left-button press, release
+// or double click (press, release, press, release) at screen point (x, y),
+// handed to the window under the point as the windowing system would hand
+// it (an open pop-up menu sees it first), not straight to a control. Runs
+// at once; presses made this way are never taken for a double click by
+// accident.
+enum class TScreenMouse { Press, Release, DoubleClick };
+void ScreenMouse(TScreenMouse action, int x, int y);
+
 }  // namespace platform

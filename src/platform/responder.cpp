@@ -21,6 +21,7 @@ const char* ModalKindName(TModalKind kind) {
     case TModalKind::InputBox: return "okno wprowadzania";
     case TModalKind::Form: return "okno modalne";
     case TModalKind::Dialog: return "okno dialogowe";
+    case TModalKind::Menu: return "menu podręczne";
   }
   return "okno";
 }

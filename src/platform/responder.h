@@ -33,7 +33,7 @@ namespace platform {
 class TForm;
 class TCommonDialog;
 
-enum class TModalKind { MessageBox, InputBox, Form, Dialog };
+enum class TModalKind { MessageBox, InputBox, Form, Dialog, Menu };
 // The kind in words, for messages ("okno komunikatu", ...).
 const char* ModalKindName(TModalKind kind);
 
@@ -53,7 +53,7 @@ class TModalResponder {
 
   // One queued answer.
   struct TAnswer {
-    enum class Kind { MessageBox, InputBox, Form, FormLoop, Dialog, FileName, Cancel } kind;
+    enum class Kind { MessageBox, InputBox, Form, FormLoop, Dialog, FileName, MenuLoop, Cancel } kind;
     int result = 0;
     std::optional<std::string> text;
     std::function<void(TForm&)> fill;
@@ -117,7 +117,12 @@ class TScriptedResponder : public TModalResponder {
   void AnswerDialog(std::function<bool(TCommonDialog& dialog)> fn);
   // A file or folder dialog is confirmed with path.
   void AnswerFileName(std::string path);
-  // Any modal window is cancelled (IDCANCEL, mrCancel, not confirmed).
+  // A pop-up menu waited for (TPopupMenu::PopupModal) is shown and runs its
+  // real loop until the events the test queues close it; after timeoutMs it
+  // is reported and closed.
+  void AnswerMenuByLoop(std::uint32_t timeoutMs = 5000);
+  // Any modal window is cancelled (IDCANCEL, mrCancel, not confirmed; a
+  // menu closes without a choice).
   void AnswerCancel();
 
   // The newest responder, or nullptr.

@@ -21,6 +21,7 @@ bool Fits(TScriptedResponder::TAnswer::Kind answer, TModalKind kind) {
     case K::FormLoop: return kind == TModalKind::Form;
     case K::Dialog:
     case K::FileName: return kind == TModalKind::Dialog;
+    case K::MenuLoop: return kind == TModalKind::Menu;
   }
   return false;
 }
@@ -66,6 +67,10 @@ void TScriptedResponder::AnswerDialog(std::function<bool(TCommonDialog&)> fn) {
 
 void TScriptedResponder::AnswerFileName(std::string path) {
   answers_.push_back(TAnswer{TAnswer::Kind::FileName, 0, std::move(path), {}, {}, {}});
+}
+
+void TScriptedResponder::AnswerMenuByLoop(std::uint32_t timeoutMs) {
+  answers_.push_back(TAnswer{TAnswer::Kind::MenuLoop, static_cast<int>(timeoutMs), {}, {}, {}, {}});
 }
 
 void TScriptedResponder::AnswerCancel() {

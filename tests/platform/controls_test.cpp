@@ -675,6 +675,36 @@ TEST_F(ControlsTest, PopupMenuAnnouncesItselfAndItsItemsClick) {
   EXPECT_EQ(clicks, 1);
 }
 
+// The alignment says which part of the menu stands at the point it opens at.
+TEST_F(ControlsTest, PopupMenuAlignmentPlacesItsEdgeOrMiddleAtThePoint) {
+  TPopupMenu popup;
+  popup.Items().Add("Pozycja menu");
+  struct Case {
+    TPopupAlignment alignment;
+    int (*at)(const TGdiRect&);
+  } cases[] = {
+      {TPopupAlignment::paLeft, [](const TGdiRect& r) { return r.Left; }},
+      {TPopupAlignment::paRight, [](const TGdiRect& r) { return r.Right; }},
+      {TPopupAlignment::paCenter, [](const TGdiRect& r) { return r.Left + r.Width() / 2; }},
+  };
+  for (const Case& c : cases) {
+    popup.SetAlignment(c.alignment);
+    popup.Popup(300, 200);
+    ASSERT_TRUE(popup.Showing());
+    TGdiRect r = popup.ScreenBounds();
+    EXPECT_NEAR(c.at(r), 300, 1) << static_cast<int>(c.alignment);
+    EXPECT_EQ(r.Top, 200);
+    Application().ProcessMessages();
+  }
+  // Waited for without a screen and a responder: not shown, back at once.
+  TPopupMenu waited;
+  int popups = 0;
+  waited.OnPopup = [&](TComponent&) { ++popups; };
+  waited.PopupModal(10, 10);
+  EXPECT_EQ(popups, 1);
+  EXPECT_FALSE(waited.Showing());
+}
+
 TEST_F(ControlsTest, MemoAndRichEditText) {
   auto* memo = form->Create<TMemo>(form.get(), "Memo");
   memo->Lines().Add("pierwsza");
