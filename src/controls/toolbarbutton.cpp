@@ -278,6 +278,7 @@ void TToolbarButton::SetEnabled(bool enabled) {
     mouseInControl_ = false;
     mouseIsDown_ = false;
   }
+  UpdateTracking();
   Redraw();
 }
 
@@ -424,10 +425,11 @@ void TToolbarButton::MouseUp(TMouseButton button, TShiftState shift, int x, int 
   if (click) {
     Click();
   } else {
-    // Not released over the button: it is no longer pressed or hot.
+    // Not released over the main part: no longer pressed; hot only while
+    // the mouse is still over the button.
     if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
     Redraw();
-    MouseLeft();
+    UpdateTracking();
   }
 }
 
@@ -449,6 +451,7 @@ void TToolbarButton::Click() {
     inClick_ = false;
     if (state_ == TButtonState::bsDown) state_ = TButtonState::bsUp;
     Redraw();
+    UpdateTracking();
   };
   inClick_ = true;
   try {
@@ -513,6 +516,19 @@ void TToolbarButton::MouseEntered() {
   if (state_ == TButtonState::bsUp) state_ = TButtonState::bsMouseIn;
   Redraw();
   if (OnMouseEnter) OnMouseEnter(*this);
+}
+
+void TToolbarButton::UpdateTracking() {
+  if (!Enabled()) return;
+  const TGdiPoint p = platform::CursorPos();
+  const bool over = platform::ControlAtScreen(p.X, p.Y) == this;
+  // Set to the opposite first, so that the transition below always runs.
+  mouseInControl_ = !over;
+  if (over) {
+    MouseEntered();
+  } else {
+    MouseLeft();
+  }
 }
 
 void TToolbarButton::MouseLeft() {

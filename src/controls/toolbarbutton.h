@@ -89,6 +89,9 @@ class TToolbarButton : public platform::TCustomControl {
   int CaptionWidth();
   void MouseEntered();
   void MouseLeft();
+  // Runs the transition that matches where the mouse is now: MouseEntered
+  // over this button, MouseLeft elsewhere, each in full with its event.
+  void UpdateTracking();
   // The button hot now (watched by the timer), or nullptr.
   static TToolbarButton* HotButton();
   // One tick of the hot-tracking timer: the hot button leaves when the

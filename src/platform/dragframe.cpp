@@ -202,6 +202,8 @@ TGdiPoint CursorPos() {
   return {p.x(), p.y()};
 }
 
+void SetCursorPos(int x, int y) { QCursor::setPos(x, y); }
+
 TControl* ControlAtScreen(int x, int y) {
   QWidget* w = QApplication::widgetAt(QPoint(x, y));
   return w != nullptr ? ControlOfWidget(w) : nullptr;

@@ -77,6 +77,9 @@ class TDragCapture {
 // The mouse cursor's position on the screen, and the control under a screen
 // point (nullptr when none of the program's).
 TGdiPoint CursorPos();
+// Moves the mouse cursor to a screen point (tests place it where a gesture
+// would have left it).
+void SetCursorPos(int x, int y);
 TControl* ControlAtScreen(int x, int y);
 
 // Whether the Ctrl key is down now.

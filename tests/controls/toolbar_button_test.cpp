@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/controls_menus.h"
+#include "platform/dragframe.h"
 #include "toolbar_fixture.h"
 
 namespace {
 
 using platform::TBitmap;
+using platform::TGdiPoint;
 using platform::TMouseButton;
 
 using ToolbarButtons = ToolbarForm;
@@ -58,6 +60,54 @@ TEST_F(ToolbarButtons, HotStateEndsOnRightReleaseAndDeactivation) {
   platform::TActivationWatch::Simulate(false);
   EXPECT_FALSE(b->MouseInControl());
   EXPECT_EQ(log, (std::vector<std::string>{"enter b", "exit b", "enter b", "exit b"}));
+}
+
+// After a press that ends without a click, and at the end of a click, the
+// button follows where the mouse really is: hot over it, not hot elsewhere,
+// each transition with its event.
+TEST_F(ToolbarButtons, TrackingFollowsTheMouseAfterAReleaseAndAfterAClick) {
+  TToolbar* bar = MakeBar("A", MakeDock("DockTop", TDockPosition::dpTop), "x");
+  form->Show();
+  TToolbarButton* b = Button(bar, 0);
+  auto* menu = form->Create<platform::TPopupMenu>(nullptr, "Menu");
+  b->SetDropdownMenu(menu);
+  b->SetDropdownCombo(true);  // a split button: 11 pixels of arrow at its right
+  std::vector<std::string> log;
+  b->OnMouseEnter = [&](platform::TComponent&) { log.push_back("enter"); };
+  b->OnMouseExit = [&](platform::TComponent&) { log.push_back("exit"); };
+  int clicks = 0;
+  b->OnClick = [&](platform::TComponent&) { ++clicks; };
+  const TGdiPoint over = platform::ClientToScreen(*b, 5, 5);
+  const TGdiPoint away = platform::ClientToScreen(*b, 5, 100);
+  const TGdiPoint start = platform::CursorPos();
+
+  // Released over the arrow part: no click, and the mouse is still over the
+  // button, so it stays hot.
+  platform::SetCursorPos(over.X, over.Y);
+  b->MouseDownAt(TMouseButton::Left, 5, 5);
+  b->MouseUpAt(TMouseButton::Left, b->Width() - 3, 5);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_EQ(b->State(), TButtonState::bsMouseIn);
+
+  // A click that ends with the mouse over the button leaves it hot.
+  b->MouseDownAt(TMouseButton::Left, 5, 5);
+  b->MouseUpAt(TMouseButton::Left, 5, 5);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(b->MouseInControl());
+  EXPECT_EQ(b->State(), TButtonState::bsMouseIn);
+
+  // Released away from the button with the mouse there: no longer hot.
+  b->MouseDownAt(TMouseButton::Left, 5, 5);
+  platform::SetCursorPos(away.X, away.Y);
+  b->MouseUpAt(TMouseButton::Left, 5, 100);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(b->MouseInControl());
+  EXPECT_EQ(b->State(), TButtonState::bsUp);
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front(), "enter");
+  EXPECT_EQ(log.back(), "exit");
+  platform::SetCursorPos(start.X, start.Y);
 }
 
 TEST_F(ToolbarButtons, GroupsKeepOneButtonDown) {
