@@ -1,7 +1,8 @@
 // Definition files made byte by byte for the drawing tests: little-endian
 // fields, 6-byte reals, the 32-byte element record, short names, and a symbol
 // file with one symbol "KRZ" (a cross in a circle of radius 1, sized 2, 5, 8
-// and 11 for the four scale bands).
+// and 11 for the four scale bands), and a line-style file with a dashed and a
+// continuous style.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "foundation/real48.h"
 #include "objects/defelements.h"
+#include "objects/linestylelib.h"
 #include "objects/symbollib.h"
 
 namespace defbytes {
@@ -57,6 +59,38 @@ inline std::string SymbolFile() {
   bytes += Element(-1, 0, 1, 0, 0, kElemLine);
   bytes += Element(0, -1, 0, 1, 0, kElemLine);
   bytes += Element(0, 0, 0, 0, 1, kElemCircle);
+  return bytes;
+}
+
+// One style record: number, a middle section 10 mm long of one dash from 0
+// to DashEnd mm (element First).
+inline std::string OneDashStyle(const std::string& Name, std::uint16_t Number, std::int32_t First) {
+  std::string rec = ShortName(Name);
+  PutU16(rec, Number);
+  PutU16(rec, 0);
+  rec += std::string(18, '\0');
+  rec.push_back(static_cast<char>(-1));
+  rec += std::string(19, '\0');
+  PutI32(rec, First);
+  PutU16(rec, 1);
+  PutReal(rec, 0.0);
+  PutReal(rec, 10.0);
+  rec.push_back('\0');
+  rec += std::string(19, '\0');
+  return rec;
+}
+
+// Style 20 "KRES": dashes of 5 in 10; style 21 "CIAG": one dash over the
+// whole section.
+inline std::string DashAndSolidStyles() {
+  std::string bytes;
+  PutU16(bytes, kLineStyleFileMagic);
+  PutU16(bytes, 2);
+  PutU16(bytes, 6 + 2 * 93);
+  bytes += OneDashStyle("KRES", 20, 1);
+  bytes += OneDashStyle("CIAG", 21, 2);
+  bytes += Element(0, 0, 0, 5, 0, kElemLine);
+  bytes += Element(0, 0, 0, 10, 0, kElemLine);
   return bytes;
 }
 

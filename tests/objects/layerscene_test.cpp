@@ -31,38 +31,6 @@ namespace {
 
 using namespace defbytes;
 
-// One style record: number, a middle section 10 mm long of one dash from 0
-// to DashEnd mm (element First).
-std::string StyleRecord(const std::string& Name, std::uint16_t Number, std::int32_t First) {
-  std::string rec = ShortName(Name);
-  PutU16(rec, Number);
-  PutU16(rec, 0);
-  rec += std::string(18, '\0');
-  rec.push_back(static_cast<char>(-1));
-  rec += std::string(19, '\0');
-  PutI32(rec, First);
-  PutU16(rec, 1);
-  PutReal(rec, 0.0);
-  PutReal(rec, 10.0);
-  rec.push_back('\0');
-  rec += std::string(19, '\0');
-  return rec;
-}
-
-// Style 20 "KRES": dashes of 5 in 10; style 21 "CIAG": one dash over the
-// whole section.
-std::string LineStyleFile() {
-  std::string bytes;
-  PutU16(bytes, kLineStyleFileMagic);
-  PutU16(bytes, 2);
-  PutU16(bytes, 6 + 2 * 93);
-  bytes += StyleRecord("KRES", 20, 1);
-  bytes += StyleRecord("CIAG", 21, 2);
-  bytes += Element(0, 0, 0, 5, 0, kElemLine);
-  bytes += Element(0, 0, 0, 10, 0, kElemLine);
-  return bytes;
-}
-
 constexpr std::uint32_t kRed = 0x0000DC;
 constexpr std::uint32_t kGreen = 0x009600;
 constexpr std::uint32_t kBlue = 0xDC0000;
@@ -76,7 +44,7 @@ class LayerScene : public LayerObjectsFixture {};
 
 TEST_F(LayerScene, SceneOfLayerObjectsIsWrittenAsPngWithEveryObjectInPlace) {
   const auto symbols = TSymbolManager::CreateFromFile(folder.Put("scene.sym", SymbolFile()));
-  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", LineStyleFile()));
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", DashAndSolidStyles()));
   TSymbol* cross = symbols->FindByName("KRZ");
   TLine* dashed = styles->GetLine(20);
   TLine* solid = styles->GetLine(21);
@@ -196,7 +164,7 @@ TEST_F(LayerScene, SceneOfLayerObjectsIsWrittenAsPngWithEveryObjectInPlace) {
 }
 
 TEST_F(LayerScene, SpecialStyleStaysOnTheCanvasAndFollowersTakeIt) {
-  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", LineStyleFile()));
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", DashAndSolidStyles()));
   TLine* dashed = styles->GetLine(20);
   ASSERT_NE(dashed, nullptr);
   TWindowDim dims;
