@@ -197,4 +197,101 @@ TEST_F(LayerScene, SpecialStyleStaysOnTheCanvasAndFollowersTakeIt) {
   EXPECT_DOUBLE_EQ(canvas.LineStyleFactor, 0.5);
 }
 
+// Sampled share of the points of a world circle that have colour C within a
+// pixel (the circle is drawn as a polygon).
+double CircleShare(const platform::TBitmap& B, const TWindowDim& Dims, const TRealPoint& C, double R,
+                   std::uint32_t Colour) {
+  int hit = 0;
+  const int n = 360;
+  for (int i = 0; i < n; ++i) {
+    const double a = 2 * std::numbers::pi * i / n;
+    const TPoint d = Dims.WorldToDevicePt(TRealPoint{C.X + R * std::cos(a), C.Y + R * std::sin(a)});
+    bool found = false;
+    for (int dy = -1; dy <= 1 && !found; ++dy)
+      for (int dx = -1; dx <= 1 && !found; ++dx) found = B.Pixel(d.X + dx, d.Y + dy) == Colour;
+    if (found) ++hit;
+  }
+  return static_cast<double>(hit) / n;
+}
+
+TEST_F(LayerScene, MovedAndTransformedPicturesKeepTheirStyleRules) {
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", DashAndSolidStyles()));
+  TLine* dashed = styles->GetLine(20);
+  TLine* solid = styles->GetLine(21);
+  ASSERT_NE(dashed, nullptr);
+  ASSERT_NE(solid, nullptr);
+  TWindowDim dims;
+  dims.SetWorldRect(TRealRect{0, 0, 100, 100});
+  dims.SetDeviceSize(300, 300);
+  platform::TBitmap picture(300, 300);
+  TNoDefRealCanvas canvas(&picture.Canvas(), &dims, nullptr);
+  const auto share = [&](const TRealPoint& A, const TRealPoint& B, std::uint32_t C) {
+    int hit = 0;
+    const int n = 200;
+    for (int i = 0; i <= n; ++i) {
+      const TPoint d = dims.WorldToDevicePt(TRealPoint{A.X + (B.X - A.X) * i / n, A.Y + (B.Y - A.Y) * i / n});
+      if (picture.Pixel(d.X, d.Y) == C) ++hit;
+    }
+    return static_cast<double>(hit) / (n + 1);
+  };
+
+  // The sublayer's dashed style is current.
+  canvas.SetStyleSource(dashed);
+  canvas.Pen->SetColor(kRed);
+  TDefSpecLinia follower(TRealPoint{10, 10}, TRealPoint{10, 90});
+  follower.DrawMoved(canvas, TRealPoint{20, 0});
+  canvas.FlushLines();
+  const double movedShare = share({30, 12}, {30, 88}, kRed);
+  EXPECT_GT(movedShare, 0.2);
+  EXPECT_LT(movedShare, 0.8);
+  EXPECT_EQ(share({10, 12}, {10, 88}, kRed), 0.0);
+
+  // A style-following circle drawn moved is a plain circle; drawn in place it
+  // takes the dashed style.
+  canvas.Pen->SetColor(kBlue);
+  TDefSpecOkrag circle(TPointRec{75, 25, 0}, 15);
+  circle.DrawMoved(canvas, TRealPoint{0, 50});
+  canvas.FlushLines();
+  EXPECT_GT(CircleShare(picture, dims, TRealPoint{75, 75}, 15, kBlue), 0.9);
+  circle.SetKolor(kBlue);
+  circle.Draw(canvas);
+  canvas.FlushLines();
+  const double inPlace = CircleShare(picture, dims, TRealPoint{75, 25}, 15, kBlue);
+  EXPECT_GT(inPlace, 0.2);
+  EXPECT_LT(inPlace, 0.8);
+
+  // A special line drawn through a matrix sets its own continuous style.
+  canvas.SetStyleSource(dashed);
+  canvas.Pen->SetColor(kGreen);
+  TLiniaSpecjalna special(TRealPoint{10, 10}, TRealPoint{10, 40}, solid, 0);
+  const TAffineMatrix lift{1, 0, 40, 0, 1, 0, 1};
+  special.DrawTransformed(canvas, lift);
+  canvas.FlushLines();
+  EXPECT_GT(share({50, 12}, {50, 38}, kGreen), 0.95);
+  EXPECT_EQ(canvas.CurrentLineStyle, solid);
+}
+
+TEST_F(LayerScene, SymbolTheLibraryLacksIsDrawnAsItsName) {
+  TWindowDim dims;
+  dims.SetWorldRect(TRealRect{0, 0, 100, 100});
+  dims.SetDeviceSize(300, 300);
+  const auto draw = [&](const TEGraphObj& Obj, platform::TBitmap& Picture) {
+    TNoDefRealCanvas canvas(&Picture.Canvas(), &dims, nullptr);
+    canvas.Size = 20;
+    Obj.Draw(canvas);
+    canvas.FlushLines();
+  };
+  TGrSymbol symbol;
+  symbol.Position = TRealPoint{60, 40};
+  symbol.Text = "II";
+  symbol.SetKolor(kMagenta);
+  TNapis name(TRealPoint{60, 40}, "II");
+  name.SetKolor(kMagenta);
+  platform::TBitmap bySymbol(300, 300), byText(300, 300), blank(300, 300);
+  draw(symbol, bySymbol);
+  draw(name, byText);
+  EXPECT_FALSE(bySymbol.SameAs(blank));
+  EXPECT_TRUE(bySymbol.SameAs(byText));
+}
+
 }  // namespace
