@@ -686,4 +686,28 @@ TEST_F(LayerGeometry, QuickRejectionDecidesBeforeTheStrokes) {
   EXPECT_FALSE(angled.HitDistance(TRealPoint{2 * s + 0.5, stroke.Y}, tol, &params, d));
 }
 
+TEST_F(LayerGeometry, TextOutlineIsTheHandleBox) {
+  TDrawParams params(nullptr, &dims);
+  params.Size = 4;
+  // Turned a quarter and justified to the middle: the box of the handles
+  // (corner C, C + U, C + U + V, C + V) is the occlusion box (C + V, U, -V).
+  TWysKatOdnNapisW text(TRealPoint{100, 100}, "II", 10, 5, true, static_cast<float>(std::numbers::pi / 2),
+                        TRealPoint{});
+  TActivePoints handles(&dims);
+  text.GetSnapPoints(handles, &params);
+  const auto outline = text.CreateOutline(&params);
+  const auto* box = dynamic_cast<const TTextBounds*>(outline.get());
+  ASSERT_NE(box, nullptr);
+  const TRealPoint* p = handles.Points.data();
+  EXPECT_NEAR(box->Box.O.X, p[3].X, 1e-9);
+  EXPECT_NEAR(box->Box.O.Y, p[3].Y, 1e-9);
+  EXPECT_NEAR(box->Box.O.X + box->Box.A.X, p[2].X, 1e-9);
+  EXPECT_NEAR(box->Box.O.Y + box->Box.A.Y, p[2].Y, 1e-9);
+  EXPECT_NEAR(box->Box.O.X + box->Box.B.X, p[0].X, 1e-9);
+  EXPECT_NEAR(box->Box.O.Y + box->Box.B.Y, p[0].Y, 1e-9);
+  // The box holds the anchor's strokes: it is not degenerate and turned with
+  // the text (its baseline edge runs along X now).
+  EXPECT_GT(std::fabs(box->Box.A.X), std::fabs(box->Box.A.Y));
+}
+
 }  // namespace
