@@ -88,6 +88,17 @@ void TCellRichEdit::SetTabStopsPoints(const std::vector<double>& Points) {
   cursor.mergeBlockFormat(block);
 }
 
+std::vector<double> TCellRichEdit::TabStopsPointsInLine(int I) const {
+  auto* edit = As<QTextEdit>(*this);
+  const QTextBlock block = edit->document()->findBlockByNumber(I);
+  std::vector<double> points;
+  if (!block.isValid()) return points;
+  const double pixelsPerPoint = edit->logicalDpiX() / 72.0;
+  for (const QTextOption::Tab& tab : block.blockFormat().tabPositions())
+    points.push_back(tab.position / pixelsPerPoint);
+  return points;
+}
+
 void TCellRichEdit::CaretToStart() {
   auto* edit = As<QTextEdit>(*this);
   QTextCursor cursor(edit->document());

@@ -38,6 +38,9 @@ class TCellRichEdit : public TRichEdit {
   // Left tab stops of every paragraph, in points from the left edge.
   void SetTabStopsPoints(const std::vector<double>& Points);
   std::vector<double> TabStopsPoints() const { return tabPoints_; }
+  // The tab stops line I carries, in points (empty for a line that does not
+  // exist or has none).
+  std::vector<double> TabStopsPointsInLine(int I) const;
   // Caret at the start of the text, nothing selected.
   void CaretToStart();
   int CaretPosition() const;

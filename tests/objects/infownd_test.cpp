@@ -9,7 +9,10 @@
 
 #include "layer_fixture.h"
 #include "objects/layerline.h"
+#include "objects/fraction.h"
 #include "objects/point.h"
+#include "objects/styledlines.h"
+#include "objects/symbol.h"
 #include "objects/texts.h"
 
 namespace {
@@ -80,6 +83,23 @@ TEST_F(InfoWindow, RowsAreAppendedOnDemandAndCellsGetTheirAppearance) {
     EXPECT_TRUE(w->Info().BoldInLine(10, pos)) << pos;
   }
   EXPECT_EQ(w->Info().TabStopsPoints(), (std::vector<double>{52, 110, 170}));
+  // Every row carries the stops, the appended ones too.
+  for (int row : {0, 5, 10}) {
+    const std::vector<double> stops = w->Info().TabStopsPointsInLine(row);
+    ASSERT_EQ(stops.size(), 3u) << row;
+    EXPECT_NEAR(stops[0], 52, 0.01);
+    EXPECT_NEAR(stops[1], 110, 0.01);
+    EXPECT_NEAR(stops[2], 170, 0.01);
+  }
+}
+
+TEST_F(InfoWindow, ShowingPutsTheCaretAtTheStart) {
+  w->SetLabel(3, 0, "Tekst");
+  w->SetValue(3, 1, "abc");
+  w->Info().ReplaceInLine(0, 0, 0, "x");
+  w->Show();
+  EXPECT_EQ(w->Info().CaretPosition(), 0);
+  w->SetVisible(false);
 }
 
 TEST_F(InfoWindow, WindowIsADialogWithAnOkButton) {
@@ -115,6 +135,50 @@ TEST_F(InfoWindow, ObjectsFillTheirRows) {
   TPunkt p(TRealPoint{1, 2});
   p.FillInfo(*w);
   EXPECT_EQ(Row(9), "X:\t1.000\tY:\t2.000\tZ:\t0.000");
+}
+
+TEST_F(InfoWindow, RowsOfTheOtherClassesThroughTheCells) {
+  const auto rows = [&](const TEGraphObj& Obj) {
+    w = platform::MakeForm<TGrObjInfo>();
+    Obj.FillInfo(*w);
+  };
+  TOkragSpecjalny circle(TPointRec{1, 2, 3}, 4);
+  circle.Style.InitStyle(nullptr, 0.1234, 2);
+  rows(circle);
+  EXPECT_EQ(Row(0), "\tOkrąg");
+  EXPECT_EQ(Row(9), "X:\t1.000\tY:\t2.000\tZ:\t3.000");
+  EXPECT_EQ(Row(10), "Promień:\t4.000");
+  EXPECT_EQ(Row(11), "Typ linii:\tDomyślny");
+  EXPECT_EQ(Row(12), "Grubość:\tGruba\tMnożnik:\t0.123");
+
+  rows(TLuk(TPointRec{0, 0, 0}, TPointRec{0, 10, 0}, -13));
+  EXPECT_EQ(Row(0), "\tŁuk");
+  EXPECT_EQ(Row(10), "P2 X:\t0.000\tY:\t10.000\tZ:\t0.000");
+  EXPECT_EQ(Row(11), "Współrzędne środka łuku:\t");
+  EXPECT_EQ(Row(13), "Promień:\t13.000");
+
+  rows(TWysKatOdnNapis(TRealPoint{1, 2}, "I", 2.5, 5, false, 0.0f, TRealPoint{4, 5}));
+  EXPECT_EQ(Row(8), "Tekst:\tI");
+  EXPECT_EQ(Row(10), "Wysokość:\t2.5\tKąt:\t0.00rad");
+  EXPECT_EQ(Row(11), "Justyfikacja:\tśrodkowa,środkowa\tStyl:\t---");
+  EXPECT_EQ(Row(12), "Współrzędne odnośnika:\t");
+  EXPECT_EQ(Row(13), "X:\t4.000\tY:\t5.000");
+
+  rows(TLicznikMianownik(TRealPoint{1, 2}, "125", "3", 0, 7, false, 0.0f));
+  EXPECT_EQ(Row(0), "\tUłamek");
+  EXPECT_EQ(Row(8), "Licznik:\t125\tMianownik:\t3");
+  EXPECT_EQ(Row(12), "");
+
+  TWysKatSymbol symbol;
+  symbol.Position = TRealPoint{7, 8};
+  symbol.Text = "KAMIEN";
+  symbol.Height = 1.5f;
+  rows(symbol);
+  EXPECT_EQ(Row(0), "\tSymbol");
+  EXPECT_EQ(Row(8), "Nazwa:\tKAMIEN");
+  EXPECT_EQ(Row(9), "X:\t7.000\tY:\t8.000");
+  EXPECT_EQ(Row(10), "Wysokość:\t1.5\tKąt:\t0.00rad");
+  EXPECT_EQ(w->Info().LineCount(), 11);
 }
 
 }  // namespace

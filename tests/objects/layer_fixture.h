@@ -13,10 +13,12 @@
 #include <string>
 #include <utility>
 
+#include "defbytes.h"
 #include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
 #include "foundation/settings.h"
 #include "objects/layerobji.h"
+#include "objects/libcfg.h"
 #include "objects/layerobjects.h"
 #include "objects/linestylelib.h"
 #include "objects/saverecord.h"
@@ -81,6 +83,14 @@ class LayerObjectsFixture : public ::testing::Test {
     ReleaseLineManager();
     SetLibraryErrorBox(nullptr);
     FreeGlobalnaKonfiguracja();
+  }
+
+  // The program's libraries read from the test's own files: the line styles
+  // 20 "KRES" and 21 "CIAG" and the symbol "KRZ".
+  void UseProgramLibraries() {
+    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(folder / "tolvika.ini"));
+    SymbolLineManagerCfg().LineDefs = folder.Put("program.lin", defbytes::DashAndSolidStyles());
+    SymbolLineManagerCfg().SymbolDefs = folder.Put("program.sym", defbytes::SymbolFile());
   }
 
   ScratchFolder folder;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <typeindex>
+#include <typeinfo>
 
 #include "drawing/dim_fixture.h"
 #include "layer_fixture.h"
@@ -15,7 +17,9 @@
 #include "objects/point.h"
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
+#include "objects/styledcanvas.h"
 #include "objects/texts.h"
+#include "platform/gdiimage.h"
 
 namespace {
 
@@ -459,6 +463,251 @@ TEST_F(LayerGeometry, InformationRowsOfEachClass) {
   EXPECT_EQ(pt.Value(0, 2), "Punkt");
   EXPECT_EQ(pt.Label(8, 0), "Współrzędne");
   EXPECT_EQ(pt.Value(9, 3), "3.000");
+}
+
+TEST_F(LayerGeometry, CapabilitiesOfEachClass) {
+  const struct {
+    const char* Name;
+    std::unique_ptr<TEGraphObj> Obj;
+    std::uint16_t Want;
+  } cases[] = {
+      {"plain line", std::make_unique<TLinia>(), 0x0800},
+      {"plain circle", std::make_unique<TOkrag>(), 0x0800},
+      {"style-following line", std::make_unique<TDefSpecLinia>(), 0x0807},
+      {"style-following circle", std::make_unique<TDefSpecOkrag>(), 0x0807},
+      {"style-following arc", std::make_unique<TDefSpecLuk>(), 0x0807},
+      {"special arc", std::make_unique<TLukSpecjalny>(), 0x0807},
+      {"text", std::make_unique<TNapis>(), 0x0BB8},
+      {"text of the edit class", std::make_unique<TWysKatOdnNapisW>(), 0x0BB8},
+      {"symbol", std::make_unique<TWysKatSymbol>(), 0x0BF8},
+      {"fraction", std::make_unique<TLicznikMianownik>(), 0x0FB8},
+      {"point", std::make_unique<TPunkt>(), 0x0800},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.Obj->GetCapabilities(), c.Want) << c.Name;
+}
+
+TEST_F(LayerGeometry, ExtendedClassesKeepEveryField) {
+  TSymbol sym;
+  TLinia line(TRealPoint{1, 2}, TRealPoint{3, 4});
+  const auto special = line.ToExtendedClass();
+  ASSERT_EQ(std::type_index(typeid(*special)), std::type_index(typeid(TLiniaSpecjalna)));
+  EXPECT_EQ(static_cast<TLiniaSpecjalna&>(*special).P2, (TPointRec{3, 4, 0}));
+  EXPECT_EQ(static_cast<TLiniaSpecjalna&>(*special).Style.LineDef, nullptr);
+  EXPECT_EQ(std::type_index(typeid(*TDefSpecOkrag().ToExtendedClass())), std::type_index(typeid(TOkragSpecjalny)));
+  EXPECT_EQ(std::type_index(typeid(*TLuk().ToExtendedClass())), std::type_index(typeid(TLukSpecjalny)));
+
+  // A special object is already the richest of its family: a clone.
+  TOkragSpecjalny circle(TPointRec{1, 1, 0}, 2);
+  circle.Style.InitStyle(nullptr, 1.5, 2);
+  const auto circleCopy = circle.ToExtendedClass();
+  EXPECT_TRUE(circleCopy->SameGeometry(circle));
+  EXPECT_EQ(circle.ExtendedCopyOrNil(), nullptr);
+
+  TWysNapis text(TRealPoint{5, 6}, "I", 2.5, 3, true);
+  const auto widest = text.ToExtendedClass();
+  const auto* w = dynamic_cast<const TWysKatOdnNapisW*>(widest.get());
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->Text, "I");
+  EXPECT_EQ(w->Position, (TRealPoint{5, 6}));
+  EXPECT_EQ(w->Height, 2.5f);
+  EXPECT_EQ(w->Flags, 0x13);
+  EXPECT_FALSE(w->HasReference());
+  EXPECT_EQ(w->ExtendedCopyOrNil(), nullptr);
+
+  TLicznikMianownik fraction(TRealPoint{}, "12", "3", 1, 7, false, 0.5f);
+  const auto fractionCopy = fraction.ToExtendedClass();
+  EXPECT_EQ(dynamic_cast<const TLicznikMianownik&>(*fractionCopy).Denominator, "3");
+  EXPECT_TRUE(fractionCopy->SameGeometry(fraction));
+
+  TGrSymbol symbol(TRealPoint{7, 8}, &sym);
+  symbol.Text = "KRZ";
+  const auto turned = symbol.ToExtendedClass();
+  const auto* t = dynamic_cast<const TWysKatSymbol*>(turned.get());
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->Symbol, &sym);  // the copy shares the library's symbol
+  EXPECT_EQ(t->Text, "KRZ");
+  EXPECT_EQ(t->Position, (TRealPoint{7, 8}));
+}
+
+TEST_F(LayerGeometry, HandleSetsDrawDotsAndWhiteSquaresAndTurnTheirHalfSize) {
+  TWindowDim view;
+  view.SetWorldRect(TRealRect{0, 0, 100, 100});
+  view.SetDeviceSize(100, 100);
+  platform::TBitmap picture(100, 100);
+  TNoDefRealCanvas canvas(&picture.Canvas(), &view, nullptr);
+  TActivePoints handles(&view);
+  handles.SetPoint(0, TRealPoint{50, 30});
+  const TAffineMatrix identity{1, 0, 0, 0, 1, 0, 1};
+  TBlockActivePoints block(&view, identity);
+  block.SetPoint(0, TRealPoint{50, 70});
+  handles.Draw(canvas);
+  block.Draw(canvas);
+  canvas.FlushLines();
+  const TPoint h = view.WorldToDevicePt(TRealPoint{50, 30});
+  const TPoint b = view.WorldToDevicePt(TRealPoint{50, 70});
+  EXPECT_EQ(picture.Pixel(h.X, h.Y), 0x000000u);             // the black dot
+  EXPECT_EQ(picture.Pixel(h.X - 2, h.Y - 2), 0xFFFFFFu);     // under the white square
+  EXPECT_EQ(picture.Pixel(b.X, b.Y), 0x000000u);
+  EXPECT_EQ(picture.Pixel(b.X - 2, b.Y - 2), 0x000000u);     // a block's handles are dots only
+
+  // Half the 15-pixel box, turned with the view: one pixel a unit here.
+  TRealPoint s;
+  handles.HalfHandleSize(s);
+  EXPECT_NEAR(std::fabs(s.X), 7.5, 1e-9);
+  EXPECT_NEAR(std::fabs(s.Y), 7.5, 1e-9);
+  view.SetAngle(std::numbers::pi / 4);
+  handles.HalfHandleSize(s);
+  EXPECT_NEAR(std::hypot(s.X, s.Y), 7.5 * std::sqrt(2.0), 1e-9);
+  EXPECT_NEAR(std::min(std::fabs(s.X), std::fabs(s.Y)), 0.0, 1e-9);
+  TActivePoints detached(nullptr);
+  detached.HalfHandleSize(s);
+  EXPECT_EQ(s, (TRealPoint{0, 0}));
+}
+
+TEST_F(LayerGeometry, StyleAndReferenceInformationRows) {
+  UseProgramLibraries();
+  TRecordingInfo styled;
+  TLiniaSpecjalna line(TRealPoint{}, TRealPoint{1, 1}, LineManager().GetLine(20), 2.0);
+  line.Style.Thickness = 1;
+  line.FillInfo(styled);
+  EXPECT_EQ(styled.Label(11, 0), "Typ linii");
+  EXPECT_EQ(styled.Value(11, 1), "KRES");
+  EXPECT_EQ(styled.Label(11, 2), "Nr");
+  EXPECT_EQ(styled.Value(11, 2), "20");
+  EXPECT_EQ(styled.Label(12, 0), "Grubość");
+  EXPECT_EQ(styled.Value(12, 1), "Cienka");
+  EXPECT_EQ(styled.Label(12, 2), "Mnożnik");
+  EXPECT_EQ(styled.Value(12, 2), "2");
+
+  TRecordingInfo referenced;
+  TWysKatOdnNapis text(TRealPoint{1, 2}, "I", 0, 7, false, 0.0f, TRealPoint{4, 5});
+  text.FillInfo(referenced);
+  EXPECT_EQ(referenced.Label(12, 0), "Współrzędne odnośnika");
+  EXPECT_EQ(referenced.Label(13, 0), "X");
+  EXPECT_EQ(referenced.Value(13, 1), "4.000");
+  EXPECT_EQ(referenced.Label(13, 2), "Y");
+  EXPECT_EQ(referenced.Value(13, 2), "5.000");
+}
+
+TEST_F(LayerGeometry, FractionAuxiliaryTextsAndHitOnTheDenominator) {
+  TDrawParams params(nullptr, &dims);
+  params.Size = 10;
+  const TRealPoint at{100, 100};
+  TLicznikMianownik fraction(at, "I", "II", 10, 7, true, 0.0f);
+  TAuxLines lines;
+  fraction.GetAuxLines(&params, lines);
+  ASSERT_NE(lines[0], nullptr);
+  ASSERT_NE(lines[1], nullptr);
+  EXPECT_EQ(lines[2], nullptr);  // no reference
+  EXPECT_NE(lines[3], nullptr);  // underlined
+  const auto* upper = dynamic_cast<const TWysKatNapis*>(lines[0].get());
+  const auto* lower = dynamic_cast<const TWysKatNapis*>(lines[1].get());
+  ASSERT_NE(upper, nullptr);
+  ASSERT_NE(lower, nullptr);
+  EXPECT_EQ(upper->Text, "I");
+  EXPECT_EQ(lower->Text, "II");
+  EXPECT_EQ(upper->GetJustyfikacja(), 7);
+  EXPECT_FALSE(upper->IsUnderline());
+  // The denominator sits below the numerator (X grows upwards), on the same
+  // start along the line.
+  EXPECT_LT(lower->Position.X, upper->Position.X);
+  EXPECT_NEAR(lower->Position.Y, upper->Position.Y, 1e-9);
+
+  // The fraction's strokes include the denominator's: a point on the second
+  // "I" of the denominator hits the fraction, not a text of the numerator.
+  TDrawParams placed(params);
+  placed.SetJustification(7);
+  const auto m = placed.MeasureText("II");
+  const TRealPoint onDenominator = FontToWorld(placed.GetTextTransform(*m, lower->Position, 0), -5, 12);
+  const TRealPoint tol{0.3, 0.3};
+  double d = -1;
+  ASSERT_TRUE(lower->HitDistance(onDenominator, tol, &params, d));
+  EXPECT_TRUE(fraction.HitDistance(onDenominator, tol, &params, d));
+  EXPECT_FALSE(TWysKatNapis(at, "I", 10, 7, true, 0.0f).HitDistance(onDenominator, tol, &params, d));
+
+  // With a reference the third entry is the reference line.
+  fraction.NoReference = 0;
+  fraction.SetRefPoint(TRealPoint{0, 100});
+  fraction.GetAuxLines(&params, lines);
+  EXPECT_NE(lines[2], nullptr);
+}
+
+TEST_F(LayerGeometry, TextHitTestOnCanvasUsesTheGivenSizeAndLeavesTheCanvas) {
+  TWindowDim view = MakeDim(0, 0, 1000, 1000, 1000, 1000);
+  platform::TBitmap picture(10, 10);
+  TNoDefRealCanvas canvas(&picture.Canvas(), &view, nullptr);
+  const double sizeBefore = canvas.Size;
+  TDrawParams params(nullptr, &dims);
+  params.Size = 10;
+  const TRealPoint at{100, 100};
+  TDrawParams placed(params);
+  const auto m = placed.MeasureText("II");
+  const TRealPoint second = FontToWorld(placed.GetTextTransform(*m, at, 0), -5, 12);
+  const TRealPoint tol{0.3, 0.3};
+  const TScaleAnchors anchors{0.5f, 1.0f, 2.0f, 5.0f};
+  double d = -1;
+  EXPECT_TRUE(TextHitTestOnCanvas("II", at, 7, 10, false, false, false, TRealPoint{}, second, tol, canvas,
+                                  anchors, d));
+  EXPECT_FALSE(TextHitTestOnCanvas("I", at, 7, 10, false, false, false, TRealPoint{}, second, tol, canvas,
+                                   anchors, d));
+  EXPECT_EQ(canvas.Size, sizeBefore);
+}
+
+TEST_F(LayerGeometry, QuickRejectionDecidesBeforeTheStrokes) {
+  // A font whose "I" reaches far above and below the line, so that its
+  // stroke crosses the border of the rejection box.
+  ScratchFolder tall;
+  FontSpec f;
+  f.First = 'I';
+  f.Glyphs = {{8, {{{4, -100}, {4, 100}}}}};
+  tall.Put("litt.ch1", FontBytes(f));
+  tall.Put("font.ch1", FontBytes(f));
+  FontManager().SetFolder(tall.Path());
+
+  TDrawParams params(nullptr, &dims);
+  params.Size = 1;
+  const double s = params.GetSize() * 2;  // the half extent along X
+  TNapis plain(TRealPoint{0, 0}, "I");
+  TDrawParams placed(params);
+  const auto m = placed.MeasureText("I");
+  const TRealPoint stroke = FontToWorld(placed.GetTextTransform(*m, plain.Position, 0), 0, 4);
+  const TRealPoint tol{0.5, 0.5};
+  double d = 0;
+  // The tolerance box touches the border from outside: rejected although
+  // the stroke runs through it.
+  EXPECT_FALSE(plain.HitDistance(TRealPoint{s + 0.5, stroke.Y}, tol, &params, d));
+  EXPECT_FALSE(plain.HitDistance(TRealPoint{-s - 0.5, stroke.Y}, tol, &params, d));
+  // Overlapping the box by a little: the strokes decide, and hit.
+  EXPECT_TRUE(plain.HitDistance(TRealPoint{s + 0.49, stroke.Y}, tol, &params, d));
+  EXPECT_TRUE(plain.HitDistance(TRealPoint{-s - 0.49, stroke.Y}, tol, &params, d));
+  // An angled text rejects only at (n + 1) * s: the same point hits.
+  TWysKatNapis angled(TRealPoint{0, 0}, "I", 0, 0, false, 0.0f);
+  EXPECT_TRUE(angled.HitDistance(TRealPoint{s + 0.5, stroke.Y}, tol, &params, d));
+  EXPECT_FALSE(angled.HitDistance(TRealPoint{2 * s + 0.5, stroke.Y}, tol, &params, d));
+}
+
+TEST_F(LayerGeometry, TextOutlineIsTheHandleBox) {
+  TDrawParams params(nullptr, &dims);
+  params.Size = 4;
+  // Turned a quarter and justified to the middle: the box of the handles
+  // (corner C, C + U, C + U + V, C + V) is the occlusion box (C + V, U, -V).
+  TWysKatOdnNapisW text(TRealPoint{100, 100}, "II", 10, 5, true, static_cast<float>(std::numbers::pi / 2),
+                        TRealPoint{});
+  TActivePoints handles(&dims);
+  text.GetSnapPoints(handles, &params);
+  const auto outline = text.CreateOutline(&params);
+  const auto* box = dynamic_cast<const TTextBounds*>(outline.get());
+  ASSERT_NE(box, nullptr);
+  const TRealPoint* p = handles.Points.data();
+  EXPECT_NEAR(box->Box.O.X, p[3].X, 1e-9);
+  EXPECT_NEAR(box->Box.O.Y, p[3].Y, 1e-9);
+  EXPECT_NEAR(box->Box.O.X + box->Box.A.X, p[2].X, 1e-9);
+  EXPECT_NEAR(box->Box.O.Y + box->Box.A.Y, p[2].Y, 1e-9);
+  EXPECT_NEAR(box->Box.O.X + box->Box.B.X, p[0].X, 1e-9);
+  EXPECT_NEAR(box->Box.O.Y + box->Box.B.Y, p[0].Y, 1e-9);
+  // The box holds the anchor's strokes: it is not degenerate and turned with
+  // the text (its baseline edge runs along X now).
+  EXPECT_GT(std::fabs(box->Box.A.X), std::fabs(box->Box.A.Y));
 }
 
 }  // namespace

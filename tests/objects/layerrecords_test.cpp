@@ -2,7 +2,11 @@
 // the stored-layout checks of texts, fractions, symbols and multipliers.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <typeindex>
+#include <typeinfo>
+#include <vector>
 
 #include "layer_fixture.h"
 #include "objects/fraction.h"
@@ -218,6 +222,86 @@ TEST_F(LayerRecords, SymbolTheLibraryLacksLoadsWithoutSymbolAndSavesUnchanged) {
   const auto plain = CreateTextObjectFromRecord(Saved(flat), TTextSublayerState{});
   EXPECT_NE(dynamic_cast<TGrSymbol*>(plain.get()), nullptr);
   EXPECT_EQ(dynamic_cast<TWysKatSymbol*>(plain.get()), nullptr);
+}
+
+// Every class not written by hand above, both ways: the object writes the
+// hand-made bytes, and the bytes load as an object of that class with the
+// same geometry. Styles and symbols come from the program's libraries.
+TEST_F(LayerRecords, EveryClassAgainstHandMadeBytes) {
+  UseProgramLibraries();
+  const TLine* kres = LineManager().GetLine(20);
+  TSymbol* krz = SymbolManager().GetSymbolByName("KRZ");
+  ASSERT_NE(kres, nullptr);
+  ASSERT_NE(krz, nullptr);
+
+  auto specialLine = std::make_unique<TLiniaSpecjalna>(TRealPoint{1, 2}, TRealPoint{3, 4}, kres, 1.5);
+  specialLine->Style.Thickness = 1;
+  auto specialCircle = std::make_unique<TOkragSpecjalny>(TPointRec{5, 6, 0.5f}, 7);
+  specialCircle->Style.InitStyle(kres, 0.25, 2);
+  auto specialArc = std::make_unique<TLukSpecjalny>(TPointRec{0, 0, 1}, TPointRec{0, 10, 2}, -13);
+  specialArc->Style.InitStyle(kres, 0, 0);
+  auto plainArc = std::make_unique<TDefSpecLuk>(TPointRec{0, 0, 0}, TPointRec{0, 10, 0}, 13);
+  auto plainCircle = std::make_unique<TDefSpecOkrag>(TPointRec{5, 6, 0}, 7);
+
+  struct Case {
+    const char* Name;
+    std::unique_ptr<TEGraphObj> Object;
+    HandRecord Bytes;
+    bool TextLayer;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"special line with a style", std::move(specialLine),
+                   HandRecord().Byte(3, 0x08).Double(12, 1).Double(20, 2).Double(28, 3).Double(36, 4)
+                       .Word(60, 20).Word(62, 1500),
+                   false});
+  cases.push_back({"special circle", std::move(specialCircle),
+                   HandRecord().Byte(3, 0x12).Double(12, 5).Double(20, 6).Double(44, 7).Single(52, 0.5f)
+                       .Word(60, 20).Word(62, 250),
+                   false});
+  cases.push_back({"special arc with the style alone", std::move(specialArc),
+                   HandRecord().Byte(3, 0x01).Double(20, 0).Double(28, 0).Double(36, 10).Double(44, -13)
+                       .Single(52, 1).Single(56, 2).Word(60, 20),
+                   false});
+  cases.push_back({"style-following arc", std::move(plainArc),
+                   HandRecord().Byte(3, 0x01).Double(36, 10).Double(44, 13), false});
+  cases.push_back({"style-following circle", std::move(plainCircle),
+                   HandRecord().Byte(3, 0x02).Double(12, 5).Double(20, 6).Double(44, 7), false});
+  cases.push_back({"text that keeps the sublayer's height", std::make_unique<TNapisT>(TRealPoint{10, 20}, "II"),
+                   HandRecord().Byte(3, 2).Double(12, 10).Double(20, 20).Text(28, "II"), true});
+  cases.push_back({"text with a height",
+                   std::make_unique<TWysNapis>(TRealPoint{10, 20}, "I", 2.5, 5, true),
+                   HandRecord().Byte(3, 2).Double(12, 10).Double(20, 20).Text(28, "I").Single(76, 2.5f)
+                       .Byte(84, 0x15),
+                   true});
+  cases.push_back({"referenced text",
+                   std::make_unique<TWysKatOdnNapis>(TRealPoint{10, 20}, "I", 0, 0x47, false, 0.25f,
+                                                     TRealPoint{6.5, 26}),
+                   HandRecord().Byte(3, 3).Double(12, 10).Double(20, 20).Text(28, "I").Single(80, 0.25f)
+                       .Byte(84, 0x47).Single(85, -3.5f).Single(89, 6.0f),
+                   true});
+  cases.push_back({"symbol of the library", std::make_unique<TGrSymbol>(TRealPoint{7, 8}, krz),
+                   HandRecord().Byte(3, 4).Double(12, 7).Double(20, 8).Text(28, "KRZ"), true});
+  cases.push_back({"turned symbol of the library",
+                   std::make_unique<TWysKatSymbol>(TRealPoint{7, 8}, krz, 0, 1.5f),
+                   HandRecord().Byte(3, 4).Double(12, 7).Double(20, 8).Text(28, "KRZ").Single(80, 1.5f), true});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const ObjectSaveRecord written = Saved(*c.Object);
+    EXPECT_EQ(written.Bytes(), c.Bytes.b);
+    EXPECT_FALSE(written.Truncated());
+    const std::unique_ptr<TEGraphObj> back = c.TextLayer
+                                                 ? CreateTextObjectFromRecord(c.Bytes.Record(), TTextSublayerState{})
+                                                 : CreateLineObjectFromRecord(c.Bytes.Record());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(std::type_index(typeid(*back)), std::type_index(typeid(*c.Object)));
+    EXPECT_TRUE(back->SameGeometry(*c.Object));
+    EXPECT_EQ(Saved(*back).Bytes(), c.Bytes.b);
+  }
+  const auto ref = CreateTextObjectFromRecord(cases[7].Bytes.Record(), TTextSublayerState{});
+  EXPECT_EQ(dynamic_cast<const TWysKatOdnNapis&>(*ref).GetRefPoint(), (TRealPoint{6.5, 26}));
+  const auto sym = CreateTextObjectFromRecord(cases[8].Bytes.Record(), TTextSublayerState{});
+  EXPECT_EQ(dynamic_cast<const TGrSymbol&>(*sym).Symbol, krz);
 }
 
 }  // namespace

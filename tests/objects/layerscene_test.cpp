@@ -31,38 +31,6 @@ namespace {
 
 using namespace defbytes;
 
-// One style record: number, a middle section 10 mm long of one dash from 0
-// to DashEnd mm (element First).
-std::string StyleRecord(const std::string& Name, std::uint16_t Number, std::int32_t First) {
-  std::string rec = ShortName(Name);
-  PutU16(rec, Number);
-  PutU16(rec, 0);
-  rec += std::string(18, '\0');
-  rec.push_back(static_cast<char>(-1));
-  rec += std::string(19, '\0');
-  PutI32(rec, First);
-  PutU16(rec, 1);
-  PutReal(rec, 0.0);
-  PutReal(rec, 10.0);
-  rec.push_back('\0');
-  rec += std::string(19, '\0');
-  return rec;
-}
-
-// Style 20 "KRES": dashes of 5 in 10; style 21 "CIAG": one dash over the
-// whole section.
-std::string LineStyleFile() {
-  std::string bytes;
-  PutU16(bytes, kLineStyleFileMagic);
-  PutU16(bytes, 2);
-  PutU16(bytes, 6 + 2 * 93);
-  bytes += StyleRecord("KRES", 20, 1);
-  bytes += StyleRecord("CIAG", 21, 2);
-  bytes += Element(0, 0, 0, 5, 0, kElemLine);
-  bytes += Element(0, 0, 0, 10, 0, kElemLine);
-  return bytes;
-}
-
 constexpr std::uint32_t kRed = 0x0000DC;
 constexpr std::uint32_t kGreen = 0x009600;
 constexpr std::uint32_t kBlue = 0xDC0000;
@@ -76,7 +44,7 @@ class LayerScene : public LayerObjectsFixture {};
 
 TEST_F(LayerScene, SceneOfLayerObjectsIsWrittenAsPngWithEveryObjectInPlace) {
   const auto symbols = TSymbolManager::CreateFromFile(folder.Put("scene.sym", SymbolFile()));
-  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", LineStyleFile()));
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", DashAndSolidStyles()));
   TSymbol* cross = symbols->FindByName("KRZ");
   TLine* dashed = styles->GetLine(20);
   TLine* solid = styles->GetLine(21);
@@ -196,7 +164,7 @@ TEST_F(LayerScene, SceneOfLayerObjectsIsWrittenAsPngWithEveryObjectInPlace) {
 }
 
 TEST_F(LayerScene, SpecialStyleStaysOnTheCanvasAndFollowersTakeIt) {
-  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", LineStyleFile()));
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", DashAndSolidStyles()));
   TLine* dashed = styles->GetLine(20);
   ASSERT_NE(dashed, nullptr);
   TWindowDim dims;
@@ -227,6 +195,103 @@ TEST_F(LayerScene, SpecialStyleStaysOnTheCanvasAndFollowersTakeIt) {
   TLiniaSpecjalna byDefault(TRealPoint{60, 10}, TRealPoint{60, 90}, dashed, 0);
   byDefault.Draw(canvas);
   EXPECT_DOUBLE_EQ(canvas.LineStyleFactor, 0.5);
+}
+
+// Sampled share of the points of a world circle that have colour C within a
+// pixel (the circle is drawn as a polygon).
+double CircleShare(const platform::TBitmap& B, const TWindowDim& Dims, const TRealPoint& C, double R,
+                   std::uint32_t Colour) {
+  int hit = 0;
+  const int n = 360;
+  for (int i = 0; i < n; ++i) {
+    const double a = 2 * std::numbers::pi * i / n;
+    const TPoint d = Dims.WorldToDevicePt(TRealPoint{C.X + R * std::cos(a), C.Y + R * std::sin(a)});
+    bool found = false;
+    for (int dy = -1; dy <= 1 && !found; ++dy)
+      for (int dx = -1; dx <= 1 && !found; ++dx) found = B.Pixel(d.X + dx, d.Y + dy) == Colour;
+    if (found) ++hit;
+  }
+  return static_cast<double>(hit) / n;
+}
+
+TEST_F(LayerScene, MovedAndTransformedPicturesKeepTheirStyleRules) {
+  const auto styles = TLineManager::CreateFromFile(folder.Put("scene.lin", DashAndSolidStyles()));
+  TLine* dashed = styles->GetLine(20);
+  TLine* solid = styles->GetLine(21);
+  ASSERT_NE(dashed, nullptr);
+  ASSERT_NE(solid, nullptr);
+  TWindowDim dims;
+  dims.SetWorldRect(TRealRect{0, 0, 100, 100});
+  dims.SetDeviceSize(300, 300);
+  platform::TBitmap picture(300, 300);
+  TNoDefRealCanvas canvas(&picture.Canvas(), &dims, nullptr);
+  const auto share = [&](const TRealPoint& A, const TRealPoint& B, std::uint32_t C) {
+    int hit = 0;
+    const int n = 200;
+    for (int i = 0; i <= n; ++i) {
+      const TPoint d = dims.WorldToDevicePt(TRealPoint{A.X + (B.X - A.X) * i / n, A.Y + (B.Y - A.Y) * i / n});
+      if (picture.Pixel(d.X, d.Y) == C) ++hit;
+    }
+    return static_cast<double>(hit) / (n + 1);
+  };
+
+  // The sublayer's dashed style is current.
+  canvas.SetStyleSource(dashed);
+  canvas.Pen->SetColor(kRed);
+  TDefSpecLinia follower(TRealPoint{10, 10}, TRealPoint{10, 90});
+  follower.DrawMoved(canvas, TRealPoint{20, 0});
+  canvas.FlushLines();
+  const double movedShare = share({30, 12}, {30, 88}, kRed);
+  EXPECT_GT(movedShare, 0.2);
+  EXPECT_LT(movedShare, 0.8);
+  EXPECT_EQ(share({10, 12}, {10, 88}, kRed), 0.0);
+
+  // A style-following circle drawn moved is a plain circle; drawn in place it
+  // takes the dashed style.
+  canvas.Pen->SetColor(kBlue);
+  TDefSpecOkrag circle(TPointRec{75, 25, 0}, 15);
+  circle.DrawMoved(canvas, TRealPoint{0, 50});
+  canvas.FlushLines();
+  EXPECT_GT(CircleShare(picture, dims, TRealPoint{75, 75}, 15, kBlue), 0.9);
+  circle.SetKolor(kBlue);
+  circle.Draw(canvas);
+  canvas.FlushLines();
+  const double inPlace = CircleShare(picture, dims, TRealPoint{75, 25}, 15, kBlue);
+  EXPECT_GT(inPlace, 0.2);
+  EXPECT_LT(inPlace, 0.8);
+
+  // A special line drawn through a matrix sets its own continuous style.
+  canvas.SetStyleSource(dashed);
+  canvas.Pen->SetColor(kGreen);
+  TLiniaSpecjalna special(TRealPoint{10, 10}, TRealPoint{10, 40}, solid, 0);
+  const TAffineMatrix lift{1, 0, 40, 0, 1, 0, 1};
+  special.DrawTransformed(canvas, lift);
+  canvas.FlushLines();
+  EXPECT_GT(share({50, 12}, {50, 38}, kGreen), 0.95);
+  EXPECT_EQ(canvas.CurrentLineStyle, solid);
+}
+
+TEST_F(LayerScene, SymbolTheLibraryLacksIsDrawnAsItsName) {
+  TWindowDim dims;
+  dims.SetWorldRect(TRealRect{0, 0, 100, 100});
+  dims.SetDeviceSize(300, 300);
+  const auto draw = [&](const TEGraphObj& Obj, platform::TBitmap& Picture) {
+    TNoDefRealCanvas canvas(&Picture.Canvas(), &dims, nullptr);
+    canvas.Size = 20;
+    Obj.Draw(canvas);
+    canvas.FlushLines();
+  };
+  TGrSymbol symbol;
+  symbol.Position = TRealPoint{60, 40};
+  symbol.Text = "II";
+  symbol.SetKolor(kMagenta);
+  TNapis name(TRealPoint{60, 40}, "II");
+  name.SetKolor(kMagenta);
+  platform::TBitmap bySymbol(300, 300), byText(300, 300), blank(300, 300);
+  draw(symbol, bySymbol);
+  draw(name, byText);
+  EXPECT_FALSE(bySymbol.SameAs(blank));
+  EXPECT_TRUE(bySymbol.SameAs(byText));
 }
 
 }  // namespace
