@@ -225,6 +225,7 @@ void TTextLinWarstwaFile::GetUserIDs(std::int64_t, TUserIDs& ids) {
 }
 
 void TTextLinWarstwaFile::Statystyka(TDBStatystykaList& list) {
+  RequireOpen();
   ObjectSaveRecord rec;
   int rc = ReadCurrent(rec);
   if (rc != kDBOk) return;

@@ -54,8 +54,8 @@ public:
   void ReadWarstwaHeader(TMainWarstwaHeader& h) override;
   // Old records carry no stamps: both users 0, both dates empty.
   void GetUserIDs(std::int64_t n, TUserIDs& ids) override;
-  // Counts every live record into list (sublayers 0 to 10); raises
-  // ECanceled through the list's cancel check.
+  // Counts every live record into list (sublayers 0 to 10); ENotOpen when
+  // not open; raises ECanceled through the list's cancel check.
   void Statystyka(TDBStatystykaList& list) override;
 
   // The highest sublayer in use as the layer's records see it (0..9).
