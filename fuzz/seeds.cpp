@@ -37,6 +37,7 @@
 #include "platform/forms.h"
 #include "platform/inifile.h"
 #include "platform/registry.h"
+#include "tools/oldlayer.h"
 #include "ui/usermenu.h"
 
 namespace {
@@ -518,6 +519,73 @@ void CatalogueNumberFiles() {
 
 }  // namespace
 
+// --- Old-format layer files --------------------------------------------------
+
+// Written by the builder of old-format files (the program has no writer of
+// that format). Choice byte: bit 0 text layer.
+void OldLayerFiles() {
+  using namespace oldlayer;
+  {
+    Builder b(true);
+    Header h;
+    h.kind = 1;
+    h.highest = 2;
+    h.description = Mazovia("Drogi żwirowe");
+    h.value = 5;
+    b.SetSlot(0, h);
+    b.SetSlot(1, h);
+    Header shortHeader = h;
+    shortHeader.length = 100;
+    b.SetSlot(2, shortHeader);
+    for (int i = 0; i < 40; ++i) {
+      LineRecord r;
+      r.x1 = i;
+      r.y1 = i * 0.5;
+      r.x2 = i + 3;
+      r.y2 = 2;
+      r.kind = static_cast<std::uint8_t>(i % 3);
+      r.radius = i % 2 ? 4 : -4;
+      r.thick = i % 5 == 0;
+      r.styleNibble = i % 7 == 0 ? 15 : static_cast<std::uint8_t>(i % 4);
+      r.sublayer = static_cast<std::uint8_t>(i % 12);
+      r.deleted = i % 6 == 1;
+      b.Add(r);
+    }
+    Seed("oldlayer", "line", std::string(1, '\x00') + b.Bytes());
+    b.AddRaw("cut");
+    Seed("oldlayer", "line-cut", std::string(1, '\x06') + b.Bytes());
+  }
+  {
+    Builder b(false);
+    Header h;
+    h.kind = 2;
+    h.highest = 1;
+    h.sizeMultiplier = 1.5;
+    b.SetSlot(0, h);
+    b.SetSlot(1, h);
+    for (int i = 0; i < 30; ++i) {
+      TextRecord r;
+      r.x = i;
+      r.y = -i;
+      r.height = 2;
+      r.flags = static_cast<std::uint8_t>(i % 3 == 1 ? 0x20 | 5 : 3);
+      if (i % 3 == 1) {
+        r.text = Mazovia("Punkt ąę");
+        r.refX = i + 1.5;
+        r.refY = -i - 2.5;
+      } else if (i % 3 == 2) {
+        r.text = "\xFE" "SYMBOL";
+      } else {
+        r.text = Mazovia("Łąka nr ") + std::to_string(i);
+      }
+      r.sublayer = static_cast<std::uint8_t>(i % 3);
+      r.deleted = i % 8 == 3;
+      b.Add(r);
+    }
+    Seed("oldlayer", "text", std::string(1, '\x01') + b.Bytes());
+  }
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
@@ -539,6 +607,7 @@ int main(int argc, char** argv) {
   StrokeFonts();
   LayerObjectRecords();
   LayerFiles();
+  OldLayerFiles();
   MenuFiles();
   ToolbarPositionFiles();
   CatalogueNumberFiles();

@@ -155,7 +155,9 @@ TNewTextLinWarstwaFile* TLayerStore::CreateWarstwa(const std::string* catalogue,
       file = TNewTextWarstwaFile::CreateNew(&base.Base(), *catalogue, h, fileName);
     else
       file = TNewLinWarstwaFile::CreateNew(&base.Base(), *catalogue, h, fileName);
-    return base.AddFile(std::move(file), catalogue);
+    TNewTextLinWarstwaFile* raw = file.get();
+    base.AddFile(std::move(file), catalogue);
+    return raw;
   }
   return nullptr;
 }
@@ -166,128 +168,128 @@ void TLayerStore::ReleaseNumberLists() {
 
 // --- Layer files -------------------------------------------------------------
 
-TBaza* TLayerStore::Owner(const TNewTextLinWarstwaFile* layer) const {
+TBaza* TLayerStore::Owner(const TWarstwaFile* layer) const {
   if (layer == nullptr) return nullptr;
   for (const auto& line : bases_)
     if (line.second->Owns(layer)) return line.second.get();
   return nullptr;
 }
 
-int TLayerStore::Check(const TNewTextLinWarstwaFile* layer) const {
+int TLayerStore::Check(const TWarstwaFile* layer) const {
   if (bases_.empty()) return kDBNoBase;
   return Owner(layer) != nullptr ? kDBOk : kDBBadHandle;
 }
 
-TBaza& TLayerStore::Require(const TNewTextLinWarstwaFile* layer) const {
+TBaza& TLayerStore::Require(const TWarstwaFile* layer) const {
   if (bases_.empty()) throw ENotLoggedIn();
   TBaza* base = Owner(layer);
   if (base == nullptr) throw EInvalidHandle("Błędny uchwyt");
   return *base;
 }
 
-int TLayerStore::OpenWarstwa(TNewTextLinWarstwaFile* layer, bool readOnly) {
+int TLayerStore::OpenWarstwa(TWarstwaFile* layer, bool readOnly) {
   std::uint8_t mode = readOnly ? kOpenRead : kOpenWrite;
   return OpenWarstwa2(layer, mode);
 }
 
-int TLayerStore::OpenWarstwa2(TNewTextLinWarstwaFile* layer, std::uint8_t& mode) {
+int TLayerStore::OpenWarstwa2(TWarstwaFile* layer, std::uint8_t& mode) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->Open(mode);
 }
 
-int TLayerStore::CloseWarstwa(TNewTextLinWarstwaFile* layer) {
+int TLayerStore::CloseWarstwa(TWarstwaFile* layer) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->Close();
 }
 
-int TLayerStore::SeekFirst(TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec) {
+int TLayerStore::SeekFirst(TWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->SeekFirst(rect, rec);
 }
 
-int TLayerStore::ReadNext(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int TLayerStore::ReadNext(TWarstwaFile* layer, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->ReadNext(rec);
 }
 
-int TLayerStore::ReadCurrent(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int TLayerStore::ReadCurrent(TWarstwaFile* layer, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->ReadCurrent(rec);
 }
 
-int TLayerStore::ReadRecord(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int TLayerStore::ReadRecord(TWarstwaFile* layer, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->ReadRecord(rec);
 }
 
-int TLayerStore::SeekRecord(TNewTextLinWarstwaFile* layer, TWarQuery* query, ObjectSaveRecord& rec) {
+int TLayerStore::SeekRecord(TWarstwaFile* layer, TWarQuery* query, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->SeekRecord(query, rec);
 }
 
-int TLayerStore::ReadRecordAtSeek(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int TLayerStore::ReadRecordAtSeek(TWarstwaFile* layer, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->ReadRecordAtSeek(rec);
 }
 
-int TLayerStore::ReadRecordAt(TNewTextLinWarstwaFile* layer, std::int64_t n, ObjectSaveRecord& rec) {
+int TLayerStore::ReadRecordAt(TWarstwaFile* layer, std::int64_t n, ObjectSaveRecord& rec) {
   if (const int c = Check(layer); c != kDBOk) return c;
   return layer->ReadRecordAt(n, rec);
 }
 
-void TLayerStore::ReadPodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i, TWarstwaHeader& h) {
+void TLayerStore::ReadPodwarstwaHeader(TWarstwaFile* layer, int i, TWarstwaHeader& h) {
   Require(layer);
   layer->ReadPodwarstwaHeader(h, i);
 }
 
-void TLayerStore::WritePodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i,
+void TLayerStore::WritePodwarstwaHeader(TWarstwaFile* layer, int i,
                                         const TWarstwaHeader& h) {
   Require(layer);
   layer->WritePodwarstwaHeader(h, i);
 }
 
-void TLayerStore::ReadWarstwaHeader(TNewTextLinWarstwaFile* layer, TMainWarstwaHeader& h) {
+void TLayerStore::ReadWarstwaHeader(TWarstwaFile* layer, TMainWarstwaHeader& h) {
   Require(layer);
   layer->ReadWarstwaHeader(h);
 }
 
-void TLayerStore::WriteWarstwaHeader(TNewTextLinWarstwaFile* layer, const TMainWarstwaHeader& h) {
+void TLayerStore::WriteWarstwaHeader(TWarstwaFile* layer, const TMainWarstwaHeader& h) {
   Require(layer);
   layer->WriteWarstwaHeader(h);
 }
 
-void TLayerStore::WriteRecord(TNewTextLinWarstwaFile* layer, std::int64_t n,
+void TLayerStore::WriteRecord(TWarstwaFile* layer, std::int64_t n,
                               const ObjectSaveRecord& rec) {
   Require(layer);
   layer->WriteRecord(n, rec);
 }
 
-std::int64_t TLayerStore::AddRecord(TNewTextLinWarstwaFile* layer, const ObjectSaveRecord& rec) {
+std::int64_t TLayerStore::AddRecord(TWarstwaFile* layer, const ObjectSaveRecord& rec) {
   Require(layer);
   return layer->AddRecord(rec);
 }
 
-void TLayerStore::MoveToArch(TNewTextLinWarstwaFile* layer, std::int64_t n, std::uint32_t ident) {
+void TLayerStore::MoveToArch(TWarstwaFile* layer, std::int64_t n, std::uint32_t ident) {
   Require(layer);
   layer->MoveToArch(n, ident);
 }
 
-void TLayerStore::FixHeader(TNewTextLinWarstwaFile* layer) {
+void TLayerStore::FixHeader(TWarstwaFile* layer) {
   Require(layer);
   layer->FixHeader();
 }
 
-void TLayerStore::GetUserIDs(TNewTextLinWarstwaFile* layer, std::int64_t n, TUserIDs& ids) {
+void TLayerStore::GetUserIDs(TWarstwaFile* layer, std::int64_t n, TUserIDs& ids) {
   Require(layer);
   layer->GetUserIDs(n, ids);
 }
 
-void TLayerStore::Statystyka(TNewTextLinWarstwaFile* layer, TDBStatystykaList& list) {
+void TLayerStore::Statystyka(TWarstwaFile* layer, TDBStatystykaList& list) {
   Require(layer);
   layer->Statystyka(list);
 }
 
-void TLayerStore::DeleteWarstwa(TNewTextLinWarstwaFile* layer) {
+void TLayerStore::DeleteWarstwa(TWarstwaFile* layer) {
   TBaza& base = Require(layer);
   if (base.Base().IsReadOnly()) throw EAccessViolation("Warstwa tylko do odczytu");
   if (layer->IsOpen()) throw EInternalError("Warstwa otwarta");
@@ -298,7 +300,7 @@ void TLayerStore::DeleteWarstwa(TNewTextLinWarstwaFile* layer) {
   base.RemoveFile(layer);
 }
 
-void TLayerStore::RenameWarstwa(TNewTextLinWarstwaFile* layer, const std::string& name) {
+void TLayerStore::RenameWarstwa(TWarstwaFile* layer, const std::string& name) {
   TBaza& base = Require(layer);
   if (base.Base().IsReadOnly()) throw EAccessViolation("Warstwa tylko do odczytu");
   if (layer->IsOpen()) throw EInternalError("Warstwa otwarta");
@@ -315,7 +317,7 @@ void TLayerStore::RenameWarstwa(TNewTextLinWarstwaFile* layer, const std::string
   layer->SetFileName(fresh);
 }
 
-std::int32_t TLayerStore::GetWarstwaNumber(TNewTextLinWarstwaFile* layer) {
+std::int32_t TLayerStore::GetWarstwaNumber(TWarstwaFile* layer) {
   TBaza& base = Require(layer);
   const std::string key = LayerNumberKey(layer->Kind(), OldLayerFileToName(layer->FileName()));
   return base.GetLayerNumber(base.DirectoryOf(layer), key);
@@ -352,35 +354,35 @@ int GetWarstwyList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle) {
 int GetWzorceList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle) {
   return Checked(s.GetWzorceList(entry, handle));
 }
-int OpenWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, bool readOnly) {
+int OpenWarstwa(TLayerStore& s, TWarstwaFile* layer, bool readOnly) {
   return Checked(s.OpenWarstwa(layer, readOnly));
 }
-int OpenWarstwa2(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::uint8_t& mode) {
+int OpenWarstwa2(TLayerStore& s, TWarstwaFile* layer, std::uint8_t& mode) {
   return Checked(s.OpenWarstwa2(layer, mode));
 }
-int CloseWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer) {
+int CloseWarstwa(TLayerStore& s, TWarstwaFile* layer) {
   return Checked(s.CloseWarstwa(layer));
 }
-int SeekFirst(TLayerStore& s, TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec) {
+int SeekFirst(TLayerStore& s, TWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec) {
   return Checked(s.SeekFirst(layer, rect, rec));
 }
-int ReadNext(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int ReadNext(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec) {
   return Checked(s.ReadNext(layer, rec));
 }
-int ReadCurrent(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int ReadCurrent(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec) {
   return Checked(s.ReadCurrent(layer, rec));
 }
-int ReadRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int ReadRecord(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec) {
   return Checked(s.ReadRecord(layer, rec));
 }
-int SeekRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, TWarQuery* query,
+int SeekRecord(TLayerStore& s, TWarstwaFile* layer, TWarQuery* query,
                ObjectSaveRecord& rec) {
   return Checked(s.SeekRecord(layer, query, rec));
 }
-int ReadRecordAtSeek(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec) {
+int ReadRecordAtSeek(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec) {
   return Checked(s.ReadRecordAtSeek(layer, rec));
 }
-int ReadRecordAt(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::int64_t n,
+int ReadRecordAt(TLayerStore& s, TWarstwaFile* layer, std::int64_t n,
                  ObjectSaveRecord& rec) {
   return Checked(s.ReadRecordAt(layer, n, rec));
 }

@@ -1,7 +1,8 @@
 // The layer-file interface: everything outside the layer-file store reaches
 // layer databases and layer files through one registry object, addressed
 // by database handles (TBaza*), catalogue handles (the shared directory
-// text of a catalogue) and layer handles (TNewTextLinWarstwaFile*).
+// text of a catalogue) and layer handles (TWarstwaFile*: a layer file of
+// the current format, or one of the old format that is only read).
 //
 // Entries that answer a code return 0 or more on success and a result code
 // of dberrors.h otherwise; they answer kDBNoBase while no database is open.
@@ -69,38 +70,38 @@ public:
   void ReleaseNumberLists();
 
   // --- Layer files: codes ---
-  int OpenWarstwa(TNewTextLinWarstwaFile* layer, bool readOnly);
-  int OpenWarstwa2(TNewTextLinWarstwaFile* layer, std::uint8_t& mode);
-  int CloseWarstwa(TNewTextLinWarstwaFile* layer);
-  int SeekFirst(TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec);
-  int ReadNext(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-  int ReadCurrent(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-  int ReadRecord(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-  int SeekRecord(TNewTextLinWarstwaFile* layer, TWarQuery* query, ObjectSaveRecord& rec);
-  int ReadRecordAtSeek(TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-  int ReadRecordAt(TNewTextLinWarstwaFile* layer, std::int64_t n, ObjectSaveRecord& rec);
+  int OpenWarstwa(TWarstwaFile* layer, bool readOnly);
+  int OpenWarstwa2(TWarstwaFile* layer, std::uint8_t& mode);
+  int CloseWarstwa(TWarstwaFile* layer);
+  int SeekFirst(TWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec);
+  int ReadNext(TWarstwaFile* layer, ObjectSaveRecord& rec);
+  int ReadCurrent(TWarstwaFile* layer, ObjectSaveRecord& rec);
+  int ReadRecord(TWarstwaFile* layer, ObjectSaveRecord& rec);
+  int SeekRecord(TWarstwaFile* layer, TWarQuery* query, ObjectSaveRecord& rec);
+  int ReadRecordAtSeek(TWarstwaFile* layer, ObjectSaveRecord& rec);
+  int ReadRecordAt(TWarstwaFile* layer, std::int64_t n, ObjectSaveRecord& rec);
 
   // --- Layer files: raising (EInvalidHandle for a handle not registered) ---
-  void ReadPodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i, TWarstwaHeader& h);
-  void WritePodwarstwaHeader(TNewTextLinWarstwaFile* layer, int i, const TWarstwaHeader& h);
-  void ReadWarstwaHeader(TNewTextLinWarstwaFile* layer, TMainWarstwaHeader& h);
-  void WriteWarstwaHeader(TNewTextLinWarstwaFile* layer, const TMainWarstwaHeader& h);
-  void WriteRecord(TNewTextLinWarstwaFile* layer, std::int64_t n, const ObjectSaveRecord& rec);
-  std::int64_t AddRecord(TNewTextLinWarstwaFile* layer, const ObjectSaveRecord& rec);
-  void MoveToArch(TNewTextLinWarstwaFile* layer, std::int64_t n, std::uint32_t ident);
-  void FixHeader(TNewTextLinWarstwaFile* layer);
-  void GetUserIDs(TNewTextLinWarstwaFile* layer, std::int64_t n, TUserIDs& ids);
-  void Statystyka(TNewTextLinWarstwaFile* layer, TDBStatystykaList& list);
+  void ReadPodwarstwaHeader(TWarstwaFile* layer, int i, TWarstwaHeader& h);
+  void WritePodwarstwaHeader(TWarstwaFile* layer, int i, const TWarstwaHeader& h);
+  void ReadWarstwaHeader(TWarstwaFile* layer, TMainWarstwaHeader& h);
+  void WriteWarstwaHeader(TWarstwaFile* layer, const TMainWarstwaHeader& h);
+  void WriteRecord(TWarstwaFile* layer, std::int64_t n, const ObjectSaveRecord& rec);
+  std::int64_t AddRecord(TWarstwaFile* layer, const ObjectSaveRecord& rec);
+  void MoveToArch(TWarstwaFile* layer, std::int64_t n, std::uint32_t ident);
+  void FixHeader(TWarstwaFile* layer);
+  void GetUserIDs(TWarstwaFile* layer, std::int64_t n, TUserIDs& ids);
+  void Statystyka(TWarstwaFile* layer, TDBStatystykaList& list);
   // Deletes the layer file and frees its object. Refused with
   // EAccessViolation "Warstwa tylko do odczytu" for a read-only database,
   // EInternalError "Warstwa otwarta" while open; a file that cannot be
   // deleted raises EDBWarstwaError and the object stays.
-  void DeleteWarstwa(TNewTextLinWarstwaFile* layer);
+  void DeleteWarstwa(TWarstwaFile* layer);
   // Renames the file to MakeFileName(name) keeping its kind letter; the same
   // refusals; EDBWarstwaError "Zmiana nazwy nie powiodła się" on failure.
-  void RenameWarstwa(TNewTextLinWarstwaFile* layer, const std::string& name);
+  void RenameWarstwa(TWarstwaFile* layer, const std::string& name);
   // The layer's number in its catalogue's "baza.cnf", 0 when not listed.
-  std::int32_t GetWarstwaNumber(TNewTextLinWarstwaFile* layer);
+  std::int32_t GetWarstwaNumber(TWarstwaFile* layer);
 
   // The databases open now.
   std::size_t BaseCount() const { return bases_.size(); }
@@ -108,11 +109,11 @@ public:
 private:
   TBaza* FindBase(const TBaza* handle) const;
   // The database of a registered object, or none.
-  TBaza* Owner(const TNewTextLinWarstwaFile* layer) const;
+  TBaza* Owner(const TWarstwaFile* layer) const;
   // The prologue of a raising entry.
-  TBaza& Require(const TNewTextLinWarstwaFile* layer) const;
+  TBaza& Require(const TWarstwaFile* layer) const;
   // The prologue of an entry that answers a code: kDBOk or the code.
-  int Check(const TNewTextLinWarstwaFile* layer) const;
+  int Check(const TWarstwaFile* layer) const;
 
   std::string iniPath_;
   // Sorted by name, names may repeat.
@@ -133,16 +134,16 @@ std::string GetBaseName(TLayerStore& s, TBaza* handle);
 int CloseBase(TLayerStore& s, TBaza* handle);
 int GetWarstwyList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle);
 int GetWzorceList(TLayerStore& s, TAllWarstwaHeader& entry, TBaza* handle);
-int OpenWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, bool readOnly);
-int OpenWarstwa2(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::uint8_t& mode);
-int CloseWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer);
-int SeekFirst(TLayerStore& s, TNewTextLinWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec);
-int ReadNext(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-int ReadCurrent(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-int ReadRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-int SeekRecord(TLayerStore& s, TNewTextLinWarstwaFile* layer, TWarQuery* query,
+int OpenWarstwa(TLayerStore& s, TWarstwaFile* layer, bool readOnly);
+int OpenWarstwa2(TLayerStore& s, TWarstwaFile* layer, std::uint8_t& mode);
+int CloseWarstwa(TLayerStore& s, TWarstwaFile* layer);
+int SeekFirst(TLayerStore& s, TWarstwaFile* layer, TLayerRect rect, ObjectSaveRecord& rec);
+int ReadNext(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec);
+int ReadCurrent(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec);
+int ReadRecord(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec);
+int SeekRecord(TLayerStore& s, TWarstwaFile* layer, TWarQuery* query,
                ObjectSaveRecord& rec);
-int ReadRecordAtSeek(TLayerStore& s, TNewTextLinWarstwaFile* layer, ObjectSaveRecord& rec);
-int ReadRecordAt(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::int64_t n,
+int ReadRecordAtSeek(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec);
+int ReadRecordAt(TLayerStore& s, TWarstwaFile* layer, std::int64_t n,
                  ObjectSaveRecord& rec);
 }  // namespace DBInt

@@ -10,6 +10,9 @@
 #include "layers/dberrors.h"
 #include "layers/layerfiles.h"
 #include "layers/layerformat.h"
+#include "layers/oldformat.h"
+#include "layers/oldlayer.h"
+#include "platform/codepage.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -126,8 +129,28 @@ int THeaderIteratorNew::Next(TAllWarstwaHeader& entry) {
   }
 }
 
-int THeaderIteratorNew::ReadOldHeader(platform::File&, const std::string&, TAllWarstwaHeader&) {
-  return kDBNothing;
+int THeaderIteratorNew::ReadOldHeader(platform::File& file, const std::string& fileName,
+                                      TAllWarstwaHeader& entry) {
+  oldfmt::Header h;
+  if (oldfmt::ReadHeader(file, 0, fileName, h) != 0) return kDBNothing;
+  // A highest sublayer beyond the ten slots is no layer file of that format.
+  if (oldfmt::StoredHighest(h) >= oldfmt::kSlots) return kDBNothing;
+  const int kind = h[oldfmt::kHKind] == oldfmt::kOldKindLine ? layerfmt::kKindLine : layerfmt::kKindText;
+  entry.Name = OldLayerFileToName(fileName).substr(0, 10);
+  entry.Description = platform::Cp1250ToUtf8(
+      oldfmt::MazoviaToCp1250(oldfmt::StoredString(&h[oldfmt::kHDescription], 80)));
+  entry.Kind = static_cast<std::uint8_t>(kind);
+  entry.Highest = static_cast<std::uint8_t>(oldfmt::StoredHighest(h));
+  entry.Slots = oldfmt::kSlots;
+  entry.LayerNumber = static_cast<std::uint16_t>(numbers_.Number(LayerNumberKey(kind, entry.Name)));
+  entry.OldValue = GetU32(&h[oldfmt::kHValue]);
+  std::unique_ptr<TWarstwaFile> object;
+  if (kind == layerfmt::kKindLine)
+    object = std::make_unique<TLinWarstwaFile>(*directory_, fileName, entry.OldValue);
+  else
+    object = std::make_unique<TTxtWarstwaFile>(*directory_, fileName, entry.OldValue);
+  entry.File = baza_.AddFile(std::move(object), directory_);
+  return kDBOk;
 }
 
 int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeader& entry) {
@@ -239,30 +262,30 @@ void TBaza::ReleaseNumberList() {
   numbersOf_ = nullptr;
 }
 
-TNewTextLinWarstwaFile* TBaza::AddFile(std::unique_ptr<TNewTextLinWarstwaFile> file,
+TWarstwaFile* TBaza::AddFile(std::unique_ptr<TWarstwaFile> file,
                                        const std::string* directory) {
-  TNewTextLinWarstwaFile* raw = file.get();
+  TWarstwaFile* raw = file.get();
   allFiles_.push_back(Owned{std::move(file), directory});
   files_.push_back(raw);
   return raw;
 }
 
-bool TBaza::Owns(const TNewTextLinWarstwaFile* file) const {
+bool TBaza::Owns(const TWarstwaFile* file) const {
   return DirectoryOf(file) != nullptr;
 }
 
-const std::string* TBaza::DirectoryOf(const TNewTextLinWarstwaFile* file) const {
+const std::string* TBaza::DirectoryOf(const TWarstwaFile* file) const {
   for (const Owned& owned : allFiles_)
     if (owned.file.get() == file) return owned.directory;
   return nullptr;
 }
 
-void TBaza::RemoveFile(TNewTextLinWarstwaFile* file) {
+void TBaza::RemoveFile(TWarstwaFile* file) {
   files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
   const auto it = std::find_if(allFiles_.begin(), allFiles_.end(),
                                [file](const Owned& f) { return f.file.get() == file; });
   if (it == allFiles_.end()) return;
-  std::unique_ptr<TNewTextLinWarstwaFile> owned = std::move(it->file);
+  std::unique_ptr<TWarstwaFile> owned = std::move(it->file);
   allFiles_.erase(it);
   if (owned->IsOpen()) owned->Close();
 }

@@ -24,7 +24,7 @@
 #include "layers/bazai.h"
 #include "layers/layerdb.h"
 
-class TNewTextLinWarstwaFile;
+class TWarstwaFile;
 struct TMainWarstwaHeader;
 namespace platform {
 class File;
@@ -35,7 +35,7 @@ class TFindFileIterator;
 struct TAllWarstwaHeader {
   // The layer-file object; none for an entry that stands for an empty
   // catalogue (its other fields than the catalogue's then mean nothing).
-  TNewTextLinWarstwaFile* File = nullptr;
+  TWarstwaFile* File = nullptr;
   // The catalogue directory, ending in a separator: one shared text per
   // catalogue, compared by reference (TBaza::HasCatalogue).
   const std::string* Directory = nullptr;
@@ -68,10 +68,10 @@ public:
   int Next(TAllWarstwaHeader& entry);
 
 protected:
-  // A file whose first bytes are not the current format's magic, handed on
-  // with the file at offset 0: the reader of the previous format fills the
-  // entry and answers 0, or answers a negative value to pass the file over.
-  // Without that reader every such file is passed over.
+  // A file whose first bytes are not the current format's magic: the
+  // reader of the previous format fills the entry from slot 0 and makes the
+  // file's old-format object (0), or answers a negative value to pass the
+  // file over (slot 0 unreadable, a highest sublayer beyond the slots).
   virtual int ReadOldHeader(platform::File& file, const std::string& fileName,
                             TAllWarstwaHeader& entry);
 
@@ -121,18 +121,18 @@ public:
   void ReleaseNumberList();
 
   // Takes a layer-file object of the catalogue directory into this database.
-  TNewTextLinWarstwaFile* AddFile(std::unique_ptr<TNewTextLinWarstwaFile> file,
+  TWarstwaFile* AddFile(std::unique_ptr<TWarstwaFile> file,
                                   const std::string* directory);
   // Whether the object is one of this database's (of any walk).
-  bool Owns(const TNewTextLinWarstwaFile* file) const;
+  bool Owns(const TWarstwaFile* file) const;
   // The catalogue directory of one of this database's objects, or none.
-  const std::string* DirectoryOf(const TNewTextLinWarstwaFile* file) const;
+  const std::string* DirectoryOf(const TWarstwaFile* file) const;
   // Sets the user whose number stamps records and whose rights apply.
   void SetUser(std::uint16_t user) { base_ = TUserLayerBase(user); }
   // Frees an object of this database (closing it first when open).
-  void RemoveFile(TNewTextLinWarstwaFile* file);
+  void RemoveFile(TWarstwaFile* file);
   // The layer-file objects of the last walk, in the order found.
-  const std::vector<TNewTextLinWarstwaFile*>& Files() const { return files_; }
+  const std::vector<TWarstwaFile*>& Files() const { return files_; }
 
   // A new shared catalogue text, kept while the database lives.
   const std::string* AddCatalogue(std::string directory);
@@ -145,12 +145,12 @@ private:
   std::string iniPath_;
   std::vector<std::unique_ptr<std::string>> allCatalogues_;
   struct Owned {
-    std::unique_ptr<TNewTextLinWarstwaFile> file;
+    std::unique_ptr<TWarstwaFile> file;
     const std::string* directory;
   };
   std::vector<Owned> allFiles_;
   std::vector<const std::string*> catalogues_;
-  std::vector<TNewTextLinWarstwaFile*> files_;
+  std::vector<TWarstwaFile*> files_;
   std::unique_ptr<THeaderIteratorNew> iterator_;
   const std::string* numbersOf_ = nullptr;
   TNrWarstwaList numbers_;

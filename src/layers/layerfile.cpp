@@ -53,13 +53,9 @@ void SetDefaultLayerLockWait(LayerLockWaitFactory factory) {
 
 TNewTextLinWarstwaFile::TNewTextLinWarstwaFile(ILayerBase* base, std::string directory,
                                                std::string fileName, std::int64_t recordSize)
-    : base_(base),
-      directory_(std::move(directory)),
-      fileName_(std::move(fileName)),
-      recSize_(recordSize),
+    : TWarstwaFile(std::move(directory), std::move(fileName), recordSize),
+      base_(base),
       lockWait_(DefaultLockWait()) {
-  if (!directory_.empty() && directory_.back() != '/' && directory_.back() != '\\')
-    directory_ += '/';
 }
 
 TNewTextLinWarstwaFile::~TNewTextLinWarstwaFile() {

@@ -32,6 +32,7 @@
 #include "foundation/cancelcheck.h"
 #include "foundation/realgeom.h"
 #include "layers/layerformat.h"
+#include "layers/warstwafile.h"
 #include "objects/saverecord.h"
 #include "platform/files.h"
 
@@ -108,55 +109,47 @@ class TCancel;
 // The cancel window of a lock wait on layer (the default hook's check).
 std::unique_ptr<TCancel> MakeLayerLockWaitWindow(const std::string& layer);
 
-class TNewTextLinWarstwaFile {
+class TNewTextLinWarstwaFile : public TWarstwaFile {
 public:
-  virtual ~TNewTextLinWarstwaFile();
+  ~TNewTextLinWarstwaFile() override;
   TNewTextLinWarstwaFile(const TNewTextLinWarstwaFile&) = delete;
   TNewTextLinWarstwaFile& operator=(const TNewTextLinWarstwaFile&) = delete;
 
-  std::int64_t RecordSize() const { return recSize_; }
-  virtual int Kind() const = 0;
-  const std::string& FileName() const { return fileName_; }
-  // The name after the file was renamed on disk (closed files only).
-  void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
-  std::string Path() const { return directory_ + fileName_; }
-  bool IsOpen() const { return open_; }
-  bool IsReadOnly() const { return readOnly_; }
   void SetLockWait(LayerLockWaitFactory factory) { lockWait_ = std::move(factory); }
 
   // 0, or kDBAccess (modify right missing for mode 1, sharing refused);
   // mode 2 becomes 0 when only reading is possible. Other failures raise
   // EDBError with the system's text; ECanceled when a lock wait was
   // cancelled.
-  int Open(std::uint8_t& mode);
+  int Open(std::uint8_t& mode) override;
   // 0, or kDBNothing when not open. A failed write-back raises EDBError
   // after the file was closed and its lock released.
-  int Close();
+  int Close() override;
 
   // Scans (0 with a record, kDBEnd at the end, kDBNothing without a scan or
   // after a read error, kDBNotOpen from a start on a closed file).
-  int SeekFirst(const TLayerRect& rect, ObjectSaveRecord& rec);
-  int ReadNext(ObjectSaveRecord& rec);
-  int ReadCurrent(ObjectSaveRecord& rec);
-  int ReadRecord(ObjectSaveRecord& rec);
+  int SeekFirst(const TLayerRect& rect, ObjectSaveRecord& rec) override;
+  int ReadNext(ObjectSaveRecord& rec) override;
+  int ReadCurrent(ObjectSaveRecord& rec) override;
+  int ReadRecord(ObjectSaveRecord& rec) override;
   // The filter is the caller's and must outlive the scan.
-  int SeekRecord(TWarQuery* query, ObjectSaveRecord& rec);
-  int ReadRecordAtSeek(ObjectSaveRecord& rec);
+  int SeekRecord(TWarQuery* query, ObjectSaveRecord& rec) override;
+  int ReadRecordAtSeek(ObjectSaveRecord& rec) override;
   // 0, or kDBNothing when not open; a short read or a free slot raises
   // EDBRecordError.
-  int ReadRecordAt(std::int64_t n, ObjectSaveRecord& rec);
+  int ReadRecordAt(std::int64_t n, ObjectSaveRecord& rec) override;
 
-  void ReadPodwarstwaHeader(TWarstwaHeader& h, int i);
-  void WritePodwarstwaHeader(const TWarstwaHeader& h, int i);
-  void ReadWarstwaHeader(TMainWarstwaHeader& h);
-  void WriteWarstwaHeader(const TMainWarstwaHeader& h);
+  void ReadPodwarstwaHeader(TWarstwaHeader& h, int i) override;
+  void WritePodwarstwaHeader(const TWarstwaHeader& h, int i) override;
+  void ReadWarstwaHeader(TMainWarstwaHeader& h) override;
+  void WriteWarstwaHeader(const TMainWarstwaHeader& h) override;
 
   // The new record's number.
-  std::int64_t AddRecord(const ObjectSaveRecord& rec);
+  std::int64_t AddRecord(const ObjectSaveRecord& rec) override;
   // R, the bytes written.
-  int WriteRecord(std::int64_t n, const ObjectSaveRecord& rec);
-  void MoveToArch(std::int64_t n, std::uint32_t ident);
-  void GetUserIDs(std::int64_t n, TUserIDs& ids);
+  int WriteRecord(std::int64_t n, const ObjectSaveRecord& rec) override;
+  void MoveToArch(std::int64_t n, std::uint32_t ident) override;
+  void GetUserIDs(std::int64_t n, TUserIDs& ids) override;
   // True when the last AddRecord or WriteRecord stored a text cut to its
   // kind's declared length.
   bool LastTextCut() const { return lastCut_; }
@@ -164,11 +157,11 @@ public:
   // Repairs the stored sublayer headers and parameter blocks of sublayers 0
   // to the highest (colour high byte, widths above 1000, a zero multiplier)
   // and writes back only those the repair changed. Open read-write.
-  virtual void FixHeader();
+  void FixHeader() override;
 
   // Counts the live records per sublayer into list (one item per sublayer
   // 0 to the highest); raises ECanceled through the list's cancel check.
-  void Statystyka(TDBStatystykaList& list);
+  void Statystyka(TDBStatystykaList& list) override;
 
   // Counters of a sublayer as kept in memory (tests and statistics).
   std::pair<std::int32_t, std::int32_t> Counters(int i) const;
@@ -275,12 +268,7 @@ private:
   bool RectMissesPacket(const layerfmt::PacketHeader& p) const;
 
   ILayerBase* base_;
-  std::string directory_;
-  std::string fileName_;
-  std::int64_t recSize_;
   LayerLockWaitFactory lockWait_;
-  bool open_ = false;
-  bool readOnly_ = false;
   bool indexInUse_ = false;
   bool descChanged_ = false;
   bool countersChanged_ = false;

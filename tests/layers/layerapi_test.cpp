@@ -42,7 +42,7 @@ protected:
     out << text;
   }
   // Opens "Gmina" for user and walks it: the layer handles by name.
-  TBaza* Open(std::uint16_t user, TNewTextLinWarstwaFile*& drogi, TNewTextLinWarstwaFile*& opisy) {
+  TBaza* Open(std::uint16_t user, TWarstwaFile*& drogi, TWarstwaFile*& opisy) {
     TBaza* baza = DBInt::OpenBase(*store_, user, "Gmina");
     TAllWarstwaHeader e;
     for (int r = DBInt::GetWarstwyList(*store_, e, baza); r == kDBOk;
@@ -115,7 +115,7 @@ TEST_F(LayerApiTest, NoDatabaseOpenAnswersMinusFourOrRaisesNotLoggedIn) {
 }
 
 TEST_F(LayerApiTest, ForeignHandleAnswersMinusSix) {
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   Open(0, drogi, opisy);
   ASSERT_NE(drogi, nullptr);
   TNewLinWarstwaFile stray(&base_, cat_, "DROGI---.--l");
@@ -172,7 +172,7 @@ TEST_F(LayerApiTest, DatabaseSetsAndDatabaseEntries) {
 }
 
 TEST_F(LayerApiTest, CreateInACatalogueOfAnOpenDatabase) {
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   TBaza* baza = Open(0, drogi, opisy);
   TAllWarstwaHeader e;
   ASSERT_EQ(DBInt::GetWarstwyList(*store_, e, baza), kDBOk);
@@ -191,7 +191,7 @@ TEST_F(LayerApiTest, CreateInACatalogueOfAnOpenDatabase) {
 }
 
 TEST_F(LayerApiTest, RenameKeepsTheKindLetterAndTheNumberFollows) {
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   Open(0, drogi, opisy);
   EXPECT_EQ(store_->GetWarstwaNumber(drogi), 12);
   EXPECT_EQ(store_->GetWarstwaNumber(opisy), 4);
@@ -207,7 +207,7 @@ TEST_F(LayerApiTest, RenameKeepsTheKindLetterAndTheNumberFollows) {
 }
 
 TEST_F(LayerApiTest, RenameOntoAnExistingLayerKeepsThatLayer) {
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   Open(0, drogi, opisy);
   TMainWarstwaHeader h;
   h.Kind = 1;
@@ -223,14 +223,14 @@ TEST_F(LayerApiTest, RenameOntoAnExistingLayerKeepsThatLayer) {
 
 TEST_F(LayerApiTest, DeleteAndRenameRefusedWhileOpenOrReadOnly) {
   LoadUsers();
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   Open(6, drogi, opisy);
   ASSERT_EQ(store_->OpenWarstwa(drogi, false), kDBOk);
   ExpectRaise<EInternalError>([&] { store_->DeleteWarstwa(drogi); }, "Warstwa otwarta");
   ExpectRaise<EInternalError>([&] { store_->RenameWarstwa(drogi, "X"); }, "Warstwa otwarta");
   ASSERT_EQ(store_->CloseWarstwa(drogi), kDBOk);
 
-  TNewTextLinWarstwaFile *rDrogi = nullptr, *rOpisy = nullptr;
+  TWarstwaFile *rDrogi = nullptr, *rOpisy = nullptr;
   TBaza* reader = Open(5, rDrogi, rOpisy);
   ExpectRaise<EAccessViolation>([&] { store_->DeleteWarstwa(rDrogi); },
                                 "Warstwa tylko do odczytu");
@@ -255,7 +255,7 @@ TEST_F(LayerApiTest, DeleteAndRenameRefusedWhileOpenOrReadOnly) {
 }
 
 TEST_F(LayerApiTest, WithoutLogonLayersMayBeChanged) {
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   Open(7, drogi, opisy);  // no users file: every user id passes
   EXPECT_EQ(store_->OpenWarstwa(drogi, false), kDBOk);
   EXPECT_EQ(store_->CloseWarstwa(drogi), kDBOk);
@@ -265,7 +265,7 @@ TEST_F(LayerApiTest, WithoutLogonLayersMayBeChanged) {
 }
 
 TEST_F(LayerApiTest, DeleteOfAFileThatCannotGoKeepsTheLayer) {
-  TNewTextLinWarstwaFile *drogi = nullptr, *opisy = nullptr;
+  TWarstwaFile *drogi = nullptr, *opisy = nullptr;
   Open(0, drogi, opisy);
   std::filesystem::remove(cat_ + "DROGI---.--l");
   std::filesystem::create_directories(cat_ + "DROGI---.--l");  // a folder will not delete as a file
