@@ -360,47 +360,37 @@ void TNewTextLinWarstwaFile::CleanWarstwa(const std::string& backupDirectory) {
   if (base_ && base_->IsReadOnly()) throw EAccessViolation("Warstwa tylko do odczytu");
   if (open_) throw EInternalError("Warstwa otwarta");
   const std::string path = Path();
+  // No byte lock: the exclusive sharing keeps every other opener out.
   if (!OpenExclusive(true)) RaiseFileError("Nie można otworzyć pliku %s", path, platform::LastError());
   ScopeExit cleanup([this] { EndMaintenance(false); });
   ReadMaintDescriptor();
 
-  if (backupDirectory.empty()) {
-    // No byte lock: the exclusive sharing keeps every other opener out.
-    PutU16(&desc_[kDescPackets], 0);
-    PutU32(&desc_[kDescFreeHead], 0);
-    PutU32(&desc_[kDescFreeCount], 0);
-    PutU32(&desc_[kDescAdded], 0);
-    WriteMaintDescriptor();
-    const std::uint8_t zero[8] = {};
-    for (int i = 0; i <= desc_[kDescHighest]; ++i)
-      WriteExact(SlotOffset(i) + kCountersOffset, zero, sizeof zero);
-    if (!file_.SetSize(static_cast<std::uint64_t>(DataStart(slots_))))
-      throw EDBError::FromSystem(platform::LastError());
-    cleanup.Release();
-    EndMaintenance(true);
-    return;
-  }
-
-  // The old file goes whole into the backup folder, the emptied one is
-  // written beside the layer and renamed over it; until that rename the
-  // layer file is untouched, and a backup already there is never replaced.
-  const std::string backup = WithSlash(backupDirectory) + fileName_;
-  if (FileOpener().FileExists(backup))
-    RaiseFileError("Nie można utworzyć kopii %s", backup, platform::kErrorAlreadyExists);
-  const std::int64_t size = file_.Size();
-  if (size < 0) throw EDBError::FromSystem(platform::LastError());
-  {
+  // With a backup folder the old file goes there whole first; a backup
+  // already there is never replaced.
+  std::string backup;
+  if (!backupDirectory.empty()) {
+    backup = WithSlash(backupDirectory) + fileName_;
+    if (FileOpener().FileExists(backup))
+      RaiseFileError("Nie można utworzyć kopii %s", backup, platform::kErrorAlreadyExists);
+    const std::int64_t size = file_.Size();
+    if (size < 0) throw EDBError::FromSystem(platform::LastError());
     platform::File copy = FileOpener().FileCreate(backup);
     if (!copy.IsOpen()) RaiseFileError("Nie można utworzyć kopii %s", backup, platform::LastError());
-    const bool copied = platform::CopyFileBlocks(file_, 0, copy, 0, static_cast<std::uint64_t>(size)) &&
-                        copy.Flush();
+    const bool copied =
+        platform::CopyFileBlocks(file_, 0, copy, 0, static_cast<std::uint64_t>(size)) && copy.Flush();
     const std::uint32_t code = platform::LastError();
-    if (!copy.Close() || !copied) {
+    const bool closed = copy.Close();
+    if (!copied || !closed) {
       const std::uint32_t reported = copied ? platform::LastError() : code;
       Discard(backup);
       RaiseFileError("Nie można utworzyć kopii %s", backup, reported);
     }
   }
+
+  // The emptied layer: the header block and the slots with no packets, no
+  // free list, no added records and zero counters. It is written beside the
+  // layer and renamed over it, so a failure at any point leaves the layer
+  // file whole (and removes a backup made for nothing).
   std::vector<std::uint8_t> blocks(static_cast<std::size_t>(DataStart(slots_)));
   ReadExact(0, blocks.data(), blocks.size());
   PutU16(&blocks[kDescriptorOffset + kDescPackets], 0);
@@ -412,7 +402,7 @@ void TNewTextLinWarstwaFile::CleanWarstwa(const std::string& backupDirectory) {
   const std::string temp = TempPath();
   auto failNew = [&](std::uint32_t code) {
     Discard(temp);
-    Discard(backup);
+    if (!backup.empty()) Discard(backup);
     RaiseFileError("Nie można utworzyć pliku %s", path, code);
   };
   {
@@ -426,12 +416,12 @@ void TNewTextLinWarstwaFile::CleanWarstwa(const std::string& backupDirectory) {
     if (!written || !closed) failNew(written ? platform::LastError() : code);
   }
   // Renamed while the old file is still held exclusively: no one can open
-  // the layer between the check above and its replacement.
+  // the layer between the copy and its replacement.
   if (!FileOpener().RenameFile(temp, path)) failNew(platform::LastError());
-  // The handle left belongs to the replaced file, now reachable only in the
-  // backup copy's original; releasing it cannot lose anything.
-  EndMaintenance(false);
+  // The handle left belongs to the replaced file; releasing it cannot lose
+  // anything.
   cleanup.Release();
+  EndMaintenance(false);
 }
 
 // ---- more sublayer slots ----
@@ -464,8 +454,7 @@ void TNewTextLinWarstwaFile::AddPodwarstwaHeaderSpace(int count) {
     RaiseFileError("Nie można utworzyć tymczasowego pliku %s", temp, platform::LastError());
   header[kDescriptorOffset + kDescSlots] = static_cast<std::uint8_t>(newSlots);
   // Every record moves: the old free list would point into the middle of
-  // records. The copy starts with an empty one, rebuilt below; a copy left
-  // without it by a failure after the rename is still sound.
+  // records. The copy starts with an empty one, rebuilt below.
   PutU32(&header[kDescriptorOffset + kDescFreeHead], 0);
   PutU32(&header[kDescriptorOffset + kDescFreeCount], 0);
   const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(count * kSlotSize), 0);
@@ -488,6 +477,28 @@ void TNewTextLinWarstwaFile::AddPodwarstwaHeaderSpace(int count) {
                       temp.c_str(), platform::ErrorText(code).c_str()),
         static_cast<int>(code));
   }
+  // The copy's free list is rebuilt for the new offsets before it takes the
+  // layer's place, so that nothing can fail once the layer is replaced.
+  try {
+    std::unique_ptr<TNewTextLinWarstwaFile> copy = CreateSame(directory_, temp.substr(directory_.size()));
+    copy->SetLockWait(lockWait_);
+    std::uint8_t mode = kOpenWrite;
+    if (const int rc = copy->Open(mode); rc != kDBOk) CheckDBResult(rc);
+    try {
+      copy->DeleteOldArch(0);
+    } catch (...) {
+      try {
+        copy->Close();
+      } catch (const EDBError&) {
+        // The first failure is the one reported.
+      }
+      throw;
+    }
+    copy->Close();
+  } catch (...) {
+    Discard(temp);
+    throw;
+  }
   // The copy takes the layer's place in one step, while the layer is still
   // held exclusively; a failed rename leaves the layer as it was.
   if (!FileOpener().RenameFile(temp, path)) {
@@ -501,20 +512,6 @@ void TNewTextLinWarstwaFile::AddPodwarstwaHeaderSpace(int count) {
   // anything.
   cleanup.Release();
   EndMaintenance(false);
-
-  std::uint8_t mode = kOpenWrite;
-  if (const int rc = Open(mode); rc != kDBOk) CheckDBResult(rc);
-  try {
-    DeleteOldArch(0);
-  } catch (...) {
-    try {
-      Close();
-    } catch (const EDBError&) {
-      // The first failure is the one reported.
-    }
-    throw;
-  }
-  Close();
 }
 
 // ---- transformation ----
