@@ -426,6 +426,10 @@ void LayerFiles() {
     Seed("layerfile", text ? "text-read" : "line-read", std::string(1, static_cast<char>(text)) + bytes);
     Seed("layerfile", text ? "text-write" : "line-write",
          std::string(1, static_cast<char>(text | 2)) + bytes);
+    // Maintenance: three slots more, sublayer 1 moved to 0 or emptied.
+    Seed("layermaint", text ? "text-move" : "line-move", std::string(1, static_cast<char>(text | 0x0C)) + bytes);
+    Seed("layermaint", text ? "text-clean" : "line-clean",
+         std::string(1, static_cast<char>(text | 0x8C)) + bytes);
     if (!text) {
       std::string indexed = bytes;
       indexed[74] = static_cast<char>(indexed[74] | 4);

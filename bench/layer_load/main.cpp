@@ -3,10 +3,18 @@
 // decoding into save records, and a rectangle scan of a window holding about
 // 1 % of the records (the index cells not in use), are timed against a plain
 // sequential read of the same file's bytes in the same run, page cache warm.
+//
+// Then the index: the same files (records in random order) and a second pair
+// written tile by tile, as layers are digitized area by area, get their index
+// rebuilt (UpdateIndex), and rectangle scans of windows holding 1 % and
+// 0.01 % of the records run with the index in use. Each reports the bytes it
+// read (the process's read counter, /proc/self/io "rchar", around one pass)
+// and their share of the file.
 // Single thread.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -22,6 +30,22 @@ constexpr int kRecords = 1000000;
 constexpr double kWorld = 10000.0;
 // A square of a tenth of the world's side holds about 1 % of the points.
 const TLayerRect kWindow{4500, 4500, 5500, 5500};
+// A square of a hundredth of the side: about 0.01 %.
+const TLayerRect kSmallWindow{4950, 4950, 5050, 5050};
+// Tiled files: 16 x 16 tiles of 625 x 625, written one after the other row
+// by row, each holding its share of the records in random places.
+constexpr int kTiles = 16;
+
+// Bytes the process has read through system calls so far (page cache hits
+// included); -1 when the counter cannot be read.
+std::int64_t BytesReadSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::int64_t value = 0;
+  while (io >> key >> value)
+    if (key == "rchar:") return value;
+  return -1;
+}
 
 fs::path Scratch() {
   static const fs::path folder = [] {
@@ -32,18 +56,33 @@ fs::path Scratch() {
   return folder;
 }
 
-std::unique_ptr<TNewTextLinWarstwaFile> OpenLayer(bool text) {
+std::string LayerName(bool text, bool tiled) {
+  return std::string(tiled ? "tiles" : "bench") + "---.--" + (text ? "t" : "l");
+}
+
+std::unique_ptr<TNewTextLinWarstwaFile> OpenLayer(bool text, bool tiled = false) {
   const std::string dir = Scratch().string() + "/";
   std::unique_ptr<TNewTextLinWarstwaFile> f;
-  if (text) f = std::make_unique<TNewTextWarstwaFile>(nullptr, dir, "bench---.--t");
-  else f = std::make_unique<TNewLinWarstwaFile>(nullptr, dir, "bench---.--l");
+  if (text) f = std::make_unique<TNewTextWarstwaFile>(nullptr, dir, LayerName(text, tiled));
+  else f = std::make_unique<TNewLinWarstwaFile>(nullptr, dir, LayerName(text, tiled));
   return f;
 }
 
-ObjectSaveRecord Record(bool text, std::mt19937& rng) {
-  std::uniform_real_distribution<double> coord(0, kWorld);
+// Record i of kRecords: anywhere in the world, or in tile i's share.
+ObjectSaveRecord Record(bool text, std::mt19937& rng, bool tiled = false, int i = 0) {
+  double x, y;
+  if (tiled) {
+    const double side = kWorld / kTiles;
+    const int tile = static_cast<int>(static_cast<std::int64_t>(i) * kTiles * kTiles / kRecords);
+    std::uniform_real_distribution<double> inTile(0, side);
+    x = (tile % kTiles) * side + inTile(rng);
+    y = (tile / kTiles) * side + inTile(rng);
+  } else {
+    std::uniform_real_distribution<double> coord(0, kWorld);
+    x = coord(rng);
+    y = coord(rng);
+  }
   ObjectSaveRecord r;
-  const double x = coord(rng), y = coord(rng);
   r.SetDouble(kRecP1X, x);
   r.SetDouble(kRecP1Y, y);
   if (text) {
@@ -60,23 +99,25 @@ ObjectSaveRecord Record(bool text, std::mt19937& rng) {
   return r;
 }
 
-void Build(benchmark::State& state, bool text) {
+void BuildFile(benchmark::State& state, bool text, bool tiled) {
   for (auto _ : state) {
-    const std::string name = text ? "bench---.--t" : "bench---.--l";
+    const std::string name = LayerName(text, tiled);
     fs::remove(Scratch() / name);
     TMainWarstwaHeader h;
     h.Kind = text ? 0 : 1;
     if (text) TNewTextWarstwaFile::CreateNew(nullptr, Scratch().string() + "/", h, name);
     else TNewLinWarstwaFile::CreateNew(nullptr, Scratch().string() + "/", h, name);
-    auto f = OpenLayer(text);
+    auto f = OpenLayer(text, tiled);
     std::uint8_t mode = kOpenWrite;
     if (f->Open(mode) != 0) state.SkipWithError("open failed");
     std::mt19937 rng(14);
-    for (int i = 0; i < kRecords; ++i) f->AddRecord(Record(text, rng));
+    for (int i = 0; i < kRecords; ++i) f->AddRecord(Record(text, rng, tiled, i));
     f->Close();
   }
   state.SetItemsProcessed(state.iterations() * kRecords);
 }
+
+void Build(benchmark::State& state, bool text) { BuildFile(state, text, false); }
 
 void PlainRead(benchmark::State& state, bool text) {
   auto f = OpenLayer(text);
@@ -125,6 +166,44 @@ void RectScan(benchmark::State& state, bool text) {
   state.SetItemsProcessed(state.iterations() * kRecords);
 }
 
+void UpdateIndex(benchmark::State& state, bool text, bool tiled) {
+  auto f = OpenLayer(text, tiled);
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    const std::int64_t before = BytesReadSoFar();
+    try {
+      f->UpdateIndex();
+    } catch (const std::exception& e) {
+      state.SkipWithError(e.what());
+      break;
+    }
+    bytes = BytesReadSoFar() - before;
+  }
+  state.counters["bytes_read"] = static_cast<double>(bytes);
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+
+// A rectangle scan with the index in use: time, records found, bytes read
+// in one pass and their share of the file in per cent.
+void IndexedScan(benchmark::State& state, bool text, bool tiled, TLayerRect window) {
+  auto f = OpenLayer(text, tiled);
+  std::uint8_t mode = kOpenRead;
+  f->Open(mode);
+  std::int64_t n = 0, bytes = 0;
+  for (auto _ : state) {
+    ObjectSaveRecord rec;
+    n = 0;
+    const std::int64_t before = BytesReadSoFar();
+    for (int rc = f->SeekFirst(window, rec); rc == 0; rc = f->ReadNext(rec)) ++n;
+    bytes = BytesReadSoFar() - before;
+  }
+  f->Close();
+  const double size = static_cast<double>(fs::file_size(Scratch() / LayerName(text, tiled)));
+  state.counters["found"] = static_cast<double>(n);
+  state.counters["bytes_read"] = static_cast<double>(bytes);
+  state.counters["read_pct"] = 100.0 * static_cast<double>(bytes) / size;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +219,24 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark(("rect_scan_1pct/" + kind).c_str(), RectScan, text)
         ->Unit(benchmark::kMillisecond)->UseRealTime();
+  }
+  // The indexed part comes after: the scans above keep the index unused.
+  for (bool text : {false, true}) {
+    const std::string kind = text ? "text" : "line";
+    benchmark::RegisterBenchmark(("build_tiled/" + kind).c_str(), BuildFile, text, true)
+        ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  }
+  for (bool tiled : {false, true}) {
+    for (bool text : {false, true}) {
+      const std::string kind = std::string(text ? "text" : "line") + (tiled ? "/tiled" : "/random");
+      benchmark::RegisterBenchmark(("update_index/" + kind).c_str(), UpdateIndex, text, tiled)
+          ->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+      benchmark::RegisterBenchmark(("indexed_scan_1pct/" + kind).c_str(), IndexedScan, text, tiled, kWindow)
+          ->Unit(benchmark::kMillisecond)->UseRealTime();
+      benchmark::RegisterBenchmark(("indexed_scan_0.01pct/" + kind).c_str(), IndexedScan, text, tiled,
+                                   kSmallWindow)
+          ->Unit(benchmark::kMicrosecond)->UseRealTime();
+    }
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

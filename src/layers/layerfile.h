@@ -163,6 +163,52 @@ public:
   // 0 to the highest); raises ECanceled through the list's cancel check.
   void Statystyka(TDBStatystykaList& list) override;
 
+  // --- Whole-file maintenance (layermaint.cpp) ---
+  // The operations on a closed file open it themselves with exclusive
+  // sharing, which fails at once (no waiting) while anyone else has the file
+  // open, and leave it closed; messages carry the full path and the system's
+  // error number as the code. The operations on a file open for writing
+  // change the descriptor and counters in memory (they reach the file at
+  // Close) and raise ENotOpen / EAccessError otherwise.
+  //
+  // Closed file: rebuilds every packet's extent and cells, the sublayer
+  // counters and the descriptor's index bit. cancel (may be none) is asked
+  // between packets; a cancel leaves the index unused where it was unused
+  // and the counters as they were. EAccessError (empty message) when open,
+  // EDBError (empty message, the system's code) when the open fails.
+  void UpdateIndex(ICancelCheck* cancel = nullptr);
+  // Open for writing: archived records last modified before date become
+  // free slots (0 purges nothing) and the free list and its runs are
+  // rebuilt in file order. cancel is not asked (one pass over the file).
+  void DeleteOldArch(std::uint32_t date, ICancelCheck* cancel = nullptr);
+  // Closed file, database writable: the file is rewritten with count more
+  // sublayer slots (at most 250 in all), every record count x 512 bytes
+  // further on. The new file is written beside the layer file ("~" in place
+  // of the last letter) and renamed over it; any failure leaves the layer
+  // file as it was and removes the temporary file.
+  void AddPodwarstwaHeaderSpace(int count);
+  // Open for writing: every record of sublayer source gets sublayer target.
+  void MovePodwarstwa(int source, int target);
+  // Open for writing: the highest sublayer number decreases by one; refused
+  // for sublayer 0 and for a sublayer that still counts records.
+  void DeleteLastPodwarstwa();
+  // Open for writing: every record of the sublayer, archive included, is
+  // freed; the index is not used until the next UpdateIndex.
+  void CleanPodwarstwa(int sublayer);
+  // Closed file, database writable: the layer keeps its header and sublayer
+  // headers and loses every record. With a backup folder the whole old file
+  // is first copied there under its name (an existing file there refuses
+  // the operation) and the emptied file then replaces the layer by rename.
+  void CleanWarstwa(const std::string& backupDirectory);
+  // Closed file. With an empty target folder the coordinates of every
+  // record, archive included, are transformed in place and the index is
+  // rebuilt (UpdateIndex with cancel). Otherwise (EAccessViolation "Brak
+  // praw do eksportu" without the export right) a copy is written to the
+  // target folder under the same name and transformed there; the source is
+  // not changed, and a copy that failed is removed.
+  void TransformWarstwa(const TAffineMatrix& m, const std::string& targetDirectory,
+                        ICancelCheck* cancel = nullptr);
+
   // Counters of a sublayer as kept in memory (tests and statistics).
   std::pair<std::int32_t, std::int32_t> Counters(int i) const;
 
@@ -255,6 +301,18 @@ private:
   void FreeWritePacket();
   void LoadCellTable();
   void SetEntry(std::int64_t slot, std::uint32_t e);
+  // Maintenance helpers (layermaint.cpp).
+  bool OpenExclusive(bool write);
+  void EndMaintenance(bool report);
+  void ReadMaintDescriptor();
+  void WriteMaintDescriptor();
+  std::int64_t MaintPacketStart(int packet) const;
+  std::size_t ReadRecordArea(std::int64_t start, std::int64_t slots, std::vector<std::uint8_t>& area);
+  void WriteRecordArea(std::int64_t start, const std::vector<std::uint8_t>& area, std::size_t slots);
+  template <class Change>
+  bool ChangeRecords(Change change);
+  void TransformInPlace(const TAffineMatrix& m, ICancelCheck* cancel);
+  std::string TempPath() const;
   void CountLive(int sublayer, int delta);
   void CountArchived(int sublayer, int delta);
   void StoreCounters(layerfmt::SublayerHeader& s, int i) const;

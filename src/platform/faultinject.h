@@ -16,6 +16,8 @@
 //   Unlock    UnlockRange returns false with kErrorGeneralFailure; the range
 //             is really released (the kernel call is made), so a test leaves
 //             no lock behind
+//   Rename    RenameFile returns false with kErrorAccessDenied, both names
+//             unchanged (the path filter is matched against the old name)
 //
 // Cost when disarmed: one relaxed atomic load per File call. Arming, counting
 // and disarming are guarded by a mutex; the switch is process-wide and meant
@@ -30,7 +32,7 @@
 
 namespace platform {
 
-enum class FaultOp { Read, Write, Flush, SetSize, Unlock };
+enum class FaultOp { Read, Write, Flush, SetSize, Unlock, Rename };
 
 struct FaultPlan {
   FaultOp Op = FaultOp::Write;

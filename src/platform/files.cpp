@@ -483,6 +483,7 @@ bool DeleteFile(std::string_view path) {
 bool RenameFile(std::string_view oldPath, std::string_view newPath) {
   std::string from = ResolvePath(oldPath);
   std::string to = ResolvePath(newPath);
+  if (ShouldFail(FaultOp::Rename, from)) return Fail(kErrorAccessDenied);
   if (::rename(from.c_str(), to.c_str()) != 0) {
     int err = errno;
     struct stat st;
@@ -510,6 +511,32 @@ bool ForceDirectories(std::string_view path) {
   if (!parent.empty() && parent != resolved && !ForceDirectories(parent)) return false;
   if (::mkdir(resolved.c_str(), 0777) != 0 && errno != EEXIST) return FailErrno(resolved);
   return true;
+}
+
+bool CopyFileBlocks(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset,
+                    std::uint64_t length, std::uint64_t* copied) {
+  std::vector<char> block(std::min<std::uint64_t>(kCopyBlock, std::max<std::uint64_t>(length, 1)));
+  std::uint64_t done = 0;
+  bool ok = true;
+  while (done < length) {
+    const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), length - done));
+    const std::int64_t got = from.ReadAt(fromOffset + done, block.data(), size);
+    if (got != static_cast<std::int64_t>(size)) {
+      // A short read sets kErrorHandleEof, a failed one its own code; the
+      // bytes of a short read are not written.
+      ok = false;
+      break;
+    }
+    const std::int64_t put = to.WriteAt(toOffset + done, block.data(), size);
+    if (put != static_cast<std::int64_t>(size)) {
+      if (put > 0) done += static_cast<std::uint64_t>(put);
+      ok = false;
+      break;
+    }
+    done += size;
+  }
+  if (copied != nullptr) *copied = done;
+  return ok;
 }
 
 std::int64_t FileSizeByName(std::string_view path) {

@@ -136,13 +136,27 @@ class File {
 bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
 bool DeleteFile(std::string_view path);
-// Renames or moves; an existing file at newPath is replaced.
+// Renames or moves; an existing file at newPath is replaced in one step:
+// whoever opens newPath finds either the old file or the new one, never
+// none, also when the process dies at any point (rewrite a file by writing a
+// temporary one in its folder, flushing it and renaming it over the file).
+// Open handles of the replaced file keep reading the old file.
 bool RenameFile(std::string_view oldPath, std::string_view newPath);
 // Creates one folder; an existing one fails with kErrorAlreadyExists.
 bool CreateDirectory(std::string_view path);
 // Creates the folder and every missing folder above it; true when it exists
 // afterwards.
 bool ForceDirectories(std::string_view path);
+
+// The block of CopyFileBlocks.
+inline constexpr std::size_t kCopyBlock = 65536;
+
+// Copies length bytes of from, starting at fromOffset, to to at toOffset, in
+// blocks of kCopyBlock; every read and write is checked. False when a read
+// or write fails or the source ends early (kErrorHandleEof), with the last
+// error set and copied telling how many bytes reached the target.
+bool CopyFileBlocks(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset,
+                    std::uint64_t length, std::uint64_t* copied = nullptr);
 
 // Size of a file in bytes, -1 on failure.
 std::int64_t FileSizeByName(std::string_view path);
