@@ -140,3 +140,9 @@ void TMyComboBox::KeyDown(std::uint16_t& key, TShiftState shift) {
   }
   TComboBox::KeyDown(key, shift);
 }
+
+bool TMyComboBox::DropDownRequested() {
+  DropDown();
+  // Without a form there is no place for the list: the toolkit's opens.
+  return DroppedDown();
+}

@@ -2,7 +2,7 @@
 // the field receives the short item (a class number in the field, "1 -
 // Osnowa klasy I" in the list). The drop-down is a list of its own, Width2
 // pixels wide, opened below the combo box (above it when it would pass the
-// bottom of the window) by Alt+Down or F4 or DropDown. Arrow keys in it put
+// bottom of the window) by its button, Alt+Down, F4 or DropDown. Arrow keys in it put
 // the selected item into the field at once; the mouse only highlights until
 // a click; Enter and Esc put the selected item in and close; leaving it
 // closes it and changes nothing.
@@ -66,6 +66,9 @@ class TMyComboBox : public platform::TComboBox {
 
  protected:
   void KeyDown(std::uint16_t& key, platform::TShiftState shift) override;
+  // A click on the drop-down button opens the described list, not the
+  // toolkit's list of short items.
+  bool DropDownRequested() override;
   void Notification(platform::TComponent& freed) override;
 
  private:

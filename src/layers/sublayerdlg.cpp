@@ -188,7 +188,8 @@ void TChangePodwarstwaHeader::AppendNumberToCaption(TControl& Control, int Numbe
   std::string text = Control.Caption();
   const std::size_t dash = text.find('-');
   if (dash != std::string::npos) text.erase(dash);
-  // The part before the dash keeps its own spacing; " - " follows it.
+  // The blanks before the dash go with it: numbering the caption again keeps
+  // one " - ", the gap does not widen at every call.
   while (!text.empty() && text.back() == ' ') text.pop_back();
   Control.SetCaption(text + " - " + std::to_string(Number));
 }

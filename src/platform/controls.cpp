@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QObject>
@@ -51,6 +52,15 @@ TShiftState MouseShift(const QMouseEvent* e) {
   if (e->buttons() & Qt::RightButton) s |= ssRight;
   if (e->buttons() & Qt::MiddleButton) s |= ssMiddle;
   return s;
+}
+
+// The focus goes to an open popup (a menu, the list of a combo box) or comes
+// back from it as the popup closes.
+bool PopupFocusChange(const QFocusEvent& e) {
+  if (e.reason() == Qt::PopupFocusReason) return true;
+  QWidget* popup = QApplication::activePopupWidget();
+  QWidget* focus = QApplication::focusWidget();
+  return popup != nullptr && focus != nullptr && focus->window() == popup;
 }
 
 }  // namespace
@@ -124,11 +134,17 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
     case QEvent::Resize:
       if (win != nullptr && obj == impl.client.data()) win->Realign();
       return false;
+    // A popup (a menu, the list of a combo box) takes the keyboard while it
+    // is open and gives it back when it closes: the control is neither left
+    // nor entered, so a history edit does not file its text as its own list
+    // opens.
     case QEvent::FocusIn:
-      if (win != nullptr && obj == impl.widget.data()) win->DoEnter();
+      if (win != nullptr && obj == impl.widget.data() && !PopupFocusChange(*static_cast<QFocusEvent*>(e)))
+        win->DoEnter();
       return false;
     case QEvent::FocusOut:
-      if (win != nullptr && obj == impl.widget.data()) win->DoExit();
+      if (win != nullptr && obj == impl.widget.data() && !PopupFocusChange(*static_cast<QFocusEvent*>(e)))
+        win->DoExit();
       return false;
     case QEvent::KeyPress: {
       if (win == nullptr) return false;

@@ -666,8 +666,31 @@ void TBevel::SetStyle(TBevelStyle style) {
   UpdateFrame();
 }
 
+struct TComboBoxAccess {
+  static bool DropDownRequested(TComboBox& combo) { return combo.DropDownRequested(); }
+};
+
+namespace {
+
+// The toolkit's combo box, asking its control before it opens its own list.
+class ComboWidget : public QComboBox {
+ public:
+  explicit ComboWidget(TComboBox& owner) : owner_(owner) {}
+
+  void showPopup() override {
+    bool own = false;
+    GuardCall([&] { own = TComboBoxAccess::DropDownRequested(owner_); });
+    if (!own) QComboBox::showPopup();
+  }
+
+ private:
+  TComboBox& owner_;
+};
+
+}  // namespace
+
 TComboBox::TComboBox() {
-  auto* combo = new QComboBox;
+  auto* combo = new ComboWidget(*this);
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   AttachWidget(*this, combo);

@@ -333,7 +333,13 @@ class TComboBox : public TWinControl {
 
   TNotifyEvent OnChange;
 
+ protected:
+  // The user asked for the drop-down list (its button, Alt+Down, F4): true
+  // when the control showed a list of its own, so the toolkit's stays shut.
+  virtual bool DropDownRequested() { return false; }
+
  private:
+  friend struct TComboBoxAccess;
   void Sync(TStrings::TChange change, int index);
   TStrings items_;
   TComboBoxStyle style_ = TComboBoxStyle::DropDown;

@@ -93,4 +93,18 @@ TEST_F(Combo, OpensAboveNearTheBottomOfTheWindow) {
   EXPECT_EQ(combo->List()->Top(), 350 - (3 * combo->ItemHeight() + 5));
 }
 
+// The button of the combo box opened the toolkit's list of short items; it
+// opens the described list as the keys do.
+TEST_F(Combo, ClickOnTheButtonOpensTheDescribedList) {
+  combo->ClickAt(combo->Width() - 4, combo->Height() / 2);
+  ASSERT_TRUE(combo->DroppedDown());
+  EXPECT_EQ(combo->List()->Items()[1], "2 - Osnowa klasy II");
+  combo->List()->SendKey(VK_DOWN);
+  combo->List()->SendKey(VK_RETURN);
+  EXPECT_EQ(combo->Text(), "1");
+  EXPECT_FALSE(combo->DroppedDown());
+  combo->SendKey(0x73);  // F4
+  EXPECT_TRUE(combo->DroppedDown());
+}
+
 }  // namespace

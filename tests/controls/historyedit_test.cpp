@@ -8,6 +8,7 @@
 
 #include "platform/application.h"
 #include "platform/forms.h"
+#include "platform/messages.h"
 
 namespace {
 
@@ -79,6 +80,42 @@ TEST(HistoryEditTest, TwoEditsShareOneNumber) {
   EXPECT_EQ(second.edit->Items().ToVector(), (Texts{"1.5", "0"}));
   Dialog other(9004);
   EXPECT_EQ(other.edit->Items().ToVector(), Texts{"0"});
+}
+
+// Two dialogs with one number open at once: the first takes the remembered
+// texts, the last closed leaves its list.
+TEST(HistoryEditTest, TwoEditsOpenAtOnceFirstTakesLastLeaves) {
+  { Dialog seed(9005); seed.Enter("4"); }
+  auto first = std::make_unique<Dialog>(9005);
+  EXPECT_EQ(first->edit->Items().ToVector(), (Texts{"4", "0"}));
+  first->edit->SetText("");  // nothing to file as its window goes behind
+  auto second = std::make_unique<Dialog>(9005);
+  EXPECT_EQ(second->edit->Items().ToVector(), Texts{"0"});
+  second->Enter("8");
+  second->edit->SetText("");
+  first->edit->SetText("6");  // filed as the dialog closes
+  second.reset();
+  first.reset();
+  EXPECT_EQ(THistoryEdit::StoredHistory(9005), (Texts{"6", "4", "0"}));
+}
+
+// Opening the edit's own list moved its text to the top as the list opened:
+// the list took the keyboard, which counted as leaving the edit.
+TEST(HistoryEditTest, OpeningTheListIsNotLeavingTheEdit) {
+  Dialog d(9006);
+  d.edit->Items().Assign(Texts{"0", "1"});
+  d.edit->SetFocus();
+  d.edit->SetText("1");
+  d.edit->SendKey(0x73);  // F4 opens the list
+  Application().ProcessMessages();
+  EXPECT_EQ(d.edit->Items().ToVector(), (Texts{"0", "1"}));
+  // Esc to the open list closes it; leaving the edit afterwards files the
+  // text as before.
+  KeybdEvent(VK_ESCAPE, 0, 0);
+  KeybdEvent(VK_ESCAPE, 0, KEYEVENTF_KEYUP);
+  Application().ProcessMessages();
+  d.other->SetFocus();
+  EXPECT_EQ(d.edit->Items().ToVector(), (Texts{"1", "0"}));
 }
 
 }  // namespace

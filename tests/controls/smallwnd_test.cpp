@@ -1,6 +1,7 @@
 #include "controls/smallwnd.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,31 @@ TEST(PrintingWndTest, ShowsTheJobAndPageAndAbortsTheJob) {
   EXPECT_EQ(wnd->Page->Caption(), "Strona: " + std::to_string(printer.PageNumber()));
   wnd->AbortBtn->Click();
   EXPECT_FALSE(printer.Printing());
+}
+
+TEST(YesNoAllKeysTest, TabGoesFromTheBoxThroughTheButtonsAndEnterSaysYes) {
+  TScriptedResponder responder(Fail);
+  auto q = MakeForm<TFixQuery>();
+  responder.AnswerForm([&](TForm& form) {
+    std::vector<std::string> visited;
+    for (int i = 0; i < 5; ++i) {
+      form.ActiveControl()->SendKey(VK_TAB);
+      visited.push_back(form.ActiveControl()->Name());
+    }
+    EXPECT_EQ(visited, (std::vector<std::string>{"YesBtn", "NoBtn", "CancelBtn", "FixBtn", "All"}));
+    q->All->SendKey(VK_RETURN);
+  });
+  EXPECT_EQ(q->ShowModal(), mrYes);
+}
+
+TEST(ProgressAbortWndTest, EscapeAbortsAsTheButtonDoes) {
+  auto wnd = MakeForm<TProgressAbortWnd>("Obliczenia", 10);
+  wnd->Show();
+  wnd->AbortBtn->SetFocus();
+  wnd->AbortBtn->SendKey(VK_ESCAPE);
+  wnd->Step(1);
+  EXPECT_TRUE(wnd->Aborted());
+  wnd->Hide();
 }
 
 }  // namespace

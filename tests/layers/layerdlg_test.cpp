@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -173,6 +174,67 @@ TEST(MoveSublayerDialogTest, GivesTheChosenEntry) {
       "Przesunięcie podwarstwy");
   EXPECT_EQ(dlg->ShowModal(), mrOk);
   EXPECT_EQ(dlg->DestPodwarstwa->ItemIndex(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+std::string Focused(const TForm& form) {
+  TWinControl* active = form.ActiveControl();
+  return active != nullptr ? active->Name() : std::string();
+}
+
+std::vector<std::string> TabThrough(TForm& form, int count) {
+  std::vector<std::string> visited;
+  for (int i = 0; i < count; ++i) {
+    form.ActiveControl()->SendKey(VK_TAB);
+    visited.push_back(Focused(form));
+  }
+  return visited;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(LayerDialogKeysTest, LayerHeaderTabEnterAndEscape) {
+  TScriptedResponder responder(Fail);
+  auto dlg = MakeForm<TChangeWarstwaHeader>();
+  dlg->Name->SetText("DROGI");
+  responder.AnswerForm([&](TForm& form) {
+    EXPECT_EQ(Focused(form), "Name");
+    EXPECT_EQ(TabThrough(form, 8), (Texts{"FullName", "NewPodw", "BitBtn4", "BitBtn5", "BitBtn1",
+                                          "BitBtn2", "BitBtn3", "Name"}));
+    dlg->FullName->SendKey(VK_RETURN);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrOk);
+  responder.AnswerForm([&](TForm&) { dlg->FullName->SendKey(VK_ESCAPE); });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+}
+
+TEST(LayerDialogKeysTest, NewLayerEnterMakesALineLayerEscapeCancels) {
+  TScriptedResponder responder(Fail);
+  auto dlg = MakeForm<TNewWarstwa>();
+  responder.AnswerForm([&](TForm& form) {
+    EXPECT_EQ(Focused(form), "Name");
+    EXPECT_EQ(TabThrough(form, 7), (Texts{"DlugaNazwa", "MaxIloscPodwarstw", "BitBtn1", "BitBtn2",
+                                          "CancelBtn", "HelpBtn", "Name"}));
+    dlg->Name->SetText("DROGI");
+    dlg->MaxIloscPodwarstw->SendKey(VK_RETURN);
+  });
+  EXPECT_EQ(dlg->ShowModal(), TNewWarstwa::kLineLayer);
+  EXPECT_EQ(dlg->MaxIlosc, 10);
+  responder.AnswerForm([&](TForm&) { dlg->Name->SendKey(VK_ESCAPE); });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+}
+
+TEST(LayerDialogKeysTest, MoveSublayerTabAndEscape) {
+  TScriptedResponder responder(Fail);
+  auto dlg = MakeForm<TMovePodwarstwaD>();
+  responder.AnswerForm([&](TForm& form) {
+    EXPECT_EQ(TabThrough(form, 3), (Texts{"OKBtn", "CancelBtn", "DestPodwarstwa"}));
+    dlg->DestPodwarstwa->SendKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
 }
 
 }  // namespace

@@ -409,3 +409,81 @@ TEST_F(MaskingFixture, ChoosingALayerInTheShownDialogRefillsTheLists) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Focused(const TForm& form) {
+  TWinControl* active = form.ActiveControl();
+  return active != nullptr ? active->Name() : std::string();
+}
+
+// Presses Tab count times from the focused control; the names visited.
+Texts TabThrough(TForm& form, int count) {
+  Texts visited;
+  for (int i = 0; i < count; ++i) {
+    form.ActiveControl()->SendKey(VK_TAB);
+    visited.push_back(Focused(form));
+  }
+  return visited;
+}
+
+// The common fields first, then the kind's own, then the button row; the
+// panels of the sample and the print colour are reached too.
+TEST(SublayerDialogKeysTest, TabFollowsTheScreenEnterAcceptsEscapeCancels) {
+  const Texts common = {"DlugaNazwa", "Visible",  "NotClipCB", "Preview",
+                        "WarWysw",    "BitBtn2",  "Grubosc1E", "PrintKolorE"};
+  const Texts buttons = {"MovePodwarstwaBtn", "BitBtn4", "BitBtn1", "Cancel", "BitBtn3", "Nazwa"};
+  auto expected = [&](const Texts& own) {
+    Texts all = common;
+    all.insert(all.end(), own.begin(), own.end());
+    all.insert(all.end(), buttons.begin(), buttons.end());
+    return all;
+  };
+  FakeLayers layers;
+  LineDialog line;
+  auto text = MakeForm<TChangeTextowaPodwarstwaHeader>(nullptr, &layers);
+  text->SetZasWarstwa("RZEKI");
+  const struct {
+    TChangePodwarstwaHeader* dlg;
+    Texts order;
+  } cases[] = {
+      {line.dlg.get(), expected({"TypLini", "mnoznik", "Grubosc", "JakZ", "Grubosc2E", "Grubosc3E"})},
+      {text.get(), expected({"Italic", "CzyKat", "Wysokosc", "Justyfikacja1", "Zatrzask", "s500",
+                             "s1000", "s2000", "s5000", "HeightCantChange", "JustCantChange",
+                             "AutoWidth", "ZasWarstwa", "ZasPodwarstwa", "ZasDel"})},
+  };
+  for (const auto& c : cases) {
+    TScriptedResponder responder(Fail);
+    responder.AnswerForm([&](TForm& form) {
+      EXPECT_EQ(Focused(form), "Nazwa");
+      EXPECT_EQ(TabThrough(form, static_cast<int>(c.order.size())), c.order) << form.Caption();
+      c.dlg->Nazwa->SendKey(VK_RETURN);
+    });
+    EXPECT_EQ(c.dlg->ShowModal(), mrOk) << c.dlg->Caption();
+    responder.AnswerForm([&](TForm&) { c.dlg->WarWysw->SendKey(VK_ESCAPE); });
+    EXPECT_EQ(c.dlg->ShowModal(), mrCancel) << c.dlg->Caption();
+  }
+}
+
+// Enter on a wrong field shows the message and leaves the dialog open, as
+// the OK button does.
+TEST(SublayerDialogKeysTest, EnterOnAWrongFieldKeepsTheDialogOpen) {
+  TScriptedResponder responder(Fail);
+  LineDialog line;
+  responder.AnswerForm([&](TForm&) {
+    line.dlg->mnoznik->SetText("0");
+    line.dlg->mnoznik->SendKey(VK_RETURN);
+  });
+  responder.AnswerMessageBox(IDOK);
+  responder.AnswerForm([&](TForm& form) {
+    EXPECT_EQ(Focused(form), "mnoznik");
+    line.dlg->mnoznik->SetText("2");
+    line.dlg->mnoznik->SendKey(VK_RETURN);
+  });
+  EXPECT_EQ(line.dlg->ShowModal(), mrOk);
+  EXPECT_FLOAT_EQ(line.dlg->Mnoznik(), 2.0f);
+  ASSERT_EQ(responder.Shown().size(), 2u);
+  EXPECT_EQ(responder.Shown()[1].text, "mnożnik nie może być zerem");
+}
+
+}  // namespace
