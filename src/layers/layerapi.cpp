@@ -325,40 +325,40 @@ std::int32_t TLayerStore::GetWarstwaNumber(TWarstwaFile* layer) {
 
 // --- Whole-file maintenance --------------------------------------------------
 
-void TLayerStore::UpdateIndex(TNewTextLinWarstwaFile* layer, ICancelCheck* cancel) {
+void TLayerStore::UpdateIndex(TWarstwaFile* layer, ICancelCheck* cancel) {
   if (bases_.empty()) throw ENotLoggedIn("");
   Require(layer);
   layer->UpdateIndex(cancel);
 }
 
-void TLayerStore::DeleteOldArch(TNewTextLinWarstwaFile* layer, std::uint32_t date,
+void TLayerStore::DeleteOldArch(TWarstwaFile* layer, std::uint32_t date,
                                 ICancelCheck* cancel) {
   Require(layer);
   layer->DeleteOldArch(date, cancel);
 }
 
-void TLayerStore::AddPodwarstwaHeaderSpace(TNewTextLinWarstwaFile* layer, int count) {
+void TLayerStore::AddPodwarstwaHeaderSpace(TWarstwaFile* layer, int count) {
   Require(layer);
   layer->AddPodwarstwaHeaderSpace(count);
 }
 
-void TLayerStore::MovePodwarstwa(TNewTextLinWarstwaFile* layer, int source, int target) {
+void TLayerStore::MovePodwarstwa(TWarstwaFile* layer, int source, int target) {
   Require(layer);
   if (target >= 0) layer->MovePodwarstwa(source, target);
   else layer->CleanPodwarstwa(source);
 }
 
-void TLayerStore::DeleteLastPodwarstwa(TNewTextLinWarstwaFile* layer) {
+void TLayerStore::DeleteLastPodwarstwa(TWarstwaFile* layer) {
   Require(layer);
   layer->DeleteLastPodwarstwa();
 }
 
-void TLayerStore::CleanWarstwa(TNewTextLinWarstwaFile* layer, const std::string& backupDirectory) {
+void TLayerStore::CleanWarstwa(TWarstwaFile* layer, const std::string& backupDirectory) {
   Require(layer);
   layer->CleanWarstwa(backupDirectory);
 }
 
-void TLayerStore::TransformWarstwa(TNewTextLinWarstwaFile* layer, const TAffineMatrix& m,
+void TLayerStore::TransformWarstwa(TWarstwaFile* layer, const TAffineMatrix& m,
                                    const std::string& target, ICancelCheck* cancel) {
   Require(layer);
   if (target.empty()) throw EInternalError("DBDll.TransformWarstwa");
@@ -429,26 +429,26 @@ int ReadRecordAt(TLayerStore& s, TWarstwaFile* layer, std::int64_t n,
   return Checked(s.ReadRecordAt(layer, n, rec));
 }
 
-void UpdateIndex(TLayerStore& s, TNewTextLinWarstwaFile* layer, ICancelCheck* cancel) {
+void UpdateIndex(TLayerStore& s, TWarstwaFile* layer, ICancelCheck* cancel) {
   s.UpdateIndex(layer, cancel);
 }
-void DeleteOldArch(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::uint32_t date,
+void DeleteOldArch(TLayerStore& s, TWarstwaFile* layer, std::uint32_t date,
                    ICancelCheck* cancel) {
   s.DeleteOldArch(layer, date, cancel);
 }
-void AddPodwarstwaHeaderSpace(TLayerStore& s, TNewTextLinWarstwaFile* layer, int count) {
+void AddPodwarstwaHeaderSpace(TLayerStore& s, TWarstwaFile* layer, int count) {
   s.AddPodwarstwaHeaderSpace(layer, count);
 }
-void MovePodwarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, int source, int target) {
+void MovePodwarstwa(TLayerStore& s, TWarstwaFile* layer, int source, int target) {
   s.MovePodwarstwa(layer, source, target);
 }
-void DeleteLastPodwarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer) {
+void DeleteLastPodwarstwa(TLayerStore& s, TWarstwaFile* layer) {
   s.DeleteLastPodwarstwa(layer);
 }
-void CleanWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, const std::string& backupDirectory) {
+void CleanWarstwa(TLayerStore& s, TWarstwaFile* layer, const std::string& backupDirectory) {
   s.CleanWarstwa(layer, backupDirectory);
 }
-void TransformWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, const TAffineMatrix& m,
+void TransformWarstwa(TLayerStore& s, TWarstwaFile* layer, const TAffineMatrix& m,
                       const std::string& target, ICancelCheck* cancel) {
   s.TransformWarstwa(layer, m, target, cancel);
 }

@@ -106,18 +106,18 @@ public:
   // --- Whole-file maintenance: raising (layerfile.h tells what each does) ---
   // UpdateIndex raises ENotLoggedIn with an empty message while no database
   // is open; the others as every raising entry.
-  void UpdateIndex(TNewTextLinWarstwaFile* layer, ICancelCheck* cancel);
-  void DeleteOldArch(TNewTextLinWarstwaFile* layer, std::uint32_t date, ICancelCheck* cancel);
-  void AddPodwarstwaHeaderSpace(TNewTextLinWarstwaFile* layer, int count);
+  void UpdateIndex(TWarstwaFile* layer, ICancelCheck* cancel);
+  void DeleteOldArch(TWarstwaFile* layer, std::uint32_t date, ICancelCheck* cancel);
+  void AddPodwarstwaHeaderSpace(TWarstwaFile* layer, int count);
   // A target of 0 or more moves the source sublayer's records there; a
   // target below 0 empties the source sublayer, archive included.
-  void MovePodwarstwa(TNewTextLinWarstwaFile* layer, int source, int target);
-  void DeleteLastPodwarstwa(TNewTextLinWarstwaFile* layer);
-  void CleanWarstwa(TNewTextLinWarstwaFile* layer, const std::string& backupDirectory);
+  void MovePodwarstwa(TWarstwaFile* layer, int source, int target);
+  void DeleteLastPodwarstwa(TWarstwaFile* layer);
+  void CleanWarstwa(TWarstwaFile* layer, const std::string& backupDirectory);
   // Writes a transformed copy into target; an empty target raises
   // EInternalError "DBDll.TransformWarstwa" (the interface transforms no
   // layer in place).
-  void TransformWarstwa(TNewTextLinWarstwaFile* layer, const TAffineMatrix& m,
+  void TransformWarstwa(TWarstwaFile* layer, const TAffineMatrix& m,
                         const std::string& target, ICancelCheck* cancel);
 
   // The databases open now.
@@ -164,13 +164,13 @@ int ReadRecordAtSeek(TLayerStore& s, TWarstwaFile* layer, ObjectSaveRecord& rec)
 int ReadRecordAt(TLayerStore& s, TWarstwaFile* layer, std::int64_t n,
                  ObjectSaveRecord& rec);
 // Forwarding: the maintenance entries raise themselves.
-void UpdateIndex(TLayerStore& s, TNewTextLinWarstwaFile* layer, ICancelCheck* cancel);
-void DeleteOldArch(TLayerStore& s, TNewTextLinWarstwaFile* layer, std::uint32_t date,
+void UpdateIndex(TLayerStore& s, TWarstwaFile* layer, ICancelCheck* cancel);
+void DeleteOldArch(TLayerStore& s, TWarstwaFile* layer, std::uint32_t date,
                    ICancelCheck* cancel);
-void AddPodwarstwaHeaderSpace(TLayerStore& s, TNewTextLinWarstwaFile* layer, int count);
-void MovePodwarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, int source, int target);
-void DeleteLastPodwarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer);
-void CleanWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, const std::string& backupDirectory);
-void TransformWarstwa(TLayerStore& s, TNewTextLinWarstwaFile* layer, const TAffineMatrix& m,
+void AddPodwarstwaHeaderSpace(TLayerStore& s, TWarstwaFile* layer, int count);
+void MovePodwarstwa(TLayerStore& s, TWarstwaFile* layer, int source, int target);
+void DeleteLastPodwarstwa(TLayerStore& s, TWarstwaFile* layer);
+void CleanWarstwa(TLayerStore& s, TWarstwaFile* layer, const std::string& backupDirectory);
+void TransformWarstwa(TLayerStore& s, TWarstwaFile* layer, const TAffineMatrix& m,
                       const std::string& target, ICancelCheck* cancel);
 }  // namespace DBInt

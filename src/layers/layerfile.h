@@ -176,30 +176,30 @@ public:
   // between packets; a cancel leaves the index unused where it was unused
   // and the counters as they were. EAccessError (empty message) when open,
   // EDBError (empty message, the system's code) when the open fails.
-  void UpdateIndex(ICancelCheck* cancel = nullptr);
+  void UpdateIndex(ICancelCheck* cancel = nullptr) override;
   // Open for writing: archived records last modified before date become
   // free slots (0 purges nothing) and the free list and its runs are
   // rebuilt in file order. cancel is not asked (one pass over the file).
-  void DeleteOldArch(std::uint32_t date, ICancelCheck* cancel = nullptr);
+  void DeleteOldArch(std::uint32_t date, ICancelCheck* cancel = nullptr) override;
   // Closed file, database writable: the file is rewritten with count more
   // sublayer slots (at most 250 in all), every record count x 512 bytes
   // further on. The new file is written beside the layer file ("~" in place
   // of the last letter) and renamed over it; any failure leaves the layer
   // file as it was and removes the temporary file.
-  void AddPodwarstwaHeaderSpace(int count);
+  void AddPodwarstwaHeaderSpace(int count) override;
   // Open for writing: every record of sublayer source gets sublayer target.
-  void MovePodwarstwa(int source, int target);
+  void MovePodwarstwa(int source, int target) override;
   // Open for writing: the highest sublayer number decreases by one; refused
   // for sublayer 0 and for a sublayer that still counts records.
-  void DeleteLastPodwarstwa();
+  void DeleteLastPodwarstwa() override;
   // Open for writing: every record of the sublayer, archive included, is
   // freed; the index is not used until the next UpdateIndex.
-  void CleanPodwarstwa(int sublayer);
+  void CleanPodwarstwa(int sublayer) override;
   // Closed file, database writable: the layer keeps its header and sublayer
   // headers and loses every record. With a backup folder the whole old file
   // is first copied there under its name (an existing file there refuses
   // the operation) and the emptied file then replaces the layer by rename.
-  void CleanWarstwa(const std::string& backupDirectory);
+  void CleanWarstwa(const std::string& backupDirectory) override;
   // Closed file. With an empty target folder the coordinates of every
   // record, archive included, are transformed in place and the index is
   // rebuilt (UpdateIndex with cancel). Otherwise (EAccessViolation "Brak
@@ -207,7 +207,7 @@ public:
   // target folder under the same name and transformed there; the source is
   // not changed, and a copy that failed is removed.
   void TransformWarstwa(const TAffineMatrix& m, const std::string& targetDirectory,
-                        ICancelCheck* cancel = nullptr);
+                        ICancelCheck* cancel = nullptr) override;
 
   // Counters of a sublayer as kept in memory (tests and statistics).
   std::pair<std::int32_t, std::int32_t> Counters(int i) const;

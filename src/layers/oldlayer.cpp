@@ -224,6 +224,8 @@ void TTextLinWarstwaFile::GetUserIDs(std::int64_t, TUserIDs& ids) {
   ClearPackedDateTime(ids.Modified);
 }
 
+void TTextLinWarstwaFile::UpdateIndex(ICancelCheck*) {}
+
 void TTextLinWarstwaFile::Statystyka(TDBStatystykaList& list) {
   RequireOpen();
   ObjectSaveRecord rec;

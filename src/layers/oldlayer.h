@@ -57,6 +57,8 @@ public:
   // Counts every live record into list (sublayers 0 to 10); ENotOpen when
   // not open; raises ECanceled through the list's cancel check.
   void Statystyka(TDBStatystykaList& list) override;
+  // An old file keeps no index: nothing to rebuild.
+  void UpdateIndex(ICancelCheck* cancel = nullptr) override;
 
   // The highest sublayer in use as the layer's records see it (0..9).
   int Highest() const { return highest_; }

@@ -49,3 +49,21 @@ void TWarstwaFile::GetUserIDs(std::int64_t, TUserIDs&) {
 void TWarstwaFile::Statystyka(TDBStatystykaList&) {
   throw ENotImplemented("TWarstwaFile.Statystyka");
 }
+void TWarstwaFile::UpdateIndex(ICancelCheck*) { throw ENotImplemented("TWarstwaFile.UpdateIndex"); }
+void TWarstwaFile::DeleteOldArch(std::uint32_t, ICancelCheck*) {
+  throw ENotImplemented("TWarstwaFile.DeleteOldArch");
+}
+void TWarstwaFile::AddPodwarstwaHeaderSpace(int) {
+  throw ENotImplemented("TWarstwaFile.AddPodwarstwaHeaderSpace");
+}
+void TWarstwaFile::MovePodwarstwa(int, int) { throw ENotImplemented("TWarstwaFile.MovePodwarstwa"); }
+void TWarstwaFile::DeleteLastPodwarstwa() {
+  throw ENotImplemented("TWarstwaFile.DeleteLastPodwarstwa");
+}
+void TWarstwaFile::CleanPodwarstwa(int) { throw ENotImplemented("TWarstwaFile.CleanPodwarstwa"); }
+void TWarstwaFile::CleanWarstwa(const std::string&) {
+  throw ENotImplemented("TWarstwaFile.CleanWarstwa");
+}
+void TWarstwaFile::TransformWarstwa(const TAffineMatrix&, const std::string&, ICancelCheck*) {
+  throw ENotImplemented("TWarstwaFile.TransformWarstwa");
+}

@@ -16,7 +16,9 @@
 #include <cstdint>
 #include <string>
 
+class ICancelCheck;
 class ObjectSaveRecord;
+struct TAffineMatrix;
 class TWarQuery;
 class TDBStatystykaList;
 struct TLayerRect;
@@ -66,6 +68,16 @@ public:
   virtual void FixHeader();
   virtual void GetUserIDs(std::int64_t n, TUserIDs& ids);
   virtual void Statystyka(TDBStatystykaList& list);
+  // Whole-file maintenance (layerfile.h says what each does).
+  virtual void UpdateIndex(ICancelCheck* cancel = nullptr);
+  virtual void DeleteOldArch(std::uint32_t date, ICancelCheck* cancel = nullptr);
+  virtual void AddPodwarstwaHeaderSpace(int count);
+  virtual void MovePodwarstwa(int source, int target);
+  virtual void DeleteLastPodwarstwa();
+  virtual void CleanPodwarstwa(int sublayer);
+  virtual void CleanWarstwa(const std::string& backupDirectory);
+  virtual void TransformWarstwa(const TAffineMatrix& m, const std::string& targetDirectory,
+                                ICancelCheck* cancel = nullptr);
 
 protected:
   // directory gets a trailing separator when it lacks one.

@@ -849,7 +849,7 @@ protected:
     TNewTextLinWarstwaFile* drogi = nullptr;
     for (int r = DBInt::GetWarstwyList(*store_, e, baza); r == kDBOk;
          r = DBInt::GetWzorceList(*store_, e, baza))
-      if (e.Name == "DROGI") drogi = e.File;
+      if (e.Name == "DROGI") drogi = dynamic_cast<TNewTextLinWarstwaFile*>(e.File);
     return drogi;
   }
   std::string cat_;

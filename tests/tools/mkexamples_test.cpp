@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -203,7 +204,7 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
   TBaza* baza = DBInt::OpenBase(store, 0, "Przyklad");
 
   struct Layer {
-    TNewTextLinWarstwaFile* File;
+    TWarstwaFile* File;
     std::string Name, Catalogue;
     int Kind, Number;
   };
@@ -223,9 +224,26 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
   const std::map<std::string, std::pair<std::string, int>> expected = {
       {"DZIALKI", {"Ewidencja", 1}}, {"BUDYNKI", {"Ewidencja", 2}}, {"PUNKTY", {"Ewidencja", 3}},
       {"NUMERY", {"Ewidencja", 4}},  {"DROGI", {"Sytuacja", 11}},   {"SYTUACJA", {"Sytuacja", 12}},
-      {"UZBROJ", {"Sytuacja", 13}},  {"OPISY", {"Sytuacja", 14}}};
+      {"UZBROJ", {"Sytuacja", 13}},  {"OPISY", {"Sytuacja", 14}},     {"GRANICE", {"Sytuacja", 15}}};
   EXPECT_EQ(byName, expected);
-  ASSERT_EQ(layers.size(), 8u);
+  ASSERT_EQ(layers.size(), 9u);
+
+  // The layer of the previous format reads through the same interface; it
+  // is left to the conversion window, so the checks below are of the
+  // current format's layers.
+  const auto old = std::find_if(layers.begin(), layers.end(), [](const Layer& l) { return l.Name == "GRANICE"; });
+  ASSERT_NE(old, layers.end());
+  ASSERT_EQ(dynamic_cast<TNewTextLinWarstwaFile*>(old->File), nullptr);
+  {
+    ASSERT_EQ(DBInt::OpenWarstwa(store, old->File, true), kDBOk);
+    ObjectSaveRecord rec;
+    int oldLive = 0;
+    for (int r = DBInt::ReadCurrent(store, old->File, rec); r == kDBOk; r = DBInt::ReadRecord(store, old->File, rec))
+      ++oldLive;
+    EXPECT_EQ(oldLive, 73);
+    EXPECT_EQ(DBInt::CloseWarstwa(store, old->File), kDBOk);
+  }
+  layers.erase(old);
   EXPECT_EQ(layers.back().Name, "OPISY");
 
   TPackedDateTime surveyDate = 0;

@@ -30,6 +30,7 @@
 #include "objects/texts.h"
 #include "platform/codepage.h"
 #include "platform/inifile.h"
+#include "tools/oldlayer.h"
 
 namespace {
 
@@ -989,9 +990,40 @@ void CatalogueFiles(const fs::path& root) {
   WriteText(root / "mapa" / "ewid" / "Katalog",
             "Nazwa=Ewidencja gruntów i budynków\r\nSymbole=.\\nk1.sym\r\n");
   WriteText(root / "mapa" / "sytuacja" / "baza.cnf",
-            "11 L DROGI\r\n12 L SYTUACJA\r\n13 L UZBROJ\r\n14 T OPISY\r\n");
+            "11 L DROGI\r\n12 L SYTUACJA\r\n13 L UZBROJ\r\n14 T OPISY\r\n15 L GRANICE\r\n");
   WriteText(root / "mapa" / "sytuacja" / "Katalog",
             "Nazwa=Sytuacja i uzbrojenie terenu\r\nSymbole=.\\nk1.sym\r\n");
+}
+
+// One layer of the previous format, for the conversion window: the parcel
+// boundaries of an older survey of the sheet's south-west corner, straight
+// lines and two arcs, one of them deleted.
+void OldFormatLayer(const fs::path& path, TExampleSetSummary& summary) {
+  oldlayer::Builder b(true);
+  oldlayer::Header h;
+  h.description = oldlayer::Mazovia("Granice działek z operatu 1998 (stary format)");
+  h.shortName = oldlayer::Mazovia("granice");
+  h.colour = 4;
+  const double x0 = 5601210, y0 = 5823510;
+  int live = 0;
+  for (int row = 0; row < 6; ++row) {
+    for (int col = 0; col < 6; ++col) {
+      const double x = x0 + col * 30.0, y = y0 + row * 25.0;
+      b.Add(oldlayer::LineRecord{.x1 = x, .y1 = y, .x2 = x + 30.0, .y2 = y});
+      b.Add(oldlayer::LineRecord{.x1 = x, .y1 = y, .x2 = x, .y2 = y + 25.0});
+      live += 2;
+    }
+  }
+  b.Add(oldlayer::LineRecord{.x1 = x0 + 180, .y1 = y0, .x2 = x0 + 180, .y2 = y0 + 150,
+                             .radius = 120, .kind = 1});
+  b.Add(oldlayer::LineRecord{.deleted = true, .x1 = x0, .y1 = y0 + 150, .x2 = x0 + 180,
+                             .y2 = y0 + 150, .radius = -200, .kind = 1});
+  ++live;
+  h.value = static_cast<std::uint32_t>(live);  // the layer's live count
+  b.SetSlot(0, h);
+  if (!b.Write(path.string())) throw std::runtime_error("cannot write " + path.string());
+  ++summary.Layers;
+  summary.LiveRecords += static_cast<std::size_t>(live);
 }
 
 void BazaIni(const fs::path& path) {
@@ -1042,6 +1074,7 @@ TExampleSetSummary BuildExampleSet(const std::string& Folder) {
     if (!libraryError.empty()) throw std::runtime_error("line styles: " + libraryError);
 
     MapBuilder(work, summary, *styles).Build();
+    OldFormatLayer(work / "mapa" / "sytuacja" / "GRANICE-.--l", summary);
     CatalogueFiles(work);
     BazaIni(work / "baza.ini");
     for (const char* entry : kEntries) fs::rename(work / entry, folder / entry);
