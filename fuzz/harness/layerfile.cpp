@@ -19,6 +19,7 @@
 #include "foundation/cancelcheck.h"
 #include "foundation/errors.h"
 #include "fuzz_common.h"
+#include "layer_common.h"
 #include "layers/bazai.h"
 #include "layers/dberrors.h"
 #include "layers/layerfiles.h"
@@ -28,13 +29,6 @@
 namespace {
 
 constexpr int kMaxReads = 20000;
-
-class FuzzBase : public ILayerBase {
-public:
-  std::uint16_t UserNumber() const override { return 3; }
-  bool IsReadOnly() const override { return false; }
-  bool CanExport() const override { return true; }
-};
 
 int Drain(TNewTextLinWarstwaFile& f, int first, int (TNewTextLinWarstwaFile::*next)(ObjectSaveRecord&),
           ObjectSaveRecord& rec) {

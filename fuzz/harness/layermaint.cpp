@@ -21,6 +21,7 @@
 
 #include "foundation/errors.h"
 #include "fuzz_common.h"
+#include "layer_common.h"
 #include "layers/bazai.h"
 #include "layers/dberrors.h"
 #include "layers/layerfiles.h"
@@ -29,13 +30,6 @@ namespace {
 
 constexpr int kMaxReads = 20000;
 constexpr int kProbe = 64;
-
-class FuzzBase : public ILayerBase {
-public:
-  std::uint16_t UserNumber() const override { return 3; }
-  bool IsReadOnly() const override { return false; }
-  bool CanExport() const override { return true; }
-};
 
 // Records 1 to kProbe that read, by number, as their save-record bytes.
 std::map<int, std::array<std::uint8_t, ObjectSaveRecord::kSize>> Probe(TNewTextLinWarstwaFile& f) {

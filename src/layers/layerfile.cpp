@@ -127,6 +127,18 @@ void TNewTextLinWarstwaFile::ReleaseLock() {
   if (!ok) throw EDBError::FromSystem(platform::LastError());
 }
 
+void TNewTextLinWarstwaFile::ReadDescriptor() {
+  std::uint8_t head[6];
+  ReadExact(0, head, sizeof head);
+  if (std::memcmp(head, kMagic, 4) != 0) throw EDBError(kBadFileStructure);
+  desc_ = DefaultDescriptor();
+  if (ReadSizedBlock(file_, kDescriptorOffset, desc_.data(), desc_.size()) < 0)
+    throw EDBError(kBadFileStructure);
+  slots_ = desc_[kDescSlots];
+  if (slots_ < kMinSlots || slots_ > kMaxSlots || desc_[kDescHighest] >= slots_)
+    throw EDBError(kBadFileStructure);
+}
+
 int TNewTextLinWarstwaFile::Open(std::uint8_t& mode) {
   if (base_ && base_->IsReadOnly()) {
     if (mode == kOpenWrite) return kDBAccess;
@@ -156,15 +168,7 @@ int TNewTextLinWarstwaFile::Open(std::uint8_t& mode) {
   readOnly_ = readOnly;
   try {
     LockWait(!readOnly);
-    std::uint8_t head[6];
-    ReadExact(0, head, sizeof head);
-    if (std::memcmp(head, kMagic, 4) != 0) throw EDBError(kBadFileStructure);
-    desc_ = DefaultDescriptor();
-    if (ReadSizedBlock(file_, kDescriptorOffset, desc_.data(), desc_.size()) < 0)
-      throw EDBError(kBadFileStructure);
-    slots_ = desc_[kDescSlots];
-    if (slots_ < kMinSlots || slots_ > kMaxSlots || desc_[kDescHighest] >= slots_)
-      throw EDBError(kBadFileStructure);
+    ReadDescriptor();
     indexInUse_ = (GetU32(&desc_[kDescKind]) & kKindIndexValid) != 0;
     descChanged_ = countersChanged_ = false;
     counters_.clear();

@@ -301,10 +301,12 @@ private:
   void FreeWritePacket();
   void LoadCellTable();
   void SetEntry(std::int64_t slot, std::uint32_t e);
+  // Reads and checks the magic and the descriptor into desc_ and slots_
+  // (EDBError "Błędna struktura pliku" when they are not sound).
+  void ReadDescriptor();
   // Maintenance helpers (layermaint.cpp).
   bool OpenExclusive(bool write);
   void EndMaintenance(bool report);
-  void ReadMaintDescriptor();
   void WriteMaintDescriptor();
   std::int64_t MaintPacketStart(int packet) const;
   std::size_t ReadRecordArea(std::int64_t start, std::int64_t slots, std::vector<std::uint8_t>& area);

@@ -99,18 +99,6 @@ void TNewTextLinWarstwaFile::EndMaintenance(bool report) {
   if (report && !failure.empty()) throw EDBError(failure, code);
 }
 
-void TNewTextLinWarstwaFile::ReadMaintDescriptor() {
-  std::uint8_t head[6];
-  ReadExact(0, head, sizeof head);
-  if (std::memcmp(head, kMagic, 4) != 0) throw EDBError(kBadFileStructure);
-  desc_ = DefaultDescriptor();
-  if (ReadSizedBlock(file_, kDescriptorOffset, desc_.data(), desc_.size()) < 0)
-    throw EDBError(kBadFileStructure);
-  slots_ = desc_[kDescSlots];
-  if (slots_ < kMinSlots || slots_ > kMaxSlots || desc_[kDescHighest] >= slots_)
-    throw EDBError(kBadFileStructure);
-}
-
 void TNewTextLinWarstwaFile::WriteMaintDescriptor() {
   if (GetU16(&desc_[kDescLength]) < kDescriptorSize) PutU16(&desc_[kDescLength], kDescriptorSize);
   WriteExact(kDescriptorOffset, desc_.data(), desc_.size());
@@ -174,9 +162,9 @@ void TNewTextLinWarstwaFile::UpdateIndex(ICancelCheck* cancel) {
   if (open_) throw EAccessError("");
   if (!OpenExclusive(true)) throw EDBError("", static_cast<int>(platform::LastError()));
   ScopeExit cleanup([this] { EndMaintenance(false); });
-  ReadMaintDescriptor();
+  ReadDescriptor();
   LockWait(true);
-  ReadMaintDescriptor();
+  ReadDescriptor();
   counters_.assign(static_cast<std::size_t>(desc_[kDescHighest]) + 1, {0, 0});
 
   const std::int64_t fileSize = file_.Size();
@@ -363,7 +351,7 @@ void TNewTextLinWarstwaFile::CleanWarstwa(const std::string& backupDirectory) {
   // No byte lock: the exclusive sharing keeps every other opener out.
   if (!OpenExclusive(true)) RaiseFileError("Nie można otworzyć pliku %s", path, platform::LastError());
   ScopeExit cleanup([this] { EndMaintenance(false); });
-  ReadMaintDescriptor();
+  ReadDescriptor();
 
   // With a backup folder the old file goes there whole first; a backup
   // already there is never replaced.
@@ -435,7 +423,7 @@ void TNewTextLinWarstwaFile::AddPodwarstwaHeaderSpace(int count) {
   if (!OpenExclusive(true)) RaiseFileError("Nie można otworzyć pliku %s", path, platform::LastError());
   ScopeExit cleanup([this] { EndMaintenance(false); });
   LockWait(true);
-  ReadMaintDescriptor();
+  ReadDescriptor();
   std::vector<std::uint8_t> header(static_cast<std::size_t>(kHeaderSize));
   ReadExact(0, header.data(), header.size());
   const int oldSlots = slots_;
@@ -522,7 +510,7 @@ void TNewTextLinWarstwaFile::TransformInPlace(const TAffineMatrix& m, ICancelChe
   {
     ScopeExit cleanup([this] { EndMaintenance(false); });
     LockWait(true);
-    ReadMaintDescriptor();
+    ReadDescriptor();
     const int packets = GetU16(&desc_[kDescPackets]);
     std::vector<std::uint8_t> area;
     const std::size_t R = static_cast<std::size_t>(recSize_);
