@@ -8,6 +8,7 @@
 #include "foundation/textutil.h"
 #include "layers/dberrors.h"
 #include "layers/layerfiles.h"
+#include "platform/codepage.h"
 #include "platform/inifile.h"
 
 namespace {
@@ -15,6 +16,12 @@ namespace {
 constexpr const char* kBazaSection = "baza";
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A layer name becomes a file name in its catalogue: a path separator would
+// put the file elsewhere.
+bool IsFileNameSafe(std::string_view name) {
+  return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
 
 bool LessText(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
@@ -32,14 +39,18 @@ TLayerStore::TLayerStore(std::string iniPath) : iniPath_(std::move(iniPath)) {}
 TLayerStore::~TLayerStore() = default;
 
 std::string TLayerStore::MakeFileName(std::string_view name, int kind) {
+  // Counted in characters, as the name is stored in code page 1250: a
+  // Polish letter is one character of the twelve, and a cut never splits one.
   static constexpr std::string_view kPad = "--------.--";
+  const std::size_t length = platform::Cp1250Length(name);
   std::string out;
-  if (name.size() <= 8) {
-    out = std::string(name) + std::string(kPad.substr(name.size()));
+  if (length <= 8) {
+    out = std::string(name) + std::string(kPad.substr(length));
   } else {
-    out = std::string(name.substr(0, 8)) + ".";
-    out += name[8];
-    out += name.size() > 9 ? name[9] : '-';
+    const std::string head = platform::TruncateCp1250(name, 8);
+    const std::string tail = platform::TruncateCp1250(name.substr(head.size()), 2);
+    out = head + "." + tail;
+    if (length == 9) out += '-';
   }
   out += kind == 0 ? 't' : 'l';
   return out;
@@ -150,6 +161,8 @@ TNewTextLinWarstwaFile* TLayerStore::CreateWarstwa(const std::string* catalogue,
     if (base.Base().IsReadOnly()) throw EAccessViolation("Baza tylko do odczytu");
     const int kind = h.Kind == 0 ? 0 : 1;
     const std::string fileName = MakeFileName(name, kind);
+    if (!IsFileNameSafe(name))
+      throw EDBWarstwaCreate(FormatMessage("Nie można utworzyć pliku %s", fileName.c_str()));
     std::unique_ptr<TNewTextLinWarstwaFile> file;
     if (kind == 0)
       file = TNewTextWarstwaFile::CreateNew(&base.Base(), *catalogue, h, fileName);
@@ -305,8 +318,10 @@ void TLayerStore::RenameWarstwa(TWarstwaFile* layer, const std::string& name) {
   if (base.Base().IsReadOnly()) throw EAccessViolation("Warstwa tylko do odczytu");
   if (layer->IsOpen()) throw EInternalError("Warstwa otwarta");
   const std::string old = layer->FileName();
+  if (!IsFileNameSafe(name)) throw EDBWarstwaError("Zmiana nazwy nie powiodła się");
+  // The kind letter is the last character of both names.
   std::string fresh = MakeFileName(name, 0);
-  if (old.size() >= 12) fresh[11] = old[11];
+  if (!old.empty()) fresh.back() = old.back();
   if (fresh == old) return;
   const std::string* directory = base.DirectoryOf(layer);
   const std::string dir = directory != nullptr ? *directory : std::string();

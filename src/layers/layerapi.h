@@ -41,7 +41,8 @@ public:
 
   // The file name of layer name of kind (0 text, 1 line): the name padded
   // with "--------.--" (or cut to 8 characters, ".", characters 9 and 10),
-  // then "t" or "l"; always 12 characters.
+  // then "t" or "l"; always 12 characters (a Polish letter counts as one,
+  // as in code page 1250).
   static std::string MakeFileName(std::string_view name, int kind);
 
   // --- Databases ---
@@ -64,7 +65,8 @@ public:
   void OpenSymbols(const std::string* catalogue, std::string& fileName);
   // A new closed layer file in the catalogue of an open database; none when
   // no open database holds the catalogue. EAccessViolation "Baza tylko do
-  // odczytu" when the database is read-only for its user.
+  // odczytu" when the database is read-only for its user; EDBWarstwaCreate
+  // for a name holding a path separator.
   TNewTextLinWarstwaFile* CreateWarstwa(const std::string* catalogue, const std::string& name,
                                         const TMainWarstwaHeader& h);
   void ReleaseNumberLists();
@@ -98,7 +100,9 @@ public:
   // deleted raises EDBWarstwaError and the object stays.
   void DeleteWarstwa(TWarstwaFile* layer);
   // Renames the file to MakeFileName(name) keeping its kind letter; the same
-  // refusals; EDBWarstwaError "Zmiana nazwy nie powiodła się" on failure.
+  // refusals; EDBWarstwaError "Zmiana nazwy nie powiodła się" on failure,
+  // for a name holding a path separator and when a file of the new name
+  // exists.
   void RenameWarstwa(TWarstwaFile* layer, const std::string& name);
   // The layer's number in its catalogue's "baza.cnf", 0 when not listed.
   std::int32_t GetWarstwaNumber(TWarstwaFile* layer);

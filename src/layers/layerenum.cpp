@@ -136,7 +136,7 @@ int THeaderIteratorNew::ReadOldHeader(platform::File& file, const std::string& f
   // A highest sublayer beyond the ten slots is no layer file of that format.
   if (oldfmt::StoredHighest(h) >= oldfmt::kSlots) return kDBNothing;
   const int kind = h[oldfmt::kHKind] == oldfmt::kOldKindLine ? layerfmt::kKindLine : layerfmt::kKindText;
-  entry.Name = OldLayerFileToName(fileName).substr(0, 10);
+  entry.Name = platform::TruncateCp1250(OldLayerFileToName(fileName), 10);
   entry.Description = platform::Cp1250ToUtf8(
       oldfmt::MazoviaToCp1250(oldfmt::StoredString(&h[oldfmt::kHDescription], 80)));
   entry.Kind = static_cast<std::uint8_t>(kind);
@@ -196,7 +196,7 @@ int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeade
   }
   TAllWarstwaHeader e;
   e.Directory = directory_;
-  e.Name = OldLayerFileToName(fileName).substr(0, 10);
+  e.Name = platform::TruncateCp1250(OldLayerFileToName(fileName), 10);
   e.Description = h.Description;
   e.Kind = static_cast<std::uint8_t>(kind);
   e.Highest = h.Highest;
