@@ -34,15 +34,15 @@ struct CacheSlot {
 };
 
 // Where each cached page is: an open-addressed table of (index, page) ->
-// slot with linear probing, twice as many entries as slots, so that a lookup
-// reads one or two neighbouring entries.
+// slot with linear probing, at least twice as many entries as pages cached,
+// so that a lookup reads one or two neighbouring entries. It starts small
+// and doubles as the cache fills, so that a process using a few pages does
+// not clear a table for the whole cache.
 class SlotTable {
  public:
-  void Reset(int capacity) {
-    std::size_t size = 16;
-    while (size < static_cast<std::size_t>(capacity) * 2) size *= 2;
-    entries_.assign(size, Entry{});
-    mask_ = size - 1;
+  void Reset(int /*capacity*/) {
+    entries_.assign(kFirstSize, Entry{});
+    mask_ = kFirstSize - 1;
     count_ = 0;
   }
   bool Empty() const { return count_ == 0; }
@@ -55,6 +55,7 @@ class SlotTable {
     }
   }
   void Put(const void* owner, std::int32_t n, int slot) {
+    if ((count_ + 1) * 2 > entries_.size()) Grow();
     std::size_t i = Home(owner, n);
     while (entries_[i].Owner != nullptr && !(entries_[i].Owner == owner && entries_[i].PageNo == n))
       i = (i + 1) & mask_;
@@ -88,6 +89,20 @@ class SlotTable {
     std::int32_t PageNo = 0;
     int Slot = 0;
   };
+  static constexpr std::size_t kFirstSize = 256;
+
+  // Twice the entries, every entry put again from its new home.
+  void Grow() {
+    std::vector<Entry> old(entries_.size() * 2, Entry{});
+    old.swap(entries_);
+    mask_ = entries_.size() - 1;
+    for (const Entry& e : old) {
+      if (e.Owner == nullptr) continue;
+      std::size_t i = Home(e.Owner, e.PageNo);
+      while (entries_[i].Owner != nullptr) i = (i + 1) & mask_;
+      entries_[i] = e;
+    }
+  }
   std::size_t Home(const void* owner, std::int32_t n) const {
     std::uint64_t h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(owner)) ^
                       (static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) << 20);
@@ -689,6 +704,20 @@ std::string PrepareKey(const TIndexFile& ix, std::string& key) {
     key = platform::Cp1250ToUtf8(cp);
   }
   return cp;
+}
+
+// The same for the key of an operation, in a buffer kept from one operation
+// to the next (one thread only; an operation runs no other inside it), so
+// that a plain ASCII key costs a copy and no allocation.
+const std::string& OperationKey(const TIndexFile& ix, std::string& key) {
+  static std::string prepared;
+  if (Ascii(key)) {
+    if (key.size() > ix.KeyLength) key.resize(ix.KeyLength);
+    prepared.assign(key);
+  } else {
+    prepared = PrepareKey(ix, key);
+  }
+  return prepared;
 }
 
 // A new scan starts: no step taken yet.
@@ -1457,7 +1486,7 @@ void EraseIndex(TIndexFile& Index) {
 void AddKey(TIndexFile& Index, std::int32_t RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, true)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, true, Step::None, nullptr, [&] {
     DBOk = true;
     TIndexItem up;
@@ -1477,7 +1506,7 @@ void AddKey(TIndexFile& Index, std::int32_t RecNo, std::string& Key) {
 void DeleteKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, true)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, true, Step::None, nullptr, [&] {
     DBOk = true;
     std::int32_t rec = RecNo;
@@ -1496,7 +1525,7 @@ void DeleteKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
 void FindKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, false, Step::None, nullptr, [&] {
     if (!SearchCore(Index, key, 0, RecNo) && Index.Duplicates) {
       if (const TIndexItem* found = NextCore(Index, RecNo)) {
@@ -1511,7 +1540,7 @@ void FindKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
 void SearchKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, false, Step::None, nullptr, [&] {
     if (!SearchCore(Index, key, 0, RecNo)) {
       if (const TIndexItem* found = NextCore(Index, RecNo)) KeyToUtf8(*found, Key);
