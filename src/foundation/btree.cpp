@@ -1,5 +1,6 @@
 #include "foundation/btree.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -25,18 +26,23 @@ struct CacheSlot {
   TIndexFile* Owner = nullptr;
   std::int32_t PageNo = 0;
   bool Dirty = false;
+  // Read ahead by a scan and not asked for yet: perhaps not a page of the
+  // tree (a free page), and in a shared index good only in the hold that
+  // read it (HoldCount then).
+  bool Ahead = false;
+  std::uint32_t Hold = 0;
 };
 
 // Where each cached page is: an open-addressed table of (index, page) ->
-// slot with linear probing, twice as many entries as slots, so that a lookup
-// reads one or two neighbouring entries.
+// slot with linear probing, at least twice as many entries as pages cached,
+// so that a lookup reads one or two neighbouring entries. It starts small
+// and doubles as the cache fills, so that a process using a few pages does
+// not clear a table for the whole cache.
 class SlotTable {
  public:
-  void Reset(int capacity) {
-    std::size_t size = 16;
-    while (size < static_cast<std::size_t>(capacity) * 2) size *= 2;
-    entries_.assign(size, Entry{});
-    mask_ = size - 1;
+  void Reset(int /*capacity*/) {
+    entries_.assign(kFirstSize, Entry{});
+    mask_ = kFirstSize - 1;
     count_ = 0;
   }
   bool Empty() const { return count_ == 0; }
@@ -49,6 +55,7 @@ class SlotTable {
     }
   }
   void Put(const void* owner, std::int32_t n, int slot) {
+    if ((count_ + 1) * 2 > entries_.size()) Grow();
     std::size_t i = Home(owner, n);
     while (entries_[i].Owner != nullptr && !(entries_[i].Owner == owner && entries_[i].PageNo == n))
       i = (i + 1) & mask_;
@@ -82,6 +89,20 @@ class SlotTable {
     std::int32_t PageNo = 0;
     int Slot = 0;
   };
+  static constexpr std::size_t kFirstSize = 256;
+
+  // Twice the entries, every entry put again from its new home.
+  void Grow() {
+    std::vector<Entry> old(entries_.size() * 2, Entry{});
+    old.swap(entries_);
+    mask_ = entries_.size() - 1;
+    for (const Entry& e : old) {
+      if (e.Owner == nullptr) continue;
+      std::size_t i = Home(e.Owner, e.PageNo);
+      while (entries_[i].Owner != nullptr) i = (i + 1) & mask_;
+      entries_[i] = e;
+    }
+  }
   std::size_t Home(const void* owner, std::int32_t n) const {
     std::uint64_t h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(owner)) ^
                       (static_cast<std::uint64_t>(static_cast<std::uint32_t>(n)) << 20);
@@ -107,6 +128,10 @@ struct PageCache {
   int Oldest = -1;
   int Newest = -1;
   SlotTable Where;
+  // Slots emptied without being taken for another page (an index closed, a
+  // page released): used again before a new slot is made, so that their
+  // memory is not left idle while new memory is touched.
+  std::vector<int> Empty;
 
   void Reset(int capacity) {
     Capacity = capacity;
@@ -116,13 +141,20 @@ struct PageCache {
     Next.clear();
     Oldest = Newest = -1;
     Where.Reset(capacity);
+    Empty.clear();
   }
   PageCache() { Reset(IndexCacheSlots); }
 };
 
-PageCache& Cache() {
-  static PageCache cache;
-  return cache;
+// Made on first use and never destroyed, so that an index destroyed at the
+// end of the process still finds it; read on every step, hence a plain
+// pointer rather than a guarded local.
+PageCache* gCache = nullptr;
+
+inline PageCache& Cache() {
+  if (gCache == nullptr) [[unlikely]]
+    gCache = new PageCache;
+  return *gCache;
 }
 
 // Page transfer buffer in the file layout.
@@ -192,17 +224,22 @@ bool WriteSlot(CacheSlot& s) {
   return true;
 }
 
-// Empties a slot, writing nothing.
+// Empties a slot, writing nothing; it is kept for the next page needed.
 void Forget(CacheSlot& s) {
-  if (s.Owner != nullptr) Cache().Where.Remove(s.Owner, s.PageNo);
+  if (s.Owner != nullptr) {
+    Cache().Where.Remove(s.Owner, s.PageNo);
+    Cache().Empty.push_back(SlotIndex(s));
+  }
   s.Owner = nullptr;
   s.Dirty = false;
+  s.Ahead = false;
 }
 
 // Gives an empty slot page n of ix.
 void Place(CacheSlot& s, TIndexFile& ix, std::int32_t n) {
   s.Owner = &ix;
   s.PageNo = n;
+  s.Ahead = false;
   Cache().Where.Put(&ix, n, SlotIndex(s));
 }
 
@@ -225,6 +262,15 @@ constexpr int kKeptNewest = 4;
 // slot can be had the caller's step fails with 101.
 CacheSlot& TakeSlot() {
   PageCache& cache = Cache();
+  // An emptied slot first (one taken by an eviction meanwhile has an owner
+  // again, or is empty and taken below all the same).
+  const ChangeJournal& journal = Journal();
+  while (!cache.Empty.empty()) {
+    const int slot = cache.Empty.back();
+    cache.Empty.pop_back();
+    CacheSlot& s = cache.Slots[static_cast<std::size_t>(slot)];
+    if (s.Owner == nullptr && (journal.Index == nullptr || !journal.Pinned(slot))) return s;
+  }
   if (static_cast<int>(cache.Slots.size()) < cache.Capacity) {
     // A slot not made yet: linked in as the most recently used.
     const int slot = static_cast<int>(cache.Slots.size());
@@ -235,7 +281,6 @@ CacheSlot& TakeSlot() {
     cache.Newest = slot;
     return cache.Slots.back();
   }
-  const ChangeJournal& journal = Journal();
   const std::uint16_t error = DBErrorCode;
   int slot = cache.Oldest;
   for (int tried = 0; tried < cache.Capacity - kKeptNewest && slot >= 0; ++tried, slot = cache.Next[slot]) {
@@ -248,23 +293,110 @@ CacheSlot& TakeSlot() {
       if (!written) continue;
     }
     Forget(s);
+    if (!cache.Empty.empty() && cache.Empty.back() == slot) cache.Empty.pop_back();
     return s;
   }
   DBErrorCode = DBErrWrite;
   throw PageFault{};
 }
 
+// A slot that can be had without evicting a page (an emptied one or one not
+// made yet), or null.
+CacheSlot* SpareSlot() {
+  PageCache& cache = Cache();
+  const ChangeJournal& journal = Journal();
+  while (!cache.Empty.empty()) {
+    const int slot = cache.Empty.back();
+    cache.Empty.pop_back();
+    CacheSlot& s = cache.Slots[static_cast<std::size_t>(slot)];
+    if (s.Owner == nullptr && (journal.Index == nullptr || !journal.Pinned(slot))) return &s;
+  }
+  if (static_cast<int>(cache.Slots.size()) >= cache.Capacity) return nullptr;
+  return &TakeSlot();
+}
+
+// Bytes a scan reads at once when it reads ahead.
+constexpr std::size_t kReadAheadBytes = 64 * 1024;
+
+std::vector<std::uint8_t>& BlockBuffer() {
+  static std::vector<std::uint8_t> buffer(kReadAheadBytes);
+  return buffer;
+}
+
+// Reads page n into slot s. With ahead, the aligned block of pages around it
+// comes in the same read, and those of its pages not cached yet go into
+// spare slots, marked as read ahead (nothing is evicted for them; the slot
+// of page n is the caller's to place and touch last). A page read ahead that
+// cannot be part of a tree is left out: it is read again, and judged, when
+// asked for.
+void ReadPage(TIndexFile& ix, std::int32_t n, CacheSlot& s, bool ahead) {
+  const std::int32_t perBlock = static_cast<std::int32_t>(kReadAheadBytes / ix.RecSize);
+  if (!ahead || perBlock < 2) {
+    if (DBReadRecords(ix, n, 1, PageBuffer().data()) != 1) {
+      DBErrorCode = DBErrRead;
+      throw PageFault{};
+    }
+    if (!PageFromFile(PageBuffer().data(), ix.KeyLength, s.Page)) Damaged();
+    return;
+  }
+  std::int32_t first = n / perBlock * perBlock;
+  if (first < 1) first = 1;
+  const std::int32_t count = std::min(perBlock, ix.RecCount - first);
+  std::uint8_t* block = BlockBuffer().data();
+  const std::int32_t got = DBReadRecords(ix, first, count, block);
+  if (got <= n - first) {
+    DBErrorCode = DBErrRead;
+    throw PageFault{};
+  }
+  if (!PageFromFile(block + static_cast<std::size_t>(n - first) * ix.RecSize, ix.KeyLength, s.Page))
+    Damaged();
+  // The asked page is placed first, so that the spare slots never take it.
+  Place(s, ix, n);
+  s.Dirty = false;
+  for (std::int32_t m = first; m < first + got; ++m) {
+    if (m == n || Find(ix, m) != nullptr) continue;
+    CacheSlot* spare = SpareSlot();
+    if (spare == nullptr) break;
+    if (!PageFromFile(block + static_cast<std::size_t>(m - first) * ix.RecSize, ix.KeyLength,
+                      spare->Page)) {
+      Cache().Empty.push_back(SlotIndex(*spare));
+      continue;
+    }
+    Place(*spare, ix, m);
+    spare->Dirty = false;
+    spare->Ahead = true;
+    spare->Hold = ix.HoldCount;
+    Touch(SlotIndex(*spare));
+  }
+}
+
+// Whether a scan may read ahead: in a single-user index, or in a shared one
+// inside a hold its caller opened, where the pages read stay as they are
+// for the steps that follow; and only into spare slots.
+bool MayReadAhead(const TIndexFile& ix) {
+  if (ix.Shared && ix.LockDepth < 2) return false;
+  const PageCache& cache = Cache();
+  return !cache.Empty.empty() || static_cast<int>(cache.Slots.size()) < cache.Capacity;
+}
+
 // Page n of an index, read into the cache when absent. A number outside the
 // file reads nothing (error 100); a page that cannot be in a tree gives 1005.
-CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n) {
+// With ahead (a scan's step) the pages around it may come in the same read.
+CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n, bool ahead = false) {
   // A step asks for the page it used last again and again: the most recently
   // used slot is looked at before the table.
   PageCache& cache = Cache();
   if (cache.Newest >= 0) {
     CacheSlot& newest = cache.Slots[static_cast<std::size_t>(cache.Newest)];
-    if (newest.Owner == &ix && newest.PageNo == n) return newest;
+    if (newest.Owner == &ix && newest.PageNo == n && !newest.Ahead) return newest;
   }
   if (CacheSlot* cached = Find(ix, n)) {
+    if (cached->Ahead) {
+      // Read in an earlier hold of a shared index: the file may have
+      // changed since, so it is read again.
+      if (cached->Hold != ix.HoldCount) ReadPage(ix, n, *cached, false);
+      cached->Ahead = false;
+    }
     Touch(SlotIndex(*cached));
     return *cached;
   }
@@ -273,15 +405,20 @@ CacheSlot& GetSlot(TIndexFile& ix, std::int32_t n) {
     throw PageFault{};
   }
   CacheSlot& s = TakeSlot();
-  if (!DBReadRecord(ix, n, PageBuffer().data())) throw PageFault{};
-  if (!PageFromFile(PageBuffer().data(), ix.KeyLength, s.Page)) Damaged();
-  Place(s, ix, n);
-  s.Dirty = false;
+  if (ahead && MayReadAhead(ix)) {
+    ReadPage(ix, n, s, true);
+  } else {
+    ReadPage(ix, n, s, false);
+    Place(s, ix, n);
+    s.Dirty = false;
+  }
   Touch(SlotIndex(s));
   return s;
 }
 
-const TIndexPage& GetPage(TIndexFile& ix, std::int32_t n) { return GetSlot(ix, n).Page; }
+const TIndexPage& GetPage(TIndexFile& ix, std::int32_t n, bool ahead = false) {
+  return GetSlot(ix, n, ahead).Page;
+}
 
 // Page n of an index, about to be changed by the running operation: its
 // content before the change is kept for an undo.
@@ -310,7 +447,9 @@ CacheSlot& ChangeSlot(TIndexFile& ix, std::int32_t n) {
 // hold one item.
 bool PageOfTree(const TDataFile& file, std::int32_t n) {
   const auto& ix = static_cast<const TIndexFile&>(file);
-  return n == ix.Root || Find(ix, n) != nullptr;
+  if (n == ix.Root) return true;
+  const CacheSlot* s = Find(ix, n);
+  return s != nullptr && !s->Ahead;
 }
 
 // A new page for an index, from the free list or appended; cleared, marked
@@ -367,7 +506,11 @@ std::uint16_t FreePendingPages(TIndexFile& ix) {
   std::uint16_t failure = DBErrNone;
   std::size_t kept = 0;
   for (const std::int32_t n : ix.PendingFree) {
-    if (DBFreeRecord(ix, n)) continue;
+    if (DBFreeRecord(ix, n)) {
+      // A copy read ahead meanwhile is not what the file holds now.
+      if (CacheSlot* s = Find(ix, n)) Forget(*s);
+      continue;
+    }
     if (failure == DBErrNone) failure = DBErrorCode;
     ix.PendingFree[kept++] = n;
   }
@@ -520,23 +663,36 @@ TIndexItem MakeItem(std::int32_t rec, const std::string& key) {
   return item;
 }
 
-// The caller's UTF-8 key in code-page bytes, cut to the key length; a cut key
-// is also cut in the caller's string.
-bool Ascii(const std::string& text) {
-  for (const char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
+// Whether bytes are all ASCII, eight at a time.
+bool AsciiBytes(const char* p, std::size_t n) {
+  std::uint64_t high = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    high |= word;
+  }
+  for (; i < n; ++i) high |= static_cast<unsigned char>(p[i]);
+  return (high & 0x8080808080808080ull) == 0;
 }
+
+bool Ascii(const std::string& text) { return AsciiBytes(text.data(), text.size()); }
 
 // A key in code-page bytes back in UTF-8 for the caller; ASCII is the same in
 // both and only copied.
-void KeyToUtf8(const std::string& cp, std::string& key) {
-  if (Ascii(cp))
-    key.assign(cp);
+void KeyToUtf8(const char* cp, std::size_t n, std::string& key) {
+  if (AsciiBytes(cp, n))
+    key.assign(cp, n);
   else
-    key = platform::Cp1250ToUtf8(cp);
+    key = platform::Cp1250ToUtf8(std::string(cp, n));
 }
 
+void KeyToUtf8(const TIndexItem& item, std::string& key) {
+  KeyToUtf8(item.Key.data(), item.KeyLen, key);
+}
+
+// The caller's UTF-8 key in code-page bytes, cut to the key length; a cut key
+// is also cut in the caller's string.
 std::string PrepareKey(const TIndexFile& ix, std::string& key) {
   if (Ascii(key)) {
     if (key.size() > ix.KeyLength) key.resize(ix.KeyLength);
@@ -548,6 +704,20 @@ std::string PrepareKey(const TIndexFile& ix, std::string& key) {
     key = platform::Cp1250ToUtf8(cp);
   }
   return cp;
+}
+
+// The same for the key of an operation, in a buffer kept from one operation
+// to the next (one thread only; an operation runs no other inside it), so
+// that a plain ASCII key costs a copy and no allocation.
+const std::string& OperationKey(const TIndexFile& ix, std::string& key) {
+  static std::string prepared;
+  if (Ascii(key)) {
+    if (key.size() > ix.KeyLength) key.resize(ix.KeyLength);
+    prepared.assign(key);
+  } else {
+    prepared = PrepareKey(ix, key);
+  }
+  return prepared;
 }
 
 // A new scan starts: no step taken yet.
@@ -592,24 +762,29 @@ bool SearchCore(TIndexFile& ix, const std::string& key, std::int32_t rec, std::i
   return found;
 }
 
+// Checks a step that crossed into another page: it must also have moved past
+// the item the last step returned; a page met again under another parent
+// returns items out of order.
+[[gnu::noinline]] void CheckCrossing(TIndexFile& ix, bool forward, const TIndexItem& item) {
+  const TIndexPage& last = GetPage(ix, ix.StepPage);
+  if (ix.StepIndex < 1 || ix.StepIndex > last.Count) Damaged();
+  const TIndexItem& before = last.Item[ix.StepIndex];
+  int c = CompareKeys(KeyOf(item), KeyOf(before));
+  if (c == 0 && ix.Duplicates)
+    c = item.RecNo < before.RecNo ? -1 : (item.RecNo > before.RecNo ? 1 : 0);
+  if (forward ? c <= 0 : c >= 0) Damaged();
+}
+
 // Counts one more step of a scan in one direction (forward counts up,
 // backward down; a turn starts again). A tree holds at most 80 items a page:
 // a scan that steps past more items than that meets pages under two parents
 // (a damaged file whose walk would never end in practice).
-void CountStep(TIndexFile& ix, bool forward, std::int32_t pageNo, std::int32_t index,
-               const TIndexItem& item) {
-  // A step that crossed into another page must also have moved past the
-  // item the last step returned: a page met again under another parent
-  // returns items out of order. (Within one page the next slot follows.)
-  if (ix.StepKnown && (pageNo != ix.StepPage || index != ix.StepIndex + (forward ? 1 : -1))) {
-    const TIndexPage& last = GetPage(ix, ix.StepPage);
-    if (ix.StepIndex < 1 || ix.StepIndex > last.Count) Damaged();
-    const TIndexItem& before = last.Item[ix.StepIndex];
-    int c = CompareKeys(KeyOf(item), KeyOf(before));
-    if (c == 0 && ix.Duplicates)
-      c = item.RecNo < before.RecNo ? -1 : (item.RecNo > before.RecNo ? 1 : 0);
-    if (forward ? c <= 0 : c >= 0) Damaged();
-  }
+inline void CountStep(TIndexFile& ix, bool forward, std::int32_t pageNo, std::int32_t index,
+                      const TIndexItem& item) {
+  // Within one page the next slot follows; only a step into another page
+  // is compared with the item before.
+  if (ix.StepKnown && (pageNo != ix.StepPage || index != ix.StepIndex + (forward ? 1 : -1)))
+    CheckCrossing(ix, forward, item);
   ix.StepPage = pageNo;
   ix.StepIndex = index;
   ix.StepKnown = true;
@@ -619,8 +794,10 @@ void CountStep(TIndexFile& ix, bool forward, std::int32_t pageNo, std::int32_t i
   if ((ix.Steps < 0 ? -ix.Steps : ix.Steps) > most) Damaged();
 }
 
-// Moves to the item after the current one (from no position: the first).
-bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+// Moves to the item after the current one (from no position: the first) and
+// returns it (valid until the next page is read), or null when there is none.
+// With ahead (a scan's step) the pages it descends to may be read ahead.
+const TIndexItem* NextCore(TIndexFile& ix, std::int32_t& recNo, bool ahead = false) {
   if (ix.PathDepth > 0) {
     // The common step: within a leaf, to its next item.
     TIndexPathEntry& at = ix.Path[ix.PathDepth];
@@ -628,12 +805,11 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
     if (at.Item >= 0 && at.Item < page.Count && page.ChildOf(at.Item) == 0) {
       ++at.Item;
       const TIndexItem& item = page.Item[at.Item];
-      key.assign(item.Key.data(), item.KeyLen);
       recNo = item.RecNo;
       CountStep(ix, true, at.Page, at.Item, item);
       DBOk = true;
       ix.CurrentRec = recNo;
-      return true;
+      return &item;
     }
   }
   if (ix.PathDepth == 0) ForgetSteps(ix);
@@ -644,8 +820,9 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
   }
   while (p != 0) {
     EnterPath(ix, p, 0);
-    p = GetPage(ix, p).LeftChild;
+    p = GetPage(ix, p, ahead).LeftChild;
   }
+  const TIndexItem* found = nullptr;
   if (ix.PathDepth > 0) {
     while (ix.PathDepth > 1 &&
            ix.Path[ix.PathDepth].Item >= GetPage(ix, ix.Path[ix.PathDepth].Page).Count)
@@ -654,20 +831,21 @@ bool NextCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
     const TIndexPage& page = GetPage(ix, at.Page);
     if (at.Item < page.Count) {
       ++at.Item;
-      key.assign(page.Item[at.Item].Key.data(), page.Item[at.Item].KeyLen);
-      recNo = page.Item[at.Item].RecNo;
-      CountStep(ix, true, at.Page, at.Item, page.Item[at.Item]);
+      found = &page.Item[at.Item];
+      recNo = found->RecNo;
+      CountStep(ix, true, at.Page, at.Item, *found);
     } else {
       ix.PathDepth = 0;
     }
   }
   DBOk = ix.PathDepth > 0;
   ix.CurrentRec = recNo;
-  return DBOk;
+  return DBOk ? found : nullptr;
 }
 
-// Moves to the item before the current one (from no position: the last).
-bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
+// Moves to the item before the current one (from no position: the last) and
+// returns it (valid until the next page is read), or null when there is none.
+const TIndexItem* PrevCore(TIndexFile& ix, std::int32_t& recNo, bool ahead = false) {
   if (ix.PathDepth == 0) ForgetSteps(ix);
   std::int32_t p = ix.Root;
   if (ix.PathDepth > 0) {
@@ -676,27 +854,27 @@ bool PrevCore(TIndexFile& ix, std::int32_t& recNo, std::string& key) {
     p = GetPage(ix, at.Page).ChildOf(at.Item);
   }
   while (p != 0) {
-    const TIndexPage& page = GetPage(ix, p);
+    const TIndexPage& page = GetPage(ix, p, ahead);
     const std::int32_t m = page.Count;
     const std::int32_t next = page.ChildOf(m);
     EnterPath(ix, p, m);
     p = next;
   }
+  const TIndexItem* found = nullptr;
   if (ix.PathDepth > 0) {
     while (ix.PathDepth > 1 && ix.Path[ix.PathDepth].Item == 0) --ix.PathDepth;
     const TIndexPathEntry& at = ix.Path[ix.PathDepth];
     if (at.Item > 0) {
-      const TIndexItem& item = GetPage(ix, at.Page).Item[at.Item];
-      key.assign(item.Key.data(), item.KeyLen);
-      recNo = item.RecNo;
-      CountStep(ix, false, at.Page, at.Item, item);
+      found = &GetPage(ix, at.Page).Item[at.Item];
+      recNo = found->RecNo;
+      CountStep(ix, false, at.Page, at.Item, *found);
     } else {
       ix.PathDepth = 0;
     }
   }
   DBOk = ix.PathDepth > 0;
   ix.CurrentRec = recNo;
-  return DBOk;
+  return DBOk ? found : nullptr;
 }
 
 // Finds the caller's position again after another workstation changed the
@@ -712,9 +890,8 @@ void Reposition(TIndexFile& ix, const std::string& key, bool Forward) {
   if (!Forward) {
     // From the greatest item below to the first one above it, so that the
     // backward step returns the item below.
-    std::string scratch;
     const std::int32_t current = ix.CurrentRec;
-    NextCore(ix, rec, scratch);
+    NextCore(ix, rec);
     ix.CurrentRec = current;
   }
 }
@@ -730,6 +907,7 @@ enum class Step { None, Forward, Backward };
 bool OpenIndexHold(TIndexFile& ix, bool exclusive) {
   if (!ix.Shared) return true;
   const bool outermost = ix.LockDepth == 0;
+  if (outermost) ++ix.HoldCount;
   const std::uint16_t seen = ix.Header.ChangeCount;
   const std::int32_t known = ix.RecCount;
   if (!DBOpenHold(ix, exclusive, DBHoldKind::IndexFile)) return false;
@@ -1308,7 +1486,7 @@ void EraseIndex(TIndexFile& Index) {
 void AddKey(TIndexFile& Index, std::int32_t RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, true)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, true, Step::None, nullptr, [&] {
     DBOk = true;
     TIndexItem up;
@@ -1328,7 +1506,7 @@ void AddKey(TIndexFile& Index, std::int32_t RecNo, std::string& Key) {
 void DeleteKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, true)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, true, Step::None, nullptr, [&] {
     DBOk = true;
     std::int32_t rec = RecNo;
@@ -1347,13 +1525,12 @@ void DeleteKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
 void FindKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, false, Step::None, nullptr, [&] {
     if (!SearchCore(Index, key, 0, RecNo) && Index.Duplicates) {
-      std::string found;
-      if (NextCore(Index, RecNo, found)) {
-        KeyToUtf8(found, Key);
-        DBOk = found == key;
+      if (const TIndexItem* found = NextCore(Index, RecNo)) {
+        DBOk = CompareKeys(KeyOf(*found), KeyOf(key)) == 0;
+        KeyToUtf8(*found, Key);
       }
     }
     Index.CurrentRec = RecNo;
@@ -1363,11 +1540,10 @@ void FindKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
 void SearchKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key) {
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
-  const std::string key = PrepareKey(Index, Key);
+  const std::string& key = OperationKey(Index, Key);
   RunInHold(Index, false, Step::None, nullptr, [&] {
     if (!SearchCore(Index, key, 0, RecNo)) {
-      std::string found;
-      if (NextCore(Index, RecNo, found)) KeyToUtf8(found, Key);
+      if (const TIndexItem* found = NextCore(Index, RecNo)) KeyToUtf8(*found, Key);
     }
     Index.CurrentRec = RecNo;
   });
@@ -1381,11 +1557,9 @@ void StepKey(TIndexFile& Index, std::int32_t& RecNo, std::string& Key, Step step
   DBErrorCode = DBErrNone;
   if (Refused(Index, false)) return;
   RunInHold(Index, false, step, &Key, [&] {
-    // Scratch for the key found, kept from step to step (one thread only).
-    static std::string found;
-    const bool moved = step == Step::Forward ? NextCore(Index, RecNo, found)
-                                             : PrevCore(Index, RecNo, found);
-    if (moved) KeyToUtf8(found, Key);
+    const TIndexItem* found =
+        step == Step::Forward ? NextCore(Index, RecNo, true) : PrevCore(Index, RecNo, true);
+    if (found != nullptr) KeyToUtf8(*found, Key);
   });
 }
 

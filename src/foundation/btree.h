@@ -125,6 +125,9 @@ struct TIndexFile : TDataFile {
   // Pages released by a change whose free mark could not be written: in
   // neither the tree nor the free list until the next flush marks them.
   std::vector<std::int32_t> PendingFree;
+  // Outermost holds opened on a shared index: pages a scan read ahead in one
+  // hold are used only in that hold.
+  std::uint32_t HoldCount = 0;
 };
 
 // Keys are UTF-8 in memory and stored in code page 1250; they compare by their

@@ -254,6 +254,19 @@ bool DBReadRecord(TDataFile& File, std::int32_t RecNo, void* Buffer) {
   return true;
 }
 
+std::int32_t DBReadRecords(TDataFile& File, std::int32_t RecNo, std::int32_t Count, void* Buffer) {
+  if (RecNo < 1 || Count < 1 || !InsideFile(File, RecNo)) {
+    DBErrorCode = DBErrRead;
+    return 0;
+  }
+  gFirstByteLocked = false;
+  const std::size_t size = static_cast<std::size_t>(Count) * File.RecSize;
+  const std::int64_t read = File.Handle.ReadAt(RecordOffset(File, RecNo), Buffer, size);
+  const std::int64_t whole = read < 0 ? 0 : read / File.RecSize;
+  DBErrorCode = whole > 0 ? DBErrNone : DBErrRead;
+  return static_cast<std::int32_t>(whole);
+}
+
 bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer) {
   if (File.ReadOnly) {
     DBErrorCode = DBErrReadOnly;

@@ -183,6 +183,11 @@ void DBCloseHold(TDataFile& File, bool Exclusive, DBHoldKind Kind = DBHoldKind::
 // Reads record RecNo (16 bytes for record 0, RecSize bytes otherwise);
 // false with error 100 when RecNo is outside the file or the read fails.
 bool DBReadRecord(TDataFile& File, std::int32_t RecNo, void* Buffer);
+// Reads up to Count whole records from RecNo (1 or above) in one transfer,
+// as far as the file goes, and returns how many; no record-lock check (for
+// the pages of an index, which no workstation record-locks). 0 with error
+// 100 when none could be read.
+std::int32_t DBReadRecords(TDataFile& File, std::int32_t RecNo, std::int32_t Count, void* Buffer);
 // Writes record RecNo (1 .. RecCount-1) of RecSize bytes; false with error 254
 // (read-only) or 101 (outside the file, or a failed write).
 bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer);
