@@ -254,13 +254,9 @@ CacheSlot* Find(const TIndexFile& ix, std::int32_t n) {
 // running step may still refer to.
 constexpr int kKeptNewest = 4;
 
-// Empties a slot for another page: the least recently used one that is free,
-// unchanged or written back now. A changed page is passed over when its
-// write fails, when the running change has pinned it, or when it belongs to a
-// shared index outside that index's hold (its write would not be covered by
-// the index's lock). The error word is the caller's own afterwards; when no
-// slot can be had the caller's step fails with 101.
-CacheSlot& TakeSlot() {
+// A slot that can be had without evicting a page (an emptied one or one not
+// made yet), or null.
+CacheSlot* SpareSlot() {
   PageCache& cache = Cache();
   // An emptied slot first (one taken by an eviction meanwhile has an owner
   // again, or is empty and taken below all the same).
@@ -269,18 +265,29 @@ CacheSlot& TakeSlot() {
     const int slot = cache.Empty.back();
     cache.Empty.pop_back();
     CacheSlot& s = cache.Slots[static_cast<std::size_t>(slot)];
-    if (s.Owner == nullptr && (journal.Index == nullptr || !journal.Pinned(slot))) return s;
+    if (s.Owner == nullptr && (journal.Index == nullptr || !journal.Pinned(slot))) return &s;
   }
-  if (static_cast<int>(cache.Slots.size()) < cache.Capacity) {
-    // A slot not made yet: linked in as the most recently used.
-    const int slot = static_cast<int>(cache.Slots.size());
-    cache.Slots.emplace_back();
-    cache.Prev.push_back(cache.Newest);
-    cache.Next.push_back(-1);
-    if (cache.Newest >= 0) cache.Next[cache.Newest] = slot; else cache.Oldest = slot;
-    cache.Newest = slot;
-    return cache.Slots.back();
-  }
+  if (static_cast<int>(cache.Slots.size()) >= cache.Capacity) return nullptr;
+  // A slot not made yet: linked in as the most recently used.
+  const int slot = static_cast<int>(cache.Slots.size());
+  cache.Slots.emplace_back();
+  cache.Prev.push_back(cache.Newest);
+  cache.Next.push_back(-1);
+  if (cache.Newest >= 0) cache.Next[cache.Newest] = slot; else cache.Oldest = slot;
+  cache.Newest = slot;
+  return &cache.Slots.back();
+}
+
+// Empties a slot for another page: the least recently used one that is free,
+// unchanged or written back now. A changed page is passed over when its
+// write fails, when the running change has pinned it, or when it belongs to a
+// shared index outside that index's hold (its write would not be covered by
+// the index's lock). The error word is the caller's own afterwards; when no
+// slot can be had the caller's step fails with 101.
+CacheSlot& TakeSlot() {
+  if (CacheSlot* spare = SpareSlot()) return *spare;
+  PageCache& cache = Cache();
+  const ChangeJournal& journal = Journal();
   const std::uint16_t error = DBErrorCode;
   int slot = cache.Oldest;
   for (int tried = 0; tried < cache.Capacity - kKeptNewest && slot >= 0; ++tried, slot = cache.Next[slot]) {
@@ -298,21 +305,6 @@ CacheSlot& TakeSlot() {
   }
   DBErrorCode = DBErrWrite;
   throw PageFault{};
-}
-
-// A slot that can be had without evicting a page (an emptied one or one not
-// made yet), or null.
-CacheSlot* SpareSlot() {
-  PageCache& cache = Cache();
-  const ChangeJournal& journal = Journal();
-  while (!cache.Empty.empty()) {
-    const int slot = cache.Empty.back();
-    cache.Empty.pop_back();
-    CacheSlot& s = cache.Slots[static_cast<std::size_t>(slot)];
-    if (s.Owner == nullptr && (journal.Index == nullptr || !journal.Pinned(slot))) return &s;
-  }
-  if (static_cast<int>(cache.Slots.size()) >= cache.Capacity) return nullptr;
-  return &TakeSlot();
 }
 
 // Bytes a scan reads at once when it reads ahead.
