@@ -8,7 +8,7 @@
 #include "foundation/polygon.h"
 #include "layers/layernode.h"
 #include "drawing/realcanvas.h"
-#include "objects/circle.h"
+#include "objects/layerline.h"
 #include "platform/controls_grids.h"
 
 namespace {
@@ -455,7 +455,7 @@ bool CollectOutlineBy(TGrupaWarstw& Group, TLookup Lookup, const std::vector<TOu
   {
     THeldHit first;
     if (!lookUp(Refs[0], first)) return false;
-    if (dynamic_cast<const TNEOkrag*>(first.Hit.Object) != nullptr) {
+    if (dynamic_cast<const TOkrag*>(first.Hit.Object) != nullptr) {
       // A circle is the whole outline.
       TRealPoint far;
       first.Hit.Object->AppendPathPoints(RealPoint(0, 0), Points, far);
