@@ -551,8 +551,11 @@ TEST_F(SublayerTest, DrawRestoresTheStateForSimpleObjectsAndAlwaysEndsTheQuery) 
 
 // The view's redraw thread draws the sublayer again and again while the GUI
 // thread adds, replaces, changes, deletes and unloads: no drawing meets a
-// freed object or list (the sanitizers watch).
-TEST_F(SublayerTest, RedrawThreadMeetsEveryKindOfChange) {
+// freed object or list (the sanitizers watch; scripts/test runs this suite
+// under ThreadSanitizer too).
+class RedrawConcurrencySublayer : public SublayerTest {};
+
+TEST_F(RedrawConcurrencySublayer, RedrawThreadMeetsEveryKindOfChange) {
   for (int i = 0; i < 20; ++i) line.AddObject(new TProbe(TRealPoint{1.0 * i, 1}, TRealPoint{1.0 * i, 9}));
   std::atomic<bool> stop{false};
   std::atomic<long> drawings{0};
