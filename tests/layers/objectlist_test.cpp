@@ -675,7 +675,11 @@ TEST_F(ObjectListTest, TextCellsComeFromTheBoundsUnderTheQueryParameters) {
 
 // --- Locking ---
 
-TEST_F(ObjectListTest, AFailingReframeLeavesTheLockAgain) {
+// Run once more under ThreadSanitizer by scripts/test (suites named
+// RedrawConcurrency*).
+class RedrawConcurrencyObjectList : public ObjectListTest {};
+
+TEST_F(RedrawConcurrencyObjectList, AFailingReframeLeavesTheLockAgain) {
   TGrObjList l;
   TListObj* o = Append(l, TListObj::Point(0, 0));
   l.InvalidateFrame();
@@ -693,7 +697,7 @@ TEST_F(ObjectListTest, AFailingReframeLeavesTheLockAgain) {
   o->FailBounds = false;
 }
 
-TEST_F(ObjectListTest, AChangeWaitsForARunningQuery) {
+TEST_F(RedrawConcurrencyObjectList, AChangeWaitsForARunningQuery) {
   TGrObjList l;
   Append(l, TListObj::Point(0, 0, 1));
   std::atomic<bool> added{false};
@@ -715,7 +719,7 @@ TEST_F(ObjectListTest, AChangeWaitsForARunningQuery) {
 
 // One thread draws the list again and again while another adds, inserts,
 // replaces and deletes objects, as the GUI thread does during a redraw.
-TEST_F(ObjectListTest, QueriesAndChangesFromTwoThreads) {
+TEST_F(RedrawConcurrencyObjectList, QueriesAndChangesFromTwoThreads) {
   TGrObjList l;
   l.SetDelta(16);
   l.SetCapacity(4);
@@ -744,7 +748,7 @@ TEST_F(ObjectListTest, QueriesAndChangesFromTwoThreads) {
           }
         }
       }
-      std::this_thread::yield();
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
   });
   std::uint32_t next = 1000;
