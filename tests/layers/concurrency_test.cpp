@@ -12,15 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include "drawing/canvascfg.h"
 #include "drawing/dim_fixture.h"
+#include "foundation/settings.h"
 #include "drawing/realcanvas.h"
+#include "objects/styledcanvas.h"
 #include "layers/layerfile.h"
 #include "layers/layertree.h"
 #include "layers/objectlist.h"
 #include "layers/sublayer.h"
 #include "objects/grobj.h"
 #include "objects/layerobjects.h"
-#include "objects/rawfields.h"
 #include "objects/saverecord.h"
 #include "platform/gdiimage.h"
 
@@ -49,7 +51,8 @@ class ConcurrencyTest : public ::testing::Test {
 TEST_F(ConcurrencyTest, EditsAndSublayerChangesWhileTheTreeIsDrawn) {
   platform::TBitmap bitmap(200, 100);
   TWindowDim dim = MakeDim(0, 0, 100, 200, 200, 100);
-  TRealCanvas canvas(&bitmap.Canvas(), &dim, nullptr);
+  TKonfiguracja konf;
+  TDefRealCanvas canvas(&bitmap.Canvas(), konf, &dim);
 
   // A tree without files: nothing here opens one.
   TBazaWarstw root("Widok");

@@ -20,9 +20,9 @@
 #include "layers/layerstats.h"
 #include "layers/sublayerdlg.h"
 #include "layers/tree_fixture.h"
-#include "objects/rawfields.h"
 #include "platform/controls_grids.h"
 #include "platform/controls_std.h"
+#include "platform/paths.h"
 #include "platform/faultinject.h"
 #include "platform/responder.h"
 
@@ -65,6 +65,11 @@ std::uint32_t ReadsOf(const std::string& name, F f) {
 
 using LayerTreeTest = ExampleTreeTest;
 
+// The full path of a layer's file.
+std::string PathOf(const TWarstwa& layer) {
+  return platform::NormalizeSeparators(fs::current_path().string() + "/" + layer.FileHandle->Path());
+}
+
 TEST_F(LayerTreeTest, BuildsOneCatalogueADisplayNameAndOneLayerAFile) {
   EXPECT_EQ(root_->Name, "Przyklad");
   ASSERT_EQ(root_->GetCount(), 2);
@@ -74,8 +79,9 @@ TEST_F(LayerTreeTest, BuildsOneCatalogueADisplayNameAndOneLayerAFile) {
   ASSERT_NE(syt, nullptr);
   EXPECT_EQ(ewid->GetCount(), 4);
   EXPECT_EQ(syt->GetCount(), 5);
-  EXPECT_EQ(ewid->GetDirectory(), "mapa/ewid/");
-  EXPECT_TRUE(ewid->IsLoaded());
+  EXPECT_EQ(platform::NormalizeSeparators(ewid->GetDirectory()), "mapa/ewid/");
+  // Loaded and visible from the start; its layers load on demand.
+  EXPECT_TRUE(ewid->HasFlag(kNodeLoaded));
   EXPECT_TRUE(ewid->IsVisible());
 
   struct Expected {
@@ -140,6 +146,10 @@ TEST_F(LayerTreeTest, ImagesTypeMasksAndNumberedLayers) {
   text->SetVisible(false);
   EXPECT_EQ(text->GetImageIndex(), 1);
 
+  // FindByNumber answers the layer of that number.
+  EXPECT_EQ(root_->FindByNumber(11), Layer("DROGI"));
+  EXPECT_EQ(Layer("DROGI")->FindByNumber(12), nullptr);
+
   // The catalogues with numbered layers, each once.
   std::vector<TWarstwaOgolna*> list;
   root_->CollectLayers(list);
@@ -150,9 +160,6 @@ TEST_F(LayerTreeTest, ImagesTypeMasksAndNumberedLayers) {
   list.clear();
   syt->CollectLayers(list);
   EXPECT_TRUE(list.empty());
-  // FindByNumber answers the layer of that number.
-  EXPECT_EQ(root_->FindByNumber(11), Layer("DROGI"));
-  EXPECT_EQ(Layer("DROGI")->FindByNumber(12), nullptr);
 }
 
 TEST_F(LayerTreeTest, NamesWithSpacesAndEmptyNames) {
@@ -397,7 +404,7 @@ TEST_F(LayerTreeTest, ASublayerAddedByAnotherProcessAppearsAtTheNextOpen) {
   const int count = drogi->GetCount();
   {
     PeerProcess peer(HELPER_LAYERPEER);
-    ASSERT_EQ(peer.Ask("open " + set_ + "/" + drogi->FileHandle->Path() + " 1"), "ok 0");
+    ASSERT_EQ(peer.Ask("open " + PathOf(*drogi) + " 1"), "ok 0");
     ASSERT_EQ(peer.Ask("sublayer " + std::to_string(count) + " Obce"), "ok 0");
     ASSERT_EQ(peer.Ask("close"), "ok 0");
   }
@@ -419,7 +426,7 @@ TEST_F(LayerTreeTest, AFailedHeaderReadClosesTheFileAndPassesOn) {
   const int count = drogi->GetCount();
   {
     PeerProcess peer(HELPER_LAYERPEER);
-    ASSERT_EQ(peer.Ask("open " + set_ + "/" + drogi->FileHandle->Path() + " 1"), "ok 0");
+    ASSERT_EQ(peer.Ask("open " + PathOf(*drogi) + " 1"), "ok 0");
     ASSERT_EQ(peer.Ask("sublayer " + std::to_string(count) + " Obce"), "ok 0");
     ASSERT_EQ(peer.Ask("close"), "ok 0");
   }
@@ -575,7 +582,7 @@ TEST_F(LayerTreeTest, DeletingTheActiveLayerOrSublayerIsRefused) {
   } catch (const EWarstwaError& e) {
     EXPECT_STREQ(e.what(), "Próba usunięcia aktywnej warstwy");
   }
-  EXPECT_TRUE(fs::exists(set_ + "/" + drogi->FileHandle->Path()));
+  EXPECT_TRUE(fs::exists(PathOf(*drogi)));
   EXPECT_EQ(Layer("DROGI"), drogi);
 
   drogi->SetActive(false);
@@ -615,7 +622,7 @@ TEST_F(LayerTreeTest, DeletingTheLastSublayerAndTheWholeLayer) {
 
   // The whole layer: the file goes, the node frees itself (the address
   // checker reports any later use of it) and the view redraws everything.
-  const std::string path = set_ + "/" + layer->FileHandle->Path();
+  const std::string path = PathOf(*layer);
   const int before = syt->GetCount();
   responder.AnswerForm(TChangeWarstwaHeader::kDeleteLayer);
   EXPECT_EQ(layer->EditHeader(0), kRedrawAll);
