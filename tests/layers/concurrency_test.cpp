@@ -2,8 +2,9 @@
 // (root, catalogue, layer, sublayers) again and again while the test's
 // thread adds, replaces and deletes objects of a sublayer and adds and
 // removes sublayers of the layer, as the editing tools and the layer panel
-// do. Run under ThreadSanitizer by scripts/test (build/tsan); under the
-// other builds it checks that nothing is lost or freed twice.
+// do. scripts/test runs the suites named RedrawConcurrency* under
+// ThreadSanitizer (build/tsan); the other builds check that nothing is lost
+// or freed twice.
 #include <atomic>
 #include <memory>
 #include <random>
@@ -39,7 +40,7 @@ ObjectSaveRecord Line(double x, double y, std::uint32_t ident) {
   return r;
 }
 
-class ConcurrencyTest : public ::testing::Test {
+class RedrawConcurrencyTreeTest : public ::testing::Test {
  protected:
   void SetUp() override { RegisterLayerObjectClasses(); }
   void TearDown() override {
@@ -48,7 +49,7 @@ class ConcurrencyTest : public ::testing::Test {
   }
 };
 
-TEST_F(ConcurrencyTest, EditsAndSublayerChangesWhileTheTreeIsDrawn) {
+TEST_F(RedrawConcurrencyTreeTest, EditsAndSublayerChangesWhileTheTreeIsDrawn) {
   platform::TBitmap bitmap(200, 100);
   TWindowDim dim = MakeDim(0, 0, 100, 200, 200, 100);
   TKonfiguracja konf;
