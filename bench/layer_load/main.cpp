@@ -17,9 +17,11 @@
 // (LoadInWindow, index in use after the rebuild above), each pass unloaded
 // again outside the timing. The whole load also reports the growth of the
 // process's peak resident size per object over one load (clear_refs resets
-// the peak first).
+// the peak first; memory the allocator already holds is not counted there)
+// and the heap bytes the loaded layer holds per object (mallinfo2).
 // Single thread.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <filesystem>
 #include <fstream>
@@ -33,6 +35,7 @@
 #include "layers/layertree.h"
 #include "layers/objectlist.h"
 #include "layers/sublayer.h"
+#include "foundation/settings.h"
 #include "objects/layerobjects.h"
 #include "objects/symbollib.h"
 
@@ -277,10 +280,15 @@ void TreeLoad(benchmark::State& state, bool text) {
   {
     std::ofstream("/proc/self/clear_refs") << "5";
     const std::int64_t before = StatusKiB("VmRSS");
+    const struct mallinfo2 heapBefore = mallinfo2();
     layer->Load(nullptr, nullptr);
     const std::int64_t peak = StatusKiB("VmHWM");
+    const struct mallinfo2 heapAfter = mallinfo2();
     if (ObjectsOf(*layer) != kRecords) state.SkipWithError("tree load lost records");
     state.counters["peak_bytes_per_object"] = before >= 0 && peak >= 0 ? (peak - before) * 1024.0 / kRecords : -1;
+    state.counters["heap_bytes_per_object"] =
+        (static_cast<double>(heapAfter.uordblks + heapAfter.hblkhd) -
+         static_cast<double>(heapBefore.uordblks + heapBefore.hblkhd)) / kRecords;
     layer->Unload();
   }
   for (auto _ : state) {
@@ -346,6 +354,7 @@ int main(int argc, char** argv) {
   }
   // The layer tree over the random files (their index rebuilt above).
   SetLibraryErrorBox([](const std::string&) {});
+  SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>((Scratch() / "tolvika.ini").string()));
   RegisterLayerObjectClasses();
   for (bool text : {false, true}) {
     const std::string kind = text ? "text" : "line";
@@ -357,6 +366,8 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   if (fs::exists(Scratch() / "baza.ini")) TreeEnv().root.reset();
+  ReleaseSymbolManager();
+  FreeGlobalnaKonfiguracja();
   std::error_code ec;
   fs::remove_all(Scratch(), ec);
   return 0;
