@@ -22,6 +22,10 @@ public:
 
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& Message() const noexcept { return message_; }
+  // Replaces the text, keeping the class: a handler that adds context to an
+  // error catches it by reference, sets the new text and rethrows it with
+  // "throw;".
+  void SetMessage(std::string message) { message_ = std::move(message); }
 
 private:
   std::string message_;

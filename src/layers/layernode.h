@@ -96,7 +96,12 @@ inline constexpr int kRedrawAll = 3;
 inline constexpr std::int32_t kOrderNone = 2147483647;
 
 // The state of a node in the layer panel. While a tree item is attached the
-// state lives in the item (StateIndex = State + 1, Expanded).
+// state lives in the item (StateIndex = State + 1, Expanded). A node shown in
+// a second tree (a dialog's) attaches that tree's item over the panel's one:
+// the new item starts with the live state, and detaching gives the panel's
+// item back. The items belong to their trees: a tree that is cleared or freed
+// before its nodes detaches them first (DetachTreeNode), otherwise the node
+// frees its items when it goes.
 class TNodeState {
  public:
   bool Expanded = false;
@@ -259,8 +264,13 @@ class TWarstwaImp : public TWarstwaOgolna {
   bool IsShown() const override;
   bool IsReadOnly() const override;
   void UpdateShownFlag() override;
+  // A new last child of Parent captioned Name ("___" when empty), carrying
+  // the node (as TWarstwaOgolna*) as its data, and attached.
   platform::TTreeNode* AddTreeNode(platform::TTreeView& Items, platform::TTreeNode* Parent) override;
+  // The owner recomputes its bounds.
   void Unload() override;
+  // Forwarded to the owner, unless the owner is suspended (it is loading
+  // its children itself, this one among them).
   void Load(TWarQuery* Filter, TCancel* Cancel) override;
   void LoadInWindow(const TRealRect& Window, TCancel* Cancel) override;
   std::string GetCaption() const override;
@@ -308,7 +318,9 @@ class TDoSearch : public TObject {
 
   // The node search this kind of search runs (base: the node's Search).
   virtual void Search(TWarstwaOgolna& Node, TSearchHit& Hit);
-  // Runs Search on Node and keeps the better hit (the best-hit rule).
+  // Runs Search on Node and keeps the better hit (the best-hit rule). A hit
+  // given up (replaced, or not better) is cleared with ClearSearchHit, so
+  // an object read from a file for it does not outlive it.
   virtual bool Check(TWarstwaOgolna& Node);
   virtual bool Accept(TEGraphObj* Obj);
 
@@ -358,16 +370,25 @@ class TGrupaWarstw : public TWarstwaImp {
   void SetVisible(bool B) override;
   bool IsLoaded() const override;
   void SetActive(bool B) override;
+  // Redraw thread. EAbortDraw when the canvas is aborted; nothing when not
+  // shown; else every child in order under the shared lock. An EAbort from a
+  // child passes unchanged; any other error gets "<group>, <child>, " put
+  // before its message and keeps its class.
   void Draw(TRealCanvas& Canvas) override;
   void UpdateShownFlag() override;
   platform::TTreeNode* AddTreeNode(platform::TTreeView& Items, platform::TTreeNode* Parent) override;
   void DetachTreeNode() override;
   bool IsGroup() const override;
   void SetVisibleAll(bool B) override;
+  // Marks the walk (0x0100, BeginWalk) around the children's visit; the
+  // marks end (EndWalk, flag cleared) also when the visitor stops the walk
+  // with an exception.
   void Walk(TUpdateWarstwa& Visitor) override;
   std::uint32_t GetTypeMaskEx() override;
   bool IsEmpty() override;
   std::uint32_t GetTypeMask() override;
+  // Unloads every child, then recomputes its visible and shown flags from
+  // the children and has the owner recompute its bounds.
   void Unload() override;
   void Load(TWarQuery* Filter, TCancel* Cancel) override;
   void LoadInWindow(const TRealRect& Window, TCancel* Cancel) override;

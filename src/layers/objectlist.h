@@ -37,12 +37,16 @@ struct TGrObjEntry {
 class TGraphObjList {
  public:
   TGraphObjList();
+  // Releases the array only: FreeItem is abstract here, so a class that
+  // owns its objects clears the list in its own destructor.
   virtual ~TGraphObjList();
   TGraphObjList(const TGraphObjList&) = delete;
   TGraphObjList& operator=(const TGraphObjList&) = delete;
 
   // --- Virtual operations ---
-  // Enlarges the capacity by the growth rule of the class.
+  // Enlarges the capacity by the growth rule of the class. Base: Delta
+  // above 0 adds Delta; otherwise a quarter more above 64 entries, 16 more
+  // above 8, else 4 more.
   virtual void Grow();
   // Recomputes the cells of entry Index.
   virtual void UpdateCells(int Index);
@@ -50,16 +54,20 @@ class TGraphObjList {
   // Lets go of Obj (taken out of the list already).
   virtual void FreeItem(TEGraphObj* Obj) = 0;
   // Appends (the base) or inserts in key order (sorted lists); the index, or
-  // -1 when a sorted list refused Obj and freed it.
+  // -1 when a sorted list refused Obj and freed it. Obj must not be null
+  // (EInternalError). When adding fails with an error, Obj stays the
+  // caller's.
   virtual int Add(TEGraphObj* Obj);
 
   // --- Entries ---
   int Count() const { return count_; }
   int Capacity() const { return static_cast<int>(items_.size()); }
+  // Below Count: EListError "Pojemność listy poza zakresem (N)".
   void SetCapacity(int N);
   // 0: the default growth rule.
   void SetDelta(int D) { delta_ = D; }
   int Delta() const { return delta_; }
+  // Indexes outside 0..Count-1 raise EListError (Insert takes 0..Count).
   TEGraphObj* Get(int Index) const;
   const TGrObjEntry& Entry(int Index) const;
   // Replaces the object of an entry and recomputes its cells (the old object
@@ -84,7 +92,8 @@ class TGraphObjList {
   // The next query re-frames.
   void InvalidateFrame();
   // Takes the lock; re-frames when more than half of the entries looked at
-  // since the last query lay on the frame's edge; sets the query cells.
+  // since the last query lay on the frame's edge; sets the query cells. When
+  // re-framing fails, the lock is left again before the error passes on.
   void BeginQuery(const TRealRect& Window, TDrawParamsImp* Params);
   // Drops the parameters and the density grid, leaves the lock.
   void EndQuery();
@@ -93,7 +102,7 @@ class TGraphObjList {
   void PrepareDensity();
   bool DensityAccept(int Index);
 
-  // The cell of T = (x - X0) / DX.
+  // The cell of T = (x - X0) / DX; not a number gives 1.
   static std::uint8_t CellOf(double T);
 
   // The frame, for tests and the sublayer.
@@ -106,7 +115,10 @@ class TGraphObjList {
   // The drawing parameters of the running query, or none.
   TDrawParamsImp* Params() const { return params_; }
 
-  // The list's lock (recursive): queries and changes take it.
+  // The list's lock (recursive): queries and changes take it. Count, Get,
+  // IndexOf and Find read without it: the GUI thread, the only one that
+  // changes the list, may call them at any time; any other thread only
+  // inside a query.
   std::recursive_mutex& Lock() const { return lock_; }
 
  protected:
@@ -157,7 +169,14 @@ class TGraphSortedList : public TGraphObjList {
 // The list of a sublayer: key is the record number (0 for a new object).
 class TGrObjList : public TGraphSortedList {
  public:
+  TGrObjList() = default;
+  // Clear: every object is let go through FreeItem.
+  ~TGrObjList() override;
+  // Doubles while Delta exceeds the capacity, then adds Delta; where that
+  // gives nothing (an empty array, Delta 0) it grows as the base does
+  // without a step.
   void Grow() override;
+  // UnmarkInList, then FreeGraphObj.
   void FreeItem(TEGraphObj* Obj) override;
   std::uint32_t GetKey(const TEGraphObj* Obj) const override;
   int Compare(std::uint32_t A, std::uint32_t B) const override;

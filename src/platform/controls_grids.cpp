@@ -270,13 +270,14 @@ void TTreeNode::SetHasChildren(bool has) {
                                            : QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
-bool TTreeNode::Expanded() const { return impl_->item->isExpanded(); }
+void TTreeNode::SetStateIndex(int index) { stateIndex_ = index; }
 
 void TTreeNode::Expand(bool recurse) {
   if (!Expanded()) {
     bool allow = true;
     if (view_->OnExpanding) view_->OnExpanding(*view_, this, allow);
     if (!allow) return;
+    expanded_ = true;
     view_->syncing_ = true;
     impl_->item->setExpanded(true);
     view_->syncing_ = false;
@@ -292,6 +293,7 @@ void TTreeNode::Collapse(bool recurse) {
   bool allow = true;
   if (view_->OnCollapsing) view_->OnCollapsing(*view_, this, allow);
   if (!allow) return;
+  expanded_ = false;
   view_->syncing_ = true;
   impl_->item->setExpanded(false);
   view_->syncing_ = false;
@@ -333,7 +335,10 @@ TTreeView::TTreeView() {
       bool allow = true;
       TTreeNode* node = NodeOf(item);
       if (handler) GuardCall([&] { handler(*this, node, allow); });
-      if (allow) return;
+      if (allow) {
+        if (node != nullptr) node->expanded_ = !wasExpanded;
+        return;
+      }
       syncing_ = true;
       item->setExpanded(wasExpanded);
       syncing_ = false;
@@ -372,8 +377,13 @@ TTreeNode* TTreeView::Make(TTreeNode* parent, int index, std::string text, void*
   item->setFlags(flags);
   node->impl_->item = item;
   syncing_ = true;
-  if (parent != nullptr) parent->impl_->item->insertChild(index, item);
-  else As<QTreeWidget>(*this)->insertTopLevelItem(index, item);
+  if (parent != nullptr) {
+    parent->impl_->item->insertChild(index, item);
+    // A node marked expanded before it had children opens with the first.
+    if (parent->expanded_) parent->impl_->item->setExpanded(true);
+  } else {
+    As<QTreeWidget>(*this)->insertTopLevelItem(index, item);
+  }
   syncing_ = false;
   auto& siblings = Siblings(parent);
   TTreeNode* raw = node.get();
@@ -480,7 +490,7 @@ void TTreeView::SortChildren(TTreeNode* parent,
   auto* tree = As<QTreeWidget>(*this);
   std::vector<std::pair<QTreeWidgetItem*, bool>> expanded;
   std::function<void(const TTreeNode&)> remember = [&](const TTreeNode& n) {
-    expanded.emplace_back(n.impl_->item, n.impl_->item->isExpanded());
+    expanded.emplace_back(n.impl_->item, n.expanded_);
     for (const auto& c : n.children_) remember(*c);
   };
   for (const auto& n : siblings) remember(*n);

@@ -149,6 +149,11 @@ class TTreeNode {
   void SetImageIndex(int index) { imageIndex_ = index; }
   int SelectedIndex() const { return selectedIndex_; }
   void SetSelectedIndex(int index) { selectedIndex_ = index; }
+  // The state image of the node (0 none; the owner of the tree chooses what
+  // the numbers mean, e.g. ticked, active and modified marks). Kept by the
+  // node whether the tree is shown or not.
+  int StateIndex() const { return stateIndex_; }
+  void SetStateIndex(int index);
 
   TTreeView& TreeView() const { return *view_; }
   TTreeNode* Parent() const { return parent_; }
@@ -167,7 +172,9 @@ class TTreeNode {
   // on expanding).
   bool HasChildren() const;
   void SetHasChildren(bool has);
-  bool Expanded() const;
+  // The expanded state is kept by the node, so it holds whether the tree is
+  // shown or not and whether the node has children yet.
+  bool Expanded() const { return expanded_; }
   void Expand(bool recurse = false);
   void Collapse(bool recurse = false);
   bool Selected() const;
@@ -186,7 +193,9 @@ class TTreeNode {
   void* data_;
   int imageIndex_ = -1;
   int selectedIndex_ = -1;
+  int stateIndex_ = 0;
   bool hasChildren_ = false;
+  bool expanded_ = false;
   std::vector<std::unique_ptr<TTreeNode>> children_;
   std::unique_ptr<TTreeNodeImpl> impl_;
 };
