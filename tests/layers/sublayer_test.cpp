@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -565,7 +566,10 @@ TEST_F(RedrawConcurrencySublayer, RedrawThreadMeetsEveryKindOfChange) {
       ++drawings;
     }
   });
-  for (int round = 0; round < 300; ++round) {
+  // The changes start once the drawing thread runs and go on until it has
+  // drawn a few times, so that a busy machine cannot let it miss them all.
+  for (int wait = 0; drawings.load() == 0 && wait < 10000; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int round = 0; round < 300 || (drawings.load() < 5 && round < 100000); ++round) {
     const double x = round % 90;
     line.AddObject(new TProbe(TRealPoint{x, x}, TRealPoint{x + 1, x + 1}));
     line.ReplaceAtIndex(0, new TProbe(TRealPoint{x, 0}, TRealPoint{x, 5}));
