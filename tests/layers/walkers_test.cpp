@@ -126,31 +126,31 @@ TEST_F(WalkTree, SelectionRule) {
   WarContCfg().UsuwajSelekcje = false;
   struct Case {
     const char* what;
-    std::function<void(WalkTree&)> tick;
+    std::function<void()> tick;
     bool onlySelected;
     std::uint32_t mask;
     Names expected;
   };
   const Case cases[] = {
-      {"nothing ticked handles nothing", [](WalkTree&) {}, true, kWalkStatistics, {}},
-      {"not only selected handles every node of the kinds", [](WalkTree&) {}, false, kWalkStatistics,
+      {"nothing ticked handles nothing", [] {}, true, kWalkStatistics, {}},
+      {"not only selected handles every node of the kinds", [] {}, false, kWalkStatistics,
        {"budynki/ 0", "dzialki/ 0", "dzialki/ 1", "opisy/ 0"}},
-      {"the mask leaves out other kinds", [](WalkTree&) {}, false, kMaskText, {"opisy/ 0"}},
-      {"a ticked group handles all below", [](WalkTree& t) { t.ewid->NodeState.SetTicked(true); }, true,
+      {"the mask leaves out other kinds", [] {}, false, kMaskText, {"opisy/ 0"}},
+      {"a ticked group handles all below", [this] { ewid->NodeState.SetTicked(true); }, true,
        kWalkStatistics, {"budynki/ 0", "dzialki/ 0", "dzialki/ 1"}},
       {"an unticked group with one ticked layer handles that layer",
-       [](WalkTree& t) { t.budynki->NodeState.SetTicked(true); }, true, kWalkStatistics, {"budynki/ 0"}},
-      {"a ticked sublayer alone", [](WalkTree& t) { t.dzialki->GetItem(1)->NodeState.SetTicked(true); }, true,
+       [this] { budynki->NodeState.SetTicked(true); }, true, kWalkStatistics, {"budynki/ 0"}},
+      {"a ticked sublayer alone", [this] { dzialki->GetItem(1)->NodeState.SetTicked(true); }, true,
        kWalkStatistics, {"dzialki/ 1"}},
-      {"a ticked root handles the whole tree", [](WalkTree& t) { t.root->NodeState.SetTicked(true); }, true,
+      {"a ticked root handles the whole tree", [this] { root->NodeState.SetTicked(true); }, true,
        kWalkStatistics, {"budynki/ 0", "dzialki/ 0", "dzialki/ 1", "opisy/ 0"}},
-      {"a ticked group of other kinds handles nothing", [](WalkTree& t) { t.sytuacja->NodeState.SetTicked(true); },
+      {"a ticked group of other kinds handles nothing", [this] { sytuacja->NodeState.SetTicked(true); },
        true, kMaskLine, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Build();
-    c.tick(*this);
+    c.tick();
     EXPECT_EQ(Visit(c.onlySelected, c.mask), c.expected);
   }
 }
@@ -187,7 +187,7 @@ TEST_F(WalkTree, SaveUntickesTheTickedNodesWhenTheSettingIsOn) {
 
 TEST_F(WalkTree, TicksStayWhenTheSettingIsOffOrTheWalkerOnlyChecks) {
   ewid->NodeState.SetTicked(true);
-  budynki->GetItem(0)->SetFlag(kNodeChanged);
+  static_cast<TPodwarstwa*>(budynki->GetItem(0))->SetFlag(kNodeChanged);
 
   TCheckBrudna check(true, kWalkStatistics, nullptr);
   EXPECT_FALSE(check.Continue());
@@ -202,7 +202,7 @@ TEST_F(WalkTree, TicksStayWhenTheSettingIsOffOrTheWalkerOnlyChecks) {
 }
 
 TEST_F(WalkTree, CheckBrudnaLooksOnlyAtTheSelection) {
-  opisy->GetItem(0)->SetFlag(kNodeChanged);
+  static_cast<TPodwarstwa*>(opisy->GetItem(0))->SetFlag(kNodeChanged);
   ewid->NodeState.SetTicked(true);
   TCheckBrudna check(true, kWalkStatistics, nullptr);
   check.Execute(*root);
@@ -370,13 +370,6 @@ TEST_F(WalkTree, CreateListGivesThePathsOfWritableLayers) {
   EXPECT_EQ(list, (Names{"/Mapa/ewid/budynki/", "/Mapa/ewid/dzialki/", "/Mapa/sytuacja/opisy/"}));
   EXPECT_EQ(all.Depth(), 0);
 
-  // From a catalogue: the same path as from the root.
-  list.clear();
-  TCreateList fromEwid(false, 0xFFFFFFFF, &list);
-  fromEwid.Execute(*ewid);
-  EXPECT_EQ(fromEwid.Prefix(), "/Mapa/");
-  EXPECT_EQ(list, (Names{"/Mapa/ewid/budynki/", "/Mapa/ewid/dzialki/"}));
-
   // Only the ticked ones, and the kind mask.
   list.clear();
   WarContCfg().UsuwajSelekcje = false;
@@ -388,6 +381,19 @@ TEST_F(WalkTree, CreateListGivesThePathsOfWritableLayers) {
   TCreateList lines(false, kMaskLine, &list);
   lines.Execute(*root);
   EXPECT_EQ(list, (Names{"/Mapa/ewid/budynki/", "/Mapa/ewid/dzialki/"}));
+}
+
+TEST_F(WalkTree, PathFromBelowTheRootReadsAsFromTheRoot) {
+  Names list;
+  TCreateList fromEwid(false, 0xFFFFFFFF, &list);
+  fromEwid.Execute(*ewid);
+  EXPECT_EQ(fromEwid.Prefix(), "/Mapa/");
+  EXPECT_EQ(list, (Names{"/Mapa/ewid/budynki/", "/Mapa/ewid/dzialki/"}));
+  list.clear();
+  TCreateList fromLayer(false, 0xFFFFFFFF, &list);
+  fromLayer.Execute(*opisy);
+  EXPECT_EQ(fromLayer.Prefix(), "/Mapa/sytuacja/");
+  EXPECT_EQ(list, Names{"/Mapa/sytuacja/opisy/"});
 }
 
 TEST_F(WalkerTest, WalkPathRefusesATreeDeeperThanItsStack) {
