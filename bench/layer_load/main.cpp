@@ -10,8 +10,18 @@
 // 0.01 % of the records run with the index in use. Each reports the bytes it
 // read (the process's read counter, /proc/self/io "rchar", around one pass)
 // and their share of the file.
+//
+// Then the layer tree: the first line and text file, enumerated as the one
+// catalogue of a database set, are loaded whole into their layer node (every
+// record made into its object in its sublayer's list) and by the 1 % window
+// (LoadInWindow, index in use after the rebuild above), each pass unloaded
+// again outside the timing. The whole load also reports the growth of the
+// process's peak resident size per object over one load (clear_refs resets
+// the peak first; memory the allocator already holds is not counted there)
+// and the heap bytes the loaded layer holds per object (mallinfo2).
 // Single thread.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,7 +30,14 @@
 #include <string>
 #include <vector>
 
+#include "layers/layerapi.h"
 #include "layers/layerfiles.h"
+#include "layers/layertree.h"
+#include "layers/objectlist.h"
+#include "layers/sublayer.h"
+#include "foundation/settings.h"
+#include "objects/layerobjects.h"
+#include "objects/symbollib.h"
 
 namespace {
 
@@ -204,6 +221,103 @@ void IndexedScan(benchmark::State& state, bool text, bool tiled, TLayerRect wind
   state.counters["read_pct"] = 100.0 * static_cast<double>(bytes) / size;
 }
 
+// Kilobytes of a "Vm..." line of /proc/self/status; -1 when missing.
+std::int64_t StatusKiB(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind(key + ":", 0) == 0) return std::stoll(line.substr(key.size() + 1));
+  return -1;
+}
+
+// The scratch folder as a database set of one catalogue holding the two
+// random files, and the view's tree built from it.
+struct TTreeEnv {
+  TTreeEnv() {
+    const std::string dir = Scratch().string() + "/";
+    std::ofstream ini(dir + "baza.ini", std::ios::trunc);
+    ini << "[baza]\r\nBench=Bench\r\n[Bench]\r\nKat1=" << dir << "\r\nKat1Wzr1=bench*\r\n"
+        << "Kat1Nazwa=Bench\r\n";
+    ini.close();
+    store = std::make_unique<TLayerStore>(dir + "baza.ini");
+    baza = DBInt::OpenBase(*store, 0, "Bench");
+    root = BuildLayerTree(*store, baza, "Bench", nullptr);
+  }
+  TWarstwa* Layer(bool text) const {
+    for (int i = 0; i < root->GetCount(); ++i) {
+      auto* c = dynamic_cast<TGrupaWarstw*>(root->GetItem(i));
+      for (int j = 0; c != nullptr && j < c->GetCount(); ++j) {
+        auto* l = dynamic_cast<TWarstwa*>(c->GetItem(j));
+        if (l != nullptr && l->Kind == (text ? 0 : 1)) return l;
+      }
+    }
+    return nullptr;
+  }
+  std::unique_ptr<TLayerStore> store;
+  TBaza* baza = nullptr;
+  std::unique_ptr<TBazaWarstw> root;
+};
+
+TTreeEnv& TreeEnv() {
+  static TTreeEnv env;
+  return env;
+}
+
+std::int64_t ObjectsOf(const TWarstwa& layer) {
+  std::int64_t n = 0;
+  for (int i = 0; i < layer.GetCount(); ++i)
+    if (TGrObjList* list = layer.Sublayer(i)->Objects()) n += list->Count();
+  return n;
+}
+
+void TreeLoad(benchmark::State& state, bool text) {
+  TWarstwa* layer = TreeEnv().Layer(text);
+  if (layer == nullptr) {
+    state.SkipWithError("no layer");
+    return;
+  }
+  // Peak memory of one load, outside the timing.
+  {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const std::int64_t before = StatusKiB("VmRSS");
+    const struct mallinfo2 heapBefore = mallinfo2();
+    layer->Load(nullptr, nullptr);
+    const std::int64_t peak = StatusKiB("VmHWM");
+    const struct mallinfo2 heapAfter = mallinfo2();
+    if (ObjectsOf(*layer) != kRecords) state.SkipWithError("tree load lost records");
+    state.counters["peak_bytes_per_object"] = before >= 0 && peak >= 0 ? (peak - before) * 1024.0 / kRecords : -1;
+    state.counters["heap_bytes_per_object"] =
+        (static_cast<double>(heapAfter.uordblks + heapAfter.hblkhd) -
+         static_cast<double>(heapBefore.uordblks + heapBefore.hblkhd)) / kRecords;
+    layer->Unload();
+  }
+  for (auto _ : state) {
+    layer->Load(nullptr, nullptr);
+    state.PauseTiming();
+    if (ObjectsOf(*layer) != kRecords) state.SkipWithError("tree load lost records");
+    layer->Unload();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+
+void TreeLoadInWindow(benchmark::State& state, bool text) {
+  TWarstwa* layer = TreeEnv().Layer(text);
+  if (layer == nullptr) {
+    state.SkipWithError("no layer");
+    return;
+  }
+  std::int64_t n = 0;
+  for (auto _ : state) {
+    layer->LoadInWindow(TRealRect{kWindow.X1, kWindow.Y1, kWindow.X2, kWindow.Y2}, nullptr);
+    state.PauseTiming();
+    n = ObjectsOf(*layer);
+    layer->Unload();
+    state.ResumeTiming();
+  }
+  state.counters["found"] = static_cast<double>(n);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -238,8 +352,22 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kMicrosecond)->UseRealTime();
     }
   }
+  // The layer tree over the random files (their index rebuilt above).
+  SetLibraryErrorBox([](const std::string&) {});
+  SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>((Scratch() / "tolvika.ini").string()));
+  RegisterLayerObjectClasses();
+  for (bool text : {false, true}) {
+    const std::string kind = text ? "text" : "line";
+    benchmark::RegisterBenchmark(("tree_load/" + kind).c_str(), TreeLoad, text)
+        ->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark(("tree_load_window_1pct/" + kind).c_str(), TreeLoadInWindow, text)
+        ->Unit(benchmark::kMillisecond)->UseRealTime();
+  }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (fs::exists(Scratch() / "baza.ini")) TreeEnv().root.reset();
+  ReleaseSymbolManager();
+  FreeGlobalnaKonfiguracja();
   std::error_code ec;
   fs::remove_all(Scratch(), ec);
   return 0;

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,7 @@ class TSymbolManager;
 struct TAllWarstwaHeader;
 class TDBStatystyka;
 struct TMainWarstwaHeader;
+class TPodwarstwa;
 
 class TWarstwa : public TGrupaWarstw {
  public:
@@ -53,6 +55,9 @@ class TWarstwa : public TGrupaWarstw {
   std::uint32_t GetTypeMask() override;
   void Load(TWarQuery* Filter, TCancel* Cancel) override;
   void LoadInWindow(const TRealRect& Window, TCancel* Cancel) override;
+  // The group's unload; a layer whose file can only be opened read-only
+  // stays read-only (with its sublayers) after a historical load is dropped.
+  void Unload() override;
   void SearchNumbered(TDoSearch& S, TSearchHit& Hit) override;
   void FindByRecordNumber(std::int32_t LayerNumber, std::uint32_t Record, TSearchHit& Hit) override;
   void FetchObject(std::int32_t LayerNumber, std::uint32_t Record, TSearchHit& Hit) override;
@@ -70,10 +75,18 @@ class TWarstwa : public TGrupaWarstw {
 
   // Opens the file (read-only or for writing) and adds the sublayers others
   // created meanwhile. The caller closes the file.
+  // A failure after the open (reading the header or a new sublayer's
+  // header) closes the file and passes on.
   void OpenAndSync(bool ReadOnly);
+  // To the sublayer of the record's sublayer byte; a number the layer lacks
+  // goes to sublayer 0.
   void AddRecordToSublayer(const ObjectSaveRecord& Rec);
+  // Child Index as a sublayer; none outside the children.
+  TPodwarstwa* Sublayer(int Index) const;
   // Answers the redraw level.
   int AddSublayer();
+  // EditHeader answers kRedrawAll after "Usuń warstwę": the layer has freed
+  // itself by then and its caller must not touch it again.
   // The statistics entry of one sublayer (read once, dropped on change).
   const TDBStatystyka* GetFileStatistics(int Sublayer, TCancel* Cancel);
   void DropStatistics();
@@ -83,8 +96,22 @@ class TWarstwa : public TGrupaWarstw {
   void RefreshNumber();
 
  private:
+  class TStatisticsCancel;
   TWarstwa(TLayerStore* Store, TWarstwaFile* Handle, const std::string& Name);
+  // Opens the file, hands every record Read gives (first: the start of the
+  // scan) to its sublayer until the end or a cancel, marks the sublayers
+  // loaded (before the close, or after it) and closes the file in every case.
+  void ReadIntoSublayers(TCancel* Cancel, bool MarkBeforeClose,
+                         const std::function<int(ObjectSaveRecord&, bool)>& Read);
+  void MarkSublayersLoaded();
+  // Loaded, bounds, shown state, the walk's mark, the owners' bounds.
+  void FinishLoad();
+
   std::unique_ptr<TDBStatystykaList> statistics_;
+  // The cancel check the statistics list keeps (it outlives the caller's).
+  std::unique_ptr<TStatisticsCancel> statisticsCancel_;
+  // The file could only be opened read-only when the layer was built.
+  bool fileReadOnly_ = false;
 };
 
 class TKatalogWarstw : public TGrupaWarstw {

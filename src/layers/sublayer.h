@@ -11,15 +11,22 @@
 //
 // Threads: GUI thread, except Draw (the view's redraw thread), which holds the
 // object list's lock for its loop; the changes take the same lock (see
-// layers/objectlist.h). Ownership: the sublayer owns its list (and through it
-// the objects it alone holds), the deleted list, LastAdded when nothing else
-// holds it, and its listeners' list; not its canvas.
+// layers/objectlist.h). The list object itself is made and dropped only under
+// the sublayer's list lock, which Draw holds from its display test to the end
+// of its loop, so Unload never frees a list a drawing is walking.
+// Ownership: the sublayer owns its list (and through it the objects it alone
+// holds), the deleted list, LastAdded when nothing else holds it, and its
+// listeners' list; not its canvas.
+//
+// The layer file: a sublayer opens it only through its layer (OpenLayerFile)
+// and closes it in every case, also after an error.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -112,7 +119,14 @@ class TPodwarstwa : public TWarstwaImp, public IPodwarstwa {
   void SearchNear(TDoSearch& S, TSearchHit& Hit) override;
   void SearchInRect(TDoSearch& S, TSearchHit& Hit) override;
   void FindByRecordNumber(std::int32_t LayerNumber, std::uint32_t Record, TSearchHit& Hit) override;
+  // The value of the loaded object with that record number, else of the
+  // record read from the file.
   void GetObjectValue(std::int32_t LayerNumber, std::uint32_t Record, TObjectValueResult& Value) override;
+  // The two halves of GetObjectValue, for a layer that asks its loaded
+  // sublayers first: the loaded object's value (false when not loaded), and
+  // the record read from the file (the file opened read-only and closed).
+  bool FindLoadedValue(std::uint32_t Record, TObjectValueResult& Value);
+  void ReadValueFromFile(std::uint32_t Record, TObjectValueResult& Value);
   void Save() override;
   bool RestoreOriginal() override;
   bool SetColor(std::uint32_t C) override;
@@ -146,14 +160,31 @@ class TPodwarstwa : public TWarstwaImp, public IPodwarstwa {
 
  protected:
   virtual void CreateObjectList();
+  // Installs a new list under the list lock and tells the main window.
+  void InstallObjectList(std::unique_ptr<TGrObjList> List);
   // Frees LastAdded when nothing else holds it.
   void DropLastAdded();
   void Notify(TEGraphObj* Old, TEGraphObj* New);
+  // The common canvas preparation of both kinds (no state saved).
+  void PrepareCommon(TRealCanvas& Canvas);
+  // Bounds := Obj's bounds when First, else their union with Obj's.
+  void ExtendBounds(const TEGraphObj& Obj, bool First);
+  // Closes the file after an error without hiding that error.
+  void CloseAfterError() noexcept;
+  // Reads this sublayer's header (the file opened read-only and closed).
+  void ReadHeader(TWarstwaHeader& Header);
+  // Writes it (the file opened for writing and closed).
+  void WriteHeader(const TWarstwaHeader& Header);
 
   std::unique_ptr<TGrObjList> objects_;
   std::unique_ptr<TGrObjDeletedList> deleted_;
   std::vector<TSublayerListener> listeners_;
+  // Guards objects_ (the pointer) against the redraw thread.
+  std::mutex listLife_;
 };
+
+// "7" as " 7", 12 and 123 as they are: the number part of a sublayer's name.
+std::string SublayerNumberText(int Number);
 
 class TPodwarstwaLiniowa : public TPodwarstwa {
  public:
@@ -172,6 +203,11 @@ class TPodwarstwaLiniowa : public TPodwarstwa {
   const TLine* HeaderLineStyle = nullptr;
 
   bool SetWidthMode(std::uint8_t Mode);
+  // The pen style of a header's line style number: 0 for 0, 1 and above 4,
+  // 2 for 2, 3 for 3, 1 for 4.
+  static std::uint8_t PenStyleOf(std::uint16_t StyleNumber);
+  // The library's style of that number, else the style of number 1.
+  static const TLine* StyleOf(std::uint16_t StyleNumber);
 
   void PrepareCanvas(TRealCanvas& Canvas) override;
   platform::TTreeNode* AddTreeNode(platform::TTreeView& Items, platform::TTreeNode* Parent) override;

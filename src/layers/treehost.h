@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/messages.h"
 
@@ -71,8 +72,10 @@ class TLayerPanelI {
 class TClipFactoryI {
  public:
   virtual ~TClipFactoryI() = default;
-  // TClipAll: the given text outlines mask the lines of every layer.
-  virtual std::unique_ptr<TClipBounds> MakeClipAll(TPodwarstwaTextowa& Texts) = 0;
+  // TClipAll: the given text outlines (the sublayer's CollectTexts under the
+  // print's parameters) mask the lines of every layer.
+  virtual std::unique_ptr<TClipBounds> MakeClipAll(TPodwarstwaTextowa& Texts,
+                                                   std::vector<std::unique_ptr<TClipBounds>> Outlines) = 0;
   // TWarstwaCheckClip: the texts mask every sublayer of Layer.
   virtual std::unique_ptr<TClipBounds> MakeLayerClip(TPodwarstwaTextowa& Texts, TWarstwa& Layer) = 0;
   // TPodwarstwaCheckClip: the texts mask the listed sublayers of Layer

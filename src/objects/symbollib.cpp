@@ -504,6 +504,12 @@ TSymbolManager& SymbolManager() {
   return *holder.Current;
 }
 
+void ForgetCatalogueLibrary(const TSymbolManagerImp* Library) {
+  TSymbolManagerHolder& holder = Holder();
+  if (holder.Current) holder.Current->ForgetCurrent(Library);
+  if (holder.Retired) holder.Retired->ForgetCurrent(Library);
+}
+
 void ReleaseSymbolManager() {
   TSymbolManagerHolder& holder = Holder();
   holder.Current.reset();

@@ -335,3 +335,7 @@ std::string SymbolDefsFileName();
 TSymbolManager& SymbolManager();
 // Frees the program-wide library and any retired one (program end).
 void ReleaseSymbolManager();
+// A catalogue library about to be freed: the program-wide library and a
+// retired one forget it when it is their catalogue library. Builds nothing
+// when there is no program-wide library yet.
+void ForgetCatalogueLibrary(const TSymbolManagerImp* Library);

@@ -14,7 +14,6 @@
 #include "foundation/errors.h"
 #include "objects/saverecord.h"
 #include "objects/scalecorri.h"
-#include "objects/sublayeri.h"
 #include "objects/viewi.h"
 #include "platform/gdiimage.h"
 
@@ -488,40 +487,6 @@ TEST_F(GraphObjCanvasTest, ApplyColorFollowsTheColourWord) {
     obj.ApplyColor(canvas);
     EXPECT_EQ(canvas.Pen->Color(), c.PenColour);
   }
-}
-
-// Prepares the canvas with its own colour and records the order of calls.
-class TFakeSublayer : public IPodwarstwa {
- public:
-  int Prepared = 0;
-  int GetNumber() const override { return 1; }
-  int GetSublayerCount() const override { return 1; }
-  void PrepareCanvas(TRealCanvas& Canvas) override {
-    ++Prepared;
-    Canvas.Pen->SetColor(0x00000044);
-  }
-  void AddObject(TEGraphObj*) override {}
-  int IndexOfObject(const TEGraphObj*) const override { return -1; }
-  void ReplaceAtIndex(int, TEGraphObj*) override {}
-  void UpdateObject(TEGraphObj*) override {}
-  std::unique_ptr<TEGraphObj> CreateObjectFromRecord(const ObjectSaveRecord&) override { return nullptr; }
-};
-
-TEST_F(GraphObjCanvasTest, DrawWithLayerPreparesThenForcesTheColour) {
-  TFakeSublayer sublayer;
-  TFakeObj obj;
-  MakeSegment(obj);
-  obj.DrawWithLayer(sublayer, canvas, -1);
-  EXPECT_EQ(sublayer.Prepared, 1);
-  EXPECT_EQ(canvas.Saves, 0);
-  EXPECT_EQ(canvas.Pen->Color(), 0x00000044u);
-  EXPECT_EQ(TFakeObj::Drawn.size(), 1u);
-
-  obj.DrawWithLayer(sublayer, canvas, 0x00FF0000);
-  EXPECT_EQ(sublayer.Prepared, 2);
-  EXPECT_EQ(canvas.Saves, 1);
-  EXPECT_EQ(canvas.ColourAtSave, 0x00FF0000u);  // saved after the forced colour
-  EXPECT_EQ(TFakeObj::Drawn.size(), 2u);
 }
 
 TEST_F(GraphObjCanvasTest, DrawingVariantsDrawAChangedCloneAndLeaveTheObject) {

@@ -3,6 +3,7 @@
 //   open <path> <mode>   opens the line file (waiting for its lock) -> ok <result>
 //   close                                                         -> ok <result>
 //   add                  adds one line record                     -> ok <number>
+//   sublayer <n> <name>  writes sublayer header n with that name  -> ok 0
 //   quit
 // Errors answer "error <message>".
 #include <iostream>
@@ -35,6 +36,12 @@ int main() {
       } else if (command == "add") {
         ObjectSaveRecord r;
         std::cout << "ok " << file->AddRecord(r) << std::endl;
+      } else if (command == "sublayer") {
+        int n = 0;
+        TWarstwaHeader h;
+        in >> n >> h.ShortName;
+        file->WritePodwarstwaHeader(h, n);
+        std::cout << "ok 0" << std::endl;
       } else {
         std::cout << "error unknown command" << std::endl;
       }
