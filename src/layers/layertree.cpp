@@ -1,5 +1,6 @@
 #include "layers/layertree.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "layers/layerapi.h"
 #include "layers/layerdlg.h"
 #include "layers/layerquery.h"
+#include "layers/objectlist.h"
 #include "layers/layerstats.h"
 #include "layers/sublayer.h"
 #include "layers/treehost.h"
@@ -20,6 +22,7 @@
 #include "platform/codepage.h"
 #include "platform/controls_grids.h"
 #include "platform/controls_std.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -302,9 +305,31 @@ void TWarstwa::Load(TWarQuery* Filter, TCancel* Cancel) {
     if (Filter != nullptr)
       return first ? DBInt::SeekRecord(*Store, FileHandle, Filter, rec)
                    : DBInt::ReadRecordAtSeek(*Store, FileHandle, rec);
+    if (first) ReserveForWholeLoad();
     return first ? DBInt::ReadCurrent(*Store, FileHandle, rec) : DBInt::ReadRecord(*Store, FileHandle, rec);
   });
   FinishLoad();
+}
+
+void TWarstwa::ReserveForWholeLoad() {
+  const std::int64_t recordSize = FileHandle->RecordSize();
+  const std::int64_t fileSize = platform::FileSizeByName(FileHandle->Path());
+  if (recordSize <= 0 || fileSize <= 0) return;
+  std::int64_t room = fileSize / recordSize;
+  for (int i = 0; i < GetCount() && room > 0; ++i) {
+    TWarstwaHeader header;
+    try {
+      Store->ReadPodwarstwaHeader(FileHandle, i, header);
+    } catch (const EDBError&) {
+      continue;
+    }
+    if (header.Live <= 0) continue;
+    const std::int64_t n = std::min<std::int64_t>(header.Live, room);
+    room -= n;
+    TPodwarstwa* sublayer = Sublayer(i);
+    if (sublayer->Objects() == nullptr || sublayer->Objects()->Count() == 0)
+      sublayer->ReserveObjects(static_cast<int>(n));
+  }
 }
 
 void TWarstwa::LoadInWindow(const TRealRect& Window, TCancel* Cancel) {

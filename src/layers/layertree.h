@@ -104,6 +104,11 @@ class TWarstwa : public TGrupaWarstw {
   void ReadIntoSublayers(TCancel* Cancel, bool MarkBeforeClose,
                          const std::function<int(ObjectSaveRecord&, bool)>& Read);
   void MarkSublayersLoaded();
+  // Before a whole load: every empty sublayer's list gets room for the live
+  // records its header counts, all of them bounded by what the file can
+  // hold, so that a large sublayer is not copied into ever larger arrays
+  // while it loads. Only a hint: a header that cannot be read is skipped.
+  void ReserveForWholeLoad();
   // Loaded, bounds, shown state, the walk's mark, the owners' bounds.
   void FinishLoad();
 

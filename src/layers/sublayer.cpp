@@ -316,6 +316,11 @@ void TPodwarstwa::MarkLoaded() {
   if (objects_ && objects_->Count() > 0) UpdateShownFlag();
 }
 
+void TPodwarstwa::ReserveObjects(int N) {
+  if (!objects_) CreateObjectList();
+  if (objects_->Capacity() < N) objects_->SetCapacity(N);
+}
+
 int TPodwarstwa::GetSublayerCount() const { return Owner != nullptr ? Owner->GetCount() : Number + 1; }
 
 // --- Canvas and drawing ---

@@ -93,6 +93,8 @@ class TPodwarstwa : public TWarstwaImp, public IPodwarstwa {
   // Loading (the layer calls them).
   void AddFromRecord(const ObjectSaveRecord& Rec);
   void MarkLoaded();
+  // Makes the list (when there is none) with room for at least N objects.
+  void ReserveObjects(int N);
 
   // --- IPodwarstwa ---
   int GetNumber() const override { return Number; }

@@ -35,9 +35,6 @@ class ExampleTreeTest : public ::testing::Test {
     SetDefaultLayerLockWait(nullptr);
     set_ = scratch_ / "set";
     BuildExampleSet(set_);
-    // Each catalogue reads its symbol library from its own folder.
-    for (const char* dir : {"mapa/ewid", "mapa/sytuacja"})
-      fs::copy_file(set_ + "/nk1.sym", set_ + "/" + dir + "/nk1.sym");
     saved_ = fs::current_path();
     fs::current_path(set_);
     SetLibraryErrorBox([this](const std::string& text) { Errors.push_back(text); });

@@ -993,6 +993,9 @@ void CatalogueFiles(const fs::path& root) {
             "11 L DROGI\r\n12 L SYTUACJA\r\n13 L UZBROJ\r\n14 T OPISY\r\n15 L GRANICE\r\n");
   WriteText(root / "mapa" / "sytuacja" / "Katalog",
             "Nazwa=Sytuacja i uzbrojenie terenu\r\nSymbole=.\\nk1.sym\r\n");
+  // "Symbole" names a file of the catalogue's own folder: each catalogue
+  // gets its copy of the library.
+  for (const char* dir : {"ewid", "sytuacja"}) WriteBytes(root / "mapa" / dir / "nk1.sym", SymbolLibrary());
 }
 
 // One layer of the previous format, for the conversion window: the parcel

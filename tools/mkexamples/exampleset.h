@@ -12,10 +12,10 @@
 //                        set is read from Folder as the current folder)
 //   mapa/ewid/           catalogue 1 "Ewidencja": line layers DZIALKI,
 //                        BUDYNKI, PUNKTY, text layer NUMERY; "baza.cnf",
-//                        "Katalog"
+//                        "Katalog", the catalogue's symbol library nk1.sym
 //   mapa/sytuacja/       catalogue 2 "Sytuacja": line layers DROGI,
 //                        SYTUACJA, UZBROJ, text layer OPISY; "baza.cnf",
-//                        "Katalog"
+//                        "Katalog", nk1.sym
 //   nk1.sym, nk1l.lin    the symbol and line-style libraries
 //   litt.ch1, font.ch1   the two stroke fonts (read beside the program)
 //   tolvika.ini          section "Files": "SymbolDefs" and "LineDefs" set to
