@@ -65,3 +65,10 @@ std::string_view TrimBlanks(std::string_view S) {
   if (first == std::string_view::npos) return {};
   return S.substr(first, S.find_last_not_of(" \t") - first + 1);
 }
+
+std::string PadRight(std::string_view S, std::size_t Width) {
+  const std::size_t n = platform::Cp1250Length(S);
+  std::string out(S);
+  if (n < Width) out.append(Width - n, ' ');
+  return out;
+}

@@ -15,6 +15,10 @@ std::string ReplaceChar(std::string_view S, char32_t From, char32_t To);
 // when S has none (S is then returned unchanged).
 std::string RemoveFirstSemicolon(std::string_view S, std::int32_t& P);
 
+// S with blanks appended up to Width characters; a longer S stays whole
+// (the "%-Ns" of the system's report lines).
+std::string PadRight(std::string_view S, std::size_t Width);
+
 // Path with "\" appended when it is not empty and ends with no separator
 // ('\' or '/').
 std::string AddBackslash(std::string_view Path);

@@ -8,6 +8,7 @@
 
 #include "drawing/realcanvas.h"
 #include "foundation/cancel.h"
+#include "foundation/textutil.h"
 #include "foundation/users.h"
 #include "layers/dberrors.h"
 #include "layers/layerapi.h"
@@ -35,20 +36,6 @@ constexpr std::uint32_t kNoSublayersColour = 0x808080;
 constexpr int kCancelStride = 64;
 
 bool TransformAllowed() { return UserManager().UserHasRight(LayerTreeHost().LoggedUser, kTransformRight); }
-
-// Characters of a UTF-8 text.
-std::size_t Characters(const std::string& text) {
-  std::size_t n = 0;
-  for (unsigned char c : text)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-// Text padded with spaces on the right to Width characters.
-std::string PadRight(const std::string& text, std::size_t width) {
-  const std::size_t n = Characters(text);
-  return n >= width ? text : text + std::string(width - n, ' ');
-}
 
 std::unique_ptr<TPodwarstwa> NewSublayer(bool line, TLayerStore* store, TWarstwaFile* handle, int number,
                                          TRealCanvas* canvas) {

@@ -8,6 +8,7 @@
 #include "foundation/cancel.h"
 #include "foundation/datetime.h"
 #include "foundation/errors.h"
+#include "foundation/textutil.h"
 #include "foundation/users.h"
 #include "layers/layerapi.h"
 #include "layers/layerdlg.h"
@@ -26,20 +27,6 @@ using namespace platform;
 namespace {
 
 constexpr double kNoHit = 1.7e308;
-
-// The number of UTF-8 characters of S (continuation bytes not counted).
-std::size_t CharCount(const std::string& S) {
-  std::size_t n = 0;
-  for (unsigned char c : S)
-    if ((c & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-// S padded with blanks to Width characters (never cut).
-std::string PadRight(const std::string& S, std::size_t Width) {
-  const std::size_t n = CharCount(S);
-  return n >= Width ? S : S + std::string(Width - n, ' ');
-}
 
 // The visible world rectangle of a canvas; everything without dimensions.
 TRealRect VisibleWorld(TRealCanvas& Canvas) {
@@ -425,131 +412,101 @@ std::string TPodwarstwa::GetDescription() {
 
 // --- Searches ---
 
-void TPodwarstwa::Search(TDoSearch& S, TSearchHit& Hit) {
+// The two loops every sublayer search runs, over the objects of the search
+// rectangle (Windowed: the list's query on it, which holds the list's lock)
+// or over every object (the lock alone). Both need a list and a sublayer
+// drawn at the current scale.
+template <class Measure>
+void TPodwarstwa::NearestSearch(TDoSearch& S, TSearchHit& Hit, bool Windowed, double Best, Measure Distance) {
   Hit.Sublayer = nullptr;
   if (!objects_ || !HasFlag(kNodeDrawn)) return;
-  TGrObjList& list = *objects_;
-  TDrawParamsImp* params = S.DrawParams.get();
-  double best = kNoHit;
   TEGraphObj* found = nullptr;
-  TListQuery query(list, S.SearchRect(), params);
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!list.InQueryWindow(i)) continue;
-    TEGraphObj* obj = list.Get(i);
-    double d = 0;
-    if (obj->HitDistance(S.Point, S.Tolerance, params, d) && d < best && S.Accept(obj)) {
-      best = d;
+  ForEachSearched(S, Windowed, [&](TEGraphObj* obj) {
+    // A negative distance is no candidate; the first of equal ones stays.
+    const double d = Distance(obj);
+    if (d >= 0 && d < Best && S.Accept(obj)) {
+      Best = d;
       found = obj;
     }
-  }
+  });
   if (found != nullptr) {
-    Hit.Object = found;
-    Hit.Distance = best;
-    Hit.Sublayer = this;
-    Hit.TypeMask = GetTypeMask();
+    FillHit(Hit, found);
+    Hit.Distance = Best;
   }
+}
+
+template <class Test>
+void TPodwarstwa::LastAcceptedSearch(TDoSearch& S, TSearchHit& Hit, bool Windowed, Test Candidate) {
+  Hit.Sublayer = nullptr;
+  if (!objects_ || !HasFlag(kNodeDrawn)) return;
+  TEGraphObj* found = nullptr;
+  ForEachSearched(S, Windowed, [&](TEGraphObj* obj) {
+    if (Candidate(obj) && S.Accept(obj)) found = obj;
+  });
+  if (found != nullptr) FillHit(Hit, found);
+}
+
+template <class Visit>
+void TPodwarstwa::ForEachSearched(TDoSearch& S, bool Windowed, Visit Each) {
+  TGrObjList& list = *objects_;
+  if (Windowed) {
+    TListQuery query(list, S.SearchRect(), S.DrawParams.get());
+    for (int i = 0; i < list.Count(); ++i)
+      if (list.InQueryWindow(i)) Each(list.Get(i));
+  } else {
+    std::lock_guard<std::recursive_mutex> guard(list.Lock());
+    for (int i = 0; i < list.Count(); ++i) Each(list.Get(i));
+  }
+}
+
+platform::TTreeNode* TPodwarstwa::AddTreeNodeWithImage(platform::TTreeView& Items, platform::TTreeNode* Parent,
+                                                      int Image) {
+  platform::TTreeNode* item = TWarstwaImp::AddTreeNode(Items, Parent);
+  if (item != nullptr) {
+    item->SetImageIndex(Image);
+    item->SetSelectedIndex(Image);
+  }
+  return item;
+}
+
+void TPodwarstwa::FillHit(TSearchHit& Hit, TEGraphObj* Found) {
+  Hit.Object = Found;
+  Hit.Sublayer = this;
+  Hit.TypeMask = GetTypeMask();
+}
+
+void TPodwarstwa::Search(TDoSearch& S, TSearchHit& Hit) {
+  TDrawParamsImp* params = S.DrawParams.get();
+  NearestSearch(S, Hit, true, kNoHit, [&](TEGraphObj* obj) {
+    double d = 0;
+    return obj->HitDistance(S.Point, S.Tolerance, params, d) ? d : -1.0;
+  });
 }
 
 void TPodwarstwa::SearchNumbered(TDoSearch& S, TSearchHit& Hit) { Search(S, Hit); }
 
 void TPodwarstwa::SearchPoint(TDoSearch& S, TSearchHit& Hit) {
-  Hit.Sublayer = nullptr;
-  if (!objects_ || !HasFlag(kNodeDrawn)) return;
-  TGrObjList& list = *objects_;
-  double best = kNoHit;
-  TEGraphObj* found = nullptr;
-  TListQuery query(list, S.SearchRect(), S.DrawParams.get());
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!list.InQueryWindow(i)) continue;
-    TEGraphObj* obj = list.Get(i);
-    const double d = obj->DistanceIfNear(S.Point, S.Tolerance);
-    if (d >= 0 && d < best && S.Accept(obj)) {
-      best = d;
-      found = obj;
-    }
-  }
-  if (found != nullptr) {
-    Hit.Object = found;
-    Hit.Distance = best;
-    Hit.Sublayer = this;
-    Hit.TypeMask = GetTypeMask();
-  }
+  NearestSearch(S, Hit, true, kNoHit, [&](TEGraphObj* obj) { return obj->DistanceIfNear(S.Point, S.Tolerance); });
 }
 
 void TPodwarstwa::SearchField(TDoSearch& S, TSearchHit& Hit) {
-  Hit.Sublayer = nullptr;
-  if (!objects_ || !HasFlag(kNodeDrawn)) return;
-  TGrObjList& list = *objects_;
-  double best = S.Hit.Distance;
-  TEGraphObj* found = nullptr;
-  std::lock_guard<std::recursive_mutex> guard(list.Lock());
-  for (int i = 0; i < list.Count(); ++i) {
-    TEGraphObj* obj = list.Get(i);
-    const double d = obj->RayDistanceY(S.Point);
-    if (d >= 0 && d < best && S.Accept(obj)) {
-      best = d;
-      found = obj;
-    }
-  }
-  if (found != nullptr) {
-    Hit.Object = found;
-    Hit.Distance = best;
-    Hit.Sublayer = this;
-    Hit.TypeMask = GetTypeMask();
-  }
+  // Over every object, from the distance the search already holds.
+  NearestSearch(S, Hit, false, S.Hit.Distance, [&](TEGraphObj* obj) { return obj->RayDistanceY(S.Point); });
 }
 
 void TPodwarstwa::SearchFirst(TDoSearch&, TSearchHit& Hit) { Hit.Sublayer = nullptr; }
 
 void TPodwarstwa::SearchMatching(TDoSearch& S, TSearchHit& Hit) {
-  Hit.Sublayer = nullptr;
-  if (!objects_ || !HasFlag(kNodeDrawn)) return;
-  TGrObjList& list = *objects_;
-  TEGraphObj* found = nullptr;
-  std::lock_guard<std::recursive_mutex> guard(list.Lock());
-  for (int i = 0; i < list.Count(); ++i)
-    if (TEGraphObj* obj = list.Get(i); S.Accept(obj)) found = obj;
-  if (found != nullptr) {
-    Hit.Object = found;
-    Hit.Sublayer = this;
-    Hit.TypeMask = GetTypeMask();
-  }
+  LastAcceptedSearch(S, Hit, false, [](TEGraphObj*) { return true; });
 }
 
 void TPodwarstwa::SearchNear(TDoSearch& S, TSearchHit& Hit) {
-  Hit.Sublayer = nullptr;
-  if (!objects_ || !HasFlag(kNodeDrawn)) return;
-  TGrObjList& list = *objects_;
   TDrawParamsImp* params = S.DrawParams.get();
-  TEGraphObj* found = nullptr;
-  TListQuery query(list, S.SearchRect(), params);
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!list.InQueryWindow(i)) continue;
-    TEGraphObj* obj = list.Get(i);
-    if (obj->IsNear(S.Point, S.Tolerance, params) && S.Accept(obj)) found = obj;
-  }
-  if (found != nullptr) {
-    Hit.Object = found;
-    Hit.Sublayer = this;
-    Hit.TypeMask = GetTypeMask();
-  }
+  LastAcceptedSearch(S, Hit, true, [&](TEGraphObj* obj) { return obj->IsNear(S.Point, S.Tolerance, params); });
 }
 
 void TPodwarstwa::SearchInRect(TDoSearch& S, TSearchHit& Hit) {
-  Hit.Sublayer = nullptr;
-  if (!objects_ || !HasFlag(kNodeDrawn)) return;
-  TGrObjList& list = *objects_;
-  TEGraphObj* found = nullptr;
-  TListQuery query(list, S.SearchRect(), S.DrawParams.get());
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!list.InQueryWindow(i)) continue;
-    if (TEGraphObj* obj = list.Get(i); S.Accept(obj)) found = obj;
-  }
-  if (found != nullptr) {
-    Hit.Object = found;
-    Hit.Sublayer = this;
-    Hit.TypeMask = GetTypeMask();
-  }
+  LastAcceptedSearch(S, Hit, true, [](TEGraphObj*) { return true; });
 }
 
 void TPodwarstwa::FindByRecordNumber(std::int32_t, std::uint32_t Record, TSearchHit& Hit) {

@@ -167,6 +167,17 @@ class TPodwarstwa : public TWarstwaImp, public IPodwarstwa {
   // Frees LastAdded when nothing else holds it.
   void DropLastAdded();
   void Notify(TEGraphObj* Old, TEGraphObj* New);
+  // The searches' loops (sublayer.cpp): the nearest object by a measure, or
+  // the last accepted candidate; FillHit makes Found this sublayer's hit.
+  template <class Measure>
+  void NearestSearch(TDoSearch& S, TSearchHit& Hit, bool Windowed, double Best, Measure Distance);
+  template <class Test>
+  void LastAcceptedSearch(TDoSearch& S, TSearchHit& Hit, bool Windowed, Test Candidate);
+  template <class Visit>
+  void ForEachSearched(TDoSearch& S, bool Windowed, Visit Each);
+  void FillHit(TSearchHit& Hit, TEGraphObj* Found);
+  // The node's tree item with Image as its image and selected image.
+  platform::TTreeNode* AddTreeNodeWithImage(platform::TTreeView& Items, platform::TTreeNode* Parent, int Image);
   // The common canvas preparation of both kinds (no state saved).
   void PrepareCommon(TRealCanvas& Canvas);
   // Bounds := Obj's bounds when First, else their union with Obj's.

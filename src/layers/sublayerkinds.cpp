@@ -227,12 +227,7 @@ void TPodwarstwaLiniowa::PrepareCanvas(TRealCanvas& Canvas) {
 }
 
 platform::TTreeNode* TPodwarstwaLiniowa::AddTreeNode(platform::TTreeView& Items, platform::TTreeNode* Parent) {
-  platform::TTreeNode* item = TWarstwaImp::AddTreeNode(Items, Parent);
-  if (item != nullptr) {
-    item->SetImageIndex(2);
-    item->SetSelectedIndex(2);
-  }
-  return item;
+  return AddTreeNodeWithImage(Items, Parent, 2);
 }
 
 void TPodwarstwaLiniowa::ShowInfo(TLayerInfo& Panel) {
@@ -393,12 +388,7 @@ void TPodwarstwaTextowa::PrepareTextParams(TDrawParamsImp* Params) {
 }
 
 platform::TTreeNode* TPodwarstwaTextowa::AddTreeNode(platform::TTreeView& Items, platform::TTreeNode* Parent) {
-  platform::TTreeNode* item = TWarstwaImp::AddTreeNode(Items, Parent);
-  if (item != nullptr) {
-    item->SetImageIndex(1);
-    item->SetSelectedIndex(1);
-  }
-  return item;
+  return AddTreeNodeWithImage(Items, Parent, 1);
 }
 
 void TPodwarstwaTextowa::ShowInfo(TLayerInfo& Panel) {
@@ -434,9 +424,7 @@ void TPodwarstwaTextowa::SearchFirst(TDoSearch& S, TSearchHit& Hit) {
   for (int i = 0; i < objects_->Count(); ++i) {
     TEGraphObj* obj = objects_->Get(i);
     if (S.Accept(obj)) {
-      Hit.Object = obj;
-      Hit.Sublayer = this;
-      Hit.TypeMask = GetTypeMask();
+      FillHit(Hit, obj);
       return;
     }
   }
