@@ -22,6 +22,7 @@
 #include "foundation/btree.h"
 #include "foundation/bytes.h"
 #include "foundation/recordfile.h"
+#include "foundation/settings.h"
 #include "foundation/users.h"
 #include "layers/layerfiles.h"
 #include "objects/defelements.h"
@@ -442,6 +443,111 @@ void LayerFiles() {
     }
   }
 }
+
+// Layer files for the tree: a line layer of three sublayers (line styles 1,
+// 3 and 20, one 3-D, one with a display threshold) and a text layer of two
+// (a free and a fixed justification, constant height, italic, a masked
+// layer with two numbers), their records written by the objects
+// themselves, spread along the diagonal of the harness's world 0..200; one record rewritten
+// and one archived. Choice byte: bit 0 text, bit 1 edit and save, bits 2-7
+// the small window's corner (here 9 units).
+void LayerTreeFiles() {
+  SetDefaultLayerLockWait(nullptr);
+  // The objects ask the program's libraries, which read the settings: keep
+  // their file in the work folder, not the current one.
+  SetLibraryErrorBox([](const std::string&) {});
+  SetSettingsMessageBox([](const std::string&, const std::string&) {});
+  SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>((gWork / "tolvika.ini").string()));
+  const std::string dir = gWork.string() + "/";
+  for (int text = 0; text < 2; ++text) {
+    const std::string name = text ? "tree----.--t" : "tree----.--l";
+    fs::remove(gWork / name);
+    TMainWarstwaHeader h;
+    h.Kind = text ? 0 : 1;
+    h.Description = text ? "Opisy drzewa" : "Linie drzewa";
+    std::unique_ptr<TNewTextLinWarstwaFile> f;
+    if (text) f = TNewTextWarstwaFile::CreateNew(nullptr, dir, h, name);
+    else f = TNewLinWarstwaFile::CreateNew(nullptr, dir, h, name);
+    std::uint8_t mode = kOpenWrite;
+    if (f->Open(mode) != 0) {
+      std::fprintf(stderr, "fuzz_seeds: tree layer open failed\n");
+      std::exit(1);
+    }
+    const int sublayers = text ? 2 : 3;
+    for (int i = 0; i < sublayers; ++i) {
+      TWarstwaHeader sub;
+      sub.Type = 4u | static_cast<std::uint32_t>(h.Kind);
+      sub.ShortName = "Pod" + std::to_string(i);
+      sub.FullName = "Podwarstwa numer " + std::to_string(i);
+      sub.Colour = 0x0000FFu << (8 * i);
+      sub.PrintColour = sub.Colour;
+      if (text) {
+        sub.Justification = static_cast<std::uint8_t>(i == 0 ? 7 : 0x10 | 5);
+        if (i == 1) {
+          sub.Type |= (1u << 20) | (1u << 16) | (1u << 21);
+          sub.SizeMultiplier = 2.5f;
+          sub.TextParam = "TREE";
+          sub.Param38 = 2u | (3u << 8) | (9u << 16);  // two masked sublayers, 3 and 9
+        }
+      } else {
+        const std::uint16_t styles[] = {1, 3, 20};
+        sub.StyleNumber = styles[i];
+        sub.StyleMultiplier = 1.5f;
+        sub.Width1 = 0.1f;
+        sub.Width2 = 0.5f;
+        if (i == 1) sub.Type |= 1u << 16;
+        if (i == 2) sub.Threshold = 2000;
+      }
+      f->WritePodwarstwaHeader(sub, i);
+    }
+    auto add = [&](const TEGraphObj& obj, int sub) {
+      ObjectSaveRecord r;
+      obj.SaveToRecord(r);
+      r.SetSublayer(static_cast<std::uint8_t>(sub));
+      f->AddRecord(r);
+    };
+    for (int i = 0; i < 24; ++i) {
+      const double x = 5 + 7.5 * i, y = 5 + 7 * i;
+      const int sub = i % sublayers;
+      if (text) {
+        switch (i % 4) {
+          case 0: add(TWysKatNapis(TRealPoint{x, y}, "Działka " + std::to_string(i), 2.5, 7, i % 8 == 0, 0.3f), sub); break;
+          case 1: add(TWysKatOdnNapis(TRealPoint{x, y}, "12/" + std::to_string(i), 2, 3, false, 0.0f,
+                                      TRealPoint{x + 4, y - 4}), sub); break;
+          case 2: add(TLicznikMianownik(TRealPoint{x, y}, "125", std::to_string(i), 2, 7, false, 0.0f), sub); break;
+          default: {
+            TWysKatSymbol symbol;
+            symbol.Text = "KRZ";
+            symbol.Height = 2;
+            symbol.Position = TRealPoint{x, y};
+            add(symbol, sub);
+          }
+        }
+      } else {
+        switch (i % 4) {
+          case 0: add(TLiniaSpecjalna(TRealPoint{x, y}, TRealPoint{x + 20, y - 15}, nullptr, 1.0), sub); break;
+          case 1: add(TOkragSpecjalny(TPointRec{x, y, 1.5f}, 4 + i % 3), sub); break;
+          case 2: add(TLukSpecjalny(TPointRec{x, y, 0}, TPointRec{x + 10, y, 0}, i % 3 ? 7 : -7), sub); break;
+          default: add(TPunkt(TRealPoint{x, y}), sub);
+        }
+      }
+    }
+    ObjectSaveRecord r;
+    f->ReadRecordAt(5, r);
+    f->WriteRecord(5, r);
+    f->MoveToArch(9, 9);
+    f->Close();
+    const std::string bytes = ReadAll(gWork / name);
+    const char base = static_cast<char>(text | (3 << 2));
+    Seed("layertree", text ? "text-read" : "line-read", std::string(1, base) + bytes);
+    Seed("layertree", text ? "text-edit" : "line-edit", std::string(1, static_cast<char>(base | 2)) + bytes);
+  }
+  ReleaseLineManager();
+  ReleaseSymbolManager();
+  FreeGlobalnaKonfiguracja();
+  SetSettingsMessageBox(nullptr);
+  SetLibraryErrorBox(nullptr);
+}
 }  // namespace
 
 namespace {
@@ -611,6 +717,7 @@ int main(int argc, char** argv) {
   StrokeFonts();
   LayerObjectRecords();
   LayerFiles();
+  LayerTreeFiles();
   OldLayerFiles();
   MenuFiles();
   ToolbarPositionFiles();

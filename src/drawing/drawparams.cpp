@@ -128,7 +128,10 @@ void TDrawParamsImp::SetTextPen(bool B) {
   Flags = B ? (Flags | dfTextPen) : (Flags & ~dfTextPen);
 }
 
-double TDrawParamsImp::GetViewAngle() const { return FDims->Rotated() ? FDims->Angle() : 0.0; }
+// Parameters without a view (a search the view gave none) see the map unturned.
+double TDrawParamsImp::GetViewAngle() const {
+  return FDims != nullptr && FDims->Rotated() ? FDims->Angle() : 0.0;
+}
 
 bool TDrawParamsImp::GetMarkTextOrigin() const { return FCfg->MarkTextOrigin; }
 

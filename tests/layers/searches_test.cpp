@@ -19,7 +19,10 @@
 #include "layers/layertree.h"
 #include "layers/objectlist.h"
 #include "layers/sublayer.h"
+#include "objects/defelements.h"
 #include "objects/layerline.h"
+#include "objects/symbol.h"
+#include "objects/symbollib.h"
 
 namespace {
 
@@ -500,6 +503,29 @@ TEST_F(SearchTreeTest, EqualDistancesGiveTheFirstInListAndWalkOrder) {
     EXPECT_EQ(s->Hit.Object, first);
     EXPECT_DOUBLE_EQ(s->Hit.Distance, 2);
   }
+}
+
+
+// A search the view gave no drawing parameters meets a symbol of the
+// library: its hit test takes the view as not turned instead of reaching
+// for a view that is not there.
+TEST_F(SearchTreeTest, ASearchWithoutDrawingParametersHitsALibrarySymbol) {
+  TSymbolHeader header;
+  header.Sizes = {1, 1, 1, 1};
+  header.Extent = 1;
+  header.First = 1;
+  header.Count = 2;
+  const std::vector<TElementRecord> elements = {TElementRecord{-1, 0, 1, 0, 0, kElemLine},
+                                                TElementRecord{0, -1, 0, 1, 0, kElemLine}};
+  TSymbol symbol(header, elements);
+  TPodwarstwa* texts = AddLayer(*AddCatalogue("Sytuacja"), "ZNAKI", false, 5)->Sublayer(0);
+  auto* placed = new TWysKatSymbol(kPoint, &symbol, 0, 0.0f);
+  texts->AddObject(placed);
+  texts->SetFlag(kNodeDrawn);
+  TSubSetSearch s(kPoint, kTolerance, kMaskText);
+  ASSERT_EQ(s.DrawParams, nullptr);
+  Run(s);
+  EXPECT_EQ(s.Hit.Object, placed);
 }
 
 }  // namespace
