@@ -95,7 +95,7 @@ void TDrawParamsImp::SaveState() {}
 void TDrawParamsImp::RestoreState() {}
 
 bool TDrawParamsImp::PassesThreshold(float T) const {
-  if (!FCfg->DynamicDisplay || T == 0.0f) return true;
+  if (!FCfg->DynamicDisplay || T == 0.0f || FDims == nullptr) return true;
   return FDims->GetScale() > T;
 }
 

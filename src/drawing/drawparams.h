@@ -96,8 +96,8 @@ public:
   // Nothing here.
   virtual void SaveState();
   virtual void RestoreState();
-  // True when dynamic display is off or T is 0; otherwise when the view
-  // shows more than T pixels per world unit.
+  // True when dynamic display is off, T is 0 or there is no view; otherwise
+  // when the view shows more than T pixels per world unit.
   virtual bool PassesThreshold(float T) const;
   // False here; the print canvas answers true.
   virtual bool IsPrinting() const;
