@@ -778,6 +778,10 @@ TEST_F(RedrawConcurrencyObjectList, QueriesAndChangesFromTwoThreads) {
       l.Sort();
     }
   }
+  // On a busy machine the drawing thread may not have run yet: let it look
+  // at the list before it stops (a bounded wait).
+  for (int wait = 0; looked.load() == 0 && wait < 10000; ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   stop = true;
   drawer.join();
   EXPECT_GT(looked.load(), 0);
