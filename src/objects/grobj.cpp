@@ -268,10 +268,10 @@ void TEGraphObj::UnmarkInBlock(TEGraphObj* Obj, const TBlock* Block) {
   if (!manager->IsInOtherBlock(*Obj, Block)) Obj->IndexWord &= ~kIndexInBlock;
 }
 
-void TEGraphObj::MarkUndoRef(bool NewState) { IndexWord |= NewState ? kIndexUndoNew : kIndexUndoOld; }
+void TEGraphObj::MarkUndoRef(bool BeforeState) { IndexWord |= BeforeState ? kIndexUndoBefore : kIndexUndoAfter; }
 
-void TEGraphObj::UnmarkUndoRef(TEGraphObj* Obj, bool NewState) {
-  if (Obj != nullptr) Obj->IndexWord &= ~(NewState ? kIndexUndoNew : kIndexUndoOld);
+void TEGraphObj::UnmarkUndoRef(TEGraphObj* Obj, bool BeforeState) {
+  if (Obj != nullptr) Obj->IndexWord &= ~(BeforeState ? kIndexUndoBefore : kIndexUndoAfter);
 }
 
 void TEGraphObj::SetKolor(std::uint32_t C) {

@@ -46,8 +46,8 @@ class ObjectSaveRecord;
 // IndexWord.
 inline constexpr std::uint32_t kIndexMask = 0x07FFFFFF;     // bits 0-26: record index, 0 = never stored
 inline constexpr std::uint32_t kIndexInBlock = 0x08000000;  // member of at least one block
-inline constexpr std::uint32_t kIndexUndoOld = 0x10000000;  // an undo entry holds it as the old state
-inline constexpr std::uint32_t kIndexUndoNew = 0x20000000;  // an undo entry holds it as the new state
+inline constexpr std::uint32_t kIndexUndoAfter = 0x10000000;   // an undo operation holds it as its after-state
+inline constexpr std::uint32_t kIndexUndoBefore = 0x20000000;  // an undo operation holds it as its before-state
 inline constexpr std::uint32_t kIndexInList = 0x40000000;   // a sublayer's list holds it
 inline constexpr std::uint32_t kIndexChanged = 0x80000000;  // differs from its stored record
 inline constexpr std::uint32_t kIndexOwnerBits = 0x78000000;
@@ -277,10 +277,10 @@ class TEGraphObj : public TObject, public ITopologySource {
   // Clears InBlock unless the block manager reports Obj as a member of a
   // block other than Block; nullptr or no block manager: nothing.
   static void UnmarkInBlock(TEGraphObj* Obj, const TBlock* Block);
-  // UndoNew when NewState, else UndoOld.
-  void MarkUndoRef(bool NewState);
+  // UndoBefore when BeforeState, else UndoAfter.
+  void MarkUndoRef(bool BeforeState);
   // Accepts nullptr.
-  static void UnmarkUndoRef(TEGraphObj* Obj, bool NewState);
+  static void UnmarkUndoRef(TEGraphObj* Obj, bool BeforeState);
   bool IsUnowned() const { return (IndexWord & kIndexOwnerBits) == 0; }
 
   // RGB := C's low 24 bits, DefaultColour cleared, bits 25-31 kept.

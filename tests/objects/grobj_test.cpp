@@ -138,9 +138,9 @@ TEST_F(GraphObjTest, UndoOwnerBitsAreIndependent) {
   auto* obj = new TFakeObj;
   obj->MarkUndoRef(true);
   obj->MarkUndoRef(false);
-  EXPECT_EQ(obj->IndexWord & kIndexOwnerBits, kIndexUndoNew | kIndexUndoOld);
+  EXPECT_EQ(obj->IndexWord & kIndexOwnerBits, kIndexUndoBefore | kIndexUndoAfter);
   TEGraphObj::UnmarkUndoRef(obj, true);
-  EXPECT_EQ(obj->IndexWord & kIndexOwnerBits, kIndexUndoOld);
+  EXPECT_EQ(obj->IndexWord & kIndexOwnerBits, kIndexUndoAfter);
   FreeGraphObj(obj);
   EXPECT_EQ(TFakeObj::Alive, 1);  // the old-state entry still holds it
   TEGraphObj::UnmarkUndoRef(obj, false);
