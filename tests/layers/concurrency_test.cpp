@@ -26,6 +26,7 @@
 #include "objects/layerobjects.h"
 #include "objects/saverecord.h"
 #include "platform/gdiimage.h"
+#include "common/layer_classes.h"
 
 namespace {
 
@@ -44,8 +45,7 @@ class RedrawConcurrencyTreeTest : public ::testing::Test {
  protected:
   void SetUp() override { RegisterLayerObjectClasses(); }
   void TearDown() override {
-    for (int c = 1; c <= static_cast<int>(TRecordClass::WysKatSymbol); ++c)
-      UnregisterRecordClass(static_cast<TRecordClass>(c));
+    UnregisterLayerObjectClasses();
   }
 };
 

@@ -70,6 +70,15 @@ std::string PathOf(const TWarstwa& layer) {
   return platform::NormalizeSeparators(fs::current_path().string() + "/" + layer.FileHandle->Path());
 }
 
+// Another process (another workstation) writes sublayer Number named Name
+// into the layer's file.
+void AddSublayerFromPeer(const TWarstwa& layer, int number, const std::string& name) {
+  PeerProcess peer(HELPER_LAYERPEER);
+  ASSERT_EQ(peer.Ask("open " + PathOf(layer) + " 1"), "ok 0");
+  ASSERT_EQ(peer.Ask("sublayer " + std::to_string(number) + " " + name), "ok 0");
+  ASSERT_EQ(peer.Ask("close"), "ok 0");
+}
+
 TEST_F(LayerTreeTest, BuildsOneCatalogueADisplayNameAndOneLayerAFile) {
   EXPECT_EQ(root_->Name, "Przyklad");
   ASSERT_EQ(root_->GetCount(), 2);
@@ -402,12 +411,7 @@ TEST_F(LayerTreeTest, ARecordOfAnUnknownSublayerGoesToSublayerZero) {
 TEST_F(LayerTreeTest, ASublayerAddedByAnotherProcessAppearsAtTheNextOpen) {
   TWarstwa* drogi = Layer("DROGI");
   const int count = drogi->GetCount();
-  {
-    PeerProcess peer(HELPER_LAYERPEER);
-    ASSERT_EQ(peer.Ask("open " + PathOf(*drogi) + " 1"), "ok 0");
-    ASSERT_EQ(peer.Ask("sublayer " + std::to_string(count) + " Obce"), "ok 0");
-    ASSERT_EQ(peer.Ask("close"), "ok 0");
-  }
+  ASSERT_NO_FATAL_FAILURE(AddSublayerFromPeer(*drogi, count, "Obce"));
   EXPECT_EQ(drogi->GetCount(), count);
   drogi->Load(nullptr, nullptr);
   ASSERT_EQ(drogi->GetCount(), count + 1);
@@ -424,12 +428,7 @@ TEST_F(LayerTreeTest, ASublayerAddedByAnotherProcessAppearsAtTheNextOpen) {
 TEST_F(LayerTreeTest, AFailedHeaderReadClosesTheFileAndPassesOn) {
   TWarstwa* drogi = Layer("DROGI");
   const int count = drogi->GetCount();
-  {
-    PeerProcess peer(HELPER_LAYERPEER);
-    ASSERT_EQ(peer.Ask("open " + PathOf(*drogi) + " 1"), "ok 0");
-    ASSERT_EQ(peer.Ask("sublayer " + std::to_string(count) + " Obce"), "ok 0");
-    ASSERT_EQ(peer.Ask("close"), "ok 0");
-  }
+  ASSERT_NO_FATAL_FAILURE(AddSublayerFromPeer(*drogi, count, "Obce"));
   const std::string file = drogi->FileHandle->FileName();
   const std::uint32_t openReads = ReadsOf(file, [&] {
     ASSERT_EQ(DBInt::OpenWarstwa(*store_, drogi->FileHandle, true), kDBOk);

@@ -27,6 +27,7 @@
 #include "objects/symbollib.h"
 #include "objects/linestylelib.h"
 #include "platform/scratch_folder.h"
+#include "common/layer_classes.h"
 
 class ExampleTreeTest : public ::testing::Test {
  protected:
@@ -47,8 +48,7 @@ class ExampleTreeTest : public ::testing::Test {
 
   void TearDown() override {
     Close();
-    for (int c = 1; c <= static_cast<int>(TRecordClass::WysKatSymbol); ++c)
-      UnregisterRecordClass(static_cast<TRecordClass>(c));
+    UnregisterLayerObjectClasses();
     FontManager().SetFolder("");
     ReleaseSymbolManager();
     ReleaseLineManager();

@@ -24,6 +24,7 @@
 #include "objects/saverecord.h"
 #include "objects/symbollib.h"
 #include "platform/scratch_folder.h"
+#include "common/layer_classes.h"
 
 // Coordinates with three decimals, angles in radians with two.
 class TTestFormat final : public ICursorFormat {
@@ -76,8 +77,7 @@ class LayerObjectsFixture : public ::testing::Test {
   }
   ~LayerObjectsFixture() override {
     SetCursorFormat(nullptr);
-    for (int c = 1; c <= static_cast<int>(TRecordClass::WysKatSymbol); ++c)
-      UnregisterRecordClass(static_cast<TRecordClass>(c));
+    UnregisterLayerObjectClasses();
     FontManager().SetFolder("");
     ReleaseSymbolManager();
     ReleaseLineManager();

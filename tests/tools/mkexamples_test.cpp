@@ -40,6 +40,7 @@
 #include "platform/codepage.h"
 #include "platform/inifile.h"
 #include "platform/scratch_folder.h"
+#include "common/layer_classes.h"
 
 namespace {
 
@@ -141,8 +142,7 @@ public:
     RegisterLayerObjectClasses();
   }
   ~ProgramLibraries() {
-    for (int c = 1; c <= static_cast<int>(TRecordClass::WysKatSymbol); ++c)
-      UnregisterRecordClass(static_cast<TRecordClass>(c));
+    UnregisterLayerObjectClasses();
     FontManager().SetFolder("");
     ReleaseSymbolManager();
     ReleaseLineManager();
