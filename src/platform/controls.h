@@ -46,6 +46,8 @@ inline constexpr TShiftState ssLeft = 0x08;
 inline constexpr TShiftState ssRight = 0x10;
 inline constexpr TShiftState ssMiddle = 0x20;
 inline constexpr TShiftState ssDouble = 0x40;
+// The right Alt key (AltGr) is down (key events only).
+inline constexpr TShiftState ssAltGr = 0x80;
 
 enum class TMouseButton { Left, Right, Middle };
 enum class TAlign { None, Top, Bottom, Left, Right, Client };
@@ -244,7 +246,8 @@ class TControl : public TComponent {
   void MouseUpAt(TMouseButton button, int x, int y, TShiftState shift = 0);
   void MouseMoveTo(int x, int y, TShiftState shift = 0);
   void ClickAt(int x, int y);
-  // The mouse leaves the control.
+  // The mouse enters or leaves the control.
+  void MouseEnterNow();
   void MouseLeaveNow();
   void DblClickAt(int x, int y);
 
@@ -260,7 +263,8 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void DblClick();
-  // The mouse left the control; the base does nothing.
+  // The mouse entered or left the control; the base does nothing.
+  virtual void MouseEnter() {}
   virtual void MouseLeave() {}
 
  private:

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/controls.h"
@@ -29,6 +30,13 @@ class TCustomControl : public TWinControl, public TPaintSurface {
 
   // Paint runs on the next pass of the message loop.
   void Invalidate() override;
+  // An opaque control's image is not filled before Paint (Paint covers it),
+  // and invalidating it erases nothing.
+  bool Opaque() const { return opaque_; }
+  void SetOpaque(bool opaque) { opaque_ = opaque; }
+  // Invalidates only the given client rectangle (no erase for an opaque
+  // control).
+  void InvalidateRect(int x, int y, int w, int h);
   // Runs a pending Paint at once (what the next paint pass would do).
   void PaintNow();
   // Keeps the mouse events coming to this control while the button is up
@@ -53,6 +61,7 @@ class TCustomControl : public TWinControl, public TPaintSurface {
 
   std::unique_ptr<TSurfaceImpl> surface_;
   bool capture_ = false;
+  bool opaque_ = false;
 };
 
 // A surface for drawing of a form's own: OnPaint draws it.
@@ -60,5 +69,14 @@ class TPaintBox : public TCustomControl {
  public:
   TPaintBox();
 };
+
+// GUI thread. Waits until Event is signalled. Meanwhile it serves only
+// painting: every custom control that was invalidated is painted and shown,
+// and Tick (when set) runs every TickMs milliseconds; no input, timer, posted
+// message or queued call is processed, so nothing else runs under the
+// caller. A thread waited for this way must not wait for the GUI thread.
+class TEvent;
+void WaitForEventPumpingPaint(TEvent& Event, const std::function<void()>& Tick = {},
+                              std::uint32_t TickMs = 250);
 
 }  // namespace platform

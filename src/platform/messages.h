@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace platform {
 
@@ -55,6 +56,14 @@ std::intptr_t SendMessage(HWND wnd, std::uint32_t msg, std::uintptr_t wParam = 0
 // returns how many were dropped (posting a change notice once, however often
 // the change happens before the notice is delivered).
 int RemovePostedMessages(HWND wnd, std::uint32_t msg);
+// One queued message taken out of the queue.
+struct TPostedMessage {
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+};
+// Any thread. Takes every message with this number queued for wnd out of the
+// queue, oldest first (a handler draining the requests that piled up).
+std::vector<TPostedMessage> TakePostedMessages(HWND wnd, std::uint32_t msg);
 // Any thread. Queues msg for wnd unless one with the same number is queued
 // already; true when the queue holds one afterwards.
 bool PostMessageOnce(HWND wnd, std::uint32_t msg, std::uintptr_t wParam = 0,

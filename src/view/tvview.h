@@ -1,0 +1,251 @@
+// The map view: the window control that shows one map document. It owns the
+// layer tree of one layer database, the off-screen image the tree is drawn
+// into by background redraw threads, the canvases, its window on the world,
+// the current cursor tool (every command is one), its undo manager and its
+// local copies of the display and cursor settings. Paint only copies the
+// image and paints the light things over it: paint items, markers and the
+// tool's XOR figures. Mouse, keys and messages go to the current tool.
+//
+// The view and its tools live on the GUI thread. A redraw thread (redraw.h)
+// draws the tree on Canvas into BackBitmap; the GUI thread never draws on
+// Canvas while a thread may (WaitForRedraw first) and never frees the tree
+// while one draws. Calls from a redraw thread to the GUI thread are queued,
+// never waited for. The view owns its tree, tools, canvases, image, undo
+// manager, dimensions and local configuration; the document window, the
+// layer store and the popup menu are not owned.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drawing/windowdim.h"
+#include "foundation/realgeom.h"
+#include "view/krzyz.h"
+#include "view/viewhost.h"
+#include "view/viewimp.h"
+
+namespace platform {
+class TBitmap;
+class TPopupMenu;
+class TSurfaceCanvas;
+}  // namespace platform
+class TBaza;
+class TBazaWarstw;
+class TDefRealCanvas;
+class TGrupaWarstw;
+class TKrzyzConf;
+class TLayerStore;
+class TLokalnaKonfiguracja;
+class TParametryConf;
+class TPodwarstwa;
+class TPodwarstwaLiniowa;
+class TPodwarstwaTextowa;
+class TUndoManager;
+class TWarstwaOgolna;
+class TEGraphObj;
+class TRedrawThread;
+
+// Messages of the view.
+inline constexpr std::uint32_t kMsgPressToolButton = 1031;  // WM_USER + 7
+inline constexpr std::uint32_t kMsgPluginRequest = 1033;    // WM_USER + 9
+// Containers handled in one drain of message 1033 at most.
+inline constexpr int kPluginDrainLimit = 16;
+// A full redraw asked for while more than this many threads live is
+// remembered and started when one ends.
+inline constexpr int kMaxRedrawThreads = 9;
+
+// A graphic object with its sublayer (what RedrawPodwarstwa draws).
+struct TGrObjItem {
+  TEGraphObj* Object = nullptr;
+  TWarstwaOgolna* Sublayer = nullptr;
+};
+
+class TTvView : public TTvViewImp, public TClientAreaControl {
+public:
+  // State bits.
+  static constexpr std::uint8_t kRightClick = 0x01;
+  static constexpr std::uint8_t kRedrawing = 0x02;
+  static constexpr std::uint8_t kFitted = 0x04;
+  static constexpr std::uint8_t kPopupOpen = 0x08;
+  static constexpr std::uint8_t kEditMode = 0x10;
+  static constexpr std::uint8_t kSurveyMode = 0x20;
+  static constexpr std::uint8_t kStoredPoint = 0x40;
+  static constexpr std::uint8_t kExternalPointer = 0x80;
+
+  // Document: the owning window (null: a null document).
+  explicit TTvView(TViewDocumentI* Document = nullptr);
+  // Stops and waits for every redraw thread before anything is freed.
+  ~TTvView() override;
+
+  // --- Lifecycle ---
+  // Parent set once; activates the current tool; loads the plug-ins.
+  void Start(platform::TWinControl* AParent);
+  // Closes the previous database (after stopping the redraw), loads the
+  // layers of Base and starts a redraw. An abort ("Anuluj") leaves the
+  // layers read so far and starts no redraw.
+  void AttachBaza(TLayerStore* Store, TBaza* Base);
+  // "TTvView.SetBaza" (EInternalError): the name is read-only.
+  void SetBaza(const std::string& Name);
+  const std::string& Baza() const { return baza_; }
+  TBaza* BaseHandle() const { return baseHandle_; }
+  TLayerStore* Store() const { return store_; }
+
+  std::uint32_t Status() const { return status_; }
+  void SetStatus(std::uint32_t Value);
+
+  // --- Tools ---
+  void SetKrzyz(std::unique_ptr<TKrzyz> Tool);
+  void ResetKrzyz();
+  void SetDefaultKrzyz();
+  void CancelKrzyz();
+  void FreeKrzyz();
+  void StartPointKrzyz(TKrzyzPointEvent OnPoint, TKrzyzFinishEvent OnFinish);
+  void ReleaseToolButton();
+  TKrzyz* Krzyz() const { return krzyz_.get(); }
+  TKrzyz* ParkedKrzyz() const { return parked_.get(); }
+
+  // --- Pointer ---
+  void GetPointerPos(TRealPoint& Point) override { GetMousePoint(Point); }
+  void GetMousePoint(TRealPoint& Point);
+  void ClientToWorld(const TPoint& ClientPoint, TRealPoint& Point);
+  void MoveCursorTo(const TRealPoint& Point);
+  void SetExternalPointer(bool On);
+  TRealPoint ExternalPoint;
+
+  // --- Layer tree and services ---
+  void AddWarstwa(std::unique_ptr<TWarstwaOgolna> Node);
+  std::unique_ptr<TWarstwaOgolna> RemoveWarstwa(TWarstwaOgolna* Node);
+  bool HasLayers() const;
+  void CollectLayers(std::vector<TWarstwaOgolna*>& List);
+  TBazaWarstw* Root() const { return root_.get(); }
+  TGrupaWarstw* TopGroup();
+  TUndoManager* GetUndoManager();
+  TDefRealCanvas* GetCanvas();
+  TXORCanvas* GetXorCanvas();
+  void CenterScrollBars();
+  void ChildNotify();
+
+  // --- Redraw and painting (redraw.cpp) ---
+  void StartRedraw();
+  void QueueRedraw(TWarstwaOgolna* Node);
+  bool WaitForRedraw(bool Stop);
+  void RedrawPodwarstwa(const TGrObjItem& Item);
+  void InvalidateAll();
+  void InvalidateWorldRect(const TRealRect& R, const TPoint& Margin);
+  void InvalidateAround(const TRealPoint& Point, const TPoint& Half);
+  void SetBufferSize(std::int32_t Width, std::int32_t Height);
+  platform::TBitmap* BackBitmap() const { return backBitmap_.get(); }
+  // Redraw threads alive (started and not yet ended).
+  int RedrawCount() const { return redrawCount_; }
+  // A full redraw was asked for while the limit of threads lived.
+  bool RedrawPending() const { return redrawPending_; }
+
+  // --- Hooks of the cadastral view and the later commands ---
+  virtual void ShowRasterValueAt(const TRealPoint& Point) {}
+  virtual void CreateLayerGroups() {}
+  virtual void FreeLayerGroups() {}
+  virtual void ListActiveObjectElements() {}
+  virtual void SearchLot() {}
+  virtual void SearchPoint() {}
+  virtual void SearchControlPoints() {}
+  virtual void SearchByInterface() {}
+  virtual void ZoomToTypedArea(TRealRect& R) { R = TRealRect{}; }
+  virtual void PickSection(TRealRect& R) { R = TRealRect{}; }
+  virtual bool ElementIsFree(TEGraphObj* Element) { return true; }
+  virtual bool LayerHasObjects() { return false; }
+  // The idle tool's point handler (element editing). Base: nothing, false.
+  virtual bool DefaultPoint(TKrzyz* Sender) { return false; }
+  // Zoom and scroll steps of the keys (the window commands fill them).
+  virtual void ZoomByStep(int Step) {}
+  virtual void ScrollHorz(int Step) {}
+  virtual void ScrollVert(int Step) {}
+  virtual void RestoreWindow() {}
+
+  // TClientAreaControl.
+  int ClientWidth() const override { return platform::TCustomControl::ClientWidth(); }
+  int ClientHeight() const override { return platform::TCustomControl::ClientHeight(); }
+
+  std::string User;
+  std::string Password;
+  TWindowDim* Dims() const { return dims_.get(); }
+  std::uint8_t State = kEditMode;
+  TLokalnaKonfiguracja* LocalConfig() const { return localConfig_.get(); }
+  TKrzyzConf* KrzyzConf() const { return krzyzConf_; }
+  std::uint8_t SnapType = 0;
+  TWarstwaOgolna* ActiveNode = nullptr;
+  TPodwarstwaLiniowa* ActiveLine = nullptr;
+  TPodwarstwaTextowa* ActiveText = nullptr;
+  platform::TPopupMenu* PopupMenu = nullptr;
+  // Asked before PopupMenu: (screen x, screen y, tool).
+  std::function<void(int X, int Y, TKrzyz* Tool)> OnToolPopup;
+  platform::TComponent* ToolButton = nullptr;
+  std::vector<std::unique_ptr<TPaintItem>> PaintItems;
+  TRealRect PreviousWindow;
+  std::uint8_t AreaScope = 0;
+  TViewDocumentI& Document() const { return *document_; }
+
+protected:
+  void Paint() override;
+  void MouseDown(platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y) override;
+  void MouseMove(platform::TShiftState Shift, int X, int Y) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void KeyDown(std::uint16_t& Key, platform::TShiftState Shift) override;
+  std::intptr_t HandleMessage(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) override;
+
+  // Walks the database's layer files into the root, asking about damaged
+  // ones (TFixQuery). Raises EAbort for "Anuluj".
+  virtual void LoadLayers();
+
+private:
+  friend class TRedrawThread;
+  // Redraw (redraw.cpp).
+  void RedrawThreadDone(TRedrawThread* Sender);
+  void CanvasCfgChanged(TParametryConf* Sender);
+  void ViewCfgChanged(TParametryConf* Sender);
+  void ClearBackBitmap();
+  // Pointer steps; an error in the tool ends it.
+  void PointerMove(const TRealPoint& Point);
+  void PointerClick(const TRealPoint& Point);
+  void RightClick(int X, int Y);
+  void HandleKeyCode(std::int32_t Key);
+  void DrainPluginMessages(std::uintptr_t WParam, std::intptr_t LParam);
+  // The order of the old tree's layers is saved before it is freed; the
+  // layer-order actions fill it in.
+  void SaveLayerOrder() {}
+  void InvalidateLayerIndexes() {}
+  void FreeTree();
+
+  TViewDocumentI* document_;
+  std::unique_ptr<TViewDocumentI> nullDocument_;
+  std::unique_ptr<TKrzyz> krzyz_;
+  std::unique_ptr<TKrzyz> parked_;
+  TRealPoint storedPoint_;
+  std::unique_ptr<TWindowDim> dims_;
+  std::string baza_;
+  TLayerStore* store_ = nullptr;
+  TBaza* baseHandle_ = nullptr;
+  std::unique_ptr<platform::TBitmap> backBitmap_;
+  std::unique_ptr<TBazaWarstw> root_;
+  std::unique_ptr<TGrupaWarstw> topGroup_;
+  std::uint32_t status_ = 0;
+  std::unique_ptr<TLokalnaKonfiguracja> localConfig_;
+  TKrzyzConf* krzyzConf_ = nullptr;
+  std::unique_ptr<TDefRealCanvas> canvas_;
+  std::unique_ptr<platform::TSurfaceCanvas> xorSurface_;
+  std::unique_ptr<TXORCanvas> xorCanvas_;
+  std::unique_ptr<TUndoManager> undo_;
+  std::unique_ptr<TPaintItem> rectMarker_;
+  std::unique_ptr<TPaintItem> polygonMarker_;
+  // The newest redraw thread; older ones are held by their successors.
+  std::shared_ptr<TRedrawThread> redrawThread_;
+  int redrawCount_ = 0;
+  bool redrawPending_ = false;
+  // Queued calls of redraw threads check it before they touch the view.
+  std::shared_ptr<std::atomic<bool>> alive_;
+  bool destroying_ = false;
+};

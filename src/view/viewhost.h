@@ -1,0 +1,79 @@
+// What a map view needs of the windows and services around it, reached
+// through small interfaces so that the view stands before they exist: the
+// map-document window that owns it, the main window, the markers and blocks,
+// the plug-in layer containers, the survey-document service and the paint
+// items drawn over the map. Every interface has a null implementation that
+// does nothing, which a view uses until its owner installs a real one.
+//
+// GUI thread only. The view does not own the document, the main window or
+// the services; it owns its paint items.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "foundation/object.h"
+
+namespace platform {
+class TMenuItem;
+class TPopupMenu;
+}  // namespace platform
+class TDefRealCanvas;
+class TTvView;
+
+// A deferred operation a view hands to its document window (message 1025).
+class TDeferredOperation : public TObject {
+public:
+  virtual void Run() = 0;
+};
+
+// The map-document window that owns a view.
+class TViewDocumentI {
+public:
+  virtual ~TViewDocumentI() = default;
+  // Centres the scroll bars over the view.
+  virtual void CenterScrollBars() {}
+  // Updates the menus after the view's state changed.
+  virtual void ChildNotify() {}
+  // The context menu of the idle tool ("SkalaPopUp"); none by default.
+  virtual platform::TPopupMenu* SkalaPopUp() { return nullptr; }
+  // The layer menu item ("Warstwy1", "&Warstwy") of the plug-in layers.
+  virtual platform::TMenuItem* LayersMenuItem() { return nullptr; }
+  // Message 1025: the window runs Operation later. Base: frees it.
+  virtual void PostDeferred(std::unique_ptr<TDeferredOperation> Operation) {}
+  // Focuses the main form (before the view takes the focus).
+  virtual void FocusMainForm() {}
+};
+
+// A paint item: something light painted over the map (markers, overlays).
+class TPaintItem : public TObject {
+public:
+  virtual bool Visible() const { return false; }
+  virtual void Paint(TDefRealCanvas& Canvas) {}
+};
+
+// The neighbours that have per-view state: the four view markers, the
+// rectangle and polygon markers, the blocks and the plug-in containers.
+class TViewServicesI {
+public:
+  virtual ~TViewServicesI() = default;
+  // The rectangle and polygon markers of a new view (null: none).
+  virtual std::unique_ptr<TPaintItem> CreateRectMarker(TTvView& View) { return nullptr; }
+  virtual std::unique_ptr<TPaintItem> CreatePolygonMarker(TTvView& View) { return nullptr; }
+  // The view's blocks leave the block manager.
+  virtual void RemoveViewBlocks(TTvView& View) {}
+  // Plug-in layer containers: loaded at Start, reset when a base is
+  // attached, asked to handle message 1033.
+  virtual void LoadPlugins(TTvView& View, platform::TMenuItem* LayersItem) {}
+  virtual void ResetPlugins(TTvView& View) {}
+  virtual void FreePlugins(TTvView& View) {}
+  virtual void HandlePluginMessage(TTvView& View, std::intptr_t Container, std::uintptr_t Request) {}
+  // The number of the active survey document (0: none).
+  virtual std::uint32_t ActiveSurveyDocument() { return 0; }
+};
+
+// The services every view uses; a null set until the program installs its
+// own (not owned; must outlive the views).
+TViewServicesI& ViewServices();
+void SetViewServices(TViewServicesI* Services);
