@@ -495,6 +495,11 @@ void TControl::MouseMoveTo(int x, int y, TShiftState shift) {
   SendMouse(*this, QEvent::MouseMove, TMouseButton::Left, x, y, shift);
 }
 
+void TControl::MouseEnterNow() {
+  QEnterEvent enter(QPointF(0, 0), QPointF(0, 0), QPointF(0, 0));
+  QApplication::sendEvent(Impl().widget.data(), &enter);
+}
+
 void TControl::MouseLeaveNow() {
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(Impl().widget.data(), &leave);

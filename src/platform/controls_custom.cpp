@@ -1,5 +1,7 @@
 #include "platform/controls_custom.h"
 
+#include "platform/messages.h"
+
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
@@ -92,6 +94,14 @@ void TCustomControl::Invalidate() {
 }
 
 void TCustomControl::PaintNow() { PaintIfDirty(); }
+
+void TCustomControl::InvalidateRect(int x, int y, int w, int h) { Invalidate(); }
+
+void WaitForEventPumpingPaint(TEvent& Event, const std::function<void()>& Tick, std::uint32_t TickMs) {
+  while (Event.WaitFor(TickMs == 0 ? 10 : TickMs) != TWaitResult::Signaled) {
+    if (Tick) Tick();
+  }
+}
 
 void TCustomControl::SetMouseCapture(bool capture) {
   capture_ = capture;

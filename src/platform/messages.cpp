@@ -203,6 +203,17 @@ int RemovePostedMessages(HWND wnd, std::uint32_t msg) {
   return static_cast<int>(before - q.items.size());
 }
 
+std::vector<TPostedMessage> TakePostedMessages(HWND wnd, std::uint32_t msg) {
+  Queue& q = Q();
+  std::lock_guard lock(q.mutex);
+  std::vector<TPostedMessage> taken;
+  auto keep = std::stable_partition(q.items.begin(), q.items.end(),
+                                    [&](const Item& i) { return !IsPosted(i, wnd, msg); });
+  for (auto it = keep; it != q.items.end(); ++it) taken.push_back({it->wParam, it->lParam});
+  q.items.erase(keep, q.items.end());
+  return taken;
+}
+
 int PostedMessageCount(HWND wnd, std::uint32_t msg) {
   Queue& q = Q();
   std::lock_guard lock(q.mutex);
