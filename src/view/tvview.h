@@ -209,6 +209,8 @@ private:
   friend class TRedrawThread;
   // Redraw (redraw.cpp).
   void RedrawThreadDone(TRedrawThread* Sender);
+  // Before the display settings change: no thread may draw with them then.
+  void CanvasCfgChanging(TParametryConf* Sender);
   void CanvasCfgChanged(TParametryConf* Sender);
   void ViewCfgChanged(TParametryConf* Sender);
   void ClearBackBitmap();
@@ -265,6 +267,14 @@ private:
   std::shared_ptr<TRedrawThread> redrawThread_;
   int redrawCount_ = 0;
   bool redrawPending_ = false;
+  // The background colour as 0x00BBGGRR, resolved on the GUI thread; the
+  // redraw thread fills the image with it.
+  std::atomic<std::uint32_t> backColor_{0xFFFFFF};
+  // The canvas's hold flag as paint sees it while threads draw: taken from
+  // the canvas when the first thread starts, cleared by the thread that
+  // clears the canvas's flag (paint must not read the canvas's state word
+  // while a thread writes it).
+  std::atomic<bool> backHold_{false};
   // Queued calls of redraw threads check it before they touch the view.
   std::shared_ptr<std::atomic<bool>> alive_;
   bool destroying_ = false;
