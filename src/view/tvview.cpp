@@ -23,7 +23,9 @@
 #include "platform/dragframe.h"
 #include "platform/gdiimage.h"
 #include "platform/messages.h"
+#include "view/hinttools.h"
 #include "view/krzyzconf.h"
+#include "view/pointtools.h"
 #include "view/redraw.h"
 #include "view/viewcfg.h"
 
@@ -428,7 +430,8 @@ void TTvView::FreeKrzyz() {
 
 void TTvView::SetDefaultKrzyz() {
   if (krzyz_) FreeKrzyz();
-  krzyz_ = std::make_unique<TKrzyz>(status_, [this](TKrzyz* Sender) { return DefaultPoint(Sender); });
+  krzyz_ = std::make_unique<TNullKrzyz>(status_, [this](TKrzyz* Sender) { return DefaultPoint(Sender); },
+                                        Document().SkalaPopUp());
   TRealPoint point;
   GetMousePoint(point);
   krzyz_->Activate(this, GetXorCanvas(), point);
@@ -450,7 +453,7 @@ void TTvView::CancelKrzyz() {
 }
 
 void TTvView::StartPointKrzyz(TKrzyzPointEvent OnPoint, TKrzyzFinishEvent OnFinish) {
-  auto tool = std::make_unique<TKrzyz>(status_, std::move(OnPoint));
+  auto tool = std::make_unique<TWskKoloKrzyz>(status_, std::move(OnPoint));
   tool->OnFinish = std::move(OnFinish);
   SetKrzyz(std::move(tool));
   Document().FocusMainForm();
