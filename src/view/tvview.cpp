@@ -34,6 +34,9 @@ namespace {
 // The world window of a view without data, and after a base was loaded.
 constexpr double kWorldExtent = 15000000.0;
 
+// Half the side of the square a pointer's picture takes, in pixels.
+constexpr std::int32_t kPointerPictureHalf = 16;
+
 constexpr std::uint16_t kVkF5 = platform::VK_F1 + 4;
 constexpr std::int32_t kKeyModifiers = kKeyCtrl | kKeyShift | kKeyAltGr;
 
@@ -523,6 +526,8 @@ void TTvView::SetExternalPointer(bool On) {
   } else {
     State &= static_cast<std::uint8_t>(~kExternalPointer);
   }
+  // The pointer's picture, painted at the external point, comes or goes.
+  InvalidateAround(ExternalPoint, TPoint{kPointerPictureHalf, kPointerPictureHalf});
 }
 
 // --- Layer tree and services --------------------------------------------------

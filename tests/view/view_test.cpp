@@ -172,9 +172,15 @@ class RecordingNode : public TWarstwaImp {
       }
     } end{*log};
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (hold && !log->release.load() && std::chrono::steady_clock::now() < limit) {
-      Canvas.TestAbort();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    try {
+      while (hold && !log->release.load() && std::chrono::steady_clock::now() < limit) {
+        Canvas.TestAbort();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    } catch (const EAbort&) {
+      // Stopped by the view, not by the time limit.
+      log->Add("stopped");
+      throw;
     }
   }
   void SetVisibleAll(bool B) override { SetVisible(B); }
@@ -288,6 +294,70 @@ TEST_F(ViewTest, StatusReachesTheToolChainAndNewTools) {
   EXPECT_EQ(inner->Status, 0x55u);
   view->ResetKrzyz();
   EXPECT_EQ(view->Krzyz()->Status, 0x55u);
+}
+
+// The owning window and the services around the view, as the view uses them.
+TEST_F(ViewTest, DocumentAndServicesAreReachedThroughTheirInterfaces) {
+  struct Marker : TPaintItem {};
+  struct Services : TViewServicesI {
+    std::vector<std::string> calls;
+    platform::TMenuItem* layersItem = nullptr;
+    std::unique_ptr<TPaintItem> CreateRectMarker(TTvView&) override {
+      calls.push_back("rect");
+      return std::make_unique<Marker>();
+    }
+    std::unique_ptr<TPaintItem> CreatePolygonMarker(TTvView&) override {
+      calls.push_back("polygon");
+      return std::make_unique<Marker>();
+    }
+    void LoadPlugins(TTvView&, platform::TMenuItem* Item) override {
+      calls.push_back("load");
+      layersItem = Item;
+    }
+    void FreePlugins(TTvView&) override { calls.push_back("free"); }
+    void RemoveViewBlocks(TTvView&) override { calls.push_back("blocks"); }
+  } services;
+  struct Document : TViewDocumentI {
+    std::vector<std::string> calls;
+    platform::TPopupMenu menu;
+    platform::TMenuItem item;
+    void CenterScrollBars() override { calls.push_back("center"); }
+    void ChildNotify() override { calls.push_back("notify"); }
+    platform::TPopupMenu* SkalaPopUp() override { return &menu; }
+    platform::TMenuItem* LayersMenuItem() override { return &item; }
+    void FocusMainForm() override { calls.push_back("focus"); }
+  } document;
+  struct PointView : TTvView {
+    using TTvView::TTvView;
+    int points = 0;
+    bool DefaultPoint(TKrzyz*) override {
+      ++points;
+      return false;
+    }
+  };
+
+  SetViewServices(&services);
+  {
+    PointView own(&document);
+    own.Start(form.get());
+    EXPECT_EQ(services.calls, (std::vector<std::string>{"rect", "polygon", "load"}));
+    EXPECT_EQ(services.layersItem, &document.item);
+    EXPECT_EQ(own.PaintItems.size(), 2u);
+    own.ResetKrzyz();
+    auto* idle = dynamic_cast<TNullKrzyz*>(own.Krzyz());
+    ASSERT_NE(idle, nullptr);
+    EXPECT_EQ(idle->Menu, &document.menu);
+    // Enter on the idle tool is a point for the view's default handler.
+    own.SendKey(platform::VK_RETURN);
+    EXPECT_EQ(own.points, 1);
+    own.CenterScrollBars();
+    own.ChildNotify();
+    own.StartPointKrzyz([](TKrzyz*) { return true; }, nullptr);
+    EXPECT_EQ(document.calls, (std::vector<std::string>{"center", "notify", "focus"}));
+    services.calls.clear();
+  }
+  EXPECT_EQ(services.calls, (std::vector<std::string>{"free", "blocks"}));
+  SetViewServices(nullptr);
 }
 
 // --- Tool hosting ----------------------------------------------------------------
@@ -731,7 +801,7 @@ TEST_F(ViewTest, ViewClosedDuringARedrawFreesTheTreeAfterTheThreadEnds) {
   view->StartRedraw();
   ASSERT_TRUE(WaitUntil([&] { return log->drawing.load(); }));
   view.reset();
-  EXPECT_EQ(log->Events(), (std::vector<std::string>{"draw", "draw end", "destroyed"}));
+  EXPECT_EQ(log->Events(), (std::vector<std::string>{"draw", "stopped", "draw end", "destroyed"}));
   platform::PumpPostedMessages();
 }
 
@@ -885,7 +955,7 @@ TEST_F(ViewBaseTest, AttachingDuringARedrawFreesTheOldTreeAfterTheThreadEnds) {
   view->StartRedraw();
   ASSERT_TRUE(WaitUntil([&] { return log->drawing.load(); }));
   view->AttachBaza(store.get(), base);
-  EXPECT_EQ(log->Events(), (std::vector<std::string>{"draw", "draw end", "destroyed"}));
+  EXPECT_EQ(log->Events(), (std::vector<std::string>{"draw", "stopped", "draw end", "destroyed"}));
   EXPECT_EQ(LoadedLayers(), AllBut({}));
 }
 
