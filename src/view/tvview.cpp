@@ -272,15 +272,16 @@ void TTvView::AttachBaza(TLayerStore* Store, TBaza* Base) {
   root_ = std::make_unique<TBazaWarstw>(std::string());
   baza_.clear();
   // The old tree is gone before its base closes: nothing is left that
-  // refers to the base's layer files.
-  if (store_ != nullptr && baseHandle_ != nullptr) {
-    TBaza* old = std::exchange(baseHandle_, nullptr);
-    DBInt::CloseBase(*store_, old);
-  }
+  // refers to the base's layer files. The same base attached again stays
+  // open and is read anew.
+  TBaza* old = std::exchange(baseHandle_, nullptr);
+  if (store_ != nullptr && old != nullptr && !(store_ == Store && old == Base)) DBInt::CloseBase(*store_, old);
 
+  // A handle the store does not know is refused before the view takes it.
+  std::string name = DBInt::GetBaseName(*Store, Base);
   store_ = Store;
   baseHandle_ = Base;
-  baza_ = DBInt::GetBaseName(*Store, Base);
+  baza_ = std::move(name);
   TvViewCfg().LastBase = baza_;
   root_ = std::make_unique<TBazaWarstw>(baza_);
 

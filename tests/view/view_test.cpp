@@ -945,6 +945,18 @@ TEST_F(ViewBaseTest, AttachingLoadsEveryLayerAndStartsARedraw) {
   EXPECT_EQ(store->BaseCount(), 1u);
   EXPECT_EQ(view->BaseHandle(), second);
   EXPECT_EQ(LoadedLayers(), AllBut({}));
+
+  // The same base again is read anew and stays open.
+  view->AttachBaza(store.get(), second);
+  EXPECT_EQ(store->BaseCount(), 1u);
+  EXPECT_EQ(LoadedLayers(), AllBut({}));
+
+  // A handle the store does not know: refused, the view holds no base.
+  int unknown = 0;
+  EXPECT_THROW(view->AttachBaza(store.get(), reinterpret_cast<TBaza*>(&unknown)), EInvalidHandle);
+  EXPECT_EQ(view->BaseHandle(), nullptr);
+  EXPECT_TRUE(LoadedLayers().empty());
+  EXPECT_EQ(store->BaseCount(), 0u);
 }
 
 // The old tree may be drawn by a redraw thread: it is freed only after the
