@@ -3,6 +3,7 @@
 #include "platform/messages.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
@@ -42,8 +43,20 @@ class TSurfaceWidget : public QWidget {
     if (!image.isNull()) painter.drawImage(e->rect(), image, e->rect());
   }
   void resizeEvent(QResizeEvent*) override { control_->surface_->dirty = true; }
+  // A key sent to the control is its own (its KeyDown had it): it does not go
+  // on to the parent, where a scrolling host would scroll on an arrow and a
+  // form would take Enter and Escape for its default and cancel buttons.
+  // Tab moves the focus before it gets here. A control holding others (a
+  // toolbar) lets the keys of its children go on as any parent does.
+  void keyPressEvent(QKeyEvent* e) override { OwnKey(e); }
+  void keyReleaseEvent(QKeyEvent* e) override { OwnKey(e); }
 
  private:
+  void OwnKey(QKeyEvent* e) {
+    if (hasFocus() || control_->ControlCount() == 0) e->accept();
+    else e->ignore();
+  }
+
   TCustomControl* control_;
 };
 

@@ -4,6 +4,11 @@
 // invalidated or resized, and the painting layer draws into the image at any
 // time; what was drawn stays until drawn over.
 //
+// Every key pressed while a custom control has the focus goes to its
+// KeyDown and stops there: arrows, Page Up and Down, Enter and Escape reach
+// neither its parent nor the form's default and cancel buttons. Tab reaches
+// KeyDown too and then moves the focus on.
+//
 // GUI thread only. The control owns its image.
 #pragma once
 
