@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "platform/application.h"
 #include "platform/controls_std.h"
 #include "platform/forms.h"
+#include "platform/gdiimage.h"
 #include "platform/messages.h"
 
 namespace {
@@ -146,6 +148,169 @@ TEST(CustomControlMouse, EnterAndLeaveReachTheControl) {
   outer->MouseLeaveNow();
   EXPECT_EQ(outer->log, "EL");
   EXPECT_EQ(inner->log, "EL");
+}
+
+// A control whose Paint draws one pixel and counts.
+struct Counted : TCustomControl {
+  int paints = 0;
+  std::function<void()> onPaint;
+  void Paint() override {
+    ++paints;
+    if (onPaint) onPaint();
+    TSurfaceCanvas(Surface()).Canvas().SetPixel(0, 0, 0x000000FF);
+  }
+};
+
+// An opaque control's Paint starts from the pixels it left (nothing is
+// erased under it, neither by Invalidate nor by InvalidateRect); any other
+// control's Paint starts from its colour. An empty rectangle invalidates
+// nothing.
+TEST(CustomControlPaint, OpaqueControlIsNotErasedBeforePaint) {
+  struct Case {
+    bool opaque;
+    bool byRect;
+    std::uint32_t kept;  // the pixel Paint does not draw, after the Paint
+  } cases[] = {
+      {false, false, 0x00FFFFFF},
+      {false, true, 0x00FFFFFF},
+      {true, false, 0x0000FF00},
+      {true, true, 0x0000FF00},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.opaque ? "opaque" : "erased") + (c.byRect ? ", rectangle" : ", whole"));
+    auto form = MakeForm<TForm>();
+    auto* control = form->Create<Counted>(form.get(), "View");
+    control->SetBounds(0, 0, 40, 30);
+    control->SetColor(0x00FFFFFF);
+    control->SetOpaque(c.opaque);
+    control->PaintNow();
+    ASSERT_EQ(control->paints, 1);
+    TSurfaceCanvas(control->Surface()).Canvas().SetPixel(20, 20, 0x0000FF00);
+    if (c.byRect) {
+      control->InvalidateRect(5, 5, 0, 10);
+      control->PaintNow();
+      EXPECT_EQ(control->paints, 1);
+      control->InvalidateRect(15, 15, 10, 10);
+    } else {
+      control->Invalidate();
+    }
+    control->PaintNow();
+    EXPECT_EQ(control->paints, 2);
+    EXPECT_EQ(control->PixelAt(20, 20), c.kept);
+    EXPECT_EQ(control->PixelAt(0, 0), 0x000000FFu);
+  }
+}
+
+class PaintingWaitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = MakeForm<TForm>();
+    form->SetBounds(0, 0, 300, 200);
+    control = form->Create<Counted>(form.get(), "View");
+    control->SetBounds(0, 0, 100, 80);
+    form->Show();
+    Application().ProcessMessages();
+    control->paints = 0;
+  }
+  void TearDown() override {
+    if (signaller.joinable()) signaller.join();
+  }
+  // Signals done after ms milliseconds, from another thread.
+  void SignalAfter(int ms) {
+    signaller = std::thread([this, ms] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      done.SetEvent();
+    });
+  }
+
+  std::unique_ptr<TForm> form;
+  Counted* control = nullptr;
+  TEvent done{true, false};
+  std::thread signaller;
+};
+
+// While the GUI thread waits, an invalidated control is painted and the tick
+// runs; the posted message, the queued call and the timer queued before the
+// wait are all still waiting after it.
+TEST_F(PaintingWaitTest, PaintsAndTicksButDeliversNothingElse) {
+  HWND wnd = RegisterWindow([](std::uint32_t, std::uintptr_t, std::intptr_t) { return 0; });
+  ASSERT_TRUE(PostMessage(wnd, WM_USER + 9, 1, 0));
+  bool called = false;
+  QueueCall([&] { called = true; });
+  int timerTicks = 0;
+  TTimer timer;
+  timer.SetInterval(5);
+  timer.OnTimer = [&] { ++timerTicks; };
+  int ticks = 0;
+  control->Invalidate();
+  SignalAfter(150);
+  WaitForEventPumpingPaint(done, [&] { ++ticks; }, 20);
+  EXPECT_EQ(control->paints, 1);
+  EXPECT_GE(ticks, 2);
+  EXPECT_EQ(PostedMessageCount(wnd, WM_USER + 9), 1);
+  EXPECT_FALSE(called);
+  EXPECT_EQ(timerTicks, 0);
+  PumpPostedMessages();
+  EXPECT_TRUE(called);
+  EXPECT_EQ(PostedMessageCount(wnd, WM_USER + 9), 0);
+  UnregisterWindow(wnd);
+}
+
+// What the tick invalidates is painted within the wait, as a repaint timer
+// does while a thread draws; a control freed by another's Paint is left
+// alone and one hidden is not painted.
+TEST_F(PaintingWaitTest, TickInvalidatesAndTheControlsAreLookedUpEachRound) {
+  auto* doomed = form->Create<Counted>(form.get(), "Doomed");
+  doomed->SetBounds(120, 0, 50, 50);
+  auto* hidden = form->Create<Counted>(form.get(), "Hidden");
+  hidden->SetBounds(120, 60, 50, 50);
+  hidden->Hide();
+  Application().ProcessMessages();
+  hidden->paints = 0;
+  // The first Paint of the round frees the other control waiting for one.
+  control->onPaint = [&] {
+    if (doomed != nullptr) form->RemoveComponent(std::exchange(doomed, nullptr)).reset();
+  };
+  control->Invalidate();
+  doomed->Invalidate();
+  int ticks = 0;
+  SignalAfter(200);
+  WaitForEventPumpingPaint(done, [&] {
+    ++ticks;
+    control->Invalidate();
+    hidden->Invalidate();
+  }, 20);
+  EXPECT_EQ(doomed, nullptr);
+  EXPECT_GE(ticks, 3);
+  EXPECT_GE(control->paints, ticks + 1);
+  EXPECT_EQ(hidden->paints, 0);
+}
+
+// An event already signalled ends the wait at once; a Paint that starts the
+// wait itself (a paint that waits for a drawing thread) is not run again
+// inside it.
+TEST_F(PaintingWaitTest, SignalledEventAndWaitInsidePaint) {
+  done.SetEvent();
+  int ticks = 0;
+  WaitForEventPumpingPaint(done, [&] { ++ticks; }, 1);
+  EXPECT_EQ(ticks, 0);
+  done.ResetEvent();
+  int nested = 0;
+  control->onPaint = [&] {
+    if (nested++ > 0) return;
+    TEvent inner(true, false);
+    std::thread t([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      inner.SetEvent();
+    });
+    control->Invalidate();
+    WaitForEventPumpingPaint(inner);
+    t.join();
+  };
+  control->Invalidate();
+  control->Repaint();
+  EXPECT_EQ(nested, 1);
+  control->onPaint = nullptr;
 }
 
 }  // namespace
