@@ -28,6 +28,8 @@ public:
   THintKrzyz(std::uint32_t Status, TKrzyzPointEvent OnPoint, std::string Hint = {});
   THintKrzyz(const THintKrzyz& Source);
   // Gives the view its previous hint back when the tool is still attached.
+  // (A destructor runs no override of a class below it: a descendant that
+  // overrides Detach deactivates in its own destructor too.)
   ~THintKrzyz() override;
 
   // Stores Hint; an attached tool shows GetHint on its view at once.
