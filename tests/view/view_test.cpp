@@ -233,6 +233,8 @@ class ViewTest : public ::testing::Test {
   void Release() {
     view.reset();
     form.reset();
+    // The end notices of the view's redraw threads hold the thread objects.
+    platform::PumpPostedMessages();
     SetViewServices(nullptr);
     SetKrzyzErrorDisplay(nullptr);
     FreeGlobalnaKonfiguracja();
@@ -577,9 +579,10 @@ TEST_F(ViewTest, RightClickAnswers) {
     EXPECT_EQ(log->backspaces, c.backspaces);
     EXPECT_EQ(log->destroyed, c.ended);
     EXPECT_EQ(popupShown, c.popup);
-    if (c.menu == Menu::PopupMenu && c.popup)
+    if (c.menu == Menu::PopupMenu && c.popup) {
       EXPECT_EQ(stateInMenu & (TTvView::kPopupOpen | TTvView::kRightClick),
                 TTvView::kPopupOpen | TTvView::kRightClick);
+    }
     EXPECT_EQ(view->State & (TTvView::kPopupOpen | TTvView::kRightClick), 0);
     EXPECT_EQ(platform::CursorPos(), c.pointerBack ? Screen(60, 70) : away);
   }
@@ -1070,7 +1073,9 @@ TEST_P(ViewDamagedLayerTest, QuestionAboutADamagedLayer) {
   EXPECT_EQ(view->RedrawCount(), c.aborted ? 0 : 1);
   const bool finished = !c.aborted && !c.onlyBefore;
   EXPECT_EQ(view->State & TTvView::kFitted, finished ? 0 : TTvView::kFitted);
-  if (!finished) EXPECT_DOUBLE_EQ(view->Dims()->X2, x2);
+  if (!finished) {
+    EXPECT_DOUBLE_EQ(view->Dims()->X2, x2);
+  }
   platform::PumpPostedMessages();
   const bool notified = std::find(mainNotices.begin(), mainNotices.end(), 0u) != mainNotices.end();
   EXPECT_EQ(notified, !c.aborted);
