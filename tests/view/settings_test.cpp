@@ -16,6 +16,7 @@
 #include "foundation/errors.h"
 #include "foundation/settings.h"
 #include "platform/application.h"
+#include "platform/faultinject.h"
 #include "platform/inifile.h"
 #include "platform/scratch_folder.h"
 #include "platform/sound.h"
@@ -702,6 +703,43 @@ TEST_F(SettingsTest, TvViewCfgRegistersOnceAndSavesLastBase) {
   platform::TIniFile ini(name);
   EXPECT_EQ(ini.ReadString("Okno", "Poprzednio otwarte", ""), "Obręb 3");
   EXPECT_EQ(ini.ReadString("Okno", "KolorTla", ""), "80000005");
+}
+
+// Saving both groups at the end when the disk refuses (the write of the new
+// file, or its rename over the old one): the user is told once, and the
+// settings file keeps what it held.
+TEST_F(SettingsTest, FailedSaveLeavesTheSettingsFileAsItWas) {
+  struct Case {
+    const char* what;
+    platform::FaultPlan fault;
+  };
+  const Case cases[] = {
+      {"write", {platform::FaultOp::Write, 1, true, ""}},
+      {"flush", {platform::FaultOp::Flush, 1, true, ""}},
+      {"rename", {platform::FaultOp::Rename, 1, true, ""}},
+  };
+  for (const Case& c : cases) {
+    const std::string name = IniWith({{"Okno", "RozmiarX", "800"}, {"Krzyz", "CelownikW", "7"}});
+    const std::string before = ScratchFolder::Get(name);
+    std::vector<std::string> boxes;
+    SetSettingsMessageBox([&](const std::string& Text, const std::string&) { boxes.push_back(Text); });
+    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(name));
+    TvViewCfg().RozmiarX = 1024;
+    TvViewCfg().RozmiarY = 700;
+    KrzyzConf().CelownikW = 9;
+    {
+      platform::FaultScope fault(c.fault);
+      FreeGlobalnaKonfiguracja();
+      EXPECT_TRUE(platform::FaultStruck()) << c.what;
+    }
+    SetSettingsMessageBox(nullptr);
+    EXPECT_EQ(boxes.size(), 1u) << c.what;
+    EXPECT_EQ(ScratchFolder::Get(name), before) << c.what;
+    // Nothing of the failed save is left beside it.
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) files += entry.is_regular_file();
+    EXPECT_EQ(files, 1) << c.what;
+  }
 }
 
 }  // namespace
