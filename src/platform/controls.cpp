@@ -126,6 +126,7 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
       return false;
     case QEvent::Enter:
       if (!c.Hint().empty()) Application().SetHint(LongHint(c.Hint()));
+      if (obj == impl.widget.data()) c.MouseEnter();
       return false;
     case QEvent::Leave:
       if (!c.Hint().empty()) Application().SetHint("");
@@ -143,6 +144,9 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
         win->DoEnter();
       return false;
     case QEvent::FocusOut:
+      // The program's window lost the keyboard: a key held now is let go
+      // where this program does not see it.
+      if (static_cast<QFocusEvent*>(e)->reason() == Qt::ActiveWindowFocusReason) ForgetRightAlt();
       if (win != nullptr && obj == impl.widget.data() && !PopupFocusChange(*static_cast<QFocusEvent*>(e)))
         win->DoExit();
       return false;
@@ -150,7 +154,8 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
       if (win == nullptr) return false;
       auto* ke = static_cast<QKeyEvent*>(e);
       if (IsReplayedKey(ke)) return false;
-      TShiftState shift = ShiftFromQt(ke->modifiers());
+      TrackRightAlt(ke);
+      TShiftState shift = KeyShiftFromQt(ke);
       std::uint16_t vk = VkFromQtKeyEvent(ke->key(), ke->modifiers());
       TForm* form = c.ParentForm();
       bool preview = form != nullptr && form != &c && form->KeyPreview();
@@ -189,9 +194,10 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
     case QEvent::KeyRelease: {
       if (win == nullptr) return false;
       auto* ke = static_cast<QKeyEvent*>(e);
+      TShiftState shift = KeyShiftFromQt(ke);
+      TrackRightAlt(ke);
       std::uint16_t key = VkFromQtKeyEvent(ke->key(), ke->modifiers());
       if (key == 0) return false;
-      TShiftState shift = ShiftFromQt(ke->modifiers());
       TForm* form = c.ParentForm();
       if (form != nullptr && form != &c && form->KeyPreview()) form->KeyUp(key, shift);
       if (key != 0) win->KeyUp(key, shift);

@@ -46,7 +46,8 @@ inline constexpr TShiftState ssLeft = 0x08;
 inline constexpr TShiftState ssRight = 0x10;
 inline constexpr TShiftState ssMiddle = 0x20;
 inline constexpr TShiftState ssDouble = 0x40;
-// The right Alt key (AltGr) is down (key events only).
+// The right Alt key (AltGr) is down (key events only). It comes alone, not
+// as Ctrl with Alt: a key typed with AltGr has ssAltGr and neither of those.
 inline constexpr TShiftState ssAltGr = 0x80;
 
 enum class TMouseButton { Left, Right, Middle };
@@ -90,6 +91,9 @@ inline constexpr std::uint16_t VK_DELETE = 0x2E;
 inline constexpr std::uint16_t VK_NUMPAD0 = 0x60;
 inline constexpr std::uint16_t VK_NUMPAD9 = 0x69;
 inline constexpr std::uint16_t VK_F1 = 0x70;
+// The right Alt key (AltGr) when sent; a control's KeyDown reports either
+// Alt key as VK_MENU.
+inline constexpr std::uint16_t VK_RMENU = 0xA5;
 
 using TNotifyEvent = std::function<void(TComponent& sender)>;
 // key: the typed character; set it to 0 to drop the key.
@@ -327,7 +331,8 @@ class TWinControl : public TControl {
   void Realign();
 
   // Test driving: real key events through the windowing system (key down
-  // with the typed text, then key up).
+  // with the typed text, then key up). shift may hold ssAltGr; VK_RMENU is
+  // the right Alt key itself (held between SendKeyDown and SendKeyUp).
   void SendChar(char32_t ch);
   void SendText(std::string_view utf8);
   void SendKey(std::uint16_t vk, TShiftState shift = 0);

@@ -1,13 +1,18 @@
 #include "platform/controls_custom.h"
 
-#include "platform/messages.h"
+#include <algorithm>
+#include <chrono>
+#include <vector>
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QWidget>
 
 #include "platform/controls_impl.h"
+#include "platform/messages.h"
 
 namespace platform {
 namespace {
@@ -18,11 +23,31 @@ QColor Background(const TControl& control) {
   return control.Color() == clDefault ? QColor(Qt::white) : ToQColor(control.Color());
 }
 
+// Every custom control alive, for the wait that paints them (GUI thread).
+std::vector<TCustomControl*>& LiveControls() {
+  static auto* live = new std::vector<TCustomControl*>;  // lives to process end
+  return *live;
+}
+
+bool IsLive(const TCustomControl* control) {
+  const auto& live = LiveControls();
+  return std::find(live.begin(), live.end(), control) != live.end();
+}
+
+// How many paint events of custom controls are running now (GUI thread): a
+// wait started inside one paints the images and leaves the screen to the
+// event loop, which repaints no window inside its own paint.
+int gPaintDepth = 0;
+
 }  // namespace
 
 struct TSurfaceImpl {
   QImage image;
   bool dirty = true;
+  // The parts of the window that show older pixels than the image (drawn
+  // into, invalidated), until a paint event shows them.
+  QRegion pending;
+  bool painting = false;
 };
 
 // Shows the control's image; asks the control to paint when it is dirty.
@@ -36,14 +61,36 @@ class TSurfaceWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* e) override {
+    TSurfaceImpl& surface = *control_->surface_;
+    if (surface.painting) return;
+    surface.painting = true;
+    ++gPaintDepth;
     GuardCall([this] { control_->PaintIfDirty(); });
+    --gPaintDepth;
+    surface.painting = false;
     QPainter painter(this);
-    const QImage& image = control_->surface_->image;
+    const QImage& image = surface.image;
     if (!image.isNull()) painter.drawImage(e->rect(), image, e->rect());
+    surface.pending -= e->region();
   }
-  void resizeEvent(QResizeEvent*) override { control_->surface_->dirty = true; }
+  void resizeEvent(QResizeEvent*) override {
+    control_->surface_->dirty = true;
+    control_->surface_->pending = rect();
+  }
+  // A key sent to the control is its own (its KeyDown had it): it does not go
+  // on to the parent, where a scrolling host would scroll on an arrow and a
+  // form would take Enter and Escape for its default and cancel buttons.
+  // Tab moves the focus before it gets here. A control holding others (a
+  // toolbar) lets the keys of its children go on as any parent does.
+  void keyPressEvent(QKeyEvent* e) override { OwnKey(e); }
+  void keyReleaseEvent(QKeyEvent* e) override { OwnKey(e); }
 
  private:
+  void OwnKey(QKeyEvent* e) {
+    if (hasFocus() || control_->ControlCount() == 0) e->accept();
+    else e->ignore();
+  }
+
   TCustomControl* control_;
 };
 
@@ -51,9 +98,10 @@ TCustomControl::TCustomControl() : surface_(std::make_unique<TSurfaceImpl>()) {
   AttachWidget(*this, new TSurfaceWidget(this));
   Impl().wantsReturn = true;
   SetBounds(0, 0, 100, 100);
+  LiveControls().push_back(this);
 }
 
-TCustomControl::~TCustomControl() = default;
+TCustomControl::~TCustomControl() { std::erase(LiveControls(), this); }
 
 void TCustomControl::EnsureImage() {
   QWidget* w = Impl().widget.data();
@@ -80,7 +128,9 @@ void TCustomControl::PaintIfDirty() {
   EnsureImage();
   if (!surface_->dirty || surface_->image.isNull()) return;
   surface_->dirty = false;
-  surface_->image.fill(Background(*this));
+  // An opaque control's Paint covers every pixel itself: nothing is erased
+  // under it (what it does not draw again keeps its pixels).
+  if (!opaque_) surface_->image.fill(Background(*this));
   Paint();
 }
 
@@ -90,16 +140,63 @@ void TCustomControl::Paint() {
 
 void TCustomControl::Invalidate() {
   surface_->dirty = true;
-  if (QWidget* w = Impl().widget.data()) w->update();
+  QWidget* w = Impl().widget.data();
+  if (w == nullptr) return;
+  surface_->pending = w->rect();
+  w->update();
 }
 
 void TCustomControl::PaintNow() { PaintIfDirty(); }
 
-void TCustomControl::InvalidateRect(int x, int y, int w, int h) { Invalidate(); }
+void TCustomControl::InvalidateRect(int x, int y, int w, int h) {
+  if (w <= 0 || h <= 0) return;
+  surface_->dirty = true;
+  QWidget* widget = Impl().widget.data();
+  if (widget == nullptr) return;
+  const QRect r = QRect(x, y, w, h) & widget->rect();
+  surface_->pending += r;
+  if (!r.isEmpty()) widget->update(r);
+}
+
+void TCustomControl::ShowPending() {
+  QWidget* w = Impl().widget.data();
+  if (w == nullptr || !w->isVisible() || surface_->painting) return;
+  if (!surface_->dirty && surface_->pending.isEmpty()) return;
+  QRegion region = surface_->pending;
+  if (region.isEmpty()) region = w->rect();
+  surface_->pending = QRegion();
+  surface_->painting = true;
+  ++gPaintDepth;
+  GuardCall([this] { PaintIfDirty(); });
+  --gPaintDepth;
+  surface_->painting = false;
+  // Shown at once, without the event loop; inside a paint event the loop's
+  // own update shows it afterwards.
+  if (gPaintDepth == 0) w->repaint(region);
+  else w->update(region);
+}
 
 void WaitForEventPumpingPaint(TEvent& Event, const std::function<void()>& Tick, std::uint32_t TickMs) {
-  while (Event.WaitFor(TickMs == 0 ? 10 : TickMs) != TWaitResult::Signaled) {
-    if (Tick) Tick();
+  using Clock = std::chrono::steady_clock;
+  // Short rounds: what was invalidated meanwhile is painted within one.
+  constexpr std::chrono::milliseconds kRound(10);
+  const auto tickEvery = std::max(std::chrono::milliseconds(TickMs), kRound);
+  Clock::time_point nextTick = Clock::now() + tickEvery;
+  for (;;) {
+    // A Paint may free controls or make new ones: each is looked up again.
+    const std::vector<TCustomControl*> controls = LiveControls();
+    for (TCustomControl* control : controls)
+      if (IsLive(control)) control->ShowPending();
+    auto slice = kRound;
+    if (Tick) {
+      const auto untilTick = std::chrono::duration_cast<std::chrono::milliseconds>(nextTick - Clock::now());
+      slice = std::clamp(untilTick, std::chrono::milliseconds(0), kRound);
+    }
+    if (Event.WaitFor(static_cast<std::uint32_t>(slice.count())) == TWaitResult::Signaled) return;
+    if (Tick && Clock::now() >= nextTick) {
+      nextTick = Clock::now() + tickEvery;
+      Tick();
+    }
   }
 }
 
@@ -122,8 +219,13 @@ void* TCustomControl::NativeImage() {
 void TCustomControl::SurfaceChanged(int x, int y, int w, int h) {
   QWidget* widget = Impl().widget.data();
   if (widget == nullptr) return;
-  if (w <= 0 || h <= 0) widget->update();
-  else widget->update(x, y, w, h);
+  if (w <= 0 || h <= 0) {
+    surface_->pending = widget->rect();
+    widget->update();
+  } else {
+    surface_->pending += QRect(x, y, w, h) & widget->rect();
+    widget->update(x, y, w, h);
+  }
 }
 
 std::uint32_t TCustomControl::PixelAt(int x, int y) const {

@@ -4,6 +4,11 @@
 // invalidated or resized, and the painting layer draws into the image at any
 // time; what was drawn stays until drawn over.
 //
+// Every key pressed while a custom control has the focus goes to its
+// KeyDown and stops there: arrows, Page Up and Down, Enter and Escape reach
+// neither its parent nor the form's default and cancel buttons. Tab reaches
+// KeyDown too and then moves the focus on.
+//
 // GUI thread only. The control owns its image.
 #pragma once
 
@@ -17,6 +22,7 @@
 namespace platform {
 
 struct TSurfaceImpl;
+class TEvent;
 
 class TCustomControl : public TWinControl, public TPaintSurface {
  public:
@@ -31,11 +37,13 @@ class TCustomControl : public TWinControl, public TPaintSurface {
   // Paint runs on the next pass of the message loop.
   void Invalidate() override;
   // An opaque control's image is not filled before Paint (Paint covers it),
-  // and invalidating it erases nothing.
+  // and invalidating it erases nothing: what Paint does not draw again keeps
+  // its pixels.
   bool Opaque() const { return opaque_; }
   void SetOpaque(bool opaque) { opaque_ = opaque; }
-  // Invalidates only the given client rectangle (no erase for an opaque
-  // control).
+  // Invalidates the given client rectangle: Paint runs (and may draw
+  // everything), and only that rectangle of the window is shown again. An
+  // empty rectangle does nothing.
   void InvalidateRect(int x, int y, int w, int h);
   // Runs a pending Paint at once (what the next paint pass would do).
   void PaintNow();
@@ -56,8 +64,12 @@ class TCustomControl : public TWinControl, public TPaintSurface {
 
  private:
   friend class TSurfaceWidget;
+  friend void WaitForEventPumpingPaint(TEvent&, const std::function<void()>&, std::uint32_t);
   void EnsureImage();
   void PaintIfDirty();
+  // Paints the control when it is invalidated and shows what is not shown
+  // yet, at once (a shown control only).
+  void ShowPending();
 
   std::unique_ptr<TSurfaceImpl> surface_;
   bool capture_ = false;
@@ -71,11 +83,13 @@ class TPaintBox : public TCustomControl {
 };
 
 // GUI thread. Waits until Event is signalled. Meanwhile it serves only
-// painting: every custom control that was invalidated is painted and shown,
-// and Tick (when set) runs every TickMs milliseconds; no input, timer, posted
-// message or queued call is processed, so nothing else runs under the
-// caller. A thread waited for this way must not wait for the GUI thread.
-class TEvent;
+// painting: every 10 ms each shown custom control that was invalidated is
+// painted, and what was drawn into a control's image is shown, at once; Tick
+// (when set) runs every TickMs milliseconds (at most every 10 ms). No input,
+// timer, posted message, queued or synchronised call is processed, so nothing
+// else runs under the caller. A thread waited for this way must not wait for
+// the GUI thread. An exception of Tick ends the wait and reaches the caller;
+// one of a Paint is shown as in a paint event.
 void WaitForEventPumpingPaint(TEvent& Event, const std::function<void()>& Tick = {},
                               std::uint32_t TickMs = 250);
 

@@ -13,6 +13,7 @@ namespace {
 bool gReplaying = false;
 bool gNumLock = false;
 TShiftState gHeldModifiers = 0;
+bool gRightAltDown = false;  // the right Alt key's own press seen, its release not yet
 
 QPointer<QWidget>& LastFocused() {
   static auto* last = new QPointer<QWidget>;  // lives to process end
@@ -87,7 +88,7 @@ constexpr struct {
 // The character a key types with the given shift state (0 for none).
 char32_t TypedBy(std::uint16_t vk, TShiftState shift) {
   bool shifted = (shift & ssShift) != 0;
-  if ((shift & ssCtrl) && (shift & ssAlt)) {
+  if ((shift & ssAltGr) || ((shift & ssCtrl) && (shift & ssAlt))) {
     for (const auto& p : kPolish)
       if (p.key == vk) return shifted ? p.upper : p.lower;
     return 0;
@@ -145,15 +146,33 @@ TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers) {
   return s;
 }
 
+TShiftState KeyShiftFromQt(const QKeyEvent* event) {
+  TShiftState s = ShiftFromQt(event->modifiers());
+  // X11 reports the right Alt (ISO_Level3_Shift) as the group switch
+  // modifier; other servers only as the key Qt::Key_AltGr.
+  if ((event->modifiers() & Qt::GroupSwitchModifier) || gRightAltDown) s |= ssAltGr;
+  return s;
+}
+
+void TrackRightAlt(const QKeyEvent* event) {
+  if (event->key() != Qt::Key_AltGr || event->isAutoRepeat()) return;
+  gRightAltDown = event->type() == QEvent::KeyPress;
+}
+
+void ForgetRightAlt() { gRightAltDown = false; }
+
 Qt::KeyboardModifiers QtModifiers(TShiftState shift) {
   Qt::KeyboardModifiers m = Qt::NoModifier;
   if (shift & ssShift) m |= Qt::ShiftModifier;
   if (shift & ssCtrl) m |= Qt::ControlModifier;
   if (shift & ssAlt) m |= Qt::AltModifier;
+  if (shift & ssAltGr) m |= Qt::GroupSwitchModifier;
   return m;
 }
 
 std::uint16_t VkFromQtKey(int qtKey) {
+  // Either Alt key is VK_MENU, as the system's key events report it.
+  if (qtKey == Qt::Key_AltGr) return VK_MENU;
   if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
     return static_cast<std::uint16_t>(qtKey);
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
@@ -176,6 +195,7 @@ std::uint16_t VkFromQtKeyEvent(int qtKey, Qt::KeyboardModifiers modifiers) {
 }
 
 int QtKeyFromVk(std::uint16_t vk) {
+  if (vk == VK_RMENU) return Qt::Key_AltGr;
   if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
   if (vk >= 0x70 && vk <= 0x87) return Qt::Key_F1 + (vk - 0x70);
   for (const auto& k : kSpecialKeys)
@@ -203,6 +223,9 @@ void SendCharTo(QWidget* target, char32_t ch) {
   if (scan != -1) {
     key = QtKeyFromVk(static_cast<std::uint16_t>(scan & 0xFF));
     if (scan & 0x100) mods |= Qt::ShiftModifier;
+    // A Polish letter: the right Alt, which the windowing system reports as
+    // a group switch.
+    if ((scan & 0x600) == 0x600) mods |= Qt::GroupSwitchModifier;
     if (ch >= 0x20 && ch < 0x80) key = QChar(static_cast<char16_t>(ch)).toUpper().unicode();
   }
   QKeyEvent press(QEvent::KeyPress, key, mods, text);

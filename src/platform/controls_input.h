@@ -13,6 +13,16 @@
 namespace platform {
 
 TShiftState ShiftFromQt(Qt::KeyboardModifiers modifiers);
+// The shift state of a key event: ShiftFromQt plus ssAltGr while the right
+// Alt key is down (its modifier bit, or its own key seen going down and not
+// yet up: some keyboards report it only as a key).
+TShiftState KeyShiftFromQt(const QKeyEvent* event);
+// Follows the right Alt key's own presses and releases (every key event a
+// control sees passes here).
+void TrackRightAlt(const QKeyEvent* event);
+// The program lost the keyboard: the right Alt key's release may go to
+// another application, so it is no longer taken as held.
+void ForgetRightAlt();
 Qt::KeyboardModifiers QtModifiers(TShiftState shift);
 // The virtual-key code of a Qt key (0 for none) and back (Key_unknown).
 std::uint16_t VkFromQtKey(int qtKey);

@@ -167,6 +167,7 @@ void* TMainMenu::NativeMenuBar() const { return bar_->bar.data(); }
 
 struct TPopupMenu::Menu {
   QMenu menu;
+  QMetaObject::Connection closing;  // aboutToHide -> OnClose
 };
 
 namespace {
@@ -237,9 +238,18 @@ class ModalMenuFilter : public QObject {
 
 }  // namespace
 
-TPopupMenu::TPopupMenu() : menu_(std::make_unique<Menu>()) { SetRootContainer(&menu_->menu); }
+TPopupMenu::TPopupMenu() : menu_(std::make_unique<Menu>()) {
+  SetRootContainer(&menu_->menu);
+  menu_->closing = QObject::connect(&menu_->menu, &QMenu::aboutToHide, [this] { Closed(); });
+}
+
+void TPopupMenu::Closed() {
+  if (OnClose) GuardCall([this] { OnClose(*this); });
+}
 
 TPopupMenu::~TPopupMenu() {
+  // A menu freed while open closes without telling anyone.
+  QObject::disconnect(menu_->closing);
   life_.reset();
   Items().Clear();
 }
@@ -266,6 +276,7 @@ void TPopupMenu::PopupModal(int x, int y, const TGdiRect* keepOut) {
   const TModalAnswer how = HowToAnswer();
   if (how == TModalAnswer::Default) {
     TellWithoutScreen(TModalKind::Menu, Name(), {}, "zamknięte bez wyboru");
+    Closed();
     return;
   }
   std::uint32_t timeoutMs = 0;
@@ -274,7 +285,10 @@ void TPopupMenu::PopupModal(int x, int y, const TGdiRect* keepOut) {
     responder = TModalResponder::Current();
     responder->Record(TShownModal{TModalKind::Menu, Name(), {}, 0});
     auto answer = responder->Take(TModalKind::Menu, Name());
-    if (!answer || answer->kind != TModalResponder::TAnswer::Kind::MenuLoop) return;
+    if (!answer || answer->kind != TModalResponder::TAnswer::Kind::MenuLoop) {
+      Closed();
+      return;
+    }
     timeoutMs = static_cast<std::uint32_t>(answer->result);
   }
   int left = 0, top = 0;

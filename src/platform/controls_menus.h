@@ -138,11 +138,17 @@ class TPopupMenu : public TMenu {
   // Where the menu stands (or stood when last shown), in screen pixels.
   TGdiRect ScreenBounds() const;
   TNotifyEvent OnPopup;
+  // The menu closed, an item chosen (before that item's OnClick) or none;
+  // once for every Popup and PopupModal, also for one not shown for want of
+  // a screen.
+  TNotifyEvent OnClose;
 
  private:
   struct Menu;
   // The menu's top-left corner for a menu opening at (x, y).
   void PlaceAt(int x, int y, int& left, int& top) const;
+  // Calls OnClose.
+  void Closed();
 
   std::unique_ptr<Menu> menu_;
   TPopupAlignment alignment_ = TPopupAlignment::paLeft;

@@ -18,6 +18,8 @@
 #include "platform/forms.h"
 #include "platform/responder.h"
 #include "shell/startconfigwnd.h"
+#include "view/krzyzconf.h"
+#include "view/viewcfg.h"
 
 namespace {
 
@@ -30,6 +32,8 @@ int Run() {
   konfiguracja.GetGroup(std::make_unique<TCanvasCfg>());
   PrintConf();
   SymbolLineManagerCfg();
+  TvViewCfgCreate();
+  KrzyzConf();
 
   // Cancelling the profile choice ends the program here.
   if (!platform::Application().Terminated()) {

@@ -194,6 +194,9 @@ void TKrzyz::RedrawFigures() {
 // Life.
 
 void TKrzyz::Activate(platform::TControl* AView, TXORCanvas* ACanvas, const TRealPoint& Point) {
+  // Activated again (the view starting with its tool in place): detached
+  // first, so that every Attach has its Detach.
+  if (activated_) Deactivate();
   View = AView;
   Canvas = ACanvas;
   Dims = ACanvas != nullptr ? ACanvas->Dims() : nullptr;

@@ -23,7 +23,9 @@
 #include "platform/dragframe.h"
 #include "platform/gdiimage.h"
 #include "platform/messages.h"
+#include "view/hinttools.h"
 #include "view/krzyzconf.h"
+#include "view/pointtools.h"
 #include "view/redraw.h"
 #include "view/viewcfg.h"
 
@@ -31,6 +33,9 @@ namespace {
 
 // The world window of a view without data, and after a base was loaded.
 constexpr double kWorldExtent = 15000000.0;
+
+// Half the side of the square a pointer's picture takes, in pixels.
+constexpr std::int32_t kPointerPictureHalf = 16;
 
 constexpr std::uint16_t kVkF5 = platform::VK_F1 + 4;
 constexpr std::int32_t kKeyModifiers = kKeyCtrl | kKeyShift | kKeyAltGr;
@@ -267,15 +272,16 @@ void TTvView::AttachBaza(TLayerStore* Store, TBaza* Base) {
   root_ = std::make_unique<TBazaWarstw>(std::string());
   baza_.clear();
   // The old tree is gone before its base closes: nothing is left that
-  // refers to the base's layer files.
-  if (store_ != nullptr && baseHandle_ != nullptr) {
-    TBaza* old = std::exchange(baseHandle_, nullptr);
-    DBInt::CloseBase(*store_, old);
-  }
+  // refers to the base's layer files. The same base attached again stays
+  // open and is read anew.
+  TBaza* old = std::exchange(baseHandle_, nullptr);
+  if (store_ != nullptr && old != nullptr && !(store_ == Store && old == Base)) DBInt::CloseBase(*store_, old);
 
+  // A handle the store does not know is refused before the view takes it.
+  std::string name = DBInt::GetBaseName(*Store, Base);
   store_ = Store;
   baseHandle_ = Base;
-  baza_ = DBInt::GetBaseName(*Store, Base);
+  baza_ = std::move(name);
   TvViewCfg().LastBase = baza_;
   root_ = std::make_unique<TBazaWarstw>(baza_);
 
@@ -428,7 +434,8 @@ void TTvView::FreeKrzyz() {
 
 void TTvView::SetDefaultKrzyz() {
   if (krzyz_) FreeKrzyz();
-  krzyz_ = std::make_unique<TKrzyz>(status_, [this](TKrzyz* Sender) { return DefaultPoint(Sender); });
+  krzyz_ = std::make_unique<TNullKrzyz>(status_, [this](TKrzyz* Sender) { return DefaultPoint(Sender); },
+                                        Document().SkalaPopUp());
   TRealPoint point;
   GetMousePoint(point);
   krzyz_->Activate(this, GetXorCanvas(), point);
@@ -450,7 +457,7 @@ void TTvView::CancelKrzyz() {
 }
 
 void TTvView::StartPointKrzyz(TKrzyzPointEvent OnPoint, TKrzyzFinishEvent OnFinish) {
-  auto tool = std::make_unique<TKrzyz>(status_, std::move(OnPoint));
+  auto tool = std::make_unique<TWskKoloKrzyz>(status_, std::move(OnPoint));
   tool->OnFinish = std::move(OnFinish);
   SetKrzyz(std::move(tool));
   Document().FocusMainForm();
@@ -520,6 +527,8 @@ void TTvView::SetExternalPointer(bool On) {
   } else {
     State &= static_cast<std::uint8_t>(~kExternalPointer);
   }
+  // The pointer's picture, painted at the external point, comes or goes.
+  InvalidateAround(ExternalPoint, TPoint{kPointerPictureHalf, kPointerPictureHalf});
 }
 
 // --- Layer tree and services --------------------------------------------------

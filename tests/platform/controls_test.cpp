@@ -11,7 +11,9 @@
 #include "platform/controls_menus.h"
 #include "platform/controls_std.h"
 #include "platform/controls_strings.h"
+#include "platform/dragframe.h"
 #include "platform/forms.h"
+#include "platform/modality.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -703,6 +705,45 @@ TEST_F(ControlsTest, PopupMenuAlignmentPlacesItsEdgeOrMiddleAtThePoint) {
   waited.PopupModal(10, 10);
   EXPECT_EQ(popups, 1);
   EXPECT_FALSE(waited.Showing());
+}
+
+// OnClose comes once for every opening: the menu dismissed by a press
+// elsewhere, an item chosen (before its OnClick), and a menu waited for that
+// is not shown without a screen.
+TEST_F(ControlsTest, PopupMenuTellsItClosedChosenOrNot) {
+  auto* popup = form->Create<TPopupMenu>(nullptr, "Popup");
+  TMenuItem* item = popup->Items().Add("Usuń");
+  std::string log;
+  popup->OnClose = [&](TComponent& sender) {
+    EXPECT_EQ(&sender, popup);
+    log += "close ";
+  };
+  item->OnClick = [&](TComponent&) { log += "click "; };
+  form->Show();
+  TGdiPoint away = ClientToScreen(*form, 390, 290);
+  struct Case {
+    const char* name;
+    bool choose;
+    const char* log;
+  } cases[] = {{"dismissed", false, "close "}, {"chosen", true, "close click "}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    popup->Popup(10, 10);
+    ASSERT_TRUE(popup->Showing());
+    EXPECT_EQ(log, "");
+    TGdiRect r = popup->ScreenBounds();
+    const int x = c.choose ? (r.Left + r.Right) / 2 : away.X;
+    const int y = c.choose ? (r.Top + r.Bottom) / 2 : away.Y;
+    ScreenMouse(TScreenMouse::Press, x, y);
+    ScreenMouse(TScreenMouse::Release, x, y);
+    Application().ProcessMessages();
+    EXPECT_FALSE(popup->Showing());
+    EXPECT_EQ(log, c.log);
+  }
+  log.clear();
+  popup->PopupModal(10, 10);
+  EXPECT_EQ(log, "close ");
 }
 
 TEST_F(ControlsTest, MemoAndRichEditText) {
