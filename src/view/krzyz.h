@@ -63,7 +63,8 @@ void SetKrzyzStatusProc(TKrzyzStatusProc Proc);
 const TKrzyzStatusProc& KrzyzStatusProc();
 
 // How a tool shows an error to the user: the message box of the platform by
-// default; tests install their own. Text already carries the prefix.
+// default (an empty display brings it back); tests install their own. Text
+// already carries the prefix.
 using TKrzyzErrorDisplay = std::function<void(const std::string& Text)>;
 void SetKrzyzErrorDisplay(TKrzyzErrorDisplay Display);
 void ShowKrzyzError(const std::string& Text);
@@ -174,4 +175,10 @@ protected:
   // Runs Fn and shows a non-abort error with the prefix after hiding the
   // figures; true when Fn raised (an abort too).
   bool Guard(const std::function<void()>& Fn, bool* Aborted = nullptr);
+
+private:
+  // Set by Activate, cleared by Deactivate: Deactivate (and so Detach) runs
+  // only for a tool that was activated, not for a copy that merely shares its
+  // source's view.
+  bool activated_ = false;
 };
