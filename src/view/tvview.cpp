@@ -547,11 +547,9 @@ bool TTvView::HasLayers() const { return !root_->IsEmpty(); }
 void TTvView::CollectLayers(std::vector<TWarstwaOgolna*>& List) { root_->CollectLayers(List); }
 
 TGrupaWarstw* TTvView::TopGroup() {
-  if (!topGroup_) {
-    // A full redraw reads the group: none may run while it is set.
-    WaitForRedraw(false);
-    topGroup_ = std::make_unique<TGrupaWarstw>(std::string());
-  }
+  // A redraw thread takes the group when it starts: one running now draws
+  // without a group made meanwhile, the next one with it.
+  if (!topGroup_) topGroup_ = std::make_unique<TGrupaWarstw>(std::string());
   return topGroup_.get();
 }
 

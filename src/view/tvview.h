@@ -86,7 +86,8 @@ public:
   // --- Lifecycle ---
   // Parent set once; activates the current tool; loads the plug-ins.
   void Start(platform::TWinControl* AParent);
-  // Closes the previous database (after stopping the redraw), loads the
+  // Stops the redraw and waits for it, frees the old tree and closes the
+  // previous database (not when Base is that database again), loads the
   // layers of Base and starts a redraw. An abort ("Anuluj") leaves the
   // layers read so far and starts no redraw.
   void AttachBaza(TLayerStore* Store, TBaza* Base);
