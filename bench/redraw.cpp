@@ -3,19 +3,24 @@
 // special lines, arcs, circles, points, texts and symbols over twenty
 // sublayers, with the example set's symbol and line-style libraries and
 // stroke fonts) is shown in a 1920 x 1080 view on the offscreen platform.
+// The elements have the sizes of a large-scale map (metres) and lie more
+// densely in forty built-up areas than between them.
 //
 // Timed, each with fast display on and off:
 //   - a full redraw at the full extent, from StartRedraw to the thread's end;
 //   - the same tree drawn straight onto the view's canvas by this thread
 //     (the image filled first, as the redraw thread does);
-//   - a full redraw of a window holding about 1 % of the elements;
-// and the delay from a second StartRedraw, given while the first thread
-// draws, to the new thread's first drawing.
+//   - a full redraw of a window of a tenth of each side placed where it
+//     holds about 1 % of the elements;
+// then a full redraw of a window as large where there is nothing (what a
+// redraw costs besides drawing), and the delay from a second StartRedraw,
+// given while the first thread draws, to the new thread's first drawing.
 //
 // Each case checks what it drew: the pixels of the image that differ from
-// the background are counted, and the threaded image must equal the direct
-// one. At the end the program prints the ratios the targets speak of.
-// The tree is built once per process.
+// the background are counted, the threaded image must equal the direct one,
+// and the window reports how many elements it holds. At the end the program
+// prints the ratios the targets speak of. The tree is built once per
+// process.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -31,6 +36,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "drawing/canvascfg.h"
 #include "drawing/strokefont.h"
@@ -61,13 +67,19 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kElements = 1'000'000;
-// World units: X up (the image's 1080 rows), Y to the right (1920 columns);
-// at the full extent one pixel is ten units.
+// World units are metres: X up (the image's 1080 rows), Y to the right
+// (1920 columns); at the full extent one pixel is ten metres.
 constexpr double kWorldX = 10800.0;
 constexpr double kWorldY = 19200.0;
-// A tenth of each side: about 1 % of the elements.
-constexpr double kWindowX1 = 5000.0;
-constexpr double kWindowY1 = 9000.0;
+// The small window: a tenth of each side, placed where it holds about 1 %
+// of the elements (the map is denser in its built-up areas).
+constexpr double kWindowX = kWorldX / 10;
+constexpr double kWindowY = kWorldY / 10;
+// Built-up areas: this share of the elements lies in kClusters areas of
+// about kClusterSpread metres; the rest is spread evenly.
+constexpr double kClustered = 0.6;
+constexpr int kClusters = 40;
+constexpr double kClusterSpread = 400.0;
 constexpr std::uint32_t kBackground = 0xFFFFFF;
 
 // The sublayers: how many elements of which kind each holds.
@@ -107,6 +119,10 @@ public:
       hits.fetch_add(1);
     }
   }
+  TRealRect GetObszar() override { return TRealRect{0, 0, 1, 1}; }
+  bool IsVisible() const override { return true; }
+  bool IsLoaded() const override { return true; }
+  bool IsShown() const override { return true; }
   void SetVisibleAll(bool) override {}
   void AddObject(TEGraphObj*) override {}
 
@@ -115,12 +131,29 @@ public:
   Clock::time_point hit;
 };
 
-ObjectSaveRecord Record(TKind Kind, std::mt19937_64& Rng) {
-  std::uniform_real_distribution<double> x(0, kWorldX), y(0, kWorldY), d(-150, 150), r(5, 150),
-      a(0, 6.283);
+// Where the elements lie: the centres of the built-up areas.
+struct TLayout {
+  std::vector<TRealPoint> Centres;
+  explicit TLayout(std::mt19937_64& Rng) {
+    std::uniform_real_distribution<double> x(1000, kWorldX - 1000), y(1000, kWorldY - 1000);
+    for (int i = 0; i < kClusters; ++i) Centres.push_back(TRealPoint{x(Rng), y(Rng)});
+  }
+  TRealPoint Place(std::mt19937_64& Rng) const {
+    std::uniform_real_distribution<double> u(0, 1), x(0, kWorldX), y(0, kWorldY);
+    if (u(Rng) >= kClustered) return TRealPoint{x(Rng), y(Rng)};
+    std::normal_distribution<double> spread(0, kClusterSpread);
+    const TRealPoint& c = Centres[static_cast<std::size_t>(u(Rng) * kClusters) % Centres.size()];
+    return TRealPoint{std::clamp(c.X + spread(Rng), 0.0, kWorldX), std::clamp(c.Y + spread(Rng), 0.0, kWorldY)};
+  }
+};
+
+// One element about P: segments of up to 50 m each way, radii of 1 to
+// 20 m, texts 3 m high (sizes of a large-scale map).
+ObjectSaveRecord Record(TKind Kind, const TRealPoint& P, std::mt19937_64& Rng) {
+  std::uniform_real_distribution<double> d(-50, 50), r(1, 20), a(0, 6.283);
   std::uniform_int_distribution<int> pick(0, 1 << 20);
   ObjectSaveRecord rec;
-  const double x1 = x(Rng), y1 = y(Rng);
+  const double x1 = P.X, y1 = P.Y;
   switch (Kind) {
     case TKind::Line:
     case TKind::SpecialLine:
@@ -155,7 +188,7 @@ ObjectSaveRecord Record(TKind Kind, std::mt19937_64& Rng) {
       rec.SetKindByte(kTextKindText);
       rec.SetAnchor(TRealPoint{x1, y1});
       rec.SetText("Dz. " + std::to_string(pick(Rng) % 1000) + "/" + std::to_string(pick(Rng) % 20));
-      rec.SetHeight(30.0f);
+      rec.SetHeight(3.0f);
       rec.SetAngle(static_cast<float>(a(Rng)));
       break;
     case TKind::Symbol:
@@ -194,7 +227,6 @@ public:
   ~TBench() {
     view_.reset();
     platform::PumpPostedMessages();
-    UnregisterLayerObjectClasses();
     FontManager().SetFolder("");
     ReleaseSymbolManager();
     ReleaseLineManager();
@@ -210,7 +242,11 @@ public:
   int Objects() const { return objects_; }
 
   void FullExtent() { SetWindow(0, 0, kWorldX, kWorldY); }
-  void SmallWindow() { SetWindow(kWindowX1, kWindowY1, kWindowX1 + kWorldX / 10, kWindowY1 + kWorldY / 10); }
+  void SmallWindow() { SetWindow(window_.Left, window_.Top, window_.Right, window_.Bottom); }
+  // A window of the same size where the tree has nothing: what a redraw
+  // costs besides drawing.
+  void EmptyWindow() { SetWindow(-3 * kWindowX, -3 * kWindowY, -2 * kWindowX, -2 * kWindowY); }
+  int WindowElements() const { return windowElements_; }
   void SetFastDisplay(bool On) {
     view_->LocalConfig()->FindGroup<TCanvasCfg>()->FastDisplay = On;
   }
@@ -282,6 +318,9 @@ private:
     cat->AddChild(std::move(texts));
 
     std::mt19937_64 rng(20261218);
+    const TLayout layout(rng);
+    std::vector<TRealPoint> places;
+    places.reserve(kElements);
     int lineNumber = 0, textNumber = 0;
     std::uint32_t colour = 0x202020;
     for (const TSublayerPlan& plan : kPlan) {
@@ -305,7 +344,8 @@ private:
       colour = (colour * 7 + 0x101010) & 0x7F7F7F;
       sub->ReserveObjects(plan.Count);
       for (int i = 0; i < plan.Count; ++i) {
-        std::unique_ptr<TEGraphObj> obj = sub->CreateObjectFromRecord(Record(plan.Kind, rng));
+        places.push_back(layout.Place(rng));
+        std::unique_ptr<TEGraphObj> obj = sub->CreateObjectFromRecord(Record(plan.Kind, places.back(), rng));
         if (!obj) throw EInternalError("bench_redraw: no object for a record");
         sub->AddObject(obj.release());
         ++objects_;
@@ -315,6 +355,29 @@ private:
     }
     lineLayer->SetVisible(true);
     textLayer->SetVisible(true);
+    PlaceWindow(places);
+  }
+
+  // The window position, on a grid of a twentieth of the world, whose count
+  // of elements comes nearest to 1 %.
+  void PlaceWindow(const std::vector<TRealPoint>& Places) {
+    constexpr int kSteps = 20;
+    const int goal = kElements / 100;
+    bool first = true;
+    for (int i = 0; i <= kSteps - 2; ++i) {
+      for (int j = 0; j <= kSteps - 2; ++j) {
+        const TRealRect w{i * kWorldX / kSteps, j * kWorldY / kSteps, i * kWorldX / kSteps + kWindowX,
+                          j * kWorldY / kSteps + kWindowY};
+        int n = 0;
+        for (const TRealPoint& p : Places)
+          if (p.X >= w.Left && p.X < w.Right && p.Y >= w.Top && p.Y < w.Bottom) ++n;
+        if (first || std::abs(n - goal) < std::abs(windowElements_ - goal)) {
+          first = false;
+          window_ = w;
+          windowElements_ = n;
+        }
+      }
+    }
   }
 
   fs::path folder_;
@@ -323,6 +386,8 @@ private:
   TDefRealCanvas* canvas_ = nullptr;
   TProbe* probe_ = nullptr;
   int objects_ = 0;
+  TRealRect window_{};
+  int windowElements_ = 0;
 };
 
 std::unique_ptr<TBench> g_bench;
@@ -360,14 +425,18 @@ void BM_DirectDraw(benchmark::State& State) {
   CopyImage(*b.View().BackBitmap(), *image);
 }
 
-void FullRedraw(benchmark::State& State, bool Window) {
+enum class TWindow { Full, Small, Empty };
+
+void FullRedraw(benchmark::State& State, TWindow Which) {
   TBench& b = Bench();
   const bool fast = State.range(0) != 0;
   b.Settle();
-  if (Window)
-    b.SmallWindow();
-  else
-    b.FullExtent();
+  switch (Which) {
+    case TWindow::Full: b.FullExtent(); break;
+    case TWindow::Small: b.SmallWindow(); break;
+    case TWindow::Empty: b.EmptyWindow(); break;
+  }
+  const char* name = Which == TWindow::Full ? "full/" : Which == TWindow::Small ? "window/" : "empty/";
   b.SetFastDisplay(fast);
   for (auto _ : State) {
     const Clock::time_point t0 = Clock::now();
@@ -375,11 +444,12 @@ void FullRedraw(benchmark::State& State, bool Window) {
     b.View().WaitForRedraw(false);
     const double s = std::chrono::duration<double>(Clock::now() - t0).count();
     State.SetIterationTime(s);
-    KeepBest(std::string(Window ? "window/" : "full/") + (fast ? "fast" : "slow"), s);
+    KeepBest(std::string(name) + (fast ? "fast" : "slow"), s);
     b.Settle();
   }
   State.counters["pixels"] = static_cast<double>(b.DrawnPixels());
-  if (!Window) {
+  if (Which == TWindow::Small) State.counters["elements_in_window"] = b.WindowElements();
+  if (Which == TWindow::Full) {
     auto it = g_direct.find(fast);
     if (it != g_direct.end())
       State.counters["same_as_direct"] = b.View().BackBitmap()->SameAs(*it->second) ? 1 : 0;
@@ -387,8 +457,9 @@ void FullRedraw(benchmark::State& State, bool Window) {
   b.FullExtent();
 }
 
-void BM_FullRedraw(benchmark::State& State) { FullRedraw(State, false); }
-void BM_WindowRedraw(benchmark::State& State) { FullRedraw(State, true); }
+void BM_FullRedraw(benchmark::State& State) { FullRedraw(State, TWindow::Full); }
+void BM_WindowRedraw(benchmark::State& State) { FullRedraw(State, TWindow::Small); }
+void BM_EmptyWindowRedraw(benchmark::State& State) { FullRedraw(State, TWindow::Empty); }
 
 // A second StartRedraw while the first thread draws the full extent: the
 // time until the new thread reaches the first node of the tree.
@@ -420,6 +491,7 @@ void BM_RestartDelay(benchmark::State& State) {
 BENCHMARK(BM_DirectDraw)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_FullRedraw)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_WindowRedraw)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_EmptyWindowRedraw)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_RestartDelay)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 void Ratio(const char* What, const std::string& A, const std::string& B, const char* Target) {
@@ -443,6 +515,7 @@ int main(int argc, char** argv) {
   Ratio("Full redraw / direct, fast display on", "full/fast", "direct/fast", "no target");
   Ratio("1 % window / full extent, fast display off", "window/slow", "full/slow", "target at most 0.05");
   Ratio("1 % window / full extent, fast display on", "window/fast", "full/fast", "target at most 0.05");
+  Ratio("Empty window / full extent, fast display off", "empty/slow", "full/slow", "the part that is not drawing");
   if (g_best.count("restart"))
     std::printf("New redraw started after %.1f ms (target at most 50 ms)\n", g_best["restart"] * 1e3);
   return 0;
