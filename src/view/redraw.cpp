@@ -252,8 +252,9 @@ bool TTvView::WaitForRedraw(bool Stop) {
       };
     platform::WaitForEventPumpingPaint(thread->EndedEvent(), tick, interval > 0 ? interval : 250);
   }
-  // Nothing draws now; the GUI thread may draw on the canvas again.
-  if (Stop && canvas_) canvas_->SetAbort(false);
+  // Nothing draws now: the GUI thread may draw on the canvas again, so no
+  // stop meant for a thread is left on it.
+  if (canvas_) canvas_->SetAbort(false);
   return Stop;
 }
 
