@@ -152,13 +152,14 @@ void TCustomControl::Invalidate() {
 void TCustomControl::PaintNow() { PaintIfDirty(); }
 
 void TCustomControl::InvalidateRect(int x, int y, int w, int h) {
-  if (w <= 0 || h <= 0) return;
-  surface_->dirty = true;
   QWidget* widget = Impl().widget.data();
-  if (widget == nullptr) return;
+  if (widget == nullptr || w <= 0 || h <= 0) return;
+  // A rectangle outside the window asks for nothing to be shown again.
   const QRect r = QRect(x, y, w, h) & widget->rect();
+  if (r.isEmpty()) return;
+  surface_->dirty = true;
   surface_->pending += r;
-  if (!r.isEmpty()) widget->update(r);
+  widget->update(r);
 }
 
 void TCustomControl::ShowPending() {

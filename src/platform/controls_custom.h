@@ -44,7 +44,7 @@ class TCustomControl : public TWinControl, public TPaintSurface {
   void SetOpaque(bool opaque) { opaque_ = opaque; }
   // Invalidates the given client rectangle: Paint runs (and may draw
   // everything), and only that rectangle of the window is shown again. An
-  // empty rectangle does nothing.
+  // empty rectangle, or one outside the window, does nothing.
   void InvalidateRect(int x, int y, int w, int h);
   // Runs a pending Paint at once (what the next paint pass would do).
   void PaintNow();

@@ -189,8 +189,8 @@ struct Counted : TCustomControl {
 
 // An opaque control's Paint starts from the pixels it left (nothing is
 // erased under it, neither by Invalidate nor by InvalidateRect); any other
-// control's Paint starts from its colour. An empty rectangle invalidates
-// nothing.
+// control's Paint starts from its colour. An empty rectangle, or one beside
+// the control, invalidates nothing.
 TEST(CustomControlPaint, OpaqueControlIsNotErasedBeforePaint) {
   struct Case {
     bool opaque;
@@ -214,6 +214,7 @@ TEST(CustomControlPaint, OpaqueControlIsNotErasedBeforePaint) {
     TSurfaceCanvas(control->Surface()).Canvas().SetPixel(20, 20, 0x0000FF00);
     if (c.byRect) {
       control->InvalidateRect(5, 5, 0, 10);
+      control->InvalidateRect(40, 0, 10, 10);
       control->PaintNow();
       EXPECT_EQ(control->paints, 1);
       control->InvalidateRect(15, 15, 10, 10);
