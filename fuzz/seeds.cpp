@@ -40,6 +40,8 @@
 #include "platform/registry.h"
 #include "tools/oldlayer.h"
 #include "ui/usermenu.h"
+#include "view/krzyzconf.h"
+#include "view/viewcfg.h"
 
 namespace {
 
@@ -617,6 +619,35 @@ void ToolbarPositionFiles() {
   Seed("toolbarpos", "seed-0", ReadAll(path));
 }
 
+// --- View and cursor settings ----------------------------------------------
+
+// Written by the two groups, then the keys only read (the decimals and the
+// angle unit) and a file of values no setting can have.
+void ViewSettingsFiles() {
+  const std::string path = Work("view.ini");
+  {
+    platform::TIniFile ini(path);
+    TKrzyzConf cursor;
+    cursor.CelownikWmm = 2.5;
+    cursor.SnapType = 3;
+    cursor.Write(ini);
+    TTvViewCfg view;
+    view.RozmiarX = 1024;
+    view.RozmiarY = 700;
+    view.KolorTla = 0x00FF80;
+    view.LastBase = "Gmina Łódź";
+    view.Write(ini);
+    ini.WriteInteger("Dzialki", "Ilość cyfr po przecinku", 3);
+    ini.WriteBool("Działki", "Stopnie", false);
+  }
+  Seed("viewsettings", "seed-0", ReadAll(path));
+  Seed("viewsettings", "seed-1",
+       "[Krzyz]\r\nCelownikW=-4\r\nTyp zatrzasku=300\r\n[Digitizer]\r\nCelownikWmm=1e999\r\n"
+       "[Dzialki]\r\nIlo\x9c\xe6 cyfr po przecinku=2000000000\r\n"
+       "[Okno]\r\nKolorTla=zielony\r\nRozmiarX=100000\r\nRozmiarY=0\r\nInterwal odswierzania=-1\r\n"
+       "[Inne]\r\nInterwa\xb3 automatycznego zachowywania=99999999\r\n");
+}
+
 // --- Catalogue files of a layer database ----------------------------------
 
 // "baza.cnf" has no writer in the program: number, kind letter and name lines.
@@ -722,6 +753,7 @@ int main(int argc, char** argv) {
   MenuFiles();
   ToolbarPositionFiles();
   CatalogueNumberFiles();
+  ViewSettingsFiles();
   fs::remove_all(gWork);
   return 0;
 }

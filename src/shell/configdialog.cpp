@@ -326,6 +326,10 @@ TConfigDialogI::TConfigDialogI() {
   for (TEdit* edit : {CelownikWE, CelownikHE}) edit->OnKeyPress = WsSkalaKeyPress;
   AreaActPrio = MakeControl<TCheckBox>(*this, p, "AreaActPrio", "Powierzchnia-aktywna war", 240, 264, 190, 20);
   GiveHint(*AreaActPrio, "Pomiar powierzchni uwzględnia przełącznik 'Operacje na warstwie aktywnej'");
+  auto* katy = MakeControl<TGroupBox>(*this, p, "MiaraKatowG", "Miara kątów", 216, 316, 200, 46);
+  KatStopnie = MakeControl<TRadioButton>(*this, katy, "KatStopnie", "st&opnie", 10, 18, 86, 20);
+  KatGrady = MakeControl<TRadioButton>(*this, katy, "KatGrady", "gra&dy", 104, 18, 86, 20);
+  KatStopnie->SetChecked(true);
 
   // Window panel.
   OknoS = MakeSheet(*this, Pages, "OknoS");
@@ -474,6 +478,7 @@ void TConfigDialogI::FormCreate() {
   ShowIntValue(0);
   ShowIntPair(TIntPair{});
   ShowRealPair(TRealPoint{});
+  SetSizeTexts("0", "0");
 
   for (TPanel* panel : {WyswietlanieP, Obiekty, OknoP, OgolneP, InneP, PrintP, DigitizerP, DigitizerkeysP})
     panel->Hide();
@@ -531,6 +536,20 @@ void TConfigDialogI::BitBtn1Click() {
       return;
     }
     *field = value;
+  }
+  // The window sizes, unless the work area is chosen: a size field left
+  // without digits is refused here rather than failing the settings group
+  // after the dialog has closed.
+  if (!WndSDefault->Checked()) {
+    for (TMaskEdit* edit : {WndSizeX, WndSizeY}) {
+      const std::string whole = edit->Text();
+      std::string_view text = whole;
+      while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+      if (!TryStrToInt(text, number)) {
+        RefuseField(*edit, kBadNumber);
+        return;
+      }
+    }
   }
 
   currentFrame_ = prnFormatkaId->ItemIndex();
@@ -676,3 +695,53 @@ std::string TConfigDialogI::GeneratorFileText() const { return GeneratorFile->Te
 void TConfigDialogI::SetGeneratorFileText(const std::string& Text) { GeneratorFile->SetText(Text); }
 bool TConfigDialogI::LocalEnabledChecked() const { return LocalEnabledCB->Checked(); }
 void TConfigDialogI::SetLocalEnabledChecked(bool Checked) { LocalEnabledCB->SetChecked(Checked); }
+
+void TConfigDialogI::ShowCelownik(std::int32_t W, std::int32_t H) { ShowIntPair(MakeIntPair(W, H)); }
+
+void TConfigDialogI::GetCelownik(std::int32_t& W, std::int32_t& H) const {
+  W = crosshairSize_.X;
+  H = crosshairSize_.Y;
+}
+
+void TConfigDialogI::ShowCelownikMm(double W, double H) { ShowRealPair(TRealPoint{W, H}); }
+
+void TConfigDialogI::GetCelownikMm(double& W, double& H) const {
+  W = digitizerCrosshair_.X;
+  H = digitizerCrosshair_.Y;
+}
+
+bool TConfigDialogI::DegreesChecked() const { return KatStopnie->Checked(); }
+
+void TConfigDialogI::SetDegreesChecked(bool Degrees) { (Degrees ? KatStopnie : KatGrady)->SetChecked(true); }
+
+bool TConfigDialogI::ActivePriorityChecked() const { return ActPrio->Checked(); }
+void TConfigDialogI::SetActivePriorityChecked(bool Checked) { ActPrio->SetChecked(Checked); }
+
+std::string TConfigDialogI::SizeXText() const { return WndSizeX->Text(); }
+std::string TConfigDialogI::SizeYText() const { return WndSizeY->Text(); }
+
+void TConfigDialogI::SetSizeTexts(const std::string& X, const std::string& Y) {
+  WndSizeX->SetText(X);
+  WndSizeY->SetText(Y);
+}
+
+bool TConfigDialogI::SizeDefaultChecked() const { return WndSDefault->Checked(); }
+
+void TConfigDialogI::SetSizeDefaultChecked(bool Checked) {
+  WndSDefault->SetChecked(Checked);
+  WndSDefaultClick();
+}
+
+bool TConfigDialogI::ColorDefaultChecked() const { return WndKDefault->Checked(); }
+
+void TConfigDialogI::SetColorDefaultChecked(bool Checked) {
+  WndKDefault->SetChecked(Checked);
+  WndKDefaultClick();
+}
+
+std::uint32_t TConfigDialogI::BackgroundColor() const { return WndKolor->Color(); }
+void TConfigDialogI::SetBackgroundColor(std::uint32_t Color) { WndKolor->SetColor(Color); }
+std::int32_t TConfigDialogI::AutoSaveMinutes() const { return autoSave_; }
+void TConfigDialogI::SetAutoSaveMinutes(std::int32_t Minutes) { ShowIntValue(Minutes); }
+bool TConfigDialogI::AreaActiveChecked() const { return AreaActPrio->Checked(); }
+void TConfigDialogI::SetAreaActiveChecked(bool Checked) { AreaActPrio->SetChecked(Checked); }

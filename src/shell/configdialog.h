@@ -33,6 +33,8 @@
 #include "platform/controls_std.h"
 #include "platform/dialogs.h"
 #include "platform/forms.h"
+#include "view/krzyzconf.h"
+#include "view/viewcfg.h"
 
 class TConfigDialog : public platform::TForm, public TConfigDialogBase, public TDisplayPageI {
 public:
@@ -135,7 +137,11 @@ using TDigitizerDriverLister = std::function<void(std::vector<TDigitizerDriver>&
 // Set by the digitizer support; unset, the driver list stays empty.
 void SetDigitizerDriverLister(TDigitizerDriverLister Lister);
 
-class TConfigDialogI : public TConfigDialog, public TPrintPageI, public TLibraryPageI {
+class TConfigDialogI : public TConfigDialog,
+                       public TPrintPageI,
+                       public TLibraryPageI,
+                       public TCursorPageI,
+                       public TViewPageI {
 public:
   static constexpr int kHelpContext = 643;
   static constexpr int kOknoHelpContext = 743;
@@ -182,10 +188,39 @@ public:
   bool LocalEnabledChecked() const override;
   void SetLocalEnabledChecked(bool Checked) override;
 
+  // The cursor page: the crosshair edits through the value fields (OK has
+  // checked them), the angle unit and ActPrio.
+  void ShowCelownik(std::int32_t W, std::int32_t H) override;
+  void GetCelownik(std::int32_t& W, std::int32_t& H) const override;
+  void ShowCelownikMm(double W, double H) override;
+  void GetCelownikMm(double& W, double& H) const override;
+  bool DegreesChecked() const override;
+  void SetDegreesChecked(bool Degrees) override;
+  bool ActivePriorityChecked() const override;
+  void SetActivePriorityChecked(bool Checked) override;
+
+  // The window and general panels, and AreaActPrio.
+  std::string SizeXText() const override;
+  std::string SizeYText() const override;
+  void SetSizeTexts(const std::string& X, const std::string& Y) override;
+  bool SizeDefaultChecked() const override;
+  void SetSizeDefaultChecked(bool Checked) override;
+  bool ColorDefaultChecked() const override;
+  void SetColorDefaultChecked(bool Checked) override;
+  std::uint32_t BackgroundColor() const override;
+  void SetBackgroundColor(std::uint32_t Color) override;
+  std::int32_t AutoSaveMinutes() const override;
+  void SetAutoSaveMinutes(std::int32_t Minutes) override;
+  bool AreaActiveChecked() const override;
+  void SetAreaActiveChecked(bool Checked) override;
+
   // On the display panel.
   platform::TEdit* CelownikWE;
   platform::TEdit* CelownikHE;
   platform::TCheckBox* AreaActPrio;
+  // The angle unit of the cursor tools (group "Miara kątów").
+  platform::TRadioButton* KatStopnie;
+  platform::TRadioButton* KatGrady;
   // Window panel.
   platform::TTabSheet* OknoS;
   platform::TPanel* OknoP;
@@ -238,8 +273,9 @@ protected:
   // The inherited step; file filters from the plain edits' design texts;
   // the "Zmień" buttons bound to their edits; the driver list; the key grid.
   void FormCreate() override;
-  // The inherited checks, then the general, crosshair and digitizer numbers;
-  // when they pass, the path edit is stored into the selected sheet frame.
+  // The inherited checks, then the general, crosshair and digitizer numbers
+  // and (unless WndSDefault is checked) the window sizes; when they pass,
+  // the path edit is stored into the selected sheet frame.
   void BitBtn1Click() override;
   // The digit filter of WsSkalaKeyPress, for derived windows that bind it.
   static void AutoSaveIntervalKeyPress(platform::TComponent& Sender, char32_t& Key);

@@ -1,8 +1,11 @@
 // Start-up of the editor: the profile is chosen, the global configuration is
 // bound to its settings file and the settings groups that exist are
-// registered. Until the application shell exists, the program then shows the
-// configuration dialog on those groups; the groups are written to the
-// settings file when the configuration is freed at the end.
+// registered. Until the application shell exists, the program then opens
+// the layer database set it had open last (or the first one the profile's
+// database-configuration file names) in a plain map window and runs until
+// that window closes; the settings window is one of the window's commands.
+// The groups are written to the settings file when the configuration is
+// freed at the end.
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -13,13 +16,44 @@
 #include "foundation/printcfg.h"
 #include "foundation/profile.h"
 #include "foundation/settings.h"
+#include "layers/layerapi.h"
+#include "objects/layerobjects.h"
 #include "objects/libcfg.h"
 #include "platform/application.h"
 #include "platform/forms.h"
 #include "platform/responder.h"
-#include "shell/startconfigwnd.h"
+#include "shell/mapwindow.h"
+#include "view/krzyzconf.h"
+#include "view/viewcfg.h"
 
 namespace {
+
+// The map window over the database set of BazaFile, shown until it closes;
+// without a screen the set is opened (and drawn) all the same, and the
+// window is not shown. A set that cannot be opened is reported and the
+// window stays empty.
+void RunMapWindow(const std::string& BazaFile) {
+  RegisterLayerObjectClasses();
+  // The store outlives the window: the view closes its set when it goes.
+  TLayerStore store(BazaFile);
+  std::unique_ptr<TMapWindow> window = platform::MakeForm<TMapWindow>();
+  try {
+    const std::string name = ChooseBase(store, TvViewCfg().LastBase);
+    if (name.empty()) {
+      std::fprintf(stderr, "Plik \"%s\" nie wymienia żadnej bazy warstw: okno mapy będzie puste.\n",
+                   BazaFile.c_str());
+    } else {
+      window->OpenBase(store, name);
+    }
+  } catch (const std::exception& error) {
+    platform::Application().ShowException(error);
+  }
+  if (platform::IsHeadless()) {
+    std::fprintf(stderr, "Brak ekranu: okno mapy nie zostanie pokazane.\n");
+    return;
+  }
+  window->ShowModal();
+}
 
 int Run() {
   platform::EnsureApplication();
@@ -30,15 +64,11 @@ int Run() {
   konfiguracja.GetGroup(std::make_unique<TCanvasCfg>());
   PrintConf();
   SymbolLineManagerCfg();
+  TvViewCfgCreate();
+  KrzyzConf();
 
   // Cancelling the profile choice ends the program here.
-  if (!platform::Application().Terminated()) {
-    if (platform::IsHeadless()) {
-      std::fprintf(stderr, "Brak ekranu: okno konfiguracji nie zostanie pokazane.\n");
-    } else {
-      konfiguracja.ShowDialog([] { return platform::MakeForm<TStartConfigWnd>(); });
-    }
-  }
+  if (!platform::Application().Terminated()) RunMapWindow(ChooseProfile().BazaFile);
   FreeGlobalnaKonfiguracja();
   ClearProfile();
   // Without a screen every message box answered itself: the program could

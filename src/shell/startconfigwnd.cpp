@@ -10,10 +10,12 @@ void TStartConfigWnd::FormCreate() {
   WyswietlanieP->SetParent(WyswietlanieS);
   Obiekty->SetParent(WyswietlanieS);
   WyswietlanieS->SetCaption("Wyświetlanie");
+  OknoS->SetCaption("Okno");
+  OgolneS->SetCaption("Warstwy");
   InneS->SetCaption("Definicje");
   PrintS->SetCaption("Wydruk");
-  for (TTabSheet* sheet : {ObiektyS, OknoS, OgolneS, Digitizer, DigitizerKeys}) sheet->SetTabVisible(false);
-  for (TPanel* panel : {WyswietlanieP, Obiekty, InneP, PrintP}) panel->Show();
+  for (TTabSheet* sheet : {ObiektyS, Digitizer, DigitizerKeys}) sheet->SetTabVisible(false);
+  for (TPanel* panel : {WyswietlanieP, Obiekty, OknoP, OgolneP, InneP, PrintP}) panel->Show();
   Pages->SetActivePage(WyswietlanieS);
   for (TBitBtn* button : {BitBtn1, BitBtn2}) button->SetTop(464);
 }

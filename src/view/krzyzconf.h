@@ -50,17 +50,22 @@ public:
   std::unique_ptr<TParametryConf> Clone() const override;
   bool AssignFrom(TParametryConf* Source) override;
   // The keys of sections "Krzyz", "Digitizer", "Dzialki" and "Działki"
-  // (never the section the configuration names); sets Read_.
+  // (never the section the configuration names); sets Read_. A sight size
+  // is held to 0..10000 pixels, a snap type outside 0..8 reads as 0, and a
+  // millimetre size that is no number as 1.
   void Read(const platform::TIniFile& Ini) override;
   // "Krzyz" and "Digitizer" only: the decimals and "Stopnie" are never
   // written.
   void Write(platform::TIniFile& Ini) const override;
+  // On a cursor page: the sizes, the angle unit and the priority. On any
+  // other settings form with a check box "ActPrio": the priority.
   void ToDialog(TConfigDialogBase& Dialog) const override;
-  // Notifies the change when the pixel pair, the angle unit or the priority
-  // changed.
+  // Only from a cursor page. Notifies the change when the pixel pair, the
+  // angle unit or the priority changed.
   void FromDialog(TConfigDialogBase& Dialog) override;
 
-  // Value written with exactly Decimals digits after the point, no blanks.
+  // Value written with exactly Decimals digits after the point (0 to 20),
+  // no blanks; a value that rounds to zero has no minus sign.
   void FormatCoord(long double Value, std::string& Text) const;
   std::string FormatCoord(long double Value) const;
   // Angle in radians in the configured unit, rounded to hundredths.

@@ -26,6 +26,8 @@
 
 #include "platform/messages.h"
 
+class TDefRealCanvas;
+class TGrupaWarstw;
 class TTvView;
 class TWarstwaOgolna;
 
@@ -40,7 +42,8 @@ public:
 
   // GUI thread: runs Execute on a new thread and starts the repaint timer.
   void Start();
-  // Appends Node unless the thread takes no more jobs; false then.
+  // Appends Node unless the thread takes no more jobs (it has finished its
+  // work, or it was stopped and will draw nothing more); false then.
   bool AddJob(TWarstwaOgolna* Node);
   // Sets the terminated flag and the canvas's abort flag.
   void Stop();
@@ -52,10 +55,23 @@ public:
   std::exception_ptr Error() const;
 
 private:
+  // The thread's body: Execute, then the end notice queued for the GUI
+  // thread, which holds Self until it has run there.
+  static void Run(std::shared_ptr<TRedrawThread> Self);
   void Execute();
   void PaintBackBuffer();
+  // Keeps Error, drops the jobs left and queues the error's display.
+  void Fail(std::exception_ptr Error);
+  // Queues the end notice (it frees the timer and tells the view), then
+  // signals the ended event.
+  static void Finish(std::shared_ptr<TRedrawThread> Self);
 
   TTvView& view_;
+  // What the thread draws on and draws, taken on the GUI thread when the
+  // thread is made: the view replaces none of them while a thread lives.
+  TDefRealCanvas* canvas_;
+  TGrupaWarstw* root_;
+  TGrupaWarstw* topGroup_;
   std::shared_ptr<TRedrawThread> previous_;
   bool clearFirst_;
   std::mutex jobsLock_;

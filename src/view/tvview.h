@@ -48,6 +48,8 @@ class TUndoManager;
 class TWarstwaOgolna;
 class TEGraphObj;
 class TRedrawThread;
+class TWarstwaFile;
+struct TAllWarstwaHeader;
 
 // Messages of the view.
 inline constexpr std::uint32_t kMsgPressToolButton = 1031;  // WM_USER + 7
@@ -84,7 +86,8 @@ public:
   // --- Lifecycle ---
   // Parent set once; activates the current tool; loads the plug-ins.
   void Start(platform::TWinControl* AParent);
-  // Closes the previous database (after stopping the redraw), loads the
+  // Stops the redraw and waits for it, frees the old tree and closes the
+  // previous database (not when Base is that database again), loads the
   // layers of Base and starts a redraw. An abort ("Anuluj") leaves the
   // layers read so far and starts no redraw.
   void AttachBaza(TLayerStore* Store, TBaza* Base);
@@ -106,7 +109,9 @@ public:
   void StartPointKrzyz(TKrzyzPointEvent OnPoint, TKrzyzFinishEvent OnFinish);
   void ReleaseToolButton();
   TKrzyz* Krzyz() const { return krzyz_.get(); }
-  TKrzyz* ParkedKrzyz() const { return parked_.get(); }
+  // The newest tool replaced while it was still inside its callback (null
+  // when none is parked).
+  TKrzyz* ParkedKrzyz() const { return parked_.empty() ? nullptr : parked_.back().get(); }
 
   // --- Pointer ---
   void GetPointerPos(TRealPoint& Point) override { GetMousePoint(Point); }
@@ -205,6 +210,8 @@ private:
   friend class TRedrawThread;
   // Redraw (redraw.cpp).
   void RedrawThreadDone(TRedrawThread* Sender);
+  // Before the display settings change: no thread may draw with them then.
+  void CanvasCfgChanging(TParametryConf* Sender);
   void CanvasCfgChanged(TParametryConf* Sender);
   void ViewCfgChanged(TParametryConf* Sender);
   void ClearBackBitmap();
@@ -212,7 +219,20 @@ private:
   void PointerMove(const TRealPoint& Point);
   void PointerClick(const TRealPoint& Point);
   void RightClick(int X, int Y);
-  void HandleKeyCode(std::int32_t Key);
+  // True when the key was handled (the framework does not see it).
+  bool HandleKeyCode(std::int32_t Key);
+  // Message 1031: the current command's button is pressed.
+  void PressToolButton();
+  // An error in a step of the current tool ends the tool (see tvview.cpp).
+  template <class F>
+  void GuardToolStep(F&& Step);
+  void EndToolAfterError();
+  // LoadLayers: one layer of the enumeration, asking about a damaged one.
+  // False when the user stops the loading ("&Nie").
+  bool LoadLayer(TGrupaWarstw& Catalogue, const TAllWarstwaHeader& Entry, int& AnswerForAll);
+  // Repairs a layer file's header (opened for writing, fixed, closed);
+  // false with the error's text when any step failed.
+  bool RepairLayer(TWarstwaFile* File, std::string& Failure);
   void DrainPluginMessages(std::uintptr_t WParam, std::intptr_t LParam);
   // The order of the old tree's layers is saved before it is freed; the
   // layer-order actions fill it in.
@@ -223,7 +243,9 @@ private:
   TViewDocumentI* document_;
   std::unique_ptr<TViewDocumentI> nullDocument_;
   std::unique_ptr<TKrzyz> krzyz_;
-  std::unique_ptr<TKrzyz> parked_;
+  // Replaced tools still inside their callbacks, oldest first; each is
+  // freed at the first replacement after its callback has returned.
+  std::vector<std::unique_ptr<TKrzyz>> parked_;
   TRealPoint storedPoint_;
   std::unique_ptr<TWindowDim> dims_;
   std::string baza_;
@@ -239,12 +261,21 @@ private:
   std::unique_ptr<platform::TSurfaceCanvas> xorSurface_;
   std::unique_ptr<TXORCanvas> xorCanvas_;
   std::unique_ptr<TUndoManager> undo_;
-  std::unique_ptr<TPaintItem> rectMarker_;
-  std::unique_ptr<TPaintItem> polygonMarker_;
+  // The two marker items; PaintItems owns them.
+  TPaintItem* rectMarker_ = nullptr;
+  TPaintItem* polygonMarker_ = nullptr;
   // The newest redraw thread; older ones are held by their successors.
   std::shared_ptr<TRedrawThread> redrawThread_;
   int redrawCount_ = 0;
   bool redrawPending_ = false;
+  // The background colour as 0x00BBGGRR, resolved on the GUI thread; the
+  // redraw thread fills the image with it.
+  std::atomic<std::uint32_t> backColor_{0xFFFFFF};
+  // The canvas's hold flag as paint sees it while threads draw: taken from
+  // the canvas when the first thread starts, cleared by the thread that
+  // clears the canvas's flag (paint must not read the canvas's state word
+  // while a thread writes it).
+  std::atomic<bool> backHold_{false};
   // Queued calls of redraw threads check it before they touch the view.
   std::shared_ptr<std::atomic<bool>> alive_;
   bool destroying_ = false;

@@ -53,7 +53,10 @@ public:
 
   std::unique_ptr<TParametryConf> Clone() const override;
   bool AssignFrom(TParametryConf* Source) override;
-  // Sections "Okno" and "Inne" always.
+  // Sections "Okno" and "Inne" always. A colour text that is not
+  // hexadecimal reads as clWindow, a repaint interval below 1 ms as 250, the
+  // minutes are held to what milliseconds in 32 bits can say, and a size
+  // of 0 (or one outside 1 to 99999, or a single 0) fills the work area.
   void Read(const platform::TIniFile& Ini) override;
   void Write(platform::TIniFile& Ini) const override;
   void ToDialog(TConfigDialogBase& Dialog) const override;
@@ -78,8 +81,12 @@ public:
 };
 
 // Creates the process-wide group and registers it with GlobalnaKonfiguracja();
-// returns the registered group. A second call returns the same group.
+// returns the registered group. A second call returns the same group; the
+// group lives in the global configuration, so a configuration put in its
+// place (SetGlobalnaKonfiguracja) gets a group of its own on first use.
 TTvViewCfg& TvViewCfgCreate();
 // The process-wide group (made by TvViewCfgCreate on first use).
 TTvViewCfg& TvViewCfg();
+// Its background colour as 0x00BBGGRR (clWindow resolved through the
+// palette).
 std::uint32_t TvViewCfgKolorTla();

@@ -11,6 +11,9 @@
 #include "foundation/settings.h"
 #include "objects/libcfg.h"
 #include "platform/responder.h"
+#include "platform/syscolors.h"
+#include "view/krzyzconf.h"
+#include "view/viewcfg.h"
 
 namespace {
 
@@ -348,6 +351,90 @@ TEST_F(ConfigDialogTest, RenamingToAnEmptyOrTakenIdentifierIsRefused) {
   EXPECT_EQ(boxes, (std::vector<std::string>{"Błąd: Niepoprawny identyfikator formatki",
                                              "Błąd: Identyfikator formatki już istnieje",
                                              "Błąd: Niepoprawny identyfikator formatki"}));
+}
+
+// The window, general and cursor controls are filled by the view and cursor
+// settings and read back on OK.
+TEST_F(ConfigDialogTest, ViewAndCursorSettingsFillTheirControls) {
+  TTvViewCfg* view = konf.GetGroup(std::make_unique<TTvViewCfg>());
+  view->RozmiarX = 1024;
+  view->RozmiarY = 700;
+  view->AutoSize = true;
+  view->KolorTla = clWindow;
+  view->AutoSaveInterval = 10 * 60000;
+  TKrzyzConf* cursor = konf.GetGroup(std::make_unique<TKrzyzConf>());
+  cursor->CelownikW = 6;
+  cursor->CelownikH = 4;
+  cursor->CelownikWmm = 1.5;
+  cursor->CelownikHmm = 2;
+  cursor->FullAngle = 400.0;
+  cursor->ActivePriority = false;
+  TScriptedResponder responder(Fail);
+  responder.AnswerForm([](TForm& form) {
+    auto& d = dynamic_cast<TConfigDialogI&>(form);
+    EXPECT_EQ(d.WndSizeX->Text(), "1024");
+    EXPECT_EQ(d.WndSizeY->Text(), "700");
+    EXPECT_TRUE(d.WndSDefault->Checked());
+    EXPECT_FALSE(d.WndSizeX->Enabled());
+    EXPECT_FALSE(d.WndSizeY->Enabled());
+    EXPECT_TRUE(d.WndKDefault->Checked());
+    EXPECT_FALSE(d.WndKolor->Enabled());
+    EXPECT_EQ(d.WndKolor->Color(), SystemColor(kSysColorWindow));
+    EXPECT_EQ(d.AutoSaveInterval->Text(), "10");
+    EXPECT_FALSE(d.AreaActPrio->Checked());
+    EXPECT_EQ(d.CelownikWE->Text(), "6");
+    EXPECT_EQ(d.CelownikHE->Text(), "4");
+    EXPECT_EQ(d.XRealCelownikE->Text(), "1.5");
+    EXPECT_EQ(d.YRealCelownikE->Text(), "2");
+    EXPECT_TRUE(d.KatGrady->Checked());
+    EXPECT_FALSE(d.KatStopnie->Checked());
+    EXPECT_FALSE(d.ActPrio->Checked());
+
+    d.WndSDefault->Click();
+    EXPECT_TRUE(d.WndSizeX->Enabled());
+    d.WndSizeX->SetText("800");
+    d.WndSizeY->SetText("600");
+    d.WndKDefault->Click();
+    EXPECT_TRUE(d.WndKolor->Enabled());
+    d.WndKolor->SetColor(0x00FFFF);
+    d.AutoSaveInterval->SetText("3");
+    d.AreaActPrio->Click();
+    d.CelownikWE->SetText("9");
+    d.XRealCelownikE->SetText("0.5");
+    d.KatStopnie->Click();
+    d.ActPrio->Click();
+    d.BitBtn1->Click();
+  });
+  EXPECT_TRUE(konf.ShowDialog(GlobalDialog()));
+  EXPECT_EQ(view->RozmiarX, 800);
+  EXPECT_EQ(view->RozmiarY, 600);
+  EXPECT_FALSE(view->AutoSize);
+  EXPECT_EQ(view->KolorTla, 0x00FFFFu);
+  EXPECT_EQ(view->AutoSaveInterval, 3 * 60000);
+  EXPECT_TRUE(view->AreaOnActive);
+  EXPECT_EQ(cursor->CelownikW, 9);
+  EXPECT_EQ(cursor->CelownikH, 4);
+  EXPECT_EQ(cursor->CelownikWmm, 0.5);
+  EXPECT_EQ(cursor->FullAngle, 360.0);
+  EXPECT_TRUE(cursor->ActivePriority);
+}
+
+// The display dialog of a view has the priority check box but no cursor
+// page: the box shows the group's priority, and the dialog takes nothing
+// else of the cursor settings.
+TEST_F(ConfigDialogTest, DisplayDialogShowsTheActiveLayerPriority) {
+  TKrzyzConf* cursor = konf.GetGroup(std::make_unique<TKrzyzConf>());
+  for (bool priority : {true, false}) {
+    cursor->ActivePriority = priority;
+    TScriptedResponder responder(Fail);
+    responder.AnswerForm([&](TForm& form) {
+      EXPECT_EQ(form.Get<TCheckBox>("ActPrio").Checked(), priority);
+      form.Get<TBitBtn>("BitBtn1").Click();
+    });
+    EXPECT_TRUE(konf.ShowDialog(DisplayDialog()));
+    EXPECT_EQ(cursor->ActivePriority, priority);
+    EXPECT_EQ(cursor->CelownikW, 5);
+  }
 }
 
 TEST(ConfigDialogKeys, NumericEditsDropOtherKeys) {

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "mkexamples/exampleset.h"
+#include "platform/inifile.h"
 #include "platform/scratch_folder.h"
 
 namespace {
@@ -90,6 +92,51 @@ TEST_F(ProgramWithoutScreen, UnwritableSettingsFileEndsWithExitCodeOne) {
   const TRun run = RunWithoutScreen(folder);
   EXPECT_EQ(run.exitCode, 1) << run.errors;
   EXPECT_NE(run.errors.find("Problem podczas zapisu do pliku"), std::string::npos) << run.errors;
+}
+
+// The example database set in the work folder (its fonts beside the
+// program): without a screen the program opens the set it had open last,
+// or the first one "baza.ini" names, draws it, says that the map window is
+// not shown and ends normally; the set it opened is remembered.
+TEST_F(ProgramWithoutScreen, OpensTheExampleSetAndEndsCleanly) {
+  namespace fs = std::filesystem;
+  const std::string work = folder / "work";
+  BuildExampleSet(work);
+  for (const char* font : {"litt.ch1", "font.ch1"}) fs::copy_file(fs::path(work) / font, fs::path(folder / "bin") / font);
+  {
+    // A second set over the same catalogues.
+    platform::TIniFile bazy(folder / "work/baza.ini");
+    bazy.WriteString("baza", "Druga", "Druga baza");
+    for (const std::string& key : bazy.ReadSection("Przyklad"))
+      bazy.WriteString("Druga", key, bazy.ReadString("Przyklad", key, ""));
+    bazy.UpdateFile();
+  }
+  struct Case {
+    const char* last;
+    const char* opened;
+  };
+  for (const Case& c : {Case{"", "Przyklad"}, Case{"Druga", "Druga"}, Case{"Usunieta", "Przyklad"}}) {
+    {
+      platform::TIniFile ini(folder / "work/tolvika.ini");
+      ini.WriteString("Okno", "Poprzednio otwarte", c.last);
+      ini.WriteInteger("Okno", "RozmiarX", 400);
+      ini.WriteInteger("Okno", "RozmiarY", 300);
+      ini.UpdateFile();
+    }
+    const TRun run = RunWithoutScreen(folder);
+    EXPECT_EQ(run.exitCode, 0) << c.last << ": " << run.errors;
+    EXPECT_NE(run.errors.find("Brak ekranu: okno mapy nie zostanie pokazane."), std::string::npos) << run.errors;
+    platform::TIniFile ini(folder / "work/tolvika.ini");
+    EXPECT_EQ(ini.ReadString("Okno", "Poprzednio otwarte", ""), c.opened) << c.last;
+  }
+}
+
+// A folder without a database set: the window would be empty; the program
+// says so and ends normally.
+TEST_F(ProgramWithoutScreen, WithoutADatabaseSetTheWindowIsEmpty) {
+  const TRun run = RunWithoutScreen(folder);
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_NE(run.errors.find("nie wymienia żadnej bazy warstw"), std::string::npos) << run.errors;
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include "objects/libcfg.h"
 #include "platform/application.h"
 #include "platform/responder.h"
+#include "view/krzyzconf.h"
+#include "view/viewcfg.h"
 
 // The settings window of the start-up as a user meets it from the keyboard:
 // the focus order, the dialog keys inside the numeric fields, the pages
@@ -55,11 +57,18 @@ protected:
     canvas->HighlightColors = {0x0000FF, 0x00FFFF, 0x800080};
     print = konf.GetGroup(std::make_unique<TPrintConf>());
     konf.GetGroup(std::make_unique<TSymbolLineManagerCfg>());
+    view = konf.GetGroup(std::make_unique<TTvViewCfg>());
+    view->RozmiarX = 1024;
+    view->RozmiarY = 700;
+    view->KolorTla = 0x303030;
+    cursor = konf.GetGroup(std::make_unique<TKrzyzConf>());
   }
 
   TKonfiguracja konf;
   TCanvasCfg* canvas = nullptr;
   TPrintConf* print = nullptr;
+  TTvViewCfg* view = nullptr;
+  TKrzyzConf* cursor = nullptr;
 };
 
 TEST_F(StartConfigWndTest, TabGoesThroughEveryPageControlInScreenOrderThenOkAndAnuluj) {
@@ -73,13 +82,22 @@ TEST_F(StartConfigWndTest, TabGoesThroughEveryPageControlInScreenOrderThenOkAndA
         "WTW",        "WsText",     "WsLine",      "WsSymbol",  "WsSkala",
         "WyrC3",      "MarkTextOrigin", "MarkLineEnds", "DymWysw", "CelownikWE",
         "CelownikHE", "DynWyswGL",  "WindowsThickLinesCB", "DrCFlagCB", "ActPrio",
-        "AreaActPrio", "WarWysw",   "ScreenDPMX",  "ScreenDPMY", "WyrC1",
+        "AreaActPrio", "WarWysw",   "KatStopnie",  "ScreenDPMX", "ScreenDPMY", "WyrC1",
         "WyrC2",      "BitBtn1",    "BitBtn2",     "Pages"};
     EXPECT_EQ(TabThrough(d, static_cast<int>(display.size())), display);
     // Shift+Tab walks back.
     d.ActiveControl()->SendKey(VK_TAB, ssShift);
     EXPECT_EQ(Focused(d), "BitBtn2");
 
+    d.Pages->SendKey(VK_TAB, ssCtrl);
+    ASSERT_EQ(d.Pages->ActivePage(), d.OknoS);
+    d.Pages->SetFocus();
+    EXPECT_EQ(TabThrough(d, 6), (std::vector<std::string>{"WndSizeX", "WndSizeY", "WndSDefault", "WndKolor",
+                                                           "WndKDefault", "BitBtn1"}));
+    d.Pages->SendKey(VK_TAB, ssCtrl);
+    ASSERT_EQ(d.Pages->ActivePage(), d.OgolneS);
+    d.Pages->SetFocus();
+    EXPECT_EQ(TabThrough(d, 2), (std::vector<std::string>{"AutoSaveInterval", "BitBtn1"}));
     d.Pages->SendKey(VK_TAB, ssCtrl);
     ASSERT_EQ(d.Pages->ActivePage(), d.InneS);
     d.Pages->SetFocus();
@@ -113,19 +131,82 @@ TEST_F(StartConfigWndTest, TextDisplayGroupIsEnteredAtItsCheckedButton) {
   konf.ShowDialog(StartWindow());
 }
 
-// Ctrl+Tab and Ctrl+Shift+Tab step through the three shown pages only; the
-// five hidden ones never appear.
+// The angle unit shows the cursor settings' unit and is entered at it; the
+// other one, once chosen (its accelerator or an arrow key on a real
+// display, see scripts/xcheck), reaches the group on OK.
+TEST_F(StartConfigWndTest, AngleUnitIsEnteredAtTheUnitInUseAndTakenBack) {
+  struct Case {
+    double fullAngle;
+    const char* entered;
+    const char* other;
+    double fullAngleAfter;
+  };
+  for (const Case& c : {Case{360.0, "KatStopnie", "KatGrady", 400.0},
+                        Case{400.0, "KatGrady", "KatStopnie", 360.0}}) {
+    cursor->FullAngle = c.fullAngle;
+    TScriptedResponder responder(Fail);
+    responder.AnswerForm([&](TForm& form) {
+      auto& d = dynamic_cast<TStartConfigWnd&>(form);
+      d.WarWysw->SetFocus();
+      EXPECT_EQ(TabThrough(d, 1), std::vector<std::string>{c.entered});
+      form.Get<TRadioButton>(c.other).Click();
+      EXPECT_FALSE(form.Get<TRadioButton>(c.entered).Checked());
+      d.ActiveControl()->SendKey(VK_RETURN);
+    });
+    EXPECT_TRUE(konf.ShowDialog(StartWindow()));
+    EXPECT_EQ(cursor->FullAngle, c.fullAngleAfter);
+  }
+}
+
+// The window page from the keyboard: the default switch takes the size
+// edits out of the way, and sizes typed in reach the group on Enter.
+TEST_F(StartConfigWndTest, WindowPageFromTheKeyboard) {
+  TScriptedResponder responder(Fail);
+  responder.AnswerForm([](TForm& form) {
+    auto& d = dynamic_cast<TStartConfigWnd&>(form);
+    d.Pages->SendKey(VK_TAB, ssCtrl);
+    ASSERT_EQ(d.Pages->ActivePage(), d.OknoS);
+    EXPECT_FALSE(d.WndSDefault->Checked());
+    EXPECT_FALSE(d.WndKDefault->Checked());
+    EXPECT_EQ(d.WndKolor->Color(), 0x303030u);
+    d.Pages->SetFocus();
+    EXPECT_EQ(TabThrough(d, 3), (std::vector<std::string>{"WndSizeX", "WndSizeY", "WndSDefault"}));
+    d.WndSDefault->SendKey(VK_SPACE);
+    EXPECT_TRUE(d.WndSDefault->Checked());
+    EXPECT_FALSE(d.WndSizeX->Enabled());
+    d.WndSDefault->SendKey(VK_SPACE);
+    EXPECT_TRUE(d.WndSizeX->Enabled());
+    d.WndSDefault->SendKey(VK_TAB, ssShift);
+    d.WndSDefault->SendKey(VK_TAB, ssShift);
+    ASSERT_EQ(Focused(d), "WndSizeX");
+    EXPECT_EQ(d.WndSizeX->Text(), "1024");
+    EXPECT_EQ(d.WndSizeY->Text(), "700");
+    d.WndSizeX->SendKey('A', ssCtrl);
+    d.WndSizeX->SendText("1280");
+    d.WndSizeX->SendKey(VK_TAB);
+    d.WndSizeY->SendKey('A', ssCtrl);
+    d.WndSizeY->SendText("960");
+    d.WndSizeY->SendKey(VK_RETURN);
+  });
+  EXPECT_TRUE(konf.ShowDialog(StartWindow()));
+  EXPECT_EQ(view->RozmiarX, 1280);
+  EXPECT_EQ(view->RozmiarY, 960);
+  EXPECT_FALSE(view->AutoSize);
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab step through the five shown pages only; the
+// three hidden ones never appear.
 TEST_F(StartConfigWndTest, CtrlTabVisitsOnlyTheShownPages) {
   TScriptedResponder responder(Fail);
   responder.AnswerForm([](TForm& form) {
     auto& d = dynamic_cast<TStartConfigWnd&>(form);
     d.WsText->SetFocus();
     std::vector<std::string> pages;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 6; ++i) {
       d.ActiveControl()->SendKey(VK_TAB, ssCtrl);
       pages.push_back(d.Pages->ActivePage()->Name());
     }
-    EXPECT_EQ(pages, (std::vector<std::string>{"InneS", "PrintS", "WyswietlanieS", "InneS"}));
+    EXPECT_EQ(pages, (std::vector<std::string>{"OknoS", "OgolneS", "InneS", "PrintS", "WyswietlanieS", "OknoS"}));
     pages.clear();
     for (int i = 0; i < 3; ++i) {
       d.Pages->SendKey(VK_TAB, ssCtrl | ssShift);
@@ -175,7 +256,8 @@ TEST_F(StartConfigWndTest, OkWithEachWrongFieldKeepsTheWindowOpenOnThatField) {
                {"ScreenDPMX", "Rozdzielczość ekranu nie jest liczbą rzeczywistą"},
                {"ScreenDPMY", "Rozdzielczość ekranu nie jest liczbą rzeczywistą"},
                {"CelownikWE", "Niepoprawna liczba"},
-               {"CelownikHE", "Niepoprawna liczba"}};
+               {"CelownikHE", "Niepoprawna liczba"},
+               {"AutoSaveInterval", "Niepoprawna liczba"}};
   for (const Case& c : cases) {
     TScriptedResponder responder(Fail);
     responder.AnswerForm([&](TForm& form) {
@@ -197,6 +279,35 @@ TEST_F(StartConfigWndTest, OkWithEachWrongFieldKeepsTheWindowOpenOnThatField) {
     EXPECT_EQ(responder.Shown()[1].caption, "Błąd");
     EXPECT_EQ(responder.Shown()[1].text, c.message);
     EXPECT_FALSE(Application().Terminated());
+  }
+}
+
+// A window size left without digits is refused on OK like any other wrong
+// number (it used to fail the view settings after the window had closed);
+// with the work area chosen the fields are not looked at.
+TEST_F(StartConfigWndTest, EmptyWindowSizeIsRefusedUnlessTheWorkAreaIsChosen) {
+  for (const char* name : {"WndSizeX", "WndSizeY"}) {
+    TScriptedResponder responder(Fail);
+    responder.AnswerForm([&](TForm& form) {
+      auto& d = dynamic_cast<TStartConfigWnd&>(form);
+      d.Pages->SetActivePage(d.OknoS);
+      form.Get<TMaskEdit>(name).SetText("");
+      d.BitBtn1->Click();
+    });
+    responder.AnswerMessageBox(IDOK);
+    responder.AnswerForm([&](TForm& form) {
+      auto& d = dynamic_cast<TStartConfigWnd&>(form);
+      EXPECT_EQ(Focused(d), name);
+      EXPECT_EQ(view->RozmiarX, 1024);
+      d.WndSDefault->SetChecked(true);
+      d.BitBtn1->Click();
+    });
+    EXPECT_TRUE(konf.ShowDialog(StartWindow())) << name;
+    ASSERT_EQ(responder.Shown().size(), 2u) << name;
+    EXPECT_EQ(responder.Shown()[1].text, "Niepoprawna liczba");
+    EXPECT_TRUE(view->AutoSize);
+    view->RozmiarX = 1024;
+    view->AutoSize = false;
   }
 }
 

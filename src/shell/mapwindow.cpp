@@ -1,0 +1,144 @@
+#include "shell/mapwindow.h"
+
+#include <exception>
+
+#include "foundation/errors.h"
+#include "foundation/realgeom.h"
+#include "layers/layertree.h"
+#include "foundation/settings.h"
+#include "layers/dberrors.h"
+#include "layers/layerapi.h"
+#include "layers/treehost.h"
+#include "platform/application.h"
+#include "platform/codepage.h"
+#include "platform/messages.h"
+#include "platform/toolwindow.h"
+#include "shell/startconfigwnd.h"
+#include "view/tvview.h"
+#include "view/viewcfg.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr char kCaption[] = "Tolvika";
+constexpr char kCaptionSeparator[] = " - ";
+
+}  // namespace
+
+TMapWindow::TMapWindow() : alive_(std::make_shared<std::atomic<bool>>(true)) {
+  SetCaption(kCaption);
+  const TGdiRect area = ScreenWorkArea();
+  SetBounds(area.Left, area.Top, area.Width(), area.Height());
+
+  MainMenu = Create<TMainMenu>(nullptr, "MainMenu");
+  MapaItem = MainMenu->Items().Add("&Mapa");
+  AddCommands(*MapaItem);
+  SetMenu(MainMenu);
+  SkalaMenu = Create<TPopupMenu>(nullptr, "SkalaPopUp");
+  AddCommands(SkalaMenu->Items());
+
+  Box = Create<TScrollBox>(this, "Box");
+  Box->SetAlign(TAlign::Client);
+
+  // The view's size is the image's, from the view settings; the box
+  // scrolls over it.
+  view_ = std::make_unique<TTvView>(this);
+  view_->Start(Box);
+  SetActiveControl(view_.get());
+  TvViewCfg().AddChangeHandler(TConfNotify(this, &TMapWindow::ViewCfgChanged));
+}
+
+TMapWindow::~TMapWindow() {
+  alive_->store(false);
+  TvViewCfg().RemoveChangeHandler(TConfNotify(this, &TMapWindow::ViewCfgChanged));
+  // The view (and with it every redraw thread) goes before its box.
+  view_.reset();
+}
+
+void TMapWindow::AddCommands(TMenuItem& Menu) {
+  Menu.Add("&Przerysuj")->OnClick = [this](TComponent&) { RedrawClick(); };
+  Menu.Add("&Konfiguracja...")->OnClick = [this](TComponent&) { ConfigClick(); };
+  Menu.Add("-");
+  Menu.Add("&Zamknij")->OnClick = [this](TComponent&) { CloseClick(); };
+}
+
+void TMapWindow::OpenBase(TLayerStore& Store, const std::string& Name) {
+  TBaza* base = DBInt::OpenBase(Store, LayerTreeHost().LoggedUser, Name);
+  bool complete = true;
+  try {
+    view_->AttachBaza(&Store, base);
+  } catch (const EAbort&) {
+    // "Anuluj": the layers read so far stay, without a redraw.
+    complete = false;
+  }
+  SetCaption(std::string(kCaption) + kCaptionSeparator + view_->Baza());
+  if (complete) LoadAndFit();
+  CenterScrollBars();
+}
+
+void TMapWindow::LoadAndFit() {
+  // The redraw the attaching started stops first: no thread may draw the
+  // tree while its layers are read and its extent is worked out.
+  view_->WaitForRedraw(true);
+  LoadLayers(*view_->Root());
+  const TRealRect extent = view_->Root()->GetObszar();
+  if (!IsEmptyRealRect(extent)) view_->Dims()->FitWindow(extent);
+  view_->StartRedraw();
+}
+
+void TMapWindow::LoadLayers(TGrupaWarstw& Group) {
+  for (int i = 0; i < Group.GetCount(); ++i) {
+    TWarstwaOgolna* node = Group.GetItem(i);
+    if (auto* layer = dynamic_cast<TWarstwa*>(node)) {
+      // A layer that cannot be read is named and left out; the others load.
+      try {
+        layer->Load(nullptr, nullptr);
+        layer->SetVisible(true);
+      } catch (const std::exception& error) {
+        Application().ShowException(error);
+      }
+    } else if (auto* group = dynamic_cast<TGrupaWarstw*>(node)) {
+      LoadLayers(*group);
+    }
+  }
+}
+
+void TMapWindow::CenterScrollBars() {
+  const int x = (view_->Width() - Box->ClientWidth()) / 2;
+  const int y = (view_->Height() - Box->ClientHeight()) / 2;
+  Box->ScrollTo(x > 0 ? x : 0, y > 0 ? y : 0);
+}
+
+void TMapWindow::RedrawClick() { view_->StartRedraw(); }
+
+void TMapWindow::ConfigClick() {
+  try {
+    GlobalnaKonfiguracja().ShowDialog([] { return MakeForm<TStartConfigWnd>(); });
+  } catch (const std::exception& error) {
+    Application().ShowException(error);
+  }
+  if (view_->CanFocus()) view_->SetFocus();
+}
+
+void TMapWindow::CloseClick() { Close(); }
+
+void TMapWindow::ViewCfgChanged(TParametryConf*) {
+  // The view hears the change too, maybe after this window: the box is
+  // refitted to the view's new size once every subscriber has run.
+  QueueCall([this, alive = alive_] {
+    if (alive->load()) Box->ScrollTo(Box->HorzPosition(), Box->VertPosition());
+  });
+}
+
+std::string ChooseBase(TLayerStore& Store, const std::string& LastBase) {
+  std::string first;
+  std::string last;
+  TBazaDat dat;
+  // The listing runs to its end, so that the store is left without one.
+  for (int rc = DBInt::InitBases(Store, dat); rc == kDBOk; rc = DBInt::ReloadBases(Store, dat)) {
+    if (last.empty() && !LastBase.empty() && SameText(dat.Name, LastBase)) last = dat.Name;
+    if (first.empty()) first = dat.Name;
+  }
+  return last.empty() ? first : last;
+}

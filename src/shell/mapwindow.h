@@ -1,0 +1,80 @@
+// The program's plain map window, until the application shell exists: one
+// map view of one layer database set in a scrolling box, a menu "&Mapa"
+// and the view's right-click menu (redraw, the settings window, close).
+// The caption is "Tolvika - " and the database set's name.
+//
+// GUI thread only. The window owns its view (freed first, so that every
+// redraw thread has ended before the box it sits in goes) and its menus;
+// the layer store is the caller's and must outlive the window, since the
+// view closes its database set when it goes.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "platform/controls_menus.h"
+#include "platform/controls_std.h"
+#include "platform/forms.h"
+#include "view/viewhost.h"
+
+class TGrupaWarstw;
+class TLayerStore;
+class TParametryConf;
+class TTvView;
+
+class TMapWindow : public platform::TForm, public TViewDocumentI {
+public:
+  TMapWindow();
+  ~TMapWindow() override;
+
+  // Opens the database set Name of Store and attaches it to the view; the
+  // caption names it, every layer is read and the view shows the whole set.
+  // "Anuluj" in the question about a damaged layer leaves the layers
+  // attached so far, unread (no exception); a layer that cannot be read is
+  // shown as an error and left out; any other failure raises.
+  void OpenBase(TLayerStore& Store, const std::string& Name);
+
+  TTvView& View() const { return *view_; }
+
+  // The map-document window of the view.
+  void CenterScrollBars() override;
+  platform::TPopupMenu* SkalaPopUp() override { return SkalaMenu; }
+
+  platform::TScrollBox* Box;
+  platform::TMainMenu* MainMenu;
+  platform::TMenuItem* MapaItem;
+  // The right-click menu of the idle tool; its items do what the menu
+  // "&Mapa" does.
+  platform::TPopupMenu* SkalaMenu;
+
+protected:
+  // "Przerysuj": the whole map drawn again.
+  void RedrawClick();
+  // "Konfiguracja...": the program's settings window over the global
+  // configuration; a failure of a settings group is shown, the window
+  // stays.
+  void ConfigClick();
+  // "Zamknij".
+  void CloseClick();
+
+private:
+  // The view changed its size with the settings: the box is refitted once
+  // the change has reached the view.
+  void ViewCfgChanged(TParametryConf* Sender);
+  // Until the program has commands that load layers and zoom: every layer
+  // of the set read whole and shown, and the view's window over their
+  // extent, drawn anew.
+  void LoadAndFit();
+  void LoadLayers(TGrupaWarstw& Group);
+  // Adds the three commands to Menu.
+  void AddCommands(platform::TMenuItem& Menu);
+
+  std::unique_ptr<TTvView> view_;
+  std::shared_ptr<std::atomic<bool>> alive_;
+};
+
+// The database set to open from the database-configuration file of Store:
+// LastBase when the file still names it, else the first one it names; empty
+// when it names none.
+std::string ChooseBase(TLayerStore& Store, const std::string& LastBase);

@@ -1,0 +1,229 @@
+#include "shell/mapwindow.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/layer_classes.h"
+#include "drawing/strokefont.h"
+#include "foundation/errors.h"
+#include "foundation/settings.h"
+#include "layers/layerapi.h"
+#include "layers/layerfile.h"
+#include "layers/layertree.h"
+#include "mkexamples/exampleset.h"
+#include "objects/layerobjects.h"
+#include "objects/linestylelib.h"
+#include "objects/symbollib.h"
+#include "platform/application.h"
+#include "platform/gdiimage.h"
+#include "platform/inifile.h"
+#include "platform/responder.h"
+#include "platform/scratch_folder.h"
+#include "shell/startconfigwnd.h"
+#include "view/krzyz.h"
+#include "view/tvview.h"
+#include "view/viewcfg.h"
+
+// The program's map window: which database set it opens, its caption, its
+// view in the scrolling box with the focus, the keys reaching the view, its
+// two menus and their commands.
+
+namespace {
+
+using namespace platform;
+
+void Fail(const std::string& failure) { ADD_FAILURE() << failure; }
+
+TEST(ChooseBase, TheLastSetWhileTheFileNamesItElseTheFirst) {
+  ScratchFolder folder;
+  struct Case {
+    const char* bazy;
+    const char* last;
+    const char* chosen;
+  };
+  const Case cases[] = {
+      {"Pierwsza=Jeden\r\nDruga=Dwa\r\n", "Druga", "Druga"},
+      {"Pierwsza=Jeden\r\nDruga=Dwa\r\n", "DRUGA", "Druga"},
+      {"Pierwsza=Jeden\r\nDruga=Dwa\r\n", "", "Pierwsza"},
+      {"Pierwsza=Jeden\r\nDruga=Dwa\r\n", "Usunięta", "Pierwsza"},
+      {"", "Druga", ""},
+  };
+  for (const Case& c : cases) {
+    const std::string ini = folder.Put("baza.ini", std::string("[baza]\r\n") + c.bazy);
+    TLayerStore store(ini);
+    EXPECT_EQ(ChooseBase(store, c.last), c.chosen) << c.last;
+  }
+  TLayerStore missing(folder / "brak.ini");
+  EXPECT_EQ(ChooseBase(missing, "Druga"), "");
+}
+
+// A stand-in tool that counts the Escapes the view hands it and stays.
+class EscapeCounter : public TKrzyz {
+public:
+  explicit EscapeCounter(int& Count) : TKrzyz(0, nullptr), count_(Count) {}
+  std::int32_t Backspace() override {
+    ++count_;
+    return 1;
+  }
+
+private:
+  int& count_;
+};
+
+class MapWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    SetDefaultLayerLockWait(nullptr);
+    set_ = scratch_ / "set";
+    BuildExampleSet(set_);
+    saved_ = fs::current_path();
+    fs::current_path(set_);
+    {
+      TIniFile ini("tolvika.ini");
+      ini.WriteInteger("Okno", "RozmiarX", 300);
+      ini.WriteInteger("Okno", "RozmiarY", 200);
+      ini.UpdateFile();
+    }
+    SetLibraryErrorBox([this](const std::string& text) { errors.push_back(text); });
+    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>("tolvika.ini"));
+    FontManager().SetFolder(set_);
+    RegisterLayerObjectClasses();
+    store = std::make_unique<TLayerStore>("baza.ini");
+    window = MakeForm<TMapWindow>();
+  }
+
+  void TearDown() override {
+    window.reset();
+    store.reset();
+    UnregisterLayerObjectClasses();
+    FontManager().SetFolder("");
+    ReleaseSymbolManager();
+    ReleaseLineManager();
+    FreeGlobalnaKonfiguracja();
+    SetLibraryErrorBox(nullptr);
+    std::filesystem::current_path(saved_);
+  }
+
+  static std::vector<std::string> Captions(TMenuItem& Menu) {
+    std::vector<std::string> captions;
+    for (int i = 0; i < Menu.Count(); ++i) captions.push_back(Menu.Items(i)->Caption());
+    return captions;
+  }
+  static TMenuItem* Item(TMenuItem& Menu, const std::string& Caption) {
+    for (int i = 0; i < Menu.Count(); ++i)
+      if (Menu.Items(i)->Caption() == Caption) return Menu.Items(i);
+    return nullptr;
+  }
+
+  ScratchFolder scratch_;
+  std::string set_;
+  std::filesystem::path saved_;
+  std::vector<std::string> errors;
+  std::unique_ptr<TLayerStore> store;
+  std::unique_ptr<TMapWindow> window;
+};
+
+TEST_F(MapWindowTest, OpensTheSetInItsViewAndNamesIt) {
+  EXPECT_EQ(window->Caption(), "Tolvika");
+  window->OpenBase(*store, "Przyklad");
+  EXPECT_EQ(window->Caption(), "Tolvika - Przyklad");
+  TTvView& view = window->View();
+  EXPECT_EQ(view.Baza(), "Przyklad");
+  EXPECT_TRUE(view.HasLayers());
+  EXPECT_EQ(TvViewCfg().LastBase, "Przyklad");
+  // The view keeps the image's size inside the box, which scrolls over it.
+  EXPECT_EQ(view.Parent(), window->Box);
+  EXPECT_EQ(view.Width(), 300);
+  EXPECT_EQ(view.Height(), 200);
+  EXPECT_TRUE(errors.empty()) << errors.front();
+
+  // The set drawn by the redraw thread: the image is not all background.
+  view.WaitForRedraw(false);
+  TBitmap& image = *view.BackBitmap();
+  const std::uint32_t background = image.Pixel(0, 0);
+  int drawn = 0;
+  for (int y = 0; y < image.Height(); y += 2)
+    for (int x = 0; x < image.Width(); x += 2) drawn += image.Pixel(x, y) != background;
+  EXPECT_GT(drawn, 50);
+}
+
+TEST_F(MapWindowTest, UnknownSetRaisesAndTheWindowStaysEmpty) {
+  EXPECT_THROW(window->OpenBase(*store, "Brak"), Exception);
+  EXPECT_EQ(window->Caption(), "Tolvika");
+  EXPECT_FALSE(window->View().HasLayers());
+}
+
+TEST_F(MapWindowTest, BothMenusHoldTheCommands) {
+  const std::vector<std::string> commands = {"&Przerysuj", "&Konfiguracja...", "-", "&Zamknij"};
+  ASSERT_EQ(window->MainMenu->Items().Count(), 1);
+  EXPECT_EQ(window->MapaItem->Caption(), "&Mapa");
+  EXPECT_EQ(Captions(*window->MapaItem), commands);
+  EXPECT_EQ(window->SkalaPopUp(), window->SkalaMenu);
+  EXPECT_EQ(Captions(window->SkalaMenu->Items()), commands);
+}
+
+// The view has the focus: Escape reaches its tool and the window stays;
+// "Zamknij" closes it.
+TEST_F(MapWindowTest, KeysReachTheViewAndZamknijCloses) {
+  window->OpenBase(*store, "Przyklad");
+  int escapes = 0;
+  window->View().SetKrzyz(std::make_unique<EscapeCounter>(escapes));
+  TScriptedResponder responder(Fail);
+  responder.AnswerForm(
+      [&](TForm& form) {
+        EXPECT_EQ(form.ActiveControl(), &window->View());
+        form.ActiveControl()->SendKey(VK_ESCAPE);
+        form.ActiveControl()->SendKey(VK_ESCAPE);
+        EXPECT_EQ(escapes, 2);
+        EXPECT_EQ(form.ModalResult(), mrNone);
+        Item(*window->MapaItem, "&Zamknij")->Click();
+      },
+      "Tolvika - Przyklad");
+  EXPECT_EQ(window->ShowModal(), mrCancel);
+}
+
+// "Przerysuj" starts a redraw; closing the window while it runs waits for
+// it.
+TEST_F(MapWindowTest, PrzerysujRedrawsAndTheWindowClosesDuringARedraw) {
+  window->OpenBase(*store, "Przyklad");
+  window->View().WaitForRedraw(false);
+  Item(window->SkalaMenu->Items(), "&Przerysuj")->Click();
+  EXPECT_GE(window->View().RedrawCount(), 1);
+  window.reset();
+}
+
+// "Konfiguracja..." shows the settings window over the global groups; a new
+// image size reaches the view, and the box scrolls over the larger view.
+TEST_F(MapWindowTest, KonfiguracjaChangesTheViewsSize) {
+  window->OpenBase(*store, "Przyklad");
+  window->Show();
+  Application().ProcessMessages();
+  window->Box->ScrollTo(100000, 100000);
+  EXPECT_EQ(window->Box->HorzPosition(), 0);  // the view fits
+  TScriptedResponder responder(Fail);
+  responder.AnswerForm(
+      [](TForm& form) {
+        auto& d = dynamic_cast<TStartConfigWnd&>(form);
+        EXPECT_EQ(d.WndSizeX->Text(), "300");
+        d.WndSizeX->SetText("4000");
+        d.WndSizeY->SetText("3000");
+        d.BitBtn1->Click();
+      },
+      "Konfiguracja");
+  Item(*window->MapaItem, "&Konfiguracja...")->Click();
+  EXPECT_EQ(TvViewCfg().RozmiarX, 4000);
+  EXPECT_EQ(window->View().Width(), 4000);
+  EXPECT_EQ(window->View().Height(), 3000);
+  EXPECT_EQ(window->ActiveControl(), &window->View());
+  Application().ProcessMessages();
+  window->Box->ScrollTo(100000, 100000);
+  EXPECT_GT(window->Box->HorzPosition(), 0);
+  EXPECT_GT(window->Box->VertPosition(), 0);
+}
+
+}  // namespace
