@@ -78,16 +78,19 @@ class TSurfaceWidget : public QWidget {
     control_->surface_->pending = rect();
   }
   // A key sent to the control is its own (its KeyDown had it): it does not go
-  // on to the parent, where a scrolling host would scroll on an arrow and a
-  // form would take Enter and Escape for its default and cancel buttons.
-  // Tab moves the focus before it gets here. A control holding others (a
-  // toolbar) lets the keys of its children go on as any parent does.
+  // on to the parent, where a scrolling host would scroll on an arrow. Enter
+  // and Escape that KeyDown left (did not set to 0) go on to the form's
+  // default and cancel buttons, as in any dialog. Tab moves the focus before
+  // it gets here. A control holding others (a toolbar) lets the keys of its
+  // children go on as any parent does.
   void keyPressEvent(QKeyEvent* e) override { OwnKey(e); }
   void keyReleaseEvent(QKeyEvent* e) override { OwnKey(e); }
 
  private:
   void OwnKey(QKeyEvent* e) {
-    if (hasFocus() || control_->ControlCount() == 0) e->accept();
+    const int key = e->key();
+    const bool dialogKey = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+    if (!dialogKey && (hasFocus() || control_->ControlCount() == 0)) e->accept();
     else e->ignore();
   }
 
@@ -149,13 +152,14 @@ void TCustomControl::Invalidate() {
 void TCustomControl::PaintNow() { PaintIfDirty(); }
 
 void TCustomControl::InvalidateRect(int x, int y, int w, int h) {
-  if (w <= 0 || h <= 0) return;
-  surface_->dirty = true;
   QWidget* widget = Impl().widget.data();
-  if (widget == nullptr) return;
+  if (widget == nullptr || w <= 0 || h <= 0) return;
+  // A rectangle outside the window asks for nothing to be shown again.
   const QRect r = QRect(x, y, w, h) & widget->rect();
+  if (r.isEmpty()) return;
+  surface_->dirty = true;
   surface_->pending += r;
-  if (!r.isEmpty()) widget->update(r);
+  widget->update(r);
 }
 
 void TCustomControl::ShowPending() {

@@ -5,9 +5,10 @@
 // time; what was drawn stays until drawn over.
 //
 // Every key pressed while a custom control has the focus goes to its
-// KeyDown and stops there: arrows, Page Up and Down, Enter and Escape reach
-// neither its parent nor the form's default and cancel buttons. Tab reaches
-// KeyDown too and then moves the focus on.
+// KeyDown and stops there (arrows and Page Up and Down do not reach a
+// scrolling parent), except that Enter and Escape left by KeyDown (not set
+// to 0) go on to the form's default and cancel buttons. Tab reaches KeyDown
+// too and then moves the focus on.
 //
 // GUI thread only. The control owns its image.
 #pragma once
@@ -43,7 +44,7 @@ class TCustomControl : public TWinControl, public TPaintSurface {
   void SetOpaque(bool opaque) { opaque_ = opaque; }
   // Invalidates the given client rectangle: Paint runs (and may draw
   // everything), and only that rectangle of the window is shown again. An
-  // empty rectangle does nothing.
+  // empty rectangle, or one outside the window, does nothing.
   void InvalidateRect(int x, int y, int w, int h);
   // Runs a pending Paint at once (what the next paint pass would do).
   void PaintNow();

@@ -113,6 +113,15 @@ char32_t TypedBy(std::uint16_t vk, TShiftState shift) {
   return 0;
 }
 
+// The Qt key of a key event that types ch with key vk: a Polish letter
+// comes as the letter itself (its capital), as the windowing system reports
+// it; any other key as vk's.
+int QtKeyOfTyped(std::uint16_t vk, char32_t ch) {
+  for (const auto& p : kPolish)
+    if (p.lower == ch || p.upper == ch) return static_cast<int>(p.upper);
+  return QtKeyFromVk(vk);
+}
+
 QWidget* KeyboardTarget() {
   if (QWidget* w = QApplication::focusWidget()) return w;
   if (QWidget* w = LastFocused().data(); w != nullptr && w->isVisible()) return w;
@@ -133,7 +142,7 @@ QKeyEvent* MakeKey(std::uint16_t vk, TShiftState shift, bool down) {
   Qt::KeyboardModifiers mods = QtModifiers(shift);
   if (typed > 0x7F && (shift & ssCtrl) && (shift & ssAlt))
     mods = (mods & ~(Qt::ControlModifier | Qt::AltModifier)) | Qt::GroupSwitchModifier;
-  return new QKeyEvent(down ? QEvent::KeyPress : QEvent::KeyRelease, QtKeyFromVk(vk), mods, text);
+  return new QKeyEvent(down ? QEvent::KeyPress : QEvent::KeyRelease, QtKeyOfTyped(vk, typed), mods, text);
 }
 
 }  // namespace
@@ -185,6 +194,10 @@ std::uint16_t VkFromQtKey(int qtKey) {
     for (const auto& s : kShifted)
       if (s.ch == qtKey) return s.vk;
   }
+  // A Polish letter typed with the right Alt comes as the letter itself (its
+  // capital): the key is the Latin letter's, as on the system's keyboard.
+  for (const auto& p : kPolish)
+    if (static_cast<int>(p.upper) == qtKey) return static_cast<std::uint16_t>(p.key);
   return 0;
 }
 
@@ -225,7 +238,10 @@ void SendCharTo(QWidget* target, char32_t ch) {
     if (scan & 0x100) mods |= Qt::ShiftModifier;
     // A Polish letter: the right Alt, which the windowing system reports as
     // a group switch.
-    if ((scan & 0x600) == 0x600) mods |= Qt::GroupSwitchModifier;
+    if ((scan & 0x600) == 0x600) {
+      mods |= Qt::GroupSwitchModifier;
+      key = QtKeyOfTyped(static_cast<std::uint16_t>(scan & 0xFF), ch);
+    }
     if (ch >= 0x20 && ch < 0x80) key = QChar(static_cast<char16_t>(ch)).toUpper().unicode();
   }
   QKeyEvent press(QEvent::KeyPress, key, mods, text);

@@ -68,13 +68,12 @@ class CustomControlTest : public ::testing::Test {
   int cancelClicks = 0;
 };
 
-// Arrows, Page Up/Down, Escape and Enter belong to the view: they reach its
-// KeyDown with the shift state as held, and neither scroll the host, reach
-// the host's handler nor press the form's cancel button.
+// Arrows, Page Up/Down and the other keys belong to the view: they reach
+// its KeyDown with the shift state as held, and neither scroll the host nor
+// reach the host's handler.
 TEST_F(CustomControlTest, EveryKeyReachesTheControlAndStaysThere) {
-  const std::uint16_t vks[] = {VK_LEFT,   VK_RIGHT,  VK_UP,   VK_DOWN, VK_PRIOR,
-                               VK_NEXT,   VK_ESCAPE, VK_RETURN, VK_HOME, VK_END,
-                               VK_DELETE, VK_BACK,   'A',     '5',     VK_F1 + 4};
+  const std::uint16_t vks[] = {VK_LEFT, VK_RIGHT,  VK_UP,   VK_DOWN, VK_PRIOR, VK_NEXT,   VK_HOME,
+                               VK_END,  VK_DELETE, VK_BACK, 'A',     '5',      VK_F1 + 4};
   const TShiftState shifts[] = {0, ssCtrl, ssShift, ssAltGr, ssCtrl | ssShift | ssAltGr};
   std::vector<KeyLog> expected;
   for (TShiftState shift : shifts) {
@@ -89,6 +88,33 @@ TEST_F(CustomControlTest, EveryKeyReachesTheControlAndStaysThere) {
   EXPECT_EQ(host->VertPosition(), 100);
   EXPECT_EQ(cancelClicks, 0);
   EXPECT_TRUE(view->Focused());
+}
+
+// Enter and Escape reach KeyDown first; those it leaves press the form's
+// buttons as in any dialog, those it takes (sets to 0) stop there.
+TEST_F(CustomControlTest, EnterAndEscapeGoToTheFormOnlyWhenLeft) {
+  auto* ok = form->Create<TButton>(form.get(), "Ok");
+  ok->SetBounds(250, 200, 80, 25);
+  ok->SetDefault(true);
+  int okClicks = 0;
+  ok->OnClick = [&](TComponent&) { ++okClicks; };
+  view->SetFocus();
+  bool take = false;
+  view->OnKeyDown = [&](TComponent&, std::uint16_t& key, TShiftState shift) {
+    keys.push_back({key, shift});
+    if (take) key = 0;
+  };
+  for (bool taken : {false, true}) {
+    SCOPED_TRACE(taken ? "taken" : "left");
+    take = taken;
+    keys.clear();
+    okClicks = cancelClicks = 0;
+    view->SendKey(VK_ESCAPE);
+    view->SendKey(VK_RETURN);
+    EXPECT_EQ(keys, (std::vector<KeyLog>{{VK_ESCAPE, 0}, {VK_RETURN, 0}}));
+    EXPECT_EQ(cancelClicks, taken ? 0 : 1);
+    EXPECT_EQ(okClicks, taken ? 0 : 1);
+  }
 }
 
 // Tab reaches KeyDown too and still moves the focus on.
@@ -163,8 +189,8 @@ struct Counted : TCustomControl {
 
 // An opaque control's Paint starts from the pixels it left (nothing is
 // erased under it, neither by Invalidate nor by InvalidateRect); any other
-// control's Paint starts from its colour. An empty rectangle invalidates
-// nothing.
+// control's Paint starts from its colour. An empty rectangle, or one beside
+// the control, invalidates nothing.
 TEST(CustomControlPaint, OpaqueControlIsNotErasedBeforePaint) {
   struct Case {
     bool opaque;
@@ -188,6 +214,7 @@ TEST(CustomControlPaint, OpaqueControlIsNotErasedBeforePaint) {
     TSurfaceCanvas(control->Surface()).Canvas().SetPixel(20, 20, 0x0000FF00);
     if (c.byRect) {
       control->InvalidateRect(5, 5, 0, 10);
+      control->InvalidateRect(40, 0, 10, 10);
       control->PaintNow();
       EXPECT_EQ(control->paints, 1);
       control->InvalidateRect(15, 15, 10, 10);
