@@ -42,25 +42,18 @@ void TPrintConf::Read(const platform::TIniFile& Ini) {
 }
 
 void TPrintConf::Write(platform::TIniFile& Ini) const {
-  std::exception_ptr firstError;
-  auto attempt = [&firstError](auto&& step) {
-    try {
-      step();
-    } catch (...) {
-      if (!firstError) firstError = std::current_exception();
-    }
-  };
+  TWriteSteps steps;
   // A sheet frame deleted on the print page must not come back from the
   // file at the next start.
-  attempt([&] {
+  steps.Run([&] {
     for (const std::string& key : Ini.ReadSection(kSectionFormatki))
       if (IndexOfFormatka(key) < 0) Ini.DeleteKey(kSectionFormatki, key);
   });
   for (const TFormatkaItem& item : Formatki)
-    attempt([&] { Ini.WriteString(kSectionFormatki, item.Id, item.Entry ? item.Entry->Path : ""); });
-  attempt([&] { Ini.WriteBool(kSectionInne, kKeyDetailPreview, DetailPreview); });
-  attempt([&] { Ini.WriteBool("inne", kKeyWindowsArcs, !SplitArcs); });
-  if (firstError) std::rethrow_exception(firstError);
+    steps.Run([&] { Ini.WriteString(kSectionFormatki, item.Id, item.Entry ? item.Entry->Path : ""); });
+  steps.Run([&] { Ini.WriteBool(kSectionInne, kKeyDetailPreview, DetailPreview); });
+  steps.Run([&] { Ini.WriteBool("inne", kKeyWindowsArcs, !SplitArcs); });
+  steps.Finish();
 }
 
 void TPrintConf::ToDialog(TConfigDialogBase& Dialog) const {

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -120,6 +121,27 @@ private:
   TConfNotify FirstChanged;
   TConfNotify FirstChanging;
   std::unique_ptr<Node> Chain;
+};
+
+// The steps of a group's Write: each step runs even when an earlier one
+// failed, so that one value the file cannot hold does not cost the others;
+// Finish raises the first error afterwards.
+class TWriteSteps {
+public:
+  template <class Step>
+  void Run(Step&& step) {
+    try {
+      step();
+    } catch (...) {
+      if (!firstError_) firstError_ = std::current_exception();
+    }
+  }
+  void Finish() const {
+    if (firstError_) std::rethrow_exception(firstError_);
+  }
+
+private:
+  std::exception_ptr firstError_;
 };
 
 // A maker of a settings dialog (the dialog "class" ShowDialog creates).

@@ -124,22 +124,15 @@ void TTvViewCfg::Read(const platform::TIniFile& Ini) {
 void TTvViewCfg::Write(platform::TIniFile& Ini) const {
   // Every key gets its chance: one value the file cannot hold (a base name
   // with a line break) does not cost the others.
-  std::exception_ptr firstError;
-  auto attempt = [&firstError](auto&& step) {
-    try {
-      step();
-    } catch (...) {
-      if (!firstError) firstError = std::current_exception();
-    }
-  };
-  attempt([&] { Ini.WriteString(kSectionOkno, kKeyKolorTla, HexColorText(KolorTla)); });
-  attempt([&] { Ini.WriteInteger(kSectionOkno, kKeyRefresh, RefreshInterval); });
-  attempt([&] { Ini.WriteString(kSectionOkno, kKeyLastBase, LastBase); });
-  attempt([&] { Ini.WriteInteger(kSectionOkno, kKeyRozmiarX, AutoSize ? 0 : RozmiarX); });
-  attempt([&] { Ini.WriteInteger(kSectionOkno, kKeyRozmiarY, AutoSize ? 0 : RozmiarY); });
-  attempt([&] { Ini.WriteInteger(kSectionInne, kKeyAutoSave, AutoSaveInterval / kMsPerMinute); });
-  attempt([&] { Ini.WriteBool(kSectionInne, kKeyAreaOnActive, AreaOnActive); });
-  if (firstError) std::rethrow_exception(firstError);
+  TWriteSteps steps;
+  steps.Run([&] { Ini.WriteString(kSectionOkno, kKeyKolorTla, HexColorText(KolorTla)); });
+  steps.Run([&] { Ini.WriteInteger(kSectionOkno, kKeyRefresh, RefreshInterval); });
+  steps.Run([&] { Ini.WriteString(kSectionOkno, kKeyLastBase, LastBase); });
+  steps.Run([&] { Ini.WriteInteger(kSectionOkno, kKeyRozmiarX, AutoSize ? 0 : RozmiarX); });
+  steps.Run([&] { Ini.WriteInteger(kSectionOkno, kKeyRozmiarY, AutoSize ? 0 : RozmiarY); });
+  steps.Run([&] { Ini.WriteInteger(kSectionInne, kKeyAutoSave, AutoSaveInterval / kMsPerMinute); });
+  steps.Run([&] { Ini.WriteBool(kSectionInne, kKeyAreaOnActive, AreaOnActive); });
+  steps.Finish();
 }
 
 void TTvViewCfg::ToDialog(TConfigDialogBase& Dialog) const {

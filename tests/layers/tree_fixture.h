@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,29 +28,21 @@
 #include "objects/symbollib.h"
 #include "objects/linestylelib.h"
 #include "platform/scratch_folder.h"
-#include "common/layer_classes.h"
+#include "common/example_set_folder.h"
 
 class ExampleTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    SetDefaultLayerLockWait(nullptr);
     set_ = scratch_ / "set";
-    BuildExampleSet(set_);
-    saved_ = fs::current_path();
-    fs::current_path(set_);
+    exampleSet_.emplace(set_);
     SetLibraryErrorBox([this](const std::string& text) { Errors.push_back(text); });
     SetSettingsMessageBox([this](const std::string& text, const std::string&) { Errors.push_back(text); });
     SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>("tolvika.ini"));
-    FontManager().SetFolder(set_);
-    RegisterLayerObjectClasses();
     Open(0);
   }
 
   void TearDown() override {
     Close();
-    UnregisterLayerObjectClasses();
-    FontManager().SetFolder("");
     ReleaseSymbolManager();
     ReleaseLineManager();
     FreeGlobalnaKonfiguracja();
@@ -57,7 +50,7 @@ class ExampleTreeTest : public ::testing::Test {
     SetLibraryErrorBox(nullptr);
     UserManager().Load(scratch_ / "brak.dat");  // back to running without logon
     LayerTreeHost().LoggedUser = 0;
-    std::filesystem::current_path(saved_);
+    exampleSet_.reset();
   }
 
   // The store, the database opened for User and the tree built anew.
@@ -138,7 +131,7 @@ class ExampleTreeTest : public ::testing::Test {
 
   ScratchFolder scratch_;
   std::string set_;
-  std::filesystem::path saved_;
+  std::optional<ExampleSetFolder> exampleSet_;
   std::vector<std::string> Errors;
   std::unique_ptr<TLayerStore> store_;
   TBaza* baza_ = nullptr;

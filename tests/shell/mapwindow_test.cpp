@@ -2,12 +2,13 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "common/layer_classes.h"
+#include "common/example_set_folder.h"
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
 #include "foundation/settings.h"
@@ -77,12 +78,8 @@ private:
 class MapWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    namespace fs = std::filesystem;
-    SetDefaultLayerLockWait(nullptr);
     set_ = scratch_ / "set";
-    BuildExampleSet(set_);
-    saved_ = fs::current_path();
-    fs::current_path(set_);
+    exampleSet_.emplace(set_);
     {
       TIniFile ini("tolvika.ini");
       ini.WriteInteger("Okno", "RozmiarX", 300);
@@ -91,8 +88,6 @@ protected:
     }
     SetLibraryErrorBox([this](const std::string& text) { errors.push_back(text); });
     SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>("tolvika.ini"));
-    FontManager().SetFolder(set_);
-    RegisterLayerObjectClasses();
     store = std::make_unique<TLayerStore>("baza.ini");
     window = MakeForm<TMapWindow>();
   }
@@ -100,13 +95,11 @@ protected:
   void TearDown() override {
     window.reset();
     store.reset();
-    UnregisterLayerObjectClasses();
-    FontManager().SetFolder("");
     ReleaseSymbolManager();
     ReleaseLineManager();
     FreeGlobalnaKonfiguracja();
     SetLibraryErrorBox(nullptr);
-    std::filesystem::current_path(saved_);
+    exampleSet_.reset();
   }
 
   static std::vector<std::string> Captions(TMenuItem& Menu) {
@@ -122,7 +115,7 @@ protected:
 
   ScratchFolder scratch_;
   std::string set_;
-  std::filesystem::path saved_;
+  std::optional<ExampleSetFolder> exampleSet_;
   std::vector<std::string> errors;
   std::unique_ptr<TLayerStore> store;
   std::unique_ptr<TMapWindow> window;

@@ -14,12 +14,13 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "common/layer_classes.h"
+#include "common/example_set_folder.h"
 #include "controls/smallwnd.h"
 #include "drawing/realcanvas.h"
 #include "drawing/strokefont.h"
@@ -821,15 +822,9 @@ class ViewBaseTest : public ViewTest {
   };
 
   void SetUp() override {
-    namespace fs = std::filesystem;
-    SetDefaultLayerLockWait(nullptr);
     set_ = scratch_ / "set";
-    BuildExampleSet(set_);
-    saved_ = fs::current_path();
-    fs::current_path(set_);
+    exampleSet_.emplace(set_);
     SetLibraryErrorBox([this](const std::string& text) { libraryErrors.push_back(text); });
-    FontManager().SetFolder(set_);
-    RegisterLayerObjectClasses();
     {
       TLayerStore probe("baza.ini");
       TBaza* base = DBInt::OpenBase(probe, 0, "Przyklad");
@@ -863,10 +858,8 @@ class ViewBaseTest : public ViewTest {
     Release();
     SetMainFormWindow(0);
     platform::UnregisterWindow(notices_);
-    UnregisterLayerObjectClasses();
-    FontManager().SetFolder("");
     SetLibraryErrorBox(nullptr);
-    std::filesystem::current_path(saved_);
+    exampleSet_.reset();
   }
 
   // The names of the layers in the view's tree, in tree order.
@@ -913,7 +906,7 @@ class ViewBaseTest : public ViewTest {
   }
 
   std::string set_;
-  std::filesystem::path saved_;
+  std::optional<ExampleSetFolder> exampleSet_;
   platform::HWND notices_ = 0;
   std::vector<std::uintptr_t> mainNotices;
   std::vector<std::string> libraryErrors;
