@@ -13,9 +13,12 @@
 #include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
+#include "foundation/settings.h"
 #include "platform/application.h"
 #include "platform/scratch_folder.h"
 #include "view/tool_fixture.h"
+#include "view/tvview.h"
+#include "view/viewcfg.h"
 
 namespace {
 
@@ -442,6 +445,40 @@ TEST_F(MoveTextTest, DisplaySettingsChangeWhilePlacingRedrawsTheHeldText) {
   ExpectBalanced(*tool);
   tool->Deactivate();
   EXPECT_EQ(Drawn(), 0);
+}
+
+// On a map view, picking a text to move puts the pointer on it, so that the
+// text does not jump to where the sight was; picking a leader's end leaves
+// the pointer alone.
+TEST_F(MoveTextTest, PickedTextTakesThePointerOnAMapView) {
+  ScratchFolder settings;
+  struct GlobalSettings {
+    explicit GlobalSettings(const std::string& Ini) {
+      SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(Ini));
+    }
+    ~GlobalSettings() { FreeGlobalnaKonfiguracja(); }
+  } global(settings.Path() + "/tolvika.ini");
+  TvViewCfgCreate();
+  for (const std::uint8_t mode : {TMoveNapisKrzyz::kMoveText, TMoveNapisKrzyz::kMoveTarget}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    auto mapView = std::make_unique<TTvView>();
+    Found.Mode = mode;
+    auto tool = NewMover();
+    tool->Activate(mapView.get(), canvas.get(), TRealPoint{62, 42});
+    ASSERT_FALSE(tool->HandleClick(TRealPoint{62, 42}));
+    ASSERT_EQ(tool->Stage, TMoveNapisKrzyz::kPlacing);
+    if (mode == TMoveNapisKrzyz::kMoveText) {
+      ASSERT_NE(mapView->State & TTvView::kStoredPoint, 0);
+      TRealPoint p;
+      mapView->GetPointerPos(p);
+      EXPECT_EQ(p.X, 60);
+      EXPECT_EQ(p.Y, 40);
+    } else {
+      EXPECT_EQ(mapView->State & TTvView::kStoredPoint, 0);
+    }
+    tool.reset();
+    mapView.reset();
+  }
 }
 
 }  // namespace
