@@ -257,6 +257,30 @@ TEST_F(TextToolTest, DisplaySettingsChangeRedrawsThePreview) {
   cfg.NotifyChanged();
 }
 
+// A view's canvas draws with its own copy of the global display settings.
+// The preview follows that copy: a change of the global settings reaches it
+// only after the copy took it over, however many views subscribed before.
+TEST_F(TextToolTest, GlobalSettingsChangeIsSeenThroughTheViewsCopy) {
+  TKonfiguracja global;
+  TLokalnaKonfiguracja firstView(global);
+  firstView.GetGroup(std::make_unique<TCanvasCfg>());
+  TLokalnaKonfiguracja secondView(global);
+  TXORCanvas secondCanvas(&window->Canvas(), secondView, &dims);
+  auto tool = NewPlacer("TT");
+  view.Pointer = TRealPoint{60, 40};
+  tool->Activate(&view, &secondCanvas, view.Pointer);
+  ASSERT_EQ(DrawnIn(55, 43, 57, 45), 0) << "no diagonal in the square";
+
+  TCanvasCfg& cfg = *global.FindGroup<TCanvasCfg>();
+  cfg.NotifyChanging();
+  cfg.Kroj = 2;
+  cfg.NotifyChanged();
+  EXPECT_GT(DrawnIn(55, 43, 57, 45), 0) << "the preview is built in the second font";
+  ExpectBalanced(*tool);
+  tool->Deactivate();
+  EXPECT_EQ(Drawn(), 0);
+}
+
 TEST_F(TextToolTest, CloneIsRefused) {
   auto placer = NewPlacer("TT");
   TMoveNapisKrzyz mover(0, {}, {}, 16.0f, 0, kStyle);
