@@ -148,7 +148,10 @@ void TWskNapisKrzyzImpl::CfgChanging(TParametryConf*) {
 
 void TWskNapisKrzyzImpl::CfgChanged(TParametryConf*) {
   if (text_.empty()) return;
-  RebuildPreview();
+  // A font the new settings ask for may fail to load: the error is shown,
+  // the tool goes on without a preview and the other subscribers still hear
+  // of the change.
+  if (Guard([&] { RebuildPreview(); })) FreePreview();
   if ((shownBeforeCfg_ & kMarkerShown) != 0) ShowMarker();
   if ((shownBeforeCfg_ & kCursorShown) != 0) ShowCursor();
   shownBeforeCfg_ = 0;

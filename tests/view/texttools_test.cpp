@@ -281,6 +281,33 @@ TEST_F(TextToolTest, GlobalSettingsChangeIsSeenThroughTheViewsCopy) {
   EXPECT_EQ(Drawn(), 0);
 }
 
+// Fonts are read again when their folder changes; one that cannot be read
+// when a settings change rebuilds the preview is shown as the tool's error.
+TEST_F(TextToolTest, FontMissingAfterASettingsChangeIsShownAndLeavesTheCross) {
+  TWskPunktKrzyz plain(0, {});
+  Activate(plain, TRealPoint{60, 40});
+  const std::vector<std::uint32_t> crossOnly = Pixels();
+  plain.Deactivate();
+
+  auto tool = NewPlacer("TT");
+  Activate(*tool, TRealPoint{60, 40});
+  ScratchFolder empty;
+  FontManager().SetFolder(empty.Path());
+  TNullCanvasCfg& cfg = *canvas->Cfg();
+  cfg.NotifyChanging();
+  cfg.Kroj = 2;
+  EXPECT_NO_THROW(cfg.NotifyChanged());
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_EQ(Errors[0].rfind(kKrzyzErrorPrefix, 0), 0u) << Errors[0];
+  EXPECT_NE(Errors[0].find("Brak pliku z fontem"), std::string::npos) << Errors[0];
+  EXPECT_FALSE(tool->HasPreview());
+  EXPECT_EQ(Pixels(), crossOnly);
+  ExpectBalanced(*tool);
+  tool->Deactivate();
+  EXPECT_EQ(Drawn(), 0);
+  cfg.Kroj = 1;
+}
+
 TEST_F(TextToolTest, CloneIsRefused) {
   auto placer = NewPlacer("TT");
   TMoveNapisKrzyz mover(0, {}, {}, 16.0f, 0, kStyle);
