@@ -433,7 +433,7 @@ TEST_F(MoveTextTest, BackspaceWhilePlacingReturnsToPickingWithoutReporting) {
   struct Case {
     const char* Name;
     std::uint8_t Mode;
-    TRealPoint SightAfter;  // where picking goes on
+    TRealPoint SightAfter;  // where picking goes on: under the pointer in both modes
   };
   for (const Case& c : {Case{"text", TMoveNapisKrzyz::kMoveText, TRealPoint{70, 90}},
                         Case{"leader end", TMoveNapisKrzyz::kMoveTarget, TRealPoint{70, 90}}}) {
