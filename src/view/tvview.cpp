@@ -159,6 +159,7 @@ TTvView::TTvView(TViewDocumentI* Document) : document_(Document) {
     polygonMarker_ = item.get();
     PaintItems.push_back(std::move(item));
   }
+  ViewServices().CreateViewMarkers(*this, ViewMarkers);
 
   State = kEditMode;
   localConfig_ = std::make_unique<TLokalnaKonfiguracja>();
