@@ -6,6 +6,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <algorithm>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -14,16 +18,21 @@
 #include <utility>
 #include <vector>
 
+#include "common/example_set_folder.h"
 #include "common/layer_classes.h"
 #include "drawing/canvascfg.h"
 #include "foundation/errors.h"
 #include "foundation/settings.h"
+#include "layers/layerapi.h"
 #include "layers/layerfile.h"
+#include "layers/objectlist.h"
+#include "layers/warstwafile.h"
 #include "layers/layertree.h"
 #include "layers/sublayer.h"
 #include "layers/treehost.h"
 #include "objects/layerobjects.h"
 #include "objects/linestylelib.h"
+#include "objects/symbollib.h"
 #include "objects/saverecord.h"
 #include "objects/scalecorri.h"
 #include "objects/styledcanvas.h"
@@ -31,6 +40,7 @@
 #include "platform/controls.h"
 #include "platform/controls_grids.h"
 #include "platform/controls_std.h"
+#include "platform/faultinject.h"
 #include "platform/gdiimage.h"
 #include "platform/messages.h"
 #include "platform/responder.h"
@@ -721,6 +731,105 @@ TEST_F(ActiveTest, MeasurementShowsTheValuesInOrderAndAnswersCancel) {
   // One window for the view's life.
   EXPECT_EQ(calls_.dialogsMade, 1);
   view_->DistanceParam = nullptr;
+}
+
+// --- Saving to the layer files -------------------------------------------------------
+
+// The example set attached to a view: real layer files behind the sublayers.
+class ActiveFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::EnsureApplication();
+    exampleSet_.emplace(scratch_ / "set");
+    SetLibraryErrorBox([](const std::string&) {});
+    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>("tolvika.ini"));
+    responder_ = std::make_unique<platform::TScriptedResponder>([](const std::string& m) { ADD_FAILURE() << m; });
+    store_ = std::make_unique<TLayerStore>("baza.ini");
+    base_ = DBInt::OpenBase(*store_, 0, "Przyklad");
+    view_ = std::make_unique<TTvView>();
+    view_->AttachBaza(store_.get(), base_);
+    view_->WaitForRedraw(false);
+    platform::PumpPostedMessages();
+  }
+  void TearDown() override {
+    view_.reset();
+    platform::PumpPostedMessages();
+    store_.reset();
+    responder_.reset();
+    ReleaseSymbolManager();
+    ReleaseLineManager();
+    FreeGlobalnaKonfiguracja();
+    SetLibraryErrorBox(nullptr);
+    exampleSet_.reset();
+  }
+
+  // The first sublayer of kind T that holds objects once its layer is read.
+  template <class T>
+  T* FirstWithObjects() {
+    std::vector<TWarstwaOgolna*> pending{view_->Root()};
+    while (!pending.empty()) {
+      TWarstwaOgolna* node = pending.front();
+      pending.erase(pending.begin());
+      if (auto* group = dynamic_cast<TGrupaWarstw*>(node)) {
+        for (int i = 0; i < group->GetCount(); ++i) pending.push_back(group->GetItem(i));
+      } else if (auto* sub = dynamic_cast<T*>(node); sub != nullptr && sub->FileHandle != nullptr) {
+        sub->Load(nullptr, nullptr);
+        if (sub->Objects() != nullptr && sub->Objects()->Count() > 0) return sub;
+      }
+    }
+    return nullptr;
+  }
+
+  static std::string Bytes(const std::string& Path) {
+    std::ifstream in(Path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  static std::string LocalPath(const TPodwarstwa& Sub) {
+    std::string path = Sub.FileHandle->Path();
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+  }
+
+  ScratchFolder scratch_;
+  std::optional<ExampleSetFolder> exampleSet_;
+  std::unique_ptr<platform::TScriptedResponder> responder_;
+  std::unique_ptr<TLayerStore> store_;
+  TBaza* base_ = nullptr;
+  std::unique_ptr<TTvView> view_;
+};
+
+TEST_F(ActiveFileTest, FailedWriteOfTheLinesStillSavesTheTextsAndLeavesTheLineFileAlone) {
+  TPodwarstwaLiniowa* lines = FirstWithObjects<TPodwarstwaLiniowa>();
+  TPodwarstwaTextowa* texts = FirstWithObjects<TPodwarstwaTextowa>();
+  ASSERT_NE(lines, nullptr);
+  ASSERT_NE(texts, nullptr);
+  const std::string linePath = LocalPath(*lines);
+  ASSERT_NE(linePath, LocalPath(*texts));
+  view_->SetActivePodwarstwa(lines);
+  view_->SetActivePodwarstwa(texts);
+
+  TEGraphObj* line = lines->Objects()->Get(0);
+  TEGraphObj* text = texts->Objects()->Get(0);
+  line->MarkChanged();
+  text->MarkChanged();
+  const std::string before = Bytes(linePath);
+  ASSERT_FALSE(before.empty());
+  {
+    const std::string name = linePath.substr(linePath.find_last_of('/') + 1);
+    platform::FaultScope fault({platform::FaultOp::Write, 1, true, name});
+    EXPECT_THROW(view_->SaveActiveWarstwy(), Exception);
+    EXPECT_TRUE(platform::FaultStruck());
+  }
+  EXPECT_EQ(Bytes(linePath), before);
+  // The line stays changed for the next save; the text was written.
+  EXPECT_TRUE(line->IsChanged());
+  EXPECT_FALSE(text->IsChanged());
+
+  view_->SaveActiveWarstwy();
+  EXPECT_FALSE(line->IsChanged());
+  view_->WaitForRedraw(false);
 }
 
 }  // namespace
