@@ -293,6 +293,7 @@ class ActiveTest : public ::testing::Test {
   // What the overlay probes report; they live as long as the view.
   bool freed_[2] = {false, false};
   int paints_ = 0;
+  int markerSeen_ = 0;  // 1: the tree stood when a marker went, -1: gone
   std::unique_ptr<CountingView> view_;
   TKatalogWarstw* catalogue_ = nullptr;
   TWarstwa* lines_ = nullptr;
@@ -695,6 +696,21 @@ TEST_F(ActiveTest, MakingMarkersCurrentReachesEveryMarkerTheRulerAndTheToolButto
   EXPECT_EQ(calls_.rulers, 1);
   EXPECT_TRUE(button.Down());
   view_->Krzyz()->Button = nullptr;
+}
+
+TEST_F(ActiveTest, MarkersGoBeforeTheViewTakesItsTreeDown) {
+  // A marker may still look at its view while it goes (a marker set that
+  // forgets the view's points).
+  class WatchingMarker : public TViewMarkerI {
+   public:
+    WatchingMarker(TTvView& V, int& Seen) : view(V), seen(Seen) {}
+    ~WatchingMarker() override { seen = view.Root() != nullptr ? 1 : -1; }
+    TTvView& view;
+    int& seen;
+  };
+  view_->ViewMarkers.push_back(std::make_unique<WatchingMarker>(*view_, markerSeen_));
+  view_.reset();
+  EXPECT_EQ(markerSeen_, 1);
 }
 
 TEST_F(ActiveTest, ViewWithoutMarkersIgnoresTheEntryPoints) {
