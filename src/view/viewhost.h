@@ -6,7 +6,8 @@
 // does nothing, which a view uses until its owner installs a real one.
 //
 // GUI thread only. The view does not own the document, the main window or
-// the services; it owns its paint items.
+// the services; it owns its paint items, its view markers and its
+// measurement window.
 #pragma once
 
 #include <cstdint>
