@@ -159,6 +159,7 @@ TTvView::TTvView(TViewDocumentI* Document) : document_(Document) {
     polygonMarker_ = item.get();
     PaintItems.push_back(std::move(item));
   }
+  ViewServices().CreateViewMarkers(*this, ViewMarkers);
 
   State = kEditMode;
   localConfig_ = std::make_unique<TLokalnaKonfiguracja>();
@@ -196,7 +197,11 @@ TTvView::~TTvView() {
   undo_.reset();
   rectMarker_ = nullptr;
   polygonMarker_ = nullptr;
+  overlayPainter_ = nullptr;
   PaintItems.clear();
+  // The markers and the measurement window go while the view is whole.
+  ViewMarkers.clear();
+  measureDialog_.reset();
   TvViewCfg().RemoveChangeHandler(TConfNotify(this, &TTvView::ViewCfgChanged));
   ViewServices().FreePlugins(*this);
   krzyz_.reset();

@@ -25,6 +25,7 @@
 #include "drawing/windowdim.h"
 #include "foundation/realgeom.h"
 #include "view/krzyz.h"
+#include "view/presets.h"
 #include "view/viewhost.h"
 #include "view/viewimp.h"
 
@@ -32,6 +33,7 @@ namespace platform {
 class TBitmap;
 class TPopupMenu;
 class TSurfaceCanvas;
+class TTreeView;
 }  // namespace platform
 class TBaza;
 class TBazaWarstw;
@@ -47,6 +49,7 @@ class TPodwarstwaTextowa;
 class TUndoManager;
 class TWarstwaOgolna;
 class TEGraphObj;
+class IScaleCorrection;
 class TRedrawThread;
 class TWarstwaFile;
 struct TAllWarstwaHeader;
@@ -279,4 +282,71 @@ private:
   // Queued calls of redraw threads check it before they touch the view.
   std::shared_ptr<std::atomic<bool>> alive_;
   bool destroying_ = false;
+
+  // --- Active sublayers and overlays ---
+  // The active line and text sublayers are what the drawing and editing
+  // commands work on (ActiveLine, ActiveText above); every change of them
+  // is posted to the main window (kMsgMainFormNotify, kMainFormActiveChanged).
+public:
+  static constexpr std::uintptr_t kMainFormActiveChanged = 2;
+
+  // Makes Sub the active line or text sublayer by its kind (a node of any
+  // other kind is not kept, but the caption and the notice still follow);
+  // null releases both. A read-only Sub raises ETolvikaError and changes
+  // nothing; the sublayer already active posts nothing. A hidden sublayer
+  // is made visible and drawn alone.
+  void SetActivePodwarstwa(TWarstwaOgolna* Sub);
+  // Sub stops being active; nothing when it is not.
+  void ReleaseActiveWarstwa(TWarstwaOgolna* Sub);
+  // The layer panel's selected node, remembered before the panel clears its
+  // tree (the tree's items are detached from the nodes here).
+  void SetActiveWarstwa(TWarstwaOgolna* Node);
+  // The whole tree into Tree, the active node's item (else the root's)
+  // selected.
+  void FillLayerTree(platform::TTreeView& Tree);
+  // The root's children whose type mask shares a bit with Mask, each a top
+  // level item with its subtree.
+  void FillLayerTreeByType(platform::TTreeView& Tree, std::uint32_t Mask);
+  // The document window's caption: the root's name and the active
+  // sublayers' descriptions.
+  void UpdateCaption();
+  // The kinds of object the active sublayers take (read-only ones left out).
+  std::uint32_t ActiveTypeMask();
+  // Writes the active sublayers' changes to their layer files. A failure
+  // of the line sublayer does not keep the text sublayer from saving; the
+  // first failure is raised afterwards.
+  void SaveActiveWarstwy();
+
+  // The overlay: the view owns Painter from here and frees the previous one.
+  void SetPaintInPaint(std::unique_ptr<TOverlayPainter> Painter);
+  TOverlayPainter* OverlayPainter() const { return overlayPainter_; }
+  bool OverlayVisible() const;
+  void SetOverlayVisible(bool Visible);
+  void InvalidateOverlay();
+
+  // The view's own marker is the last of ViewMarkers.
+  void ClearLastViewMarker();
+  void AddToLastViewMarker(double X, double Y);
+  void ShowLastViewMarker();
+  // The document window became the active one.
+  void MakeMarkersCurrent();
+  // A marker-menu command for the marker at Index (out of range: nothing).
+  void ViewMarkerCommand(std::int32_t Index, std::int32_t Tag);
+
+  // Shows a measurement modally: the sum, the corrected length of D (a
+  // segment from P), |D.X| and |D.Y|. True when the window was cancelled.
+  bool ShowMeasureResult(const TRealPoint& P, const TRealPoint& D, double Sum);
+
+  TLinePresets LinePresets;
+  TTextPresets TextPresets;
+  // The numbered point markers of this view, one per marker.
+  std::vector<std::unique_ptr<TViewMarkerI>> ViewMarkers;
+  // The scale correction of measured lengths (none: uncorrected; not owned).
+  const IScaleCorrection* DistanceParam = nullptr;
+
+private:
+  void PostActiveChanged();
+  // The overlay painter; PaintItems owns it.
+  TOverlayPainter* overlayPainter_ = nullptr;
+  std::unique_ptr<TMeasureDialogI> measureDialog_;
 };

@@ -6,14 +6,17 @@
 // does nothing, which a view uses until its owner installs a real one.
 //
 // GUI thread only. The view does not own the document, the main window or
-// the services; it owns its paint items.
+// the services; it owns its paint items, its view markers and its
+// measurement window.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/object.h"
+#include "foundation/realgeom.h"
 
 namespace platform {
 class TMenuItem;
@@ -21,6 +24,7 @@ class TPopupMenu;
 }  // namespace platform
 class TDefRealCanvas;
 class TTvView;
+class TWindowDim;
 
 // A deferred operation a view hands to its document window (message 1025).
 class TDeferredOperation : public TObject {
@@ -36,6 +40,8 @@ public:
   virtual void CenterScrollBars() {}
   // Updates the menus after the view's state changed.
   virtual void ChildNotify() {}
+  // The window's caption (the view names its base and active sublayers).
+  virtual void SetDocumentCaption(const std::string& Caption) {}
   // The context menu of the idle tool ("SkalaPopUp"); none by default.
   virtual platform::TPopupMenu* SkalaPopUp() { return nullptr; }
   // The layer menu item ("Warstwy1", "&Warstwy") of the plug-in layers.
@@ -51,6 +57,44 @@ class TPaintItem : public TObject {
 public:
   virtual bool Visible() const { return false; }
   virtual void Paint(TDefRealCanvas& Canvas) {}
+  // A marker item becomes the main window's current one (its view's window
+  // became the active one). Base: nothing.
+  virtual void MakeCurrent() {}
+};
+
+// The paint-in-paint overlay: a paint item with a visible flag and the
+// world rectangle it covers. The commands that make one set both; the view
+// owns it once it is installed.
+class TOverlayPainter : public TPaintItem {
+public:
+  bool Visible() const override { return Shown; }
+  bool Shown = false;
+  TRealRect Rect{};
+};
+
+// One of a view's numbered point markers: the points marked on this view.
+class TViewMarkerI {
+public:
+  virtual ~TViewMarkerI() = default;
+  virtual void Clear() {}
+  virtual void AddPoint(double X, double Y) {}
+  // Marks the points inside the view's window as the ones shown.
+  virtual void SelectVisible(const TWindowDim& Window) {}
+  virtual void ResetVisible() {}
+  virtual void MakeCurrent() {}
+  // A command of the marker's menu (Tag says which).
+  virtual void Command(std::int32_t Tag) {}
+};
+
+// The modal window that shows one measurement.
+class TMeasureDialogI {
+public:
+  virtual ~TMeasureDialogI() = default;
+  // The measured values, in this order: the sum of the lengths so far, the
+  // corrected length of the last segment, its extents along X and Y.
+  virtual void SetValues(double Sum, double Distance, double DX, double DY) {}
+  // Shows the window modally; its modal result.
+  virtual int ShowModal() { return 0; }
 };
 
 // The neighbours that have per-view state: the four view markers, the
@@ -71,6 +115,12 @@ public:
   virtual void HandlePluginMessage(TTvView& View, std::intptr_t Container, std::uintptr_t Request) {}
   // The number of the active survey document (0: none).
   virtual std::uint32_t ActiveSurveyDocument() { return 0; }
+  // The view's numbered point markers, one per marker, in marker order.
+  virtual void CreateViewMarkers(TTvView& View, std::vector<std::unique_ptr<TViewMarkerI>>& Markers) {}
+  // The view's measurement window (null: none, nothing is shown).
+  virtual std::unique_ptr<TMeasureDialogI> CreateMeasureDialog(TTvView& View) { return nullptr; }
+  // The main window's scale ruler takes the view's scale.
+  virtual void ShowScaleOnRuler(TTvView& View) {}
 };
 
 // The services every view uses; a null set until the program installs its
