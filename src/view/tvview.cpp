@@ -14,6 +14,7 @@
 #include "layers/dberrors.h"
 #include "layers/layerapi.h"
 #include "layers/layertree.h"
+#include "layers/sublayer.h"
 #include "layers/treehost.h"
 #include "layers/undo.h"
 #include "objects/styledcanvas.h"
@@ -543,7 +544,17 @@ void TTvView::AddWarstwa(std::unique_ptr<TWarstwaOgolna> Node) {
 }
 
 std::unique_ptr<TWarstwaOgolna> TTvView::RemoveWarstwa(TWarstwaOgolna* Node) {
-  if (Node == nullptr) return nullptr;
+  if (Node == nullptr || Node->Owner != root_.get()) return nullptr;
+  // The caller frees the branch: the active sublayers and the panel's node
+  // inside it are let go first, so that nothing keeps pointing into it.
+  const auto inside = [Node](const TWarstwaOgolna* N) {
+    for (; N != nullptr; N = N->Owner)
+      if (N == Node) return true;
+    return false;
+  };
+  if (ActiveLine != nullptr && inside(ActiveLine)) ReleaseActiveWarstwa(ActiveLine);
+  if (ActiveText != nullptr && inside(ActiveText)) ReleaseActiveWarstwa(ActiveText);
+  if (ActiveNode != nullptr && inside(ActiveNode)) ActiveNode = nullptr;
   return root_->RemoveChild(Node);
 }
 

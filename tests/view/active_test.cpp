@@ -386,6 +386,24 @@ TEST_F(ActiveTest, ReleaseClearsOnlyItsSide) {
   EXPECT_EQ(calls_.captions.back(), "Przyklad");
 }
 
+TEST_F(ActiveTest, RemovingABranchLetsGoOfTheActiveSublayersInsideIt) {
+  view_->SetActivePodwarstwa(line_);
+  view_->SetActivePodwarstwa(text_);
+  view_->ActiveNode = hidden_;
+  // A node outside the view's top level changes nothing.
+  EXPECT_EQ(view_->RemoveWarstwa(lines_), nullptr);
+  EXPECT_EQ(view_->ActiveLine, line_);
+  std::unique_ptr<TWarstwaOgolna> branch = view_->RemoveWarstwa(catalogue_);
+  ASSERT_NE(branch, nullptr);
+  EXPECT_EQ(view_->ActiveLine, nullptr);
+  EXPECT_EQ(view_->ActiveText, nullptr);
+  EXPECT_EQ(view_->ActiveNode, nullptr);
+  EXPECT_FALSE(line_->IsActive());
+  EXPECT_FALSE(text_->IsActive());
+  branch.reset();
+  Settle();
+}
+
 TEST_F(ActiveTest, NoneIsPostedOnceWhateverWasActive) {
   struct Case {
     const char* name;
