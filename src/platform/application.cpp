@@ -205,6 +205,35 @@ bool CursorExists(int number) {
   return Cursors().count(number) != 0;
 }
 
+TCursorHotSpot CursorHotSpot(int number) {
+  constexpr int kStandardSize = 32;
+  switch (number) {
+    case crCross:
+    case crIBeam:
+    case crSizeNESW:
+    case crSizeNS:
+    case crSizeNWSE:
+    case crSizeWE:
+    case crHourGlass:
+    case crHSplit:
+    case crVSplit:
+    case crSQLWait:
+    case crNo:
+    case crSizeAll: return {kStandardSize / 2, kStandardSize / 2};
+    case crUpArrow:
+    case crHandPoint: return {kStandardSize / 2, 0};
+    default: break;
+  }
+  if (number > 0) {
+    auto it = Cursors().find(number);
+    if (it != Cursors().end()) {
+      const QPoint hot = it->second.hotSpot();
+      return {hot.x(), hot.y()};
+    }
+  }
+  return {};
+}
+
 int SystemMetric(TSystemMetric metric) {
   EnsureApplication();
   QScreen* screen = QGuiApplication::primaryScreen();

@@ -70,6 +70,22 @@ void RegisterCursor(int number, const TCursorShape& shape);
 // True when number is a standard cursor or a registered one.
 bool CursorExists(int number);
 
+// The hot spot of a cursor's picture, in pixels from its top left (where a
+// picture of the cursor drawn by the program must be placed against the
+// pointed position).
+struct TCursorHotSpot {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const TCursorHotSpot&, const TCursorHotSpot&) = default;
+};
+// A registered cursor's own hot spot. The standard pictures are 32 by 32
+// pixels: the pointing ones (arrow, drag, no-drop, app start, help, none)
+// point with their top left pixel, the up arrow and the hand at the middle
+// of the top row, the others (cross, I-beam, sizes, waits, split, no) at the
+// centre. A number that is neither, as it is shown as the arrow, answers the
+// arrow's.
+TCursorHotSpot CursorHotSpot(int number);
+
 // Metrics the system's own windows are laid out with.
 enum class TSystemMetric {
   ScreenWidth,

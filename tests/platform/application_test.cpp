@@ -50,6 +50,26 @@ TEST(ApplicationTest, OwnCursorsAreCheckedWhenRegistered) {
   EXPECT_EQ(edit->Cursor(), 5);
 }
 
+TEST(ApplicationTest, CursorHotSpotIsTheRegisteredOneOrTheStandardPicturesPoint) {
+  RegisterCursor(6, {{"   ", " X ", "X.X", " X "}, 1, 2});
+  struct Case {
+    int cursor;
+    TCursorHotSpot hot;
+  };
+  const Case cases[] = {
+      {6, {1, 2}},         {crDefault, {0, 0}},  {crArrow, {0, 0}},   {crAppStart, {0, 0}},
+      {crCross, {16, 16}}, {crSizeAll, {16, 16}}, {crUpArrow, {16, 0}},
+      {988, {0, 0}},  // unknown: shown as the arrow
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cursor);
+    EXPECT_EQ(CursorHotSpot(c.cursor), c.hot);
+  }
+  // Registering anew replaces the hot spot too.
+  RegisterCursor(6, {{"X"}, 0, 0});
+  EXPECT_EQ(CursorHotSpot(6), (TCursorHotSpot{0, 0}));
+}
+
 TEST(ApplicationTest, HourglassOverridesUntilTheDefaultReturns) {
   Application().SetScreenCursor(crHourGlass);
   EXPECT_EQ(Application().ScreenCursor(), crHourGlass);
