@@ -1,12 +1,13 @@
 // The view's walkers over small trees built in memory: the path patterns of
 // the menu actions and what each action does and asks to redraw, the
 // activity-menu finder, the save question answered through the responder,
-// the layer order kept in a scratch registry across a rebuilt tree, and the
-// texts collected in a clip.
+// the layer order kept in a scratch registry across a rebuilt tree, the
+// texts collected in a clip, the presets of an activity-menu item, and the
+// view's own calls (the order across two views over the example set, a
+// registry that cannot be written, the walkers acting on a real view).
 #include "view/viewwalkers.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "common/example_set_folder.h"
+#include "common/scratch_config.h"
 #include "controls/smallwnd.h"
 #include "foundation/cancel.h"
 #include "foundation/clip.h"
@@ -47,25 +49,7 @@
 namespace {
 
 // Every view of this test program saves its layer order into the current
-// user's registry when its tree goes: that registry is a scratch one here,
-// never the one in the home folder.
-class ScratchConfigEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    char pattern[] = "/tmp/tolvika-view-config-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) return;
-    folder_ = pattern;
-    ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (folder_.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-
- private:
-  std::string folder_;
-};
+// user's registry when its tree goes: a scratch one here.
 [[maybe_unused]] ::testing::Environment* const kScratchConfig =
     ::testing::AddGlobalTestEnvironment(new ScratchConfigEnvironment);
 
