@@ -1,7 +1,10 @@
 #include "view/viewwalkers.h"
 
+#include <algorithm>
 #include <numbers>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "controls/smallwnd.h"
 #include "foundation/cancel.h"
