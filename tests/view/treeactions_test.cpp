@@ -28,6 +28,7 @@
 #include "layers/layerapi.h"
 #include "layers/layerfile.h"
 #include "layers/layertree.h"
+#include "layers/objectlist.h"
 #include "layers/sublayer.h"
 #include "objects/linestylelib.h"
 #include "objects/styledlines.h"
@@ -900,6 +901,36 @@ TEST_F(ViewLayerOrderTest, WalkersActOnTheView) {
   hide.Execute(*view->Root());
   EXPECT_EQ(view->ActiveLine, nullptr);
   EXPECT_FALSE(layer->Sublayer(0)->IsVisible());
+}
+
+// Loading by path reads the layer's file once and asks to redraw each of
+// its sublayers; unloading it again asks for a full redraw.
+TEST_F(ViewLayerOrderTest, LoadAndUnloadByPath) {
+  NewView(scratch_ / "registry.reg");
+  TKatalogWarstw* catalogue = Catalogue();
+  ASSERT_NE(catalogue, nullptr);
+  auto* layer = dynamic_cast<TWarstwa*>(catalogue->GetItem(0));
+  ASSERT_NE(layer, nullptr);
+  layer->Unload();
+  const std::string path = platform::UpperCase(catalogue->Name) + "\\" + platform::UpperCase(layer->Name);
+
+  FakeView fake;
+  TVMALoadAll load(MenuKindMask(0), path, false, &fake, nullptr);
+  load.Execute(*view->Root());
+  EXPECT_FALSE(load.FullRedraw);
+  Strings each;
+  int objects = 0;
+  for (int i = 0; i < layer->GetCount(); ++i) {
+    each.push_back(Label(layer->GetItem(i)));
+    if (layer->Sublayer(i)->Objects() != nullptr) objects += layer->Sublayer(i)->Objects()->Count();
+  }
+  EXPECT_EQ(fake.redrawn, each);
+  EXPECT_GT(objects, 0);
+
+  TVMAUsun unload(MenuKindMask(0), path, false, &fake, nullptr);
+  unload.Execute(*view->Root());
+  EXPECT_TRUE(unload.FullRedraw);
+  for (int i = 0; i < layer->GetCount(); ++i) EXPECT_TRUE(layer->Sublayer(i)->IsEmpty());
 }
 
 }  // namespace
