@@ -16,6 +16,7 @@
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
 #include "objects/texts.h"
+#include "platform/application.h"
 #include "platform/codepage.h"
 #include "platform/forms.h"
 #include "platform/registry.h"
@@ -470,6 +471,19 @@ void ApplyTextPresets(const TTextPresets& P, TEGraphObj* Obj) {
   if (auto* leader = dynamic_cast<TWysKatOdnNapisW*>(text); leader != nullptr && Given(P.Flags, apOdnosnik))
     leader->NoReference = P.Leader != 0 ? 0 : 1;
   if (Given(P.Flags, apTekst)) text->Text = P.Text;
+}
+
+// --- The external pointer's icon ---
+
+bool UpdateExternalIcon(TExternalIcon& R, int Icon) {
+  if (Icon == R.Icon) return false;
+  R.Icon = Icon;
+  if (Icon != platform::crDefault) {
+    const platform::TCursorHotSpot hot = platform::CursorHotSpot(Icon);
+    R.X = hot.x;
+    R.Y = hot.y;
+  }
+  return true;
 }
 
 // --- The view's calls ---

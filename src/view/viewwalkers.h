@@ -295,3 +295,18 @@ void FillTextPresets(TTextPresets& Presets, std::uint32_t Flags, const TActivity
 // kinds are left alone).
 void ApplyLinePresets(const TLinePresets& Presets, TEGraphObj* Obj);
 void ApplyTextPresets(const TTextPresets& Presets, TEGraphObj* Obj);
+
+// --- The external pointer's icon ---
+
+// The icon the pointer driven from outside is shown with (a cursor number;
+// platform::crDefault: none of its own) and its hot spot, read once per
+// icon.
+struct TExternalIcon {
+  int Icon = 0;
+  std::int32_t X = 0;
+  std::int32_t Y = 0;
+};
+
+// False when Icon is the one R holds. Otherwise R takes it and, unless it
+// is crDefault, its hot spot; true.
+bool UpdateExternalIcon(TExternalIcon& R, int Icon);

@@ -35,6 +35,7 @@
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
 #include "objects/texts.h"
+#include "platform/application.h"
 #include "platform/codepage.h"
 #include "platform/controls_std.h"
 #include "platform/dialogs.h"
@@ -931,6 +932,34 @@ TEST_F(ViewLayerOrderTest, LoadAndUnloadByPath) {
   unload.Execute(*view->Root());
   EXPECT_TRUE(unload.FullRedraw);
   for (int i = 0; i < layer->GetCount(); ++i) EXPECT_TRUE(layer->Sublayer(i)->IsEmpty());
+}
+
+// --- The external pointer's icon ---
+
+TEST(ExternalIconTest, HotSpotReadOncePerIcon) {
+  constexpr int kOwn = 7301;
+  platform::RegisterCursor(kOwn, {{"   ", " X ", "   ", "   ", "   "}, 1, 4});
+  TExternalIcon icon;
+  struct Step {
+    int cursor;
+    bool changed;
+    std::int32_t x, y;
+  };
+  const platform::TCursorHotSpot cross = platform::CursorHotSpot(platform::crCross);
+  const Step steps[] = {
+      {platform::crDefault, false, 0, 0},      // what a new record holds
+      {platform::crCross, true, cross.x, cross.y},
+      {platform::crCross, false, cross.x, cross.y},
+      {kOwn, true, 1, 4},
+      {platform::crDefault, true, 1, 4},       // no icon: the hot spot is not read
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.cursor);
+    EXPECT_EQ(UpdateExternalIcon(icon, s.cursor), s.changed);
+    EXPECT_EQ(icon.Icon, s.cursor);
+    EXPECT_EQ(icon.X, s.x);
+    EXPECT_EQ(icon.Y, s.y);
+  }
 }
 
 }  // namespace
