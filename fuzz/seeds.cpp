@@ -213,6 +213,24 @@ void RegistryFiles() {
     reg.WriteInteger("Liczba", 0x7FFFFFFF);
   }
   Seed("registry", "seed-0", ReadAll(path));
+
+  // The layer order as the view saves it, with a key name escaped and a
+  // value of the wrong type.
+  const std::string order = Work("order.reg");
+  {
+    platform::TRegistry reg(order);
+    Require(reg.OpenKey("\\Software\\Varnox\\Tolvika Demo\\Porządek warstw\\Przyklad", true), "OpenKey");
+    reg.WriteInteger("Default", 0x7FFFFFFF);
+    Require(reg.OpenSubKey("Mapa", true), "OpenSubKey");
+    reg.WriteInteger("Default", 1);
+    Require(reg.OpenSubKey("l-Stare\\Domy", true), "OpenSubKey");
+    reg.WriteInteger("Default", 0);
+    Require(reg.OpenKey("\\Software\\Varnox\\Tolvika Demo\\Porządek warstw\\Przyklad\\Inne", true), "OpenKey");
+    reg.WriteString("Default", "zero");
+    Require(reg.OpenSubKey("t-100%", true), "OpenSubKey");
+    reg.WriteInteger("Default", -3);
+  }
+  Seed("layerorder", "seed-0", ReadAll(order));
 }
 
 // --- Texts -----------------------------------------------------------------

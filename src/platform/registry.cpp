@@ -364,6 +364,32 @@ bool TRegistry::OpenKey(std::string_view key, bool canCreate) {
   return true;
 }
 
+std::string TRegistry::KeyName(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || c == '\\' || c == '%') {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool TRegistry::OpenSubKey(std::string_view name, bool canCreate) {
+  if (name.empty()) return false;
+  return OpenKey(KeyName(name), canCreate);
+}
+
+bool TRegistry::SubKeyExists(std::string_view name) const {
+  return !name.empty() && KeyExists(KeyName(name));
+}
+
 void TRegistry::CloseKey() { current_.clear(); }
 
 std::string TRegistry::CurrentPath() const {

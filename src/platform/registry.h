@@ -51,6 +51,16 @@ class TRegistry {
   // false, with the open key unchanged, when it does not exist or a name is
   // empty or holds a control character.
   bool OpenKey(std::string_view key, bool canCreate);
+  // Opens the subkey of the open key whose name is Name taken whole: a name
+  // holding '\' (or '/', or a control character) stays one key and never
+  // becomes a nested path (see KeyName). Otherwise as OpenKey.
+  bool OpenSubKey(std::string_view name, bool canCreate);
+  bool SubKeyExists(std::string_view name) const;
+  // The key name that stands for Name in a path: '%' and the characters a
+  // key name cannot hold ('\' and control characters) become "%XX" (two
+  // upper-case hex digits); every other name is itself, so the keys written
+  // before stay where they were.
+  static std::string KeyName(std::string_view name);
   // Back at the root; the open key of a new object is the root.
   void CloseKey();
   // The open key's path without the leading '\' ("" at the root).

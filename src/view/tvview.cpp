@@ -21,9 +21,11 @@
 #include "platform/application.h"
 #include "platform/controls_menus.h"
 #include "platform/controls_std.h"
+#include "platform/dialogs.h"
 #include "platform/dragframe.h"
 #include "platform/gdiimage.h"
 #include "platform/messages.h"
+#include "platform/registry.h"
 #include "view/hinttools.h"
 #include "view/krzyzconf.h"
 #include "view/pointtools.h"
@@ -255,7 +257,13 @@ void TTvView::SetStatus(std::uint32_t Value) {
 // --- The layer base ----------------------------------------------------------
 
 void TTvView::FreeTree() {
-  SaveLayerOrder();
+  // A registry that cannot be written costs only the saved order: the tree
+  // is freed all the same, and the user is told unless the view is going.
+  try {
+    SaveLayerOrder();
+  } catch (const platform::ERegistryException& e) {
+    if (!destroying_) platform::ShowMessage(std::string("Nie zapisano porządku warstw: ") + e.what());
+  }
   topGroup_.reset();
   root_.reset();
 }

@@ -137,6 +137,12 @@ public:
   void CenterScrollBars();
   void ChildNotify();
 
+  // Gives the tree's catalogues and layers the order saved in the registry
+  // (nothing when none was saved).
+  void LoadLayerOrder();
+  // The registry file of the layer order; empty: the current user's.
+  std::string LayerOrderRegistry;
+
   // --- Redraw and painting (redraw.cpp) ---
   void StartRedraw();
   void QueueRedraw(TWarstwaOgolna* Node);
@@ -237,10 +243,12 @@ private:
   // false with the error's text when any step failed.
   bool RepairLayer(TWarstwaFile* File, std::string& Failure);
   void DrainPluginMessages(std::uintptr_t WParam, std::intptr_t LParam);
-  // The order of the old tree's layers is saved before it is freed; the
-  // layer-order actions fill it in.
-  void SaveLayerOrder() {}
-  void InvalidateLayerIndexes() {}
+  // Writes the order of the tree's layers into the registry (before the
+  // tree is freed); registry failures throw platform::ERegistryException.
+  void SaveLayerOrder();
+  // Resets every sublayer's cached search index (the display settings it
+  // was built with changed).
+  void InvalidateLayerIndexes();
   void FreeTree();
 
   TViewDocumentI* document_;

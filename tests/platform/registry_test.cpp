@@ -83,6 +83,53 @@ TEST_F(RegistryTest, ReadsAHandMadeFile) {
   EXPECT_EQ(reg.GetKeyNames(), (Strings{"bis", "Zielona", "Ąla"}));
 }
 
+// A node's name becomes one key whatever it holds; the path separator in a
+// name must not split it into nested keys and move the value elsewhere.
+TEST_F(RegistryTest, SubKeyNamedByANodeStaysOneKey) {
+  struct Case {
+    std::string name;
+    std::string stored;
+  };
+  const std::vector<Case> cases = {
+      {"l-Działki", "l-Działki"},     // ordinary names keep their keys
+      {"Mapy\\Stare", "Mapy%5CStare"}, // a separator never nests
+      {"Mapy/Nowe", "Mapy/Nowe"},     // '/' is no separator here
+      {"100%", "100%25"},             // the escape itself is escaped
+      {"%5C", "%255C"},               // ...so no two names meet in one key
+      {"a\tb", "a%09b"},              // a control character
+      {"\\", "%5C"},
+  };
+  TRegistry reg(path_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(TRegistry::KeyName(c.name), c.stored);
+    ASSERT_TRUE(reg.OpenKey("\\Porządek", true));
+    EXPECT_FALSE(reg.SubKeyExists(c.name));
+    ASSERT_TRUE(reg.OpenSubKey(c.name, true));
+    EXPECT_EQ(reg.CurrentPath(), "Porządek\\" + c.stored);
+    reg.WriteInteger("Default", 7);
+    // The remembered path reopens the same key.
+    const std::string back = "\\" + reg.CurrentPath();
+    reg.CloseKey();
+    ASSERT_TRUE(reg.OpenKey(back, false));
+    EXPECT_EQ(reg.ReadInteger("Default"), 7);
+    ASSERT_TRUE(reg.OpenKey("\\Porządek", false));
+    EXPECT_TRUE(reg.SubKeyExists(c.name));
+  }
+  ASSERT_TRUE(reg.OpenKey("\\Porządek", false));
+  EXPECT_EQ(reg.GetKeyNames().size(), cases.size());
+  for (const std::string& key : reg.GetKeyNames()) {
+    ASSERT_TRUE(reg.OpenKey("\\Porządek\\" + key, false)) << key;
+    EXPECT_FALSE(reg.HasSubKeys()) << key;
+  }
+  // An empty name is no key; the open key stays.
+  ASSERT_TRUE(reg.OpenKey("\\Porządek", false));
+  EXPECT_FALSE(reg.OpenSubKey("", true));
+  EXPECT_EQ(reg.CurrentPath(), "Porządek");
+  EXPECT_FALSE(reg.OpenSubKey("Brak", false));
+  EXPECT_EQ(reg.CurrentPath(), "Porządek");
+}
+
 TEST_F(RegistryTest, MissingKeysAndValues) {
   TRegistry reg(path_);
   ASSERT_TRUE(reg.OpenKey("\\Software\\Varnox", true));
