@@ -73,7 +73,11 @@ void TMapWindow::OpenBase(TLayerStore& Store, const std::string& Name) {
     complete = false;
   }
   SetCaption(std::string(kCaption) + kCaptionSeparator + view_->Baza());
-  if (complete) LoadAndFit();
+  if (complete) {
+    // The order the layers had when this set was last shown.
+    view_->LoadLayerOrder();
+    LoadAndFit();
+  }
   CenterScrollBars();
 }
 
