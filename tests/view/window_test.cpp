@@ -1,8 +1,9 @@
 // The view's window on the world: zoom by factor and by steps, pan, the
 // previous window, fitting to the data (once per base), the arrow keys
 // against the document window's scroll bars, the zoom and pan commands run
-// as nested tools, the crosshair ratio, and what follows every change (the
-// markers, the ruler, the tool at the pointer).
+// as nested tools, the crosshair ratio, the tool figures hidden before a
+// change, and what follows every change (the markers, the ruler, the tool
+// at the pointer).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 
 #include "foundation/settings.h"
 #include "layers/layernode.h"
+#include "objects/styledcanvas.h"
 #include "platform/controls_std.h"
 #include "platform/forms.h"
 #include "platform/inifile.h"
@@ -100,6 +102,21 @@ public:
 private:
   std::vector<TRealPoint>& moves_;
 };
+
+// A command tool with a figure fixed on the map: a rectangle of world
+// corners, so that it lands elsewhere on the screen after the window moved.
+class FigureTool : public TKrzyz {
+public:
+  FigureTool() : TKrzyz(0, nullptr) {}
+  void DrawCursor() override { Canvas->AddRectangle(1200.0, 2200.0, 1700.0, 2900.0); }
+};
+
+std::vector<std::uint32_t> Pixels(const TTvView& View) {
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < View.Height(); ++y)
+    for (int x = 0; x < View.Width(); ++x) pixels.push_back(View.PixelAt(x, y));
+  return pixels;
+}
 
 TRealRect Window(const TTvView& View) {
   const TWindowDim& d = *View.Dims();
@@ -258,6 +275,35 @@ TEST_F(WindowTest, EveryChangeThinsTheMarkersSetsTheRulerAndMovesTheTool) {
     EXPECT_EQ(moves.back(), RealPoint(123.0, 456.0));
     // The tool's figures are shown again.
     EXPECT_NE(view->Krzyz()->Flags & TKrzyz::kMarkerShown, 0);
+  }
+}
+
+// The figures go before the window changes and come back after it: hidden
+// again, the surface is what it was without them (nothing left at the old
+// place).
+TEST_F(WindowTest, ToolFiguresAreHiddenBeforeTheWindowChanges) {
+  view->SetKrzyz(std::make_unique<FigureTool>());
+  TKrzyz* tool = view->Krzyz();
+  struct Case {
+    const char* name;
+    std::function<void(TTvView&)> change;
+  } cases[] = {
+      {"Zoom", [](TTvView& v) { v.Zoom(0.8); }},
+      {"Pan", [](TTvView& v) { v.Pan(50.0, -70.0); }},
+      {"SetWindow", [](TTvView& v) { v.SetWindow(RealRect(1100.0, 2100.0, 1900.0, 2900.0)); }},
+      {"RestoreWindow", [](TTvView& v) { v.RestoreWindow(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tool->HideAll();
+    const std::vector<std::uint32_t> bare = Pixels(*view);
+    tool->ShowAll();
+    ASSERT_NE(Pixels(*view), bare);
+    c.change(*view);
+    EXPECT_NE(tool->Flags & TKrzyz::kCursorShown, 0);
+    tool->HideAll();
+    EXPECT_EQ(Pixels(*view), bare);
+    tool->ShowAll();
   }
 }
 
