@@ -170,7 +170,8 @@ public:
   // PreviousWindow (SetWindow and ApplyWindow leave that to their callers),
   // starts a full redraw and then thins the view markers, shows the new
   // scale on the ruler and moves the current tool to the pointer. The
-  // tool's figures are hidden before the window changes.
+  // tool's figures are hidden and a running redraw is stopped and waited
+  // for before the window changes.
 
   // Shows R (normalised) as large as fits the control; true when the
   // window changed (empty, too small or unchanged rectangles are refused).
@@ -217,9 +218,13 @@ public:
 
 private:
   void AfterWindowChange();
-  // Hides the figures of every tool of the chain before the window moves
-  // under them.
-  void HideToolFigures();
+  // Before the window changes: hides the figures of every tool of the
+  // chain (they would be left behind) and stops and waits for the redraw
+  // (its threads read the window); true when a redraw was running.
+  bool PrepareWindowChange();
+  // A change was refused: a redraw stopped for it starts again, the tool's
+  // figures come back.
+  void KeepWindow(bool RedrawStopped);
   // The size of the part of the view the document window shows (the whole
   // view when the window reports none).
   int VisibleWidth();

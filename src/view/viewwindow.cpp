@@ -9,6 +9,7 @@
 
 #include "layers/layertree.h"
 #include "view/hinttools.h"
+#include "view/redraw.h"
 #include "view/tvview.h"
 
 namespace {
@@ -32,8 +33,21 @@ private:
 
 }  // namespace
 
-void TTvView::HideToolFigures() {
+bool TTvView::PrepareWindowChange() {
   for (TKrzyz* tool = krzyz_.get(); tool != nullptr; tool = tool->Nested.get()) tool->HideAll();
+  // A redraw thread maps every point through the window as it draws: the
+  // window changes only while no thread runs.
+  const bool running = redrawThread_ && !redrawThread_->Ended();
+  WaitForRedraw(true);
+  return running;
+}
+
+void TTvView::KeepWindow(bool RedrawStopped) {
+  // A redraw stopped for nothing draws the whole image again.
+  if (RedrawStopped) StartRedraw();
+  TRealPoint point;
+  GetMousePoint(point);
+  PointerMove(point);
 }
 
 void TTvView::AfterWindowChange() {
@@ -48,7 +62,7 @@ void TTvView::AfterWindowChange() {
 bool TTvView::SetWindow(const TRealRect& R) {
   TRealRect r = R;
   NormalizeRealRect(r);
-  HideToolFigures();
+  const bool stopped = PrepareWindowChange();
   const bool changed = dims_->FitWindow(r);
   if (changed) {
     root_->UpdateShownFlag();
@@ -56,9 +70,7 @@ bool TTvView::SetWindow(const TRealRect& R) {
     AfterWindowChange();
   } else {
     // The figures come back where they were.
-    TRealPoint point;
-    GetMousePoint(point);
-    PointerMove(point);
+    KeepWindow(stopped);
   }
   return changed;
 }
@@ -66,16 +78,14 @@ bool TTvView::SetWindow(const TRealRect& R) {
 bool TTvView::ApplyWindow(const TRealRect& R) {
   TRealRect r = R;
   NormalizeRealRect(r);
-  HideToolFigures();
+  const bool stopped = PrepareWindowChange();
   const bool changed = dims_->SetWorldRect(r);
   if (changed) {
     root_->UpdateShownFlag();
     StartRedraw();
     AfterWindowChange();
   } else {
-    TRealPoint point;
-    GetMousePoint(point);
-    PointerMove(point);
+    KeepWindow(stopped);
   }
   return changed;
 }
@@ -90,7 +100,7 @@ bool TTvView::SetWindowLocked(const TRealRect& R) {
 void TTvView::Zoom(double Factor) {
   if (!(Factor > 0.0) || Factor == 1.0 || !std::isfinite(Factor)) return;
   PreviousWindow = CurrentWindow(*dims_);
-  HideToolFigures();
+  PrepareWindowChange();
   dims_->Zoom(Factor);
   StartRedraw();
   AfterWindowChange();
@@ -106,7 +116,7 @@ void TTvView::Pan(double DX, double DY) {
   if (DX == 0.0 && DY == 0.0) return;
   if (!std::isfinite(DX) || !std::isfinite(DY)) return;
   PreviousWindow = CurrentWindow(*dims_);
-  HideToolFigures();
+  PrepareWindowChange();
   dims_->Offset(-DX, -DY);
   StartRedraw();
   AfterWindowChange();
@@ -238,7 +248,7 @@ bool TTvView::CrosshairZoom(TKrzyz* Sender, bool In) {
   const double ratio = ClipRectToWindow(tool->Rect());
   if (ratio == 0.0) return true;
   PreviousWindow = CurrentWindow(*dims_);
-  HideToolFigures();
+  PrepareWindowChange();
   // The crosshair centre becomes the window's centre.
   dims_->Offset(tool->X1 - (dims_->X1 + dims_->X2) * 0.5, tool->Y1 - (dims_->Y1 + dims_->Y2) * 0.5);
   dims_->Zoom(In ? 1.0 / ratio : ratio);

@@ -7,14 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "drawing/realcanvas.h"
 #include "foundation/settings.h"
 #include "layers/layernode.h"
 #include "objects/styledcanvas.h"
@@ -88,6 +92,44 @@ public:
   void SetVisibleAll(bool B) override { SetVisible(B); }
   void AddObject(TEGraphObj*) override {}
 };
+
+// A shown node whose drawing goes on until the redraw is stopped, noting
+// whether the window it draws through changed meanwhile.
+class HoldingNode : public TWarstwaImp {
+public:
+  HoldingNode() {
+    Name = "trzyma";
+    SetFlag(kNodeLoaded);
+    UpdateShownFlag();
+    SetVisible(true);
+  }
+  void Draw(TRealCanvas& Canvas) override {
+    const TWindowDim& d = *Canvas.Dims();
+    const TRealRect seen = RealRect(d.X1, d.Y1, d.X2, d.Y2);
+    ++draws;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < limit) {
+      if (RealRect(d.X1, d.Y1, d.X2, d.Y2) != seen) changedWhileDrawing = true;
+      Canvas.TestAbort();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  void SetVisibleAll(bool B) override { SetVisible(B); }
+  void AddObject(TEGraphObj*) override {}
+
+  std::atomic<int> draws{0};
+  std::atomic<bool> changedWhileDrawing{false};
+};
+
+// Waits (bounded) until Condition holds.
+bool WaitUntil(const std::function<bool()>& Condition) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!Condition()) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
 
 // A command tool standing for a line command: it records the points it is
 // moved to and has a figure (its cursor) while shown.
@@ -304,6 +346,36 @@ TEST_F(WindowTest, ToolFiguresAreHiddenBeforeTheWindowChanges) {
     tool->HideAll();
     EXPECT_EQ(Pixels(*view), bare);
     tool->ShowAll();
+  }
+}
+
+// A redraw thread draws through the window: it is stopped and waited for
+// before the window changes, and a full redraw follows, also when the
+// change is refused.
+TEST_F(WindowTest, RunningRedrawEndsBeforeTheWindowChanges) {
+  auto node = std::make_unique<HoldingNode>();
+  HoldingNode* holding = node.get();
+  view->AddWarstwa(std::move(node));
+  struct Case {
+    const char* name;
+    std::function<void(TTvView&)> change;
+  } cases[] = {
+      {"Zoom", [](TTvView& v) { v.Zoom(0.8); }},
+      {"Pan", [](TTvView& v) { v.Pan(50.0, -70.0); }},
+      {"SetWindow", [](TTvView& v) { v.SetWindow(RealRect(1100.0, 2100.0, 1900.0, 2900.0)); }},
+      {"ApplyWindow refused", [](TTvView& v) { v.ApplyWindow(Window(v)); }},
+      {"ZoomByStep", [](TTvView& v) { v.ZoomByStep(1); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // The end notices of the threads stopped so far (the GUI loop's work).
+    platform::PumpPostedMessages();
+    const int before = holding->draws.load();
+    view->StartRedraw();
+    ASSERT_TRUE(WaitUntil([&] { return holding->draws.load() > before; }));
+    c.change(*view);
+    EXPECT_FALSE(holding->changedWhileDrawing.load());
+    EXPECT_TRUE(WaitUntil([&] { return holding->draws.load() > before + 1; }));
   }
 }
 
