@@ -689,6 +689,16 @@ void TWinControl::Realign() {
   }
 }
 
+void TWinControl::SuspendDrawing() {
+  if (drawingSuspended_++ == 0 && Impl().widget) Impl().widget->setUpdatesEnabled(false);
+}
+
+void TWinControl::ResumeDrawing() {
+  if (drawingSuspended_ == 0) return;
+  // Enabling updates again repaints the whole widget.
+  if (--drawingSuspended_ == 0 && Impl().widget) Impl().widget->setUpdatesEnabled(true);
+}
+
 void TWinControl::KeyDown(std::uint16_t& key, TShiftState shift) {
   if (OnKeyDown) OnKeyDown(*this, key, shift);
 }

@@ -330,6 +330,14 @@ class TWinControl : public TControl {
   // inside the client area, in the order they were placed on the control.
   void Realign();
 
+  // Drawing of the control and its children stops while something changes
+  // under them, and comes back (with one repaint of everything) when each
+  // suspension has been resumed; suspensions nest. A resume without a
+  // suspension does nothing. Neither can fail.
+  void SuspendDrawing();
+  void ResumeDrawing();
+  bool DrawingSuspended() const { return drawingSuspended_ > 0; }
+
   // Test driving: real key events through the windowing system (key down
   // with the typed text, then key up). shift may hold ssAltGr; VK_RMENU is
   // the right Alt key itself (held between SendKeyDown and SendKeyUp).
@@ -362,6 +370,7 @@ class TWinControl : public TControl {
 
   std::vector<TControl*> controls_;
   HWND handle_ = 0;
+  int drawingSuspended_ = 0;
 };
 
 template <class T, class... A>

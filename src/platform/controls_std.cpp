@@ -1016,6 +1016,9 @@ void TScrollBox::ChildAdded(TControl&) { FitContents(); }
 int TScrollBox::HorzPosition() const { return As<QScrollArea>(*this)->horizontalScrollBar()->value(); }
 int TScrollBox::VertPosition() const { return As<QScrollArea>(*this)->verticalScrollBar()->value(); }
 
+int TScrollBox::VisibleWidth() const { return As<QScrollArea>(*this)->viewport()->width(); }
+int TScrollBox::VisibleHeight() const { return As<QScrollArea>(*this)->viewport()->height(); }
+
 void TScrollBox::ScrollTo(int x, int y) {
   FitContents();
   auto* area = As<QScrollArea>(*this);

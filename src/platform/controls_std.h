@@ -453,6 +453,10 @@ class TScrollBox : public TWinControl {
   int HorzPosition() const;
   int VertPosition() const;
   void ScrollTo(int x, int y);
+  // The size of the part of the contents in view, without the scroll bars
+  // (the client size is the contents').
+  int VisibleWidth() const;
+  int VisibleHeight() const;
 
  protected:
   void ChildAdded(TControl& child) override;

@@ -58,6 +58,14 @@ TMapWindow::~TMapWindow() {
 
 void TMapWindow::AddCommands(TMenuItem& Menu) {
   Menu.Add("&Przerysuj")->OnClick = [this](TComponent&) { RedrawClick(); };
+  Menu.Add("-");
+  Menu.Add("&Cała mapa")->OnClick = [this](TComponent&) { view_->ZoomAll(); };
+  Menu.Add("Po&większ okno")->OnClick = [this](TComponent&) { view_->CmdZoomIn(); };
+  Menu.Add("Powiększ (ce&lownik)")->OnClick = [this](TComponent&) { view_->CmdZoomInCrosshair(); };
+  Menu.Add("Po&mniejsz okno")->OnClick = [this](TComponent&) { view_->CmdZoomOut(); };
+  Menu.Add("P&rzesuń okno")->OnClick = [this](TComponent&) { view_->CmdPan(); };
+  Menu.Add("Poprzednie &okno")->OnClick = [this](TComponent&) { view_->RestoreWindow(); };
+  Menu.Add("-");
   Menu.Add("&Konfiguracja...")->OnClick = [this](TComponent&) { ConfigClick(); };
   Menu.Add("-");
   Menu.Add("&Zamknij")->OnClick = [this](TComponent&) { CloseClick(); };
@@ -86,9 +94,12 @@ void TMapWindow::LoadAndFit() {
   // tree while its layers are read and its extent is worked out.
   view_->WaitForRedraw(true);
   LoadLayers(*view_->Root());
-  const TRealRect extent = view_->Root()->GetObszar();
-  if (!IsEmptyRealRect(extent)) view_->Dims()->FitWindow(extent);
-  view_->StartRedraw();
+  // The fit starts a redraw when it changes the window; the loaded layers
+  // are drawn in any case.
+  const TWindowDim& dims = *view_->Dims();
+  const TRealRect before = RealRect(dims.X1, dims.Y1, dims.X2, dims.Y2);
+  view_->ZoomAllOnce();
+  if (RealRect(dims.X1, dims.Y1, dims.X2, dims.Y2) == before) view_->StartRedraw();
 }
 
 void TMapWindow::LoadLayers(TGrupaWarstw& Group) {
@@ -109,10 +120,26 @@ void TMapWindow::LoadLayers(TGrupaWarstw& Group) {
 }
 
 void TMapWindow::CenterScrollBars() {
-  const int x = (view_->Width() - Box->ClientWidth()) / 2;
-  const int y = (view_->Height() - Box->ClientHeight()) / 2;
+  const int x = (view_->Width() - Box->VisibleWidth()) / 2;
+  const int y = (view_->Height() - Box->VisibleHeight()) / 2;
   Box->ScrollTo(x > 0 ? x : 0, y > 0 ? y : 0);
 }
+
+TViewDocumentI::TScrollBarState TMapWindow::HorzScrollBar() { return {view_->Width(), Box->HorzPosition()}; }
+
+TViewDocumentI::TScrollBarState TMapWindow::VertScrollBar() { return {view_->Height(), Box->VertPosition()}; }
+
+void TMapWindow::SetHorzScrollPosition(int Position) { Box->ScrollTo(Position, Box->VertPosition()); }
+
+void TMapWindow::SetVertScrollPosition(int Position) { Box->ScrollTo(Box->HorzPosition(), Position); }
+
+int TMapWindow::VisibleWidth() { return Box->VisibleWidth(); }
+
+int TMapWindow::VisibleHeight() { return Box->VisibleHeight(); }
+
+void TMapWindow::SuspendDrawing() { Box->SuspendDrawing(); }
+
+void TMapWindow::ResumeDrawing() { Box->ResumeDrawing(); }
 
 void TMapWindow::RedrawClick() { view_->StartRedraw(); }
 

@@ -1,6 +1,9 @@
 // The program's plain map window, until the application shell exists: one
 // map view of one layer database set in a scrolling box, a menu "&Mapa"
-// and the view's right-click menu (redraw, the settings window, close).
+// and the view's right-click menu (redraw, the whole set, the zoom and pan
+// commands, the previous window, the settings window, close). The view's
+// own keys zoom (Page Up, Page Down), move (the arrows) and go back to the
+// previous window (Ctrl+F5).
 // The caption is "Tolvika - " and the database set's name.
 //
 // GUI thread only. The window owns its view (freed first, so that every
@@ -37,9 +40,17 @@ public:
 
   TTvView& View() const { return *view_; }
 
-  // The map-document window of the view.
+  // The map-document window of the view: the box's scroll bars over it.
   void CenterScrollBars() override;
   platform::TPopupMenu* SkalaPopUp() override { return SkalaMenu; }
+  TScrollBarState HorzScrollBar() override;
+  TScrollBarState VertScrollBar() override;
+  void SetHorzScrollPosition(int Position) override;
+  void SetVertScrollPosition(int Position) override;
+  int VisibleWidth() override;
+  int VisibleHeight() override;
+  void SuspendDrawing() override;
+  void ResumeDrawing() override;
 
   platform::TScrollBox* Box;
   platform::TMainMenu* MainMenu;
@@ -62,9 +73,9 @@ private:
   // The view changed its size with the settings: the box is refitted once
   // the change has reached the view.
   void ViewCfgChanged(TParametryConf* Sender);
-  // Until the program has commands that load layers and zoom: every layer
-  // of the set read whole and shown, and the view's window over their
-  // extent, drawn anew.
+  // Until the program has commands that load layers: every layer of the
+  // set read whole and shown, and the view's window fitted to them once
+  // (drawn anew in any case).
   void LoadAndFit();
   void LoadLayers(TGrupaWarstw& Group);
   // Adds the three commands to Menu.

@@ -180,7 +180,7 @@ void TTvView::MakeMarkersCurrent() {
   for (auto& marker : ViewMarkers) marker->MakeCurrent();
   if (rectMarker_ != nullptr) rectMarker_->MakeCurrent();
   if (polygonMarker_ != nullptr) polygonMarker_->MakeCurrent();
-  ViewServices().ShowScaleOnRuler(*this);
+  ViewServices().ShowRulerScale(Dims()->ScaleY);
   if (krzyz_) krzyz_->UpdateButton(true);
 }
 

@@ -173,11 +173,76 @@ public:
   virtual bool LayerHasObjects() { return false; }
   // The idle tool's point handler (element editing). Base: nothing, false.
   virtual bool DefaultPoint(TKrzyz* Sender) { return false; }
-  // Zoom and scroll steps of the keys (the window commands fill them).
-  virtual void ZoomByStep(int Step) {}
-  virtual void ScrollHorz(int Step) {}
-  virtual void ScrollVert(int Step) {}
-  virtual void RestoreWindow() {}
+
+  // --- Window on the world ---
+  // (viewwindow.cpp) Every change below remembers the window before it in
+  // PreviousWindow (SetWindow and ApplyWindow leave that to their callers),
+  // starts a full redraw and then thins the view markers, shows the new
+  // scale on the ruler and moves the current tool to the pointer. The
+  // tool's figures are hidden and a running redraw is stopped and waited
+  // for before the window changes.
+
+  // Shows R (normalised) as large as fits the control; true when the
+  // window changed (empty, too small or unchanged rectangles are refused).
+  bool SetWindow(const TRealRect& R);
+  // Shows exactly R (normalised); refused like SetWindow, and above the
+  // largest extent.
+  bool ApplyWindow(const TRealRect& R);
+  // SetWindow and CenterScrollBars while the document window's drawing is
+  // suspended.
+  bool SetWindowLocked(const TRealRect& R);
+  // Window size times Factor about its centre (above 1 shows more); 1, 0,
+  // negative and non-finite factors change nothing.
+  void Zoom(double Factor);
+  // Zoom by 1.6 to the power Step, then the scroll bars centred (Page Down
+  // is 1, Page Up -1).
+  virtual void ZoomByStep(int Step);
+  // Moves the map content by the world vector (DX, DY).
+  void Pan(double DX, double DY);
+  // Arrow keys (left 1, right -1; down 1, up -1): the first press scrolls
+  // the document window to its edge, the next ones move the window on the
+  // world by a third of the visible width (height).
+  virtual void ScrollHorz(int Step);
+  virtual void ScrollVert(int Step);
+  // The union of the root's children's extents (all zero when all empty).
+  void GetDataExtent(TRealRect& R);
+  // Fits the window to the data; an all-empty tree changes nothing.
+  void ZoomAll();
+  // ZoomAll the first time after a base was attached: true when it ran.
+  bool ZoomAllOnce();
+  // Swaps the window with PreviousWindow (Ctrl+F5).
+  virtual void RestoreWindow();
+  // The zoom and pan commands: nested tools of the current tool, so that
+  // the command in progress goes on after them.
+  void CmdZoomIn();
+  void CmdPan();
+  void CmdZoomInCrosshair();
+  void CmdZoomOut();
+  // The crosshair zoom ratio of R, running from the crosshair centre to the
+  // dragged corner: the smaller of the visible half-window's world extents
+  // divided by R's extents on each axis; 0 for a flat R.
+  double ClipRectToWindow(const TRealRect& R);
+  // The ratio the crosshair zoom takes for the centred rectangle R.
+  double ZoomRatioFor(const TRealRect& R) override;
+
+private:
+  void AfterWindowChange();
+  // Before the window changes: hides the figures of every tool of the
+  // chain (they would be left behind) and stops and waits for the redraw
+  // (its threads read the window); true when a redraw was running.
+  bool PrepareWindowChange();
+  // A change was refused: a redraw stopped for it starts again, the tool's
+  // figures come back.
+  void KeepWindow(bool RedrawStopped);
+  // The size of the part of the view the document window shows (the whole
+  // view when the window reports none).
+  int VisibleWidth();
+  int VisibleHeight();
+  // The crosshair zoom's point callback: In zooms in, else out.
+  bool CrosshairZoom(TKrzyz* Sender, bool In);
+  void StartWindowTool(std::unique_ptr<TKrzyz> Tool);
+
+public:
 
   // TClientAreaControl.
   int ClientWidth() const override { return platform::TCustomControl::ClientWidth(); }

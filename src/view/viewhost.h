@@ -50,6 +50,26 @@ public:
   virtual void PostDeferred(std::unique_ptr<TDeferredOperation> Operation) {}
   // Focuses the main form (before the view takes the focus).
   virtual void FocusMainForm() {}
+
+  // The window's scroll bars over the view: Range is the extent scrolled
+  // over (the view's size), Position the first pixel shown. None (0, 0)
+  // by default.
+  struct TScrollBarState {
+    int Range = 0;
+    int Position = 0;
+  };
+  virtual TScrollBarState HorzScrollBar() { return {}; }
+  virtual TScrollBarState VertScrollBar() { return {}; }
+  virtual void SetHorzScrollPosition(int Position) {}
+  virtual void SetVertScrollPosition(int Position) {}
+  // The size in pixels of the window's area that shows the view; 0 when
+  // the window does not know it (the view then counts itself whole).
+  virtual int VisibleWidth() { return 0; }
+  virtual int VisibleHeight() { return 0; }
+  // The window stops drawing while the view changes its window, and draws
+  // again once every suspension is resumed.
+  virtual void SuspendDrawing() {}
+  virtual void ResumeDrawing() {}
 };
 
 // A paint item: something light painted over the map (markers, overlays).
@@ -119,8 +139,12 @@ public:
   virtual void CreateViewMarkers(TTvView& View, std::vector<std::unique_ptr<TViewMarkerI>>& Markers) {}
   // The view's measurement window (null: none, nothing is shown).
   virtual std::unique_ptr<TMeasureDialogI> CreateMeasureDialog(TTvView& View) { return nullptr; }
-  // The main window's scale ruler takes the view's scale.
-  virtual void ShowScaleOnRuler(TTvView& View) {}
+  // The view's window on the world changed: its view markers thin their
+  // points to the new window.
+  virtual void ThinViewMarkers(TTvView& View) {}
+  // The main form's scale ruler shows the scale of a view whose window
+  // changed, in device pixels per metre along the screen's horizontal axis.
+  virtual void ShowRulerScale(double PixelsPerMetre) {}
 };
 
 // The services every view uses; a null set until the program installs its

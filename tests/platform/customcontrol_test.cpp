@@ -313,6 +313,28 @@ TEST_F(PaintingWaitTest, TickInvalidatesAndTheControlsAreLookedUpEachRound) {
   EXPECT_EQ(hidden->paints, 0);
 }
 
+// While drawing is suspended on a window nothing in it is painted; the last
+// resume paints it again. Suspensions nest; a resume without a suspension
+// does nothing.
+TEST_F(PaintingWaitTest, SuspendedDrawingPaintsNothingUntilTheLastResume) {
+  form->ResumeDrawing();
+  EXPECT_FALSE(form->DrawingSuspended());
+  form->SuspendDrawing();
+  form->SuspendDrawing();
+  control->Invalidate();
+  Application().ProcessMessages();
+  EXPECT_EQ(control->paints, 0);
+  form->ResumeDrawing();
+  EXPECT_TRUE(form->DrawingSuspended());
+  control->Invalidate();
+  Application().ProcessMessages();
+  EXPECT_EQ(control->paints, 0);
+  form->ResumeDrawing();
+  EXPECT_FALSE(form->DrawingSuspended());
+  Application().ProcessMessages();
+  EXPECT_GE(control->paints, 1);
+}
+
 // An event already signalled ends the wait at once; a Paint that starts the
 // wait itself (a paint that waits for a drawing thread) is not run again
 // inside it.

@@ -25,6 +25,7 @@
 #include "platform/responder.h"
 #include "platform/scratch_folder.h"
 #include "shell/startconfigwnd.h"
+#include "view/hinttools.h"
 #include "view/krzyz.h"
 #include "view/tvview.h"
 #include "view/viewcfg.h"
@@ -152,12 +153,92 @@ TEST_F(MapWindowTest, UnknownSetRaisesAndTheWindowStaysEmpty) {
 }
 
 TEST_F(MapWindowTest, BothMenusHoldTheCommands) {
-  const std::vector<std::string> commands = {"&Przerysuj", "&Konfiguracja...", "-", "&Zamknij"};
+  const std::vector<std::string> commands = {"&Przerysuj",       "-",
+                                             "&Cała mapa",        "Po&większ okno",
+                                             "Powiększ (ce&lownik)", "Po&mniejsz okno",
+                                             "P&rzesuń okno",     "Poprzednie &okno",
+                                             "-",                 "&Konfiguracja...",
+                                             "-",                 "&Zamknij"};
   ASSERT_EQ(window->MainMenu->Items().Count(), 1);
   EXPECT_EQ(window->MapaItem->Caption(), "&Mapa");
   EXPECT_EQ(Captions(*window->MapaItem), commands);
   EXPECT_EQ(window->SkalaPopUp(), window->SkalaMenu);
   EXPECT_EQ(Captions(window->SkalaMenu->Items()), commands);
+}
+
+// The set is fitted once when opened; the menu fits it again, starts the
+// zoom tools and goes back to the previous window.
+TEST_F(MapWindowTest, MenuFitsZoomsAndGoesBack) {
+  window->OpenBase(*store, "Przyklad");
+  TTvView& view = window->View();
+  const auto current = [&] {
+    const TWindowDim& d = *view.Dims();
+    return RealRect(d.X1, d.Y1, d.X2, d.Y2);
+  };
+  EXPECT_NE(view.State & TTvView::kFitted, 0);
+  const TRealRect fitted = current();
+  EXPECT_LT(fitted.Right - fitted.Left, 15000000.0);
+  view.Zoom(0.5);
+  const TRealRect zoomed = current();
+  Item(*window->MapaItem, "Poprzednie &okno")->Click();
+  EXPECT_EQ(current(), fitted);
+  Item(*window->MapaItem, "Poprzednie &okno")->Click();
+  EXPECT_EQ(current(), zoomed);
+  Item(window->SkalaMenu->Items(), "&Cała mapa")->Click();
+  EXPECT_EQ(current(), fitted);
+  // Opening the set again fits it again.
+  view.Zoom(0.25);
+  window->OpenBase(*store, "Przyklad");
+  EXPECT_EQ(current(), fitted);
+  struct Case {
+    const char* caption;
+    std::string hint;
+  } cases[] = {{"Po&większ okno", "POWIĘKSZENIE OKNA"},
+               {"Powiększ (ce&lownik)", "POWIĘKSZENIE OKNA (celownik)"},
+               {"Po&mniejsz okno", "ZMNIEJSZENIE OKNA"},
+               {"P&rzesuń okno", "PRZESUNIĘCIE OKNA"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    Item(*window->MapaItem, c.caption)->Click();
+    auto* tool = dynamic_cast<THintKrzyz*>(view.Krzyz()->Nested.get());
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(tool->Hint(), c.hint);
+    // Escape leaves it; the idle tool stays.
+    view.CancelKrzyz();
+    EXPECT_EQ(view.Krzyz()->Nested, nullptr);
+  }
+}
+
+// The arrows scroll the box to its edge first, then move the map by a third
+// of the box's visible width.
+TEST_F(MapWindowTest, ArrowsScrollTheBoxToItsEdgeFirst) {
+  window->OpenBase(*store, "Przyklad");
+  window->Show();
+  // A view larger than the box.
+  TvViewCfg().RozmiarX = 3000;
+  TvViewCfg().RozmiarY = 2500;
+  TvViewCfg().NotifyChanged();
+  Application().ProcessMessages();
+  TTvView& view = window->View();
+  ASSERT_LT(window->Box->VisibleWidth(), view.Width());
+  window->Box->ScrollTo(20, 10);
+  ASSERT_EQ(window->Box->HorzPosition(), 20);
+  const double y1 = view.Dims()->Y1;
+  view.ScrollHorz(1);
+  EXPECT_EQ(window->Box->HorzPosition(), 0);
+  EXPECT_EQ(view.Dims()->Y1, y1);
+  view.ScrollHorz(1);
+  EXPECT_NEAR((y1 - view.Dims()->Y1) * view.Dims()->ScaleY, window->Box->VisibleWidth() / 3, 1e-6);
+  view.ScrollHorz(-1);
+  EXPECT_EQ(window->Box->HorzPosition(), view.Width() - window->Box->VisibleWidth());
+  view.ScrollVert(1);
+  EXPECT_EQ(window->Box->VertPosition(), view.Height() - window->Box->VisibleHeight());
+  view.ScrollVert(-1);
+  EXPECT_EQ(window->Box->VertPosition(), 0);
+  // Centring puts the middle of the view in the middle of what is visible.
+  window->CenterScrollBars();
+  EXPECT_EQ(window->Box->HorzPosition(), (view.Width() - window->Box->VisibleWidth()) / 2);
+  EXPECT_EQ(window->Box->VertPosition(), (view.Height() - window->Box->VisibleHeight()) / 2);
 }
 
 // The view has the focus: Escape reaches its tool and the window stays;

@@ -127,7 +127,7 @@ class FakeServices : public TViewServicesI {
     ++calls.dialogsMade;
     return std::make_unique<FakeDialog>(calls);
   }
-  void ShowScaleOnRuler(TTvView&) override { ++calls.rulers; }
+  void ShowRulerScale(double) override { ++calls.rulers; }
   Calls& calls;
   bool makeDialogs = true;
 };
