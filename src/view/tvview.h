@@ -231,6 +231,9 @@ private:
   // chain (they would be left behind) and stops and waits for the redraw
   // (its threads read the window); true when a redraw was running.
   bool PrepareWindowChange();
+  // SetWindow (Fit: the window fitted to the control's proportions) and
+  // ApplyWindow (as given).
+  bool ChangeWindow(const TRealRect& R, bool Fit);
   // A change was refused: a redraw stopped for it starts again, the tool's
   // figures come back.
   void KeepWindow(bool RedrawStopped);

@@ -59,32 +59,21 @@ void TTvView::AfterWindowChange() {
   PointerMove(point);
 }
 
-bool TTvView::SetWindow(const TRealRect& R) {
+bool TTvView::SetWindow(const TRealRect& R) { return ChangeWindow(R, true); }
+
+bool TTvView::ApplyWindow(const TRealRect& R) { return ChangeWindow(R, false); }
+
+bool TTvView::ChangeWindow(const TRealRect& R, bool Fit) {
   TRealRect r = R;
   NormalizeRealRect(r);
   const bool stopped = PrepareWindowChange();
-  const bool changed = dims_->FitWindow(r);
+  const bool changed = Fit ? dims_->FitWindow(r) : dims_->SetWorldRect(r);
   if (changed) {
     root_->UpdateShownFlag();
     StartRedraw();
     AfterWindowChange();
   } else {
     // The figures come back where they were.
-    KeepWindow(stopped);
-  }
-  return changed;
-}
-
-bool TTvView::ApplyWindow(const TRealRect& R) {
-  TRealRect r = R;
-  NormalizeRealRect(r);
-  const bool stopped = PrepareWindowChange();
-  const bool changed = dims_->SetWorldRect(r);
-  if (changed) {
-    root_->UpdateShownFlag();
-    StartRedraw();
-    AfterWindowChange();
-  } else {
     KeepWindow(stopped);
   }
   return changed;
