@@ -109,6 +109,9 @@ public:
   // The point a finished nested tool hands to its parent. Base: NoPoint().
   virtual void GetPoint(TRealPoint& Point);
   virtual void ResetState() {}
+  // True for the creation and edit tools of the graphic objects (activating
+  // another sublayer restarts their command on it).
+  virtual bool IsEditGraphObjTool() const { return false; }
 
   // Dispatch, called by the view; each handles the nested chain first.
   std::int32_t HandleMove(const TRealPoint& Point);

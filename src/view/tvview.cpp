@@ -30,6 +30,7 @@
 #include "view/krzyzconf.h"
 #include "view/pointtools.h"
 #include "view/redraw.h"
+#include "view/search.h"
 #include "view/viewcfg.h"
 
 namespace {
@@ -145,6 +146,7 @@ TTvView::TTvView(TViewDocumentI* Document) : document_(Document) {
     document_ = nullDocument_.get();
   }
   alive_ = std::make_shared<std::atomic<bool>>(true);
+  search_ = std::make_unique<TSearch>(this);
   RegisterViewCursors();
   // The image covers the whole control: nothing is erased before a paint.
   SetOpaque(true);

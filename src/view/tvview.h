@@ -39,7 +39,10 @@ class TBaza;
 class TBazaWarstw;
 class TDefRealCanvas;
 class TGrupaWarstw;
+class TKatalogWarstw;
 class TKrzyzConf;
+class TSearch;
+struct TActivityRecord;
 class TLayerStore;
 class TLokalnaKonfiguracja;
 class TParametryConf;
@@ -169,7 +172,11 @@ public:
   virtual void SearchByInterface() {}
   virtual void ZoomToTypedArea(TRealRect& R) { R = TRealRect{}; }
   virtual void PickSection(TRealRect& R) { R = TRealRect{}; }
-  virtual bool ElementIsFree(TEGraphObj* Element) { return true; }
+  // May the element at list Index of layer LayerNumber in Catalogue be
+  // deleted? (A cadastral view keeps the elements of its objects.)
+  virtual bool ElementIsFree(TKatalogWarstw* Catalogue, std::int32_t LayerNumber, std::int32_t Index) {
+    return true;
+  }
   virtual bool LayerHasObjects() { return false; }
   // The idle tool's point handler (element editing). Base: nothing, false.
   virtual bool DefaultPoint(TKrzyz* Sender) { return false; }
@@ -420,9 +427,31 @@ public:
   // The scale correction of measured lengths (none: uncorrected; not owned).
   const IScaleCorrection* DistanceParam = nullptr;
 
+  // --- Searches (search.cpp) ---
+  // The view's search object (made with the view).
+  TSearch& Search() const { return *search_; }
+  // Discards the whole undo history (a new manager is made on next use) and
+  // tells the main window (kMsgMainFormNotify, wParam 4).
+  void ClearUndo();
+  // Presses the current command's button again (posts message 1031 to the
+  // view) when there is one.
+  void RepeatToolButton();
+  // Activates the sublayer an activity-menu item names (Options: 0x20000
+  // compares the catalogue, 0x2000 keeps Deferred for later). Deferred is
+  // posted to the document window at once, or kept in PendingOperation.
+  void FindAndActivatePodwarstwa(std::uint32_t Options, const TActivityRecord& Item,
+                                 std::unique_ptr<TObject> Deferred);
+  // The sublayer at Path (Kind 1: a text sublayer, else a line one); an
+  // empty path gives the active one. None when not found.
+  TWarstwaOgolna* FindWarstwaByPath(int Kind, const std::string& Path);
+  // A deferred operation left for the next new element (owned until it is
+  // posted, then the receiver's).
+  std::unique_ptr<TObject> PendingOperation;
+
 private:
   void PostActiveChanged();
   // The overlay painter; PaintItems owns it.
   TOverlayPainter* overlayPainter_ = nullptr;
   std::unique_ptr<TMeasureDialogI> measureDialog_;
+  std::unique_ptr<TSearch> search_;
 };

@@ -1,0 +1,99 @@
+// The snapping window "Zatrzask": the small always-on-top window a snapping
+// tool (TLatchKrzyz) opens on a right click or a typed digit. In it the user
+// chooses the snap mode (a right click on a snap button changes it and
+// keeps the window open), applies a snap mode once, types a point in one of
+// eight coordinate-entry modes (plain, relative, polar and base-line
+// constructions), pastes coordinates, or manages the base line. The window
+// only collects and checks input: it ends with a modal result and leaves its
+// entry mode and values (A, B, Z) for the tool to read.
+//
+// Modal results: 1 OK (or ExtraModalResult), 2 close, 3 abort, 16 to 18
+// base-line commands, 19 + mode for a one-time snap, descendants' own.
+// TLatchDialog3d shows the third coordinate. The parameter windows of the
+// object tools derive from TLatchDialog and add entry mode 8 through the
+// four virtual hooks.
+//
+// GUI thread only. The tool owns its window; the window's tool is not
+// owned (the window tells it when it goes: ResetState).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/forms.h"
+
+class TLatchKrzyz;
+class TTvView;
+
+// Entry modes of the window.
+inline constexpr std::uint8_t kEntryXY = 0;
+inline constexpr std::uint8_t kEntryRelative = 1;
+inline constexpr std::uint8_t kEntryAzimuth = 2;
+inline constexpr std::uint8_t kEntryLastDirection = 3;
+inline constexpr std::uint8_t kEntryOffsets = 4;
+inline constexpr std::uint8_t kEntryDistances = 5;
+inline constexpr std::uint8_t kEntryAngles = 6;
+inline constexpr std::uint8_t kEntryPolar = 7;
+inline constexpr std::uint8_t kEntryExtra = 8;
+
+// The base-line window of a view: modal, ends with 16 (enter a base line by
+// two points), 17 (point an existing line), 18 (remove the base line) or
+// another result. The program's own window is installed by the parcel part;
+// without one the answer is 0 (nothing chosen).
+class TBaseLineDialogI {
+public:
+  virtual ~TBaseLineDialogI() = default;
+  virtual int ShowModalFor(TTvView* View) = 0;
+};
+// Installs the window (the caller keeps ownership; null: none).
+void SetBaseLineDialog(TBaseLineDialogI* Dialog);
+TBaseLineDialogI* BaseLineDialog();
+
+class TLatchDialog : public platform::TForm {
+public:
+  TLatchDialog();
+  // Tells the bound tool (ResetState).
+  ~TLatchDialog() override;
+
+  // Binds Tool (null only forgets it); with a tool, the four base-line
+  // entry buttons are enabled exactly when its view has a base line.
+  void SetKrzyz(TLatchKrzyz* Tool);
+  TLatchKrzyz* Krzyz() const { return tool_; }
+  // Beside the screen point (x + 10, or x - 10 - width near the right
+  // edge), top y kept inside the screen.
+  void PlaceNear(int X, int Y);
+  // The relative and azimuth buttons from index 1, the angle ones from 2.
+  void EnableButtons(std::int32_t PointIndex);
+  void ShowSnapMode(std::uint8_t Mode);
+  void SetInputMode(std::uint8_t Mode);
+  std::uint8_t InputMode() const { return inputMode_; }
+  void SetFieldLabels(const std::string& First, const std::string& Second);
+  // The first field's text := Text, focus on it, caret behind the text.
+  void SetFirstFieldText(const std::string& Text);
+
+  // Hooks of the parameter windows.
+  virtual void EnableExtraControls(bool BaseLine) {}
+  virtual bool ShowExtraMode() { return false; }
+  virtual int ExtraModalResult() { return 1; }
+  // True with Message when the extra mode's input is wrong.
+  virtual bool CheckExtraInput(std::string& Message) { return false; }
+
+  // Values read by OK (angles in radians).
+  double A = 0.0;
+  double B = 0.0;
+  double Z = 0.0;
+
+protected:
+  TLatchKrzyz* tool_ = nullptr;
+  std::uint8_t inputMode_ = 0;
+  // Controls and handlers: see latchdialog.cpp.
+  struct TControls;
+  std::unique_ptr<TControls> c_;
+};
+
+// The same window with the third coordinate.
+class TLatchDialog3d : public TLatchDialog {
+public:
+  TLatchDialog3d();
+};
