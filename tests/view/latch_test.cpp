@@ -237,6 +237,28 @@ TEST_F(PointerToolTest, OnePointToolReportsTheClickedPoint) {
   EXPECT_EQ(fresh->PointIndex, 0);
 }
 
+TEST_F(PointerToolTest, TheMarkerIsTheCrossOrTheSightBoxByMode) {
+  struct Case {
+    std::uint8_t mode;
+    bool cross;
+    bool box;
+  };
+  const Case cases[] = {{0, true, false}, {1, true, true},  {2, false, true}, {3, false, true}, {4, false, true},
+                        {5, false, true}, {6, true, false}, {7, true, false}, {8, false, false}};
+  for (const Case& c : cases) {
+    TLWskPunktKrzyz tool(0, nullptr);
+    Activate(tool, TRealPoint{50, 100});
+    tool.HideAll();
+    tool.SnapMode = c.mode;
+    tool.ShowAll();
+    const std::string what = "mode " + std::to_string(c.mode);
+    EXPECT_EQ(Inverted(50, 106), c.cross) << what << ": an arm of the cross";
+    EXPECT_EQ(Inverted(55, 105), c.box) << what << ": a corner of the sight box";
+    ExpectBalanced(tool);
+    tool.Deactivate();
+  }
+}
+
 TEST_F(PointerToolTest, SegmentToolWithBackspaceAtEachStage) {
   std::vector<std::pair<TRealPoint, TRealPoint>> got;
   TLWskLineKrzyz tool(0, Keep(got, false));
