@@ -651,26 +651,36 @@ TEST_F(LatchViewTest, CloseKeepsZAbortTakesBackAndUnknownResultsDoNothing) {
 TEST_F(LatchViewTest, OneTimeSnapsAndExtraResults) {
   struct Case {
     int result;
+    std::int32_t index;  // previous points (70, 60) and (70, 100)
     TRealPoint at;
     bool accepted;
     double x, y;
   };
   const Case cases[] = {
-      {kResultSnapOnce + 0, {30, 30}, true, 30, 30},
-      {kResultSnapOnce + 2, {30, 30}, false, 0, 0},
-      {kResultSnapOnce + 2, {48, 23}, true, 50, 20},
-      {kResultSnapOnce + 3, {52, 103}, true, 50, 100},
-      {kResultSnapOnce + 4, {52, 60}, true, 50, 60},
+      {kResultSnapOnce + 0, 0, {30, 30}, true, 30, 30},
+      {kResultSnapOnce + 1, 0, {30, 30}, true, 30, 30},
+      {kResultSnapOnce + 2, 0, {30, 30}, false, 0, 0},
+      {kResultSnapOnce + 2, 0, {48, 23}, true, 50, 20},
+      {kResultSnapOnce + 3, 0, {52, 103}, true, 50, 100},
+      {kResultSnapOnce + 4, 0, {52, 60}, true, 50, 60},
+      {kResultSnapOnce + 5, 1, {51, 140}, true, 50, 60},
+      {kResultSnapOnce + 5, 0, {51, 140}, false, 0, 0},
+      {kResultSnapOnce + 6, 2, {80, 130}, true, 80, 100},
+      {kResultSnapOnce + 7, 2, {80, 130}, true, 70, 130},
+      {kResultSnapOnce + 7, 1, {80, 130}, false, 0, 0},
   };
   for (const Case& c : cases) {
     Recorder& tool = Install();
     tool.OnPoint = [](TKrzyz*) { return false; };
+    tool.Place(c.index, {{70, 60, 0}, {70, 100, 0}, {0, 0, 0}});
     tool.CurrentEntry() = TLatchEntry{c.at.X, c.at.Y, 0};
     Answer(c.result, Values(kEntryXY, 0, 0, 3));
     EXPECT_FALSE(tool.ShowLatchDialog(TPoint{10, 10}, ""));
-    const std::string what = "result " + std::to_string(c.result);
+    const std::string what = "result " + std::to_string(c.result) + " at index " + std::to_string(c.index);
     ASSERT_EQ(tool.points.size(), c.accepted ? 1u : 0u) << what;
-    if (c.accepted) ExpectEntry(tool.points[0], c.x, c.y, what);
+    if (c.accepted) {
+      ExpectEntry(tool.points[0], c.x, c.y, what);
+    }
     // The window's Z goes with the point where no object gives one.
     if (c.result == kResultSnapOnce) {
       EXPECT_FLOAT_EQ(tool.points[0].Z, 3.0f);
