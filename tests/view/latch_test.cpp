@@ -465,6 +465,20 @@ TEST_F(LatchKeyTest, RightAltKeysOpenTheWindowInTheBaseLineModes) {
   }
 }
 
+TEST_F(LatchKeyTest, TheThreeCoordinateOptionChoosesTheWindow) {
+  Recorder tool;
+  EXPECT_EQ(dynamic_cast<TLatchDialog3d*>(tool.CreateDialog().get()), nullptr);
+  tool.SetOption(true);
+  EXPECT_NE(dynamic_cast<TLatchDialog3d*>(tool.CreateDialog().get()), nullptr);
+  // Copies keep the option, not the points.
+  tool.PointIndex = 2;
+  TLatchKrzyz copy(tool);
+  EXPECT_NE(copy.Options & TLatchKrzyz::kDialog3d, 0);
+  EXPECT_EQ(copy.PointIndex, 0);
+  tool.SetOption(false);
+  EXPECT_EQ(tool.Options & TLatchKrzyz::kDialog3d, 0);
+}
+
 // --- On a small map --------------------------------------------------------------
 
 class LatchViewTest : public LatchMapTest {
