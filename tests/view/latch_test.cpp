@@ -71,14 +71,19 @@ public:
   bool complete = true;
 };
 
-// The sound signal stays off in these tests (it would start beep threads).
+// The sound signal stays off in these tests (it would start beep threads),
+// and the snap mode the tools write back on leaving is put back afterwards.
 class SignalOff {
 public:
-  SignalOff() : saved_(KrzyzConf().Signal) { KrzyzConf().Signal = false; }
-  ~SignalOff() { KrzyzConf().Signal = saved_; }
+  SignalOff() : signal_(KrzyzConf().Signal), snapType_(KrzyzConf().SnapType) { KrzyzConf().Signal = false; }
+  ~SignalOff() {
+    KrzyzConf().Signal = signal_;
+    KrzyzConf().SnapType = snapType_;
+  }
 
 private:
-  bool saved_;
+  bool signal_;
+  std::uint8_t snapType_;
 };
 
 void ExpectEntry(const TLatchEntry& E, double X, double Y, const std::string& What) {

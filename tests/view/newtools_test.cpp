@@ -55,11 +55,17 @@ public:
   bool acceptCompletion = true;
 };
 
-// Quiet signal for the whole fixture.
+// The stand-in view with the sound signal off; the snap mode the tools
+// write back on leaving is put back afterwards.
 class NewToolTest : public ToolFixture {
 protected:
-  NewToolTest() : savedSignal(KrzyzConf().Signal) { KrzyzConf().Signal = false; }
-  ~NewToolTest() override { KrzyzConf().Signal = savedSignal; }
+  NewToolTest() : savedSignal(KrzyzConf().Signal), savedSnapType(KrzyzConf().SnapType) {
+    KrzyzConf().Signal = false;
+  }
+  ~NewToolTest() override {
+    KrzyzConf().Signal = savedSignal;
+    KrzyzConf().SnapType = savedSnapType;
+  }
 
   // A tool whose callback keeps a copy of every reported line and gives
   // the tool a fresh template, as a command does.
@@ -89,6 +95,7 @@ protected:
   }
 
   bool savedSignal;
+  std::uint8_t savedSnapType;
   std::vector<std::unique_ptr<TLinia>> templates;
   std::vector<std::vector<double>> reported;
   std::vector<std::int32_t> remaining;
