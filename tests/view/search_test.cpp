@@ -17,6 +17,7 @@
 
 #include "common/layer_classes.h"
 #include "foundation/cancel.h"
+#include "foundation/clip.h"
 #include "foundation/errors.h"
 #include "foundation/settings.h"
 #include "layers/layerfile.h"
@@ -403,6 +404,28 @@ TEST_F(SearchTest, TextAtAPointByCatalogueAndLayer) {
   EXPECT_EQ(text, "34");
   view_->Search().FindTextAtIn(TRealPoint{500, 500}, kTolerance, text, *inny_);
   EXPECT_EQ(text, "");
+}
+
+TEST_F(SearchTest, TextsInAClipByCatalogueAndLayer) {
+  const TRectClip clip(40, 90, 60, 110);
+  using Strings = std::vector<std::string>;
+  struct Case {
+    const char* catalogue;
+    std::int32_t layer;
+    Strings texts;
+  };
+  const Case cases[] = {
+      {"", -1, {"34", "12"}}, {"Inny", -1, {"34"}}, {"Katalog", 4, {"12"}}, {"Katalog", 6, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.catalogue) + " " + std::to_string(c.layer));
+    Strings texts;
+    view_->Search().CollectTextsInClip(clip, c.catalogue, c.layer, texts);
+    EXPECT_EQ(texts, c.texts);
+  }
+  Strings texts;
+  view_->Search().CollectTextsInClipIn(clip, *katalog_, texts);
+  EXPECT_EQ(texts, Strings{"12"});
 }
 
 // --- Crossings -----------------------------------------------------------------------
