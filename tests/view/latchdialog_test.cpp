@@ -412,6 +412,35 @@ TEST_F(LatchDialogTest, EnterGoesFromFieldToFieldAndThenToOk) {
   EXPECT_EQ(dialog->B, 34);
 }
 
+// Tab goes through the fields and buttons as they stand on the screen; the
+// mode buttons are left to the mouse and the keys of the fields and tool.
+TEST_F(LatchDialogTest, TabFollowsTheScreenOrder) {
+  struct Case {
+    bool threeD;
+    std::vector<std::string> order;
+  };
+  const Case cases[] = {
+      {false, {"EditY", "btOK", "SpeedButton1", "SpeedButton2", "SpeedButton3", "EditX"}},
+      {true, {"EditY", "EditZ", "btOK", "SpeedButton1", "SpeedButton2", "SpeedButton3", "EditX"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.threeD ? "3D" : "2D");
+    std::unique_ptr<TLatchDialog> dialog = c.threeD ? Open<TLatchDialog3d>(2) : Open(2);
+    std::vector<std::string> order;
+    Run(*dialog, [&](TLatchDialog& d) {
+      d.Get<TEdit>("EditX").SetFocus();
+      for (std::size_t i = 0; i < c.order.size(); ++i) {
+        auto* focused = dynamic_cast<TWinControl*>(d.ActiveControl());
+        ASSERT_NE(focused, nullptr);
+        focused->SendKey(VK_TAB);
+        order.push_back(d.ActiveControl() != nullptr ? d.ActiveControl()->Name() : "");
+      }
+      d.Get<TButton>("SpeedButton3").Click();
+    });
+    EXPECT_EQ(order, c.order);
+  }
+}
+
 TEST_F(LatchDialogTest, EntryModesSetTheFieldLabels) {
   struct Case {
     const char* button;
