@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/settings.h"
 #include "platform/application.h"
 #include "platform/clipboard.h"
 #include "platform/controls_std.h"
@@ -16,10 +17,12 @@
 #include "platform/dragframe.h"
 #include "platform/forms.h"
 #include "platform/responder.h"
+#include "platform/scratch_folder.h"
 #include "view/baseline.h"
 #include "view/krzyzconf.h"
 #include "view/latch.h"
 #include "view/tvview.h"
+#include "view/viewcfg.h"
 
 namespace {
 
@@ -75,10 +78,16 @@ protected:
     savedDecimals = KrzyzConf().Decimals;
     KrzyzConf().FullAngle = 360.0;
     KrzyzConf().Decimals = 2;
+    // The view's settings live in a configuration of the test's own.
+    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(settings.Path() + "/tolvika.ini"));
+    TvViewCfgCreate();
     view = std::make_unique<TTvView>();
     tool.UseView(view.get());
   }
   ~LatchDialogTest() override {
+    tool.UseView(nullptr);
+    view.reset();
+    FreeGlobalnaKonfiguracja();
     SetBaseLineDialog(nullptr);
     KrzyzConf().FullAngle = savedFullAngle;
     KrzyzConf().Decimals = savedDecimals;
@@ -112,6 +121,7 @@ protected:
   }
 
   TScriptedResponder responder;
+  ScratchFolder settings;
   double savedFullAngle = 360.0;
   std::int32_t savedDecimals = 2;
   std::unique_ptr<TTvView> view;
