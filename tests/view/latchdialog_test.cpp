@@ -169,6 +169,8 @@ TEST_F(LatchDialogTest, BaseLineEntryButtonsNeedABaseLineOnTheToolsView) {
 }
 
 TEST_F(LatchDialogTest, RightClickOnASnapButtonChangesTheModeAndKeepsTheWindowOpen) {
+  tool.PointIndex = 2;
+  tool.SnapMode = 1;
   auto dialog = Open(2);
   dialog->ShowSnapMode(1);
   const int result = Run(*dialog, [&](TLatchDialog& d) {
