@@ -337,6 +337,19 @@ void SymbolFiles() {
   Seed("symbollib", "seed-0", defwrite::SymbolFile(symbols));
 }
 
+void GeneratorFiles() {
+  // One generator of each file kind over three elements (a line, an arc and
+  // a circle); the two choice bytes first: two points, a segment of 10.
+  std::string headers;
+  for (std::uint8_t type = 1; type <= 5; ++type)
+    headers += defwrite::GeneratorHeader("GEN" + std::to_string(type), 1, 3, type, {1, 1}, {1, 6}, {2.5, 1});
+  const std::string elements = Element(1, 1, 1, 6, 0, kElemLine) + Element(1, 1, 2, 3, 1, kElemArc) +
+                               Element(1.5, 3, 0, 0, 0.5, kElemCircle);
+  const std::string file = defwrite::DefinitionFile(defwrite::kGeneratorMagic, 5, headers, elements);
+  Seed("generators", "seed-0", std::string("\0\x0A", 2) + file);
+  Seed("generators", "seed-1", std::string("\x02\x0A", 2) + file);
+}
+
 void LineStyleFiles() {
   // Style 20 "KRES": dashes of 5 in a pattern of 10 with a tick at each
   // end; a variant for 1:500; style 21 "PLOT" plain with pen style 2.
@@ -762,6 +775,7 @@ int main(int argc, char** argv) {
   Texts();
   SaveRecords();
   SymbolFiles();
+  GeneratorFiles();
   LineStyleFiles();
   StrokeFonts();
   LayerObjectRecords();

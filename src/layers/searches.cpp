@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "layers/layertree.h"
+#include "foundation/cancel.h"
 #include "layers/sublayer.h"
+#include "layers/undo.h"
 #include "objects/grobj.h"
 
 namespace {
@@ -157,4 +159,80 @@ bool TPSubSetSearchTheSame::Accept(TEGraphObj* Obj) {
   // omitted object, so only another object like it is found.
   if (Obj == nullptr || OmittedObject == nullptr || !TPSubSetSearchOm::Accept(Obj)) return false;
   return Obj->SameGeometry(*OmittedObject);
+}
+
+
+// --- Deleting what meets a window ---
+
+TDeleteObjsInWindow::TDeleteObjsInWindow(const TRealPoint& Point, const TRealPoint& Tolerance,
+                                         TBlockUndoOperation* Group, std::uint32_t Stamp,
+                                         TElementIsFree ElementIsFree)
+    : TSubSetSearch(Point, Tolerance, kMaskLine | kMaskText),
+      ElementIsFree(std::move(ElementIsFree)),
+      Stamp(Stamp),
+      Group(Group) {
+  if (Group == nullptr) throw EInternalError("TDeleteObjsInWindow: Group=nil");
+}
+
+void TDeleteObjsInWindow::Search(TWarstwaOgolna& Node, TSearchHit& Hit) { Node.SearchMatching(*this, Hit); }
+
+bool TDeleteObjsInWindow::Accept(TEGraphObj* Obj) {
+  if (Obj != nullptr && Obj->IsNear(Point, Tolerance, DrawParams.get())) Collected.push_back(Obj);
+  return false;
+}
+
+bool TDeleteObjsInWindow::Check(TWarstwaOgolna& Node) {
+  if (auto* catalogue = dynamic_cast<TKatalogWarstw*>(&Node)) Catalogue = catalogue;
+  auto* sublayer = dynamic_cast<TPodwarstwa*>(&Node);
+  // A read-only sublayer refuses every deletion: deleting there would end
+  // the walk half-way.
+  if (sublayer != nullptr && sublayer->IsReadOnly()) return false;
+  if (Node.IsGroup()) {
+    // The children collect and delete in their own checks.
+    TSubSetSearch::Check(Node);
+    Collected.clear();
+    return false;
+  }
+  Collected.clear();
+  try {
+    TSubSetSearch::Check(Node);
+  } catch (const EWarstwaError&) {
+    // A node that cannot offer its objects is skipped.
+    Collected.clear();
+    return false;
+  }
+  // Only a sublayer's objects can be deleted; anything else offered (a
+  // plug-in's objects made for the search) is dropped.
+  if (sublayer != nullptr && !Collected.empty()) DeleteCollected(*sublayer);
+  Collected.clear();
+  return false;
+}
+
+void TDeleteObjsInWindow::DeleteCollected(TPodwarstwa& Sublayer) {
+  if (Catalogue == nullptr && Sublayer.Owner != nullptr)
+    Catalogue = dynamic_cast<TKatalogWarstw*>(Sublayer.Owner->Owner);
+  LayerNumber = Sublayer.GetLayerNumber();
+  // From the last to the first, so that the list indexes of the objects
+  // still to come stay as they were.
+  std::vector<TEGraphObj*> objects = std::move(Collected);
+  Collected.clear();
+  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+    TEGraphObj* obj = *it;
+    if (Cancel != nullptr) Cancel->CheckCanceled();
+    if (LayerNumber != 0 && ElementIsFree &&
+        !ElementIsFree(Catalogue, LayerNumber, static_cast<std::int32_t>(obj->GetIndex())))
+      continue;
+    auto item = std::make_unique<TUndoOperationItem>(kUndoDelete, obj, nullptr, &Sublayer);
+    const std::uint32_t ident = obj->GetIdent();
+    obj->SetIdent(Stamp);
+    try {
+      Sublayer.DeleteObject(obj);
+    } catch (...) {
+      // Not deleted: the object keeps its identifier and no operation.
+      obj->SetIdent(ident);
+      throw;
+    }
+    Group->Add(std::move(item));
+    ++Deleted;
+  }
 }

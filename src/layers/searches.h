@@ -28,7 +28,9 @@
 #include "foundation/errors.h"
 #include "layers/layernode.h"
 
+class TBlockUndoOperation;
 class TKatalogWarstw;
+class TPodwarstwa;
 class TWarstwa;
 
 // Ends a list search that has listed more objects than it can handle. A
@@ -233,4 +235,42 @@ class TPSubSetSearchTheSame : public TPSubSetSearchOm {
   using TPSubSetSearchOm::TPSubSetSearchOm;
 
   bool Accept(TEGraphObj* Obj) override;
+};
+
+// Deletes every object that meets the search rectangle from the line and
+// text sublayers it walks over, recording each deletion in Group (one
+// delete operation per object, in the order of deletion) and stamping the
+// deleted object with Stamp. Nothing ever becomes the hit, so the walk goes
+// on over every node. Objects of a numbered layer are deleted only when
+// ElementIsFree (catalogue, layer number, list index) allows it; read-only
+// sublayers are left alone. A cancel (ECanceled from Cancel) and any error
+// of a deletion end the walk; the deletions made until then stay in Group,
+// which the caller records for undo in every case.
+class TDeleteObjsInWindow : public TSubSetSearch {
+ public:
+  using TElementIsFree = std::function<bool(TKatalogWarstw* Catalogue, std::int32_t LayerNumber,
+                                            std::int32_t Index)>;
+
+  // Group receives the deletions (not owned, required); without
+  // ElementIsFree every object may go.
+  TDeleteObjsInWindow(const TRealPoint& Point, const TRealPoint& Tolerance, TBlockUndoOperation* Group,
+                      std::uint32_t Stamp, TElementIsFree ElementIsFree);
+
+  std::vector<TEGraphObj*> Collected;  // the current sublayer's objects in the window
+  TElementIsFree ElementIsFree;
+  TKatalogWarstw* Catalogue = nullptr;  // the last catalogue entered (not owned)
+  std::uint32_t Stamp;
+  TBlockUndoOperation* Group;  // not owned
+  std::int32_t LayerNumber = 0;
+  std::int32_t Deleted = 0;  // objects deleted so far
+
+  // Collects the node's objects in the window and deletes them (see above).
+  bool Check(TWarstwaOgolna& Node) override;
+  // Every object of the node is offered (the window test is Accept's).
+  void Search(TWarstwaOgolna& Node, TSearchHit& Hit) override;
+  // Collects Obj when it meets the window; never takes it as the hit.
+  bool Accept(TEGraphObj* Obj) override;
+
+ private:
+  void DeleteCollected(TPodwarstwa& Sublayer);
 };

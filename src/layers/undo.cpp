@@ -54,16 +54,31 @@ void ResetUndoDisplayState(TEGraphObj& Obj) {
 
 // --- TUndoOperationItem ---
 
-TUndoOperationItem::TUndoOperationItem(std::uint8_t Kind, TEGraphObj* Before, TEGraphObj* After,
-                                       TPodwarstwa* Sublayer)
-    : TUndoOperationImp(Kind) {
-  // A replay would dereference what is missing: refuse it before any mark.
+namespace {
+
+// A replay would dereference what is missing: refuse it before any mark (a
+// constructor failing after the marks would let go of the objects).
+void CheckItem(std::uint8_t Kind, const TEGraphObj* Before, const TEGraphObj* After, bool SublayerMissing) {
   const bool needsBefore = Kind == kUndoDelete || Kind == kUndoModify;
   const bool needsAfter = Kind == kUndoAdd || Kind == kUndoModify;
   if ((needsBefore && Before == nullptr) || (needsAfter && After == nullptr) ||
-      ((needsBefore || needsAfter) && Sublayer == nullptr))
+      ((needsBefore || needsAfter) && SublayerMissing))
     throw EInternalError("TUndoOperationItem.Create: brak obiektu lub podwarstwy dla rodzaju " +
                          std::to_string(Kind));
+}
+
+}  // namespace
+
+TUndoOperationItem::TUndoOperationItem(std::uint8_t Kind, TEGraphObj* Before, TEGraphObj* After,
+                                       TPodwarstwa* Sublayer)
+    : TUndoOperationItem(Kind, Before, After,
+                         (CheckItem(Kind, Before, After, Sublayer == nullptr), TSublayerLater{})) {
+  sublayer_ = Sublayer;
+}
+
+TUndoOperationItem::TUndoOperationItem(std::uint8_t Kind, TEGraphObj* Before, TEGraphObj* After, TSublayerLater)
+    : TUndoOperationImp(Kind) {
+  CheckItem(Kind, Before, After, false);
   if (Before != nullptr) {
     Before->MarkUndoRef(true);
     old_ = Before;
@@ -73,7 +88,6 @@ TUndoOperationItem::TUndoOperationItem(std::uint8_t Kind, TEGraphObj* Before, TE
     After->MarkUndoRef(false);
     new_ = After;
   }
-  sublayer_ = Sublayer;
   if (old_ != nullptr) ResetUndoDisplayState(*old_);
 }
 
@@ -83,6 +97,7 @@ TUndoOperationItem::~TUndoOperationItem() {
 }
 
 void TUndoOperationItem::Undo() {
+  CheckSublayerGiven();
   switch (Kind) {
     case kUndoDelete:
       sublayer_->InsertObject(old_);
@@ -99,6 +114,7 @@ void TUndoOperationItem::Undo() {
 }
 
 void TUndoOperationItem::Redo() {
+  CheckSublayerGiven();
   switch (Kind) {
     case kUndoDelete:
       sublayer_->DeleteObject(old_);
@@ -112,6 +128,11 @@ void TUndoOperationItem::Redo() {
     default:
       break;
   }
+}
+
+void TUndoOperationItem::CheckSublayerGiven() const {
+  if (sublayer_ == nullptr && (Kind == kUndoDelete || Kind == kUndoAdd || Kind == kUndoModify))
+    throw EInternalError("TUndoOperationItem: operacja bez podwarstwy");
 }
 
 std::uint8_t TUndoOperationItem::RefersTo(const TEGraphObj* Obj) const {

@@ -127,6 +127,16 @@ class TUndoOperationItem : public TUndoOperationImp {
   std::uint32_t OldIdent() const { return oldIdent_; }
 
  protected:
+  // An item whose sublayer is known only later (objects made before the
+  // sublayer that takes them is chosen): the objects are checked and marked
+  // as above; SetSublayer must come before the first Undo or Redo, which
+  // otherwise raise EInternalError.
+  struct TSublayerLater {};
+  TUndoOperationItem(std::uint8_t Kind, TEGraphObj* Before, TEGraphObj* After, TSublayerLater);
+  void SetSublayer(TPodwarstwa* Sublayer) { sublayer_ = Sublayer; }
+  // EInternalError when a kind that replays on a sublayer has none.
+  void CheckSublayerGiven() const;
+
   TEGraphObj* old_ = nullptr;
   TEGraphObj* new_ = nullptr;
   TPodwarstwa* sublayer_ = nullptr;  // not owned

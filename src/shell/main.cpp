@@ -19,6 +19,7 @@
 #include "layers/layerapi.h"
 #include "objects/layerobjects.h"
 #include "objects/libcfg.h"
+#include "objtools/genlibrary.h"
 #include "platform/application.h"
 #include "platform/forms.h"
 #include "platform/responder.h"
@@ -66,6 +67,8 @@ int Run() {
   SymbolLineManagerCfg();
   TvViewCfgCreate();
   KrzyzConf();
+  // The activity menu's items find their generators in the generator library.
+  RegisterGeneratorLookup();
 
   // Cancelling the profile choice ends the program here.
   if (!platform::Application().Terminated()) RunMapWindow(ChooseProfile().BazaFile);

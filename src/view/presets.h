@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-class TGenerator;
+class TGeneratorImp;
 class TLine;
 class TSymbol;
 
@@ -20,7 +20,7 @@ struct TLinePresets {
   const TLine* LineStyle = nullptr;
   std::uint16_t LineNumber = 0;
   std::uint8_t Width = 0;
-  TGenerator* Generator = nullptr;
+  TGeneratorImp* Generator = nullptr;
 };
 
 struct TTextPresets {

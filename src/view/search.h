@@ -21,6 +21,7 @@
 #include "layers/layernode.h"
 #include "layers/searches.h"
 
+class TCancel;
 class TClip;
 class TKatalogWarstw;
 class TNapis;
@@ -76,11 +77,13 @@ public:
   // Tolerance and runs it (Execute). Kind 5 deletes what meets the window
   // and records the deletions as the undo group "Usuwanie" (also when none
   // were made, and also when the walk ended early).
+  // Hit is overwritten: the caller clears a hit it still holds first.
   void Run(const TRealPoint& Point, const TRealPoint& Tolerance, TSearchHit& Hit);
   // Runs Search (taken over and freed) under the cancel window
   // "Wyszukiwanie": on the active sublayers when RestrictToActive or
   // FallbackToAll is set (then on the root when FallbackToAll and nothing
-  // was found), else on the root.
+  // was found), else on the root. With RestrictToActive and no active
+  // sublayer nothing is searched. A cancel raises ECanceled.
   void Execute(std::unique_ptr<TDoSearch> Search, TSearchHit& Hit);
 
   // The nearest text (of the text-like sublayers) at Point; with
@@ -98,7 +101,8 @@ public:
 
   // Runs an object search over the root and fills Result from its hit;
   // the hit's sublayer is saved first so that a new element has a record.
-  void RunObjectSearch(std::unique_ptr<TJObiektSearch> Search, TObiektResult& Result);
+  // True when an element was found (its catalogue may still be unknown).
+  bool RunObjectSearch(std::unique_ptr<TJObiektSearch> Search, TObiektResult& Result);
   // The element of a numbered layer nearest to Point (Check, when given,
   // decides which may be taken). Finding one discards the undo history.
   void FindObiekt(const TRealPoint& Point, const TRealPoint& Tolerance, TObiektResult& Result,
@@ -111,7 +115,12 @@ public:
   void FindIntersection(const TRealPoint& Point, const TRealPoint& Tolerance, TIntersectionResult& Result,
                         const TEGraphObj* Omit);
 
+  // The cancel window of the search running now (none between searches).
+  TCancel* RunningCancel() const { return cancel_; }
+
 private:
   // Runs Search on Node with the layer canvas's drawing parameters.
   void RunOn(TDoSearch& Search, TWarstwaOgolna& Node);
+
+  TCancel* cancel_ = nullptr;  // not owned: the running search's
 };

@@ -436,17 +436,21 @@ public:
   // Presses the current command's button again (posts message 1031 to the
   // view) when there is one.
   void RepeatToolButton();
-  // Activates the sublayer an activity-menu item names (Options: 0x20000
-  // compares the catalogue, 0x2000 keeps Deferred for later). Deferred is
-  // posted to the document window at once, or kept in PendingOperation.
+  // Activates the sublayer an activity-menu item names and fills the
+  // presets of its kind from the item. Options is the item's set of given
+  // parameters: with the catalogue given (0x20000) only that catalogue is
+  // looked in; with "WSTAW" given (0x2000) Deferred is kept for the next new
+  // element (PendingOperation), else it is posted to the document window at
+  // once. A sublayer not found is reported ("... nie została znaleziona")
+  // and Deferred is kept. A creation tool at work starts again.
   void FindAndActivatePodwarstwa(std::uint32_t Options, const TActivityRecord& Item,
-                                 std::unique_ptr<TObject> Deferred);
+                                 std::unique_ptr<TDeferredOperation> Deferred);
   // The sublayer at Path (Kind 1: a text sublayer, else a line one); an
   // empty path gives the active one. None when not found.
   TWarstwaOgolna* FindWarstwaByPath(int Kind, const std::string& Path);
   // A deferred operation left for the next new element (owned until it is
   // posted, then the receiver's).
-  std::unique_ptr<TObject> PendingOperation;
+  std::unique_ptr<TDeferredOperation> PendingOperation;
 
 private:
   void PostActiveChanged();

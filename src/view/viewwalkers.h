@@ -36,7 +36,7 @@ class TRegistry;
 class TCancel;
 class TClip;
 class TEGraphObj;
-class TGenerator;
+class TGeneratorImp;
 class TPodwarstwa;
 class TTvView;
 
@@ -282,7 +282,7 @@ class TInvalidateIntIndexes : public TWalkLeaf {
 
 // The generator of that name, given Spacing when it takes a parameter and
 // HasSpacing is set; none when there is none.
-using TGeneratorLookup = std::function<TGenerator*(const std::string& Name, bool HasSpacing, float Spacing)>;
+using TGeneratorLookup = std::function<TGeneratorImp*(const std::string& Name, bool HasSpacing, float Spacing)>;
 // Installs the generators' lookup (none: no generator is ever found).
 void SetGeneratorLookup(TGeneratorLookup Lookup);
 

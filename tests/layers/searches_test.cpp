@@ -15,10 +15,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "foundation/cancel.h"
 #include "layers/layerfile.h"
 #include "layers/layertree.h"
 #include "layers/objectlist.h"
 #include "layers/sublayer.h"
+#include "layers/undo.h"
 #include "objects/defelements.h"
 #include "objects/layerline.h"
 #include "objects/symbol.h"
@@ -526,6 +528,110 @@ TEST_F(SearchTreeTest, ASearchWithoutDrawingParametersHitsALibrarySymbol) {
   ASSERT_EQ(s.DrawParams, nullptr);
   Run(s);
   EXPECT_EQ(s.Hit.Object, placed);
+}
+
+// --- Deleting what meets a window ------------------------------------------------
+
+// A catalogue with the numbered line layer "DZIALKI" (two sublayers) and
+// the unnumbered layer "NUMERY"; the objects at 3, 8 and -5 of the line
+// layer and at 2 of the other meet the window, the one at 30 does not.
+class DeleteInWindowTest : public SearchTreeTest {
+ protected:
+  void SetUp() override {
+    cat = AddCatalogue("Ewidencja");
+    TWarstwa* lines = AddLayer(*cat, "DZIALKI", true, 1, 2);
+    first = lines->Sublayer(0);
+    second = lines->Sublayer(1);
+    other = AddLayer(*cat, "NUMERY", true, 0)->Sublayer(0);
+    at3 = Put(*first, 3, 11);
+    at8 = Put(*first, 8, 12);
+    outside = Put(*first, 30, 14);
+    atMinus5 = Put(*second, -5, 13);
+    at2 = Put(*other, 2);
+    for (TEGraphObj* obj : {at3, at8, outside, atMinus5, at2}) obj->SetIdent(7);
+  }
+
+  // The objects the group deleted, in its order.
+  static std::vector<TEGraphObj*> Deleted(const TBlockUndoOperation& group) {
+    std::vector<TEGraphObj*> objects;
+    for (int i = 0; i < group.Count(); ++i)
+      objects.push_back(static_cast<TUndoOperationItem*>(group.Member(i))->OldObject());
+    return objects;
+  }
+  static int Count(TPodwarstwa* sublayer) { return sublayer->Objects()->Count(); }
+
+  TKatalogWarstw* cat = nullptr;
+  TPodwarstwa* first = nullptr;
+  TPodwarstwa* second = nullptr;
+  TPodwarstwa* other = nullptr;
+  TLinia *at3 = nullptr, *at8 = nullptr, *outside = nullptr, *atMinus5 = nullptr, *at2 = nullptr;
+};
+
+TEST_F(DeleteInWindowTest, DeletesWhatMeetsTheWindowStampedAndUndoable) {
+  TBlockUndoOperation group("Usuwanie");
+  TDeleteObjsInWindow s(kPoint, kTolerance, &group, 42, nullptr);
+  Run(s);
+  EXPECT_FALSE(s.Found());
+  // Each sublayer's objects from its last to its first, in tree order.
+  EXPECT_EQ(Deleted(group), (std::vector<TEGraphObj*>{at8, at3, atMinus5, at2}));
+  EXPECT_EQ(s.Deleted, 4);
+  for (int i = 0; i < group.Count(); ++i) {
+    auto* item = static_cast<TUndoOperationItem*>(group.Member(i));
+    EXPECT_EQ(item->Kind, kUndoDelete);
+    EXPECT_EQ(item->OldIdent(), 7u) << i;
+    EXPECT_EQ(item->OldObject()->GetIdent(), 42u) << i;
+  }
+  EXPECT_EQ(Count(first), 1);
+  EXPECT_EQ(first->Objects()->Get(0), outside);
+  EXPECT_EQ(Count(second), 0);
+  EXPECT_EQ(Count(other), 0);
+
+  // Undoing the group puts every object back.
+  group.Undo();
+  EXPECT_EQ(Count(first), 3);
+  EXPECT_EQ(Count(second), 1);
+  EXPECT_EQ(Count(other), 1);
+}
+
+TEST_F(DeleteInWindowTest, ObjectsOfNumberedLayersGoOnlyWhenFree) {
+  TBlockUndoOperation group("Usuwanie");
+  std::vector<std::tuple<TKatalogWarstw*, std::int32_t, std::int32_t>> asked;
+  TDeleteObjsInWindow s(kPoint, kTolerance, &group, 0,
+                        [&](TKatalogWarstw* c, std::int32_t layer, std::int32_t index) {
+                          asked.emplace_back(c, layer, index);
+                          return index != 12;  // the object at 8 belongs to an object
+                        });
+  Run(s);
+  // Layer 0 is never asked about.
+  EXPECT_EQ(asked, (std::vector<std::tuple<TKatalogWarstw*, std::int32_t, std::int32_t>>{
+                       {cat, 1, 12}, {cat, 1, 11}, {cat, 1, 13}}));
+  EXPECT_EQ(Deleted(group), (std::vector<TEGraphObj*>{at3, atMinus5, at2}));
+  ASSERT_EQ(Count(first), 2);
+  EXPECT_GE(first->Objects()->IndexOf(at8), 0);
+}
+
+TEST_F(DeleteInWindowTest, ReadOnlySublayerIsLeftAloneAndTheWalkGoesOn) {
+  second->SetFlag(kNodeReadOnly);
+  TBlockUndoOperation group("Usuwanie");
+  TDeleteObjsInWindow s(kPoint, kTolerance, &group, 0, nullptr);
+  EXPECT_NO_THROW(Run(s));
+  EXPECT_EQ(Deleted(group), (std::vector<TEGraphObj*>{at8, at3, at2}));
+  EXPECT_EQ(Count(second), 1);
+}
+
+TEST_F(DeleteInWindowTest, CancelEndsTheWalkKeepingTheDeletionsMade) {
+  TCancel cancel(60000, "Wyszukiwanie");
+  TBlockUndoOperation group("Usuwanie");
+  TDeleteObjsInWindow s(kPoint, kTolerance, &group, 0, [&](TKatalogWarstw*, std::int32_t, std::int32_t) {
+    cancel.SetCanceled();  // the user cancels while the first object goes
+    return true;
+  });
+  s.Cancel = &cancel;
+  EXPECT_THROW(Run(s), ECanceled);
+  EXPECT_EQ(Deleted(group), (std::vector<TEGraphObj*>{at8}));
+  EXPECT_EQ(Count(first), 2);
+  EXPECT_EQ(Count(second), 1);
+  EXPECT_EQ(Count(other), 1);
 }
 
 }  // namespace

@@ -718,7 +718,7 @@ TEST_F(PresetsTest, GeneratorComesFromTheLookup) {
   std::string asked;
   bool spacing = false;
   float value = 0;
-  auto* marker = reinterpret_cast<TGenerator*>(&item);
+  auto* marker = reinterpret_cast<TGeneratorImp*>(&item);
   SetGeneratorLookup([&](const std::string& Name, bool HasSpacing, float Spacing) {
     asked = Name;
     spacing = HasSpacing;

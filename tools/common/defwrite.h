@@ -1,7 +1,8 @@
 // Writers of the definition files the drawing engine reads, which the
 // program itself never writes: the symbol library and the line-style
 // library (objects/symbollib.h, objects/linestylelib.h: 6-byte header,
-// fixed-size records, 32-byte element records) and the stroke fonts
+// fixed-size records, 32-byte element records), the generator library
+// (objtools/genlibrary.h, the same layout) and the stroke fonts
 // (drawing/strokefont.h). Shared by the example set builder (tools/
 // mkexamples), the fuzz seed writer and the tests that need such files.
 //
@@ -142,6 +143,27 @@ inline std::string VariantRecord(std::uint16_t Denominator, int PenStyle, const 
   rec += std::string(31, '\0');
   rec.push_back(static_cast<char>(PenStyle));
   return rec + Start + Middle + End;
+}
+
+// --- Generator library --------------------------------------------------------
+
+// The generator file's magic (objtools/genlibrary.h).
+inline constexpr std::uint16_t kGeneratorMagic = 0x42E6;
+
+// The 56-byte generator header: 1-based first element, element count, type
+// (1 to 5), and the definition's origin P1, base end P2 and width point P3.
+inline std::string GeneratorHeader(const std::string& Name, std::int32_t First, std::int32_t Count,
+                                   std::uint8_t Type, std::array<double, 2> P1, std::array<double, 2> P2,
+                                   std::array<double, 2> P3) {
+  std::string h = ShortName(Name);
+  PutI32(h, First);
+  PutU16(h, static_cast<std::uint16_t>(Count));
+  h.push_back(static_cast<char>(Type));
+  for (const auto& p : {P1, P2, P3}) {
+    PutReal(h, p[0]);
+    PutReal(h, p[1]);
+  }
+  return h;
 }
 
 // --- Stroke fonts -----------------------------------------------------------
