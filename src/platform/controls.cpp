@@ -159,6 +159,15 @@ bool TControlEvents::Filter(TControl& c, QObject* obj, QEvent* e) {
       std::uint16_t vk = VkFromQtKeyEvent(ke->key(), ke->modifiers());
       TForm* form = c.ParentForm();
       bool preview = form != nullptr && form != &c && form->KeyPreview();
+      // The dialog keys of a control go to the form's handler before anyone
+      // sees them as keys; it may take them. (A key the control leaves goes
+      // on to the form's own window: that is not a second dialog key.)
+      const bool dialogKey = vk == VK_TAB || (!impl.wantsReturn && (vk == VK_RETURN || vk == VK_ESCAPE));
+      if (dialogKey && form != nullptr && form != &c && form->OnDialogKey) {
+        std::uint16_t key = vk;
+        form->OnDialogKey(*form, key, shift);
+        if (key == 0) return true;
+      }
       if (vk != 0) {
         std::uint16_t key = vk;
         if (preview) form->KeyDown(key, shift);

@@ -340,6 +340,9 @@ void TRichEdit::SetReadOnly(bool readOnly) { As<QTextEdit>(*this)->setReadOnly(r
 TButton::TButton() {
   auto* button = new QPushButton;
   button->setAutoDefault(false);
+  // A press of another mouse button than the left stays with the button
+  // (the toolkit's button would hand it on to the window behind it).
+  button->setAttribute(Qt::WA_NoMousePropagation);
   AttachWidget(*this, button);
   QObject::connect(button, &QPushButton::clicked, [this] { GuardCall([this] { Click(); }); });
   SetBounds(0, 0, 75, 25);
@@ -398,6 +401,7 @@ void TBitBtn::Click() {
 TSpeedButton::TSpeedButton() {
   auto* button = new QToolButton;
   button->setAutoRaise(true);
+  button->setAttribute(Qt::WA_NoMousePropagation);
   AttachWidget(*this, button);
   QObject::connect(button, &QToolButton::clicked, [this] { GuardCall([this] { Click(); }); });
   SetBounds(0, 0, 25, 25);

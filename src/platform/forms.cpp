@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/application.h"
 #include "platform/controls_impl.h"
@@ -47,6 +48,9 @@ class TFormWindow : public QWidget {
     order[static_cast<size_t>(index)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
     return true;
   }
+
+ public:
+  void MoveFocus(bool next) { focusNextPrevChild(next); }
 
  private:
   TForm* form_;
@@ -214,13 +218,25 @@ void TForm::ApplyWindowFlags() {
       flags |= Qt::WindowMaximizeButtonHint;
     if (borderIcons_ & biHelp) flags |= Qt::WindowContextHelpButtonHint;
   }
-  if (formStyle_ == TFormStyle::StayOnTop) flags |= Qt::WindowStaysOnTopHint;
+  if (topMost_) flags |= Qt::WindowStaysOnTopHint;
   bool wasVisible = form_->window->isVisible();
   QRect geometry = form_->window->geometry();
   form_->window->setWindowFlags(flags);
   FitSizeLimits(form_->window, borderStyle_, geometry.size());
   form_->window->setGeometry(geometry);
   if (wasVisible) form_->window->show();
+}
+
+void TForm::SetTopMost(bool topMost) {
+  if (topMost == topMost_ || formStyle_ == TFormStyle::MDIChild) return;
+  topMost_ = topMost;
+  // The widget's flags are changed without re-creating its window (which
+  // would hide it); the window itself only changes its layer.
+  QWidget* w = form_->window;
+  Qt::WindowFlags flags = w->windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, topMost);
+  w->overrideWindowFlags(flags);
+  if (QWindow* native = w->windowHandle()) native->setFlags(flags);
 }
 
 bool TForm::Resizable() const {
@@ -241,6 +257,7 @@ void TForm::SetBorderIcons(unsigned icons) {
 void TForm::SetFormStyle(TFormStyle style) {
   if (style == formStyle_) return;
   formStyle_ = style;
+  topMost_ = style == TFormStyle::StayOnTop;
   if (style == TFormStyle::MDIForm && form_->mdiClient == nullptr)
     form_->mdiClient = Create<TMdiClient>(this, "");
   ApplyWindowFlags();
@@ -554,6 +571,8 @@ bool TForm::DialogKey(std::uint16_t vk) {
   button->Click();
   return true;
 }
+
+void TForm::FocusNextControl(bool forward) { form_->window->MoveFocus(forward); }
 
 TComponent& ApplicationForms() {
   static auto* owner = new TComponent;  // freed by FreeApplicationForms or with the process

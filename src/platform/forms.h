@@ -63,6 +63,12 @@ class TForm : public TWinControl {
   void SetWindowState(TWindowState state);
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool preview) { keyPreview_ = preview; }
+  // The layer of windows kept above all others: a StayOnTop form starts in
+  // it. Setting it neither moves, sizes, shows nor activates the window (a
+  // window that stays on top leaves the layer before it shows a message box
+  // that would otherwise lie under it, and comes back when shown again).
+  bool TopMost() const { return topMost_; }
+  void SetTopMost(bool topMost);
 
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result);
@@ -103,6 +109,9 @@ class TForm : public TWinControl {
   // Enter clicks the default button, Esc the cancel button (when the form
   // has a visible, enabled one); true when a button took the key.
   bool DialogKey(std::uint16_t vk);
+  // Moves the focus to the next (or previous) control in Tab order, as Tab
+  // (Shift+Tab) does.
+  void FocusNextControl(bool forward = true);
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
@@ -112,6 +121,10 @@ class TForm : public TWinControl {
   TNotifyEvent OnResize;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
+  // The dialog keys (Tab, Enter, Escape) pressed in a control of the form
+  // come here first, before the key preview and the control see them as
+  // keys; a key set to 0 is taken and goes no further.
+  TKeyEvent OnDialogKey;
 
  protected:
   virtual void DoShow();
@@ -139,6 +152,7 @@ class TForm : public TWinControl {
   TPosition position_ = TPosition::Designed;
   TFormStyle formStyle_ = TFormStyle::Normal;
   bool keyPreview_ = false;
+  bool topMost_ = false;
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   bool created_ = false;

@@ -9,6 +9,9 @@
 //
 // Modal results: 1 OK (or ExtraModalResult), 2 close, 3 abort, 16 to 18
 // base-line commands, 19 + mode for a one-time snap, descendants' own.
+// Every error (a field that is not a number, a base-line check, an entry
+// mode whose points are missing) is told in a message box, after the
+// window has left the top layer, and keeps the window open.
 // TLatchDialog3d shows the third coordinate. The parameter windows of the
 // object tools derive from TLatchDialog and add entry mode 8 through the
 // four virtual hooks.
@@ -23,8 +26,19 @@
 
 #include "platform/forms.h"
 
+class TBaseLine;
 class TLatchKrzyz;
 class TTvView;
+
+// Modal results of the window.
+inline constexpr int kLatchOk = 1;
+inline constexpr int kLatchClose = 2;
+inline constexpr int kLatchAbort = 3;
+inline constexpr int kLatchBaseLineByPoints = 16;
+inline constexpr int kLatchBaseLinePick = 17;
+inline constexpr int kLatchBaseLineRemove = 18;
+// 19 + snap mode 0..8: that snap mode applied once.
+inline constexpr int kLatchSnapOnce = 19;
 
 // Entry modes of the window.
 inline constexpr std::uint8_t kEntryXY = 0;
@@ -79,15 +93,40 @@ public:
   // True with Message when the extra mode's input is wrong.
   virtual bool CheckExtraInput(std::string& Message) { return false; }
 
+  // The clipboard's numbers: two go to the X and Y fields (entry mode 0),
+  // one to the focused field; no number changes nothing.
+  void Paste();
+
   // Values read by OK (angles in radians).
   double A = 0.0;
   double B = 0.0;
   double Z = 0.0;
 
 protected:
+  // Moves the pointer onto "Anuluj" and puts the window on top.
+  void DoShow() override;
+  // Escape aborts (3); F9 pastes.
+  void KeyDown(std::uint16_t& Key, platform::TShiftState Shift) override;
+  // A right click on the window aborts (3).
+  void MouseDown(platform::TMouseButton Button, platform::TShiftState Shift, int X, int Y) override;
+
+  // The third coordinate from its field; false (after telling the user)
+  // when it is not a number.
+  bool ReadZ();
+  // Leaves the top layer, shows Text as an error and puts the focus on
+  // Field.
+  void ShowError(const std::string& Text, platform::TWinControl& Field);
+  // The base line of the bound tool's view, or null.
+  TBaseLine* ToolBaseLine() const;
+  void OkClick();
+  void SnapMouseDown(platform::TComponent& Sender, platform::TMouseButton Button);
+  void EntryClick(std::uint8_t Mode);
+  void BaseLineClick();
+  void EditKeyPress(char32_t& Key);
+
   TLatchKrzyz* tool_ = nullptr;
   std::uint8_t inputMode_ = 0;
-  // Controls and handlers: see latchdialog.cpp.
+  // Controls: see latchdialog.cpp.
   struct TControls;
   std::unique_ptr<TControls> c_;
 };

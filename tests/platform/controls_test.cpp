@@ -781,6 +781,44 @@ TEST_F(ControlsTest, SpeedButtonsOfAGroupStayDownOneAtATime) {
   EXPECT_FALSE(b->Down());
 }
 
+// A press on a button is the button's: the window behind it never sees it,
+// whichever mouse button it was, and only the left button clicks.
+TEST_F(ControlsTest, ButtonsKeepTheirMousePresses) {
+  std::vector<std::string> presses;
+  int clicks = 0;
+  auto record = [&](const std::string& who) {
+    return [&presses, who](TComponent&, TMouseButton button, TShiftState, int, int) {
+      presses.push_back(who + (button == TMouseButton::Right ? " right" : " left"));
+    };
+  };
+  form->OnMouseDown = record("form");
+  auto* speed = form->Create<TSpeedButton>(form.get(), "Speed");
+  speed->SetBounds(10, 10, 25, 25);
+  speed->SetGroupIndex(1);
+  speed->OnMouseDown = record("speed");
+  speed->OnClick = [&](TComponent&) { ++clicks; };
+  auto* push = form->Create<TButton>(form.get(), "Push");
+  push->SetBounds(50, 10, 75, 25);
+  push->OnMouseDown = record("push");
+  push->OnClick = [&](TComponent&) { ++clicks; };
+  form->Show();
+
+  for (TControl* button : std::vector<TControl*>{speed, push}) {
+    button->MouseDownAt(TMouseButton::Right, 5, 5);
+    button->MouseUpAt(TMouseButton::Right, 5, 5);
+  }
+  EXPECT_EQ(presses, (std::vector<std::string>{"speed right", "push right"}));
+  EXPECT_EQ(clicks, 0);
+  EXPECT_FALSE(speed->Down());
+  speed->MouseDownAt(TMouseButton::Left, 5, 5);
+  speed->MouseUpAt(TMouseButton::Left, 5, 5);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(speed->Down());
+  form->MouseDownAt(TMouseButton::Right, 200, 200);
+  EXPECT_EQ(presses.back(), "form right");
+  form->Hide();
+}
+
 TEST_F(ControlsTest, SplitterResizesTheControlBeforeIt) {
   auto* left = form->Create<TPanel>(form.get(), "Left");
   left->SetWidth(100);

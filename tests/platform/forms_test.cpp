@@ -376,6 +376,105 @@ TEST(FormsTest, ClientSizeSetsTheWindowSize) {
   EXPECT_EQ(form->ClientHeight(), 154);
 }
 
+// A window that stays on top leaves that layer around a message box and
+// comes back; neither step moves, hides or sizes it.
+TEST(FormsTest, StayOnTopWindowLeavesAndReentersTheTopLayerInPlace) {
+  auto plain = MakeForm<TForm>();
+  EXPECT_FALSE(plain->TopMost());
+  auto form = MakeForm<TForm>();
+  form->SetBorderStyle(TFormBorderStyle::Dialog);
+  form->SetFormStyle(TFormStyle::StayOnTop);
+  EXPECT_TRUE(form->TopMost());
+  form->SetBounds(40, 30, 200, 120);
+  auto* edit = form->Create<TEdit>(form.get(), "Edit");
+  form->Show();
+  edit->SetFocus();
+  const int left = form->Left();
+  const int top = form->Top();
+  for (bool topMost : {false, true, false}) {
+    SCOPED_TRACE(topMost);
+    form->SetTopMost(topMost);
+    EXPECT_EQ(form->TopMost(), topMost);
+    EXPECT_TRUE(form->Showing());
+    EXPECT_EQ(form->Left(), left);
+    EXPECT_EQ(form->Top(), top);
+    EXPECT_EQ(form->Width(), 200);
+    EXPECT_EQ(form->Height(), 120);
+    EXPECT_TRUE(edit->Focused());
+  }
+  // Another change of the window's flags keeps the layer it is in.
+  form->SetBorderIcons(biSystemMenu);
+  EXPECT_FALSE(form->TopMost());
+  form->Hide();
+}
+
+// Escape, Enter and Tab in a control are dialog keys: the form's handler
+// sees them first and may take them; the key preview and the control see
+// them next, as keys.
+TEST(FormsTest, DialogKeysComeBeforeTheKeyPreview) {
+  auto form = MakeForm<TForm>();
+  form->SetBounds(0, 0, 240, 120);
+  form->SetKeyPreview(true);
+  auto* first = form->Create<TEdit>(form.get(), "First");
+  first->SetBounds(8, 8, 100, 21);
+  auto* second = form->Create<TEdit>(form.get(), "Second");
+  second->SetBounds(120, 8, 100, 21);
+  std::vector<std::string> seen;
+  std::uint16_t take = 0;
+  form->OnDialogKey = [&](TComponent&, std::uint16_t& key, TShiftState) {
+    seen.push_back("dialog " + std::to_string(key));
+    if (key == take) key = 0;
+  };
+  form->OnKeyDown = [&](TComponent&, std::uint16_t& key, TShiftState) { seen.push_back("preview " + std::to_string(key)); };
+  first->OnKeyDown = [&](TComponent&, std::uint16_t& key, TShiftState) { seen.push_back("edit " + std::to_string(key)); };
+  form->Show();
+  first->SetFocus();
+
+  first->SendKey(VK_ESCAPE);
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(seen.begin(), seen.begin() + 3),
+            (std::vector<std::string>{"dialog 27", "preview 27", "edit 27"}));
+  // Other keys are no dialog keys.
+  seen.clear();
+  first->SendKey(VK_F1);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), "preview 112");
+  // A dialog key taken by the handler goes no further: Tab does not move.
+  seen.clear();
+  take = VK_TAB;
+  first->SendKey(VK_TAB);
+  EXPECT_EQ(seen, std::vector<std::string>{"dialog 9"});
+  EXPECT_TRUE(first->Focused());
+  take = 0;
+  first->SendKey(VK_TAB);
+  EXPECT_TRUE(second->Focused());
+  form->Hide();
+}
+
+TEST(FormsTest, FocusNextControlFollowsTheTabOrder) {
+  auto form = MakeForm<TForm>();
+  form->SetBounds(0, 0, 300, 120);
+  // Made in another order than they stand on the screen.
+  auto* right = form->Create<TEdit>(form.get(), "Right");
+  right->SetBounds(200, 8, 80, 21);
+  auto* left = form->Create<TEdit>(form.get(), "Left");
+  left->SetBounds(8, 8, 80, 21);
+  auto* hidden = form->Create<TEdit>(form.get(), "Hidden");
+  hidden->SetBounds(100, 8, 80, 21);
+  hidden->Hide();
+  auto* ok = form->Create<TButton>(form.get(), "Ok");
+  ok->SetBounds(8, 60, 75, 25);
+  form->Show();
+  left->SetFocus();
+  form->FocusNextControl();
+  EXPECT_TRUE(right->Focused());
+  form->FocusNextControl();
+  EXPECT_TRUE(ok->Focused());
+  form->FocusNextControl(false);
+  EXPECT_TRUE(right->Focused());
+  form->Hide();
+}
+
 TEST(ComponentTest, FindIgnoresCaseAndGetNamesWhatIsMissing) {
   auto form = MakeForm<TForm>();
   auto* edit = form->Create<TEdit>(form.get(), "WarWysw");
