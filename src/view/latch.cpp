@@ -480,28 +480,28 @@ bool TLatchKrzyz::ShowLatchDialog(const TPoint& ScreenPoint, const std::string& 
     return false;
   }
   if (r == platform::mrAbort) return HandleBackspace();
-  if (r == kResultBaseLineByPoints) {
+  if (r == kLatchBaseLineByPoints) {
     StartBaseLineByPoints();
     return false;
   }
-  if (r == kResultBaseLinePick) {
+  if (r == kLatchBaseLinePick) {
     StartBaseLinePick();
     return false;
   }
-  if (r == kResultBaseLineRemove) {
+  if (r == kLatchBaseLineRemove) {
     if (view_ != nullptr) view_->SetPaintInPaint(nullptr);
     return false;
   }
-  if (r >= kResultSnapOnce && r <= kResultSnapOnce + 7) {
+  if (r >= kLatchSnapOnce && r <= kLatchSnapOnce + 7) {
     CurrentEntry().Z = z;
     bool accepted = false;
-    if (Guard([&] { accepted = LatchPoint(static_cast<std::uint8_t>(r - kResultSnapOnce), CurrentEntry()); })) {
+    if (Guard([&] { accepted = LatchPoint(static_cast<std::uint8_t>(r - kLatchSnapOnce), CurrentEntry()); })) {
       ShowAll();
       return false;
     }
     return Fire(accepted, XY(CurrentEntry()));
   }
-  if (r == kResultSnapOnce + 8) {
+  if (r == kLatchSnapOnce + 8) {
     StartAxisGuidance();
     return false;
   }

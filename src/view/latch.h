@@ -24,6 +24,7 @@
 
 #include "foundation/realgeom.h"
 #include "view/hinttools.h"
+#include "view/latchdialog.h"
 
 class TBaseLine;
 class TEGraphObj;
@@ -32,13 +33,9 @@ class TLWskMiddleKrzyz;
 class TTvView;
 class TWskKoloKrzyz;
 
-// Modal results of the snapping window the tool acts on (besides OK 1,
-// close 2 and abort 3).
-inline constexpr int kResultBaseLineByPoints = 16;  // enter a base line by two points
-inline constexpr int kResultBaseLinePick = 17;      // point an existing straight line
-inline constexpr int kResultBaseLineRemove = 18;
-inline constexpr int kResultSnapOnce = 19;          // + snap mode 0..7: one snap; + 8: axis guidance
-inline constexpr int kResultExtraFirst = 108;       // descendants' own results
+// The snapping window's results that go to DoExtraResult (the object
+// tools' own entry modes); the others are in view/latchdialog.h.
+inline constexpr int kResultExtraFirst = 108;
 inline constexpr int kResultExtraLast = 208;
 
 // Typed input the tool cannot place.

@@ -676,17 +676,17 @@ TEST_F(LatchViewTest, OneTimeSnapsAndExtraResults) {
     double x, y;
   };
   const Case cases[] = {
-      {kResultSnapOnce + 0, 0, {30, 30}, true, 30, 30},
-      {kResultSnapOnce + 1, 0, {30, 30}, true, 30, 30},
-      {kResultSnapOnce + 2, 0, {30, 30}, false, 0, 0},
-      {kResultSnapOnce + 2, 0, {48, 23}, true, 50, 20},
-      {kResultSnapOnce + 3, 0, {52, 103}, true, 50, 100},
-      {kResultSnapOnce + 4, 0, {52, 60}, true, 50, 60},
-      {kResultSnapOnce + 5, 1, {51, 140}, true, 50, 60},
-      {kResultSnapOnce + 5, 0, {51, 140}, false, 0, 0},
-      {kResultSnapOnce + 6, 2, {80, 130}, true, 80, 100},
-      {kResultSnapOnce + 7, 2, {80, 130}, true, 70, 130},
-      {kResultSnapOnce + 7, 1, {80, 130}, false, 0, 0},
+      {kLatchSnapOnce + 0, 0, {30, 30}, true, 30, 30},
+      {kLatchSnapOnce + 1, 0, {30, 30}, true, 30, 30},
+      {kLatchSnapOnce + 2, 0, {30, 30}, false, 0, 0},
+      {kLatchSnapOnce + 2, 0, {48, 23}, true, 50, 20},
+      {kLatchSnapOnce + 3, 0, {52, 103}, true, 50, 100},
+      {kLatchSnapOnce + 4, 0, {52, 60}, true, 50, 60},
+      {kLatchSnapOnce + 5, 1, {51, 140}, true, 50, 60},
+      {kLatchSnapOnce + 5, 0, {51, 140}, false, 0, 0},
+      {kLatchSnapOnce + 6, 2, {80, 130}, true, 80, 100},
+      {kLatchSnapOnce + 7, 2, {80, 130}, true, 70, 130},
+      {kLatchSnapOnce + 7, 1, {80, 130}, false, 0, 0},
   };
   for (const Case& c : cases) {
     Recorder& tool = Install();
@@ -701,7 +701,7 @@ TEST_F(LatchViewTest, OneTimeSnapsAndExtraResults) {
       ExpectEntry(tool.points[0], c.x, c.y, what);
     }
     // The window's Z goes with the point where no object gives one.
-    if (c.result == kResultSnapOnce) {
+    if (c.result == kLatchSnapOnce) {
       EXPECT_FLOAT_EQ(tool.points[0].Z, 3.0f);
     }
     EXPECT_EQ(tool.SnapMode, 0) << what << ": a one-time snap keeps the mode";
@@ -710,7 +710,7 @@ TEST_F(LatchViewTest, OneTimeSnapsAndExtraResults) {
   // A completed one-time snap completes the input.
   Recorder& done = Install();
   done.OnPoint = [](TKrzyz*) { return true; };
-  Answer(kResultSnapOnce);
+  Answer(kLatchSnapOnce);
   EXPECT_TRUE(done.ShowLatchDialog(TPoint{10, 10}, ""));
 
   // Results of the descendants' own modes go to DoExtraResult.
@@ -728,7 +728,7 @@ TEST_F(LatchViewTest, BaseLineByTwoPointsByPickingAndRemoved) {
   Recorder& tool = Install();
   tool.OnPoint = [](TKrzyz*) { return false; };
 
-  Answer(kResultBaseLineByPoints);
+  Answer(kLatchBaseLineByPoints);
   EXPECT_FALSE(tool.ShowLatchDialog(TPoint{10, 10}, ""));
   auto* entering = dynamic_cast<TLWskLineKrzyzI*>(tool.Nested.get());
   ASSERT_NE(entering, nullptr);
@@ -747,7 +747,7 @@ TEST_F(LatchViewTest, BaseLineByTwoPointsByPickingAndRemoved) {
   EXPECT_EQ(tool.Nested, nullptr);
   EXPECT_TRUE(tool.points.empty()) << "entering the base line gives the tool no point";
 
-  Answer(kResultBaseLinePick);
+  Answer(kLatchBaseLinePick);
   EXPECT_FALSE(tool.ShowLatchDialog(TPoint{10, 10}, ""));
   auto* picking = dynamic_cast<TWskKoloKrzyz*>(tool.Nested.get());
   ASSERT_NE(picking, nullptr);
@@ -763,7 +763,7 @@ TEST_F(LatchViewTest, BaseLineByTwoPointsByPickingAndRemoved) {
   EXPECT_DOUBLE_EQ(line->Y1, 100);
   EXPECT_EQ(tool.Nested, nullptr);
 
-  Answer(kResultBaseLineRemove);
+  Answer(kLatchBaseLineRemove);
   EXPECT_FALSE(tool.ShowLatchDialog(TPoint{10, 10}, ""));
   EXPECT_EQ(view->OverlayPainter(), nullptr);
 }
@@ -771,7 +771,7 @@ TEST_F(LatchViewTest, BaseLineByTwoPointsByPickingAndRemoved) {
 TEST_F(LatchViewTest, APickedLineOfNoLengthMakesNoBaseLine) {
   Add(70, 150, 70, 150);
   Recorder& tool = Install();
-  Answer(kResultBaseLinePick);
+  Answer(kLatchBaseLinePick);
   tool.ShowLatchDialog(TPoint{10, 10}, "");
   Click(tool, 71, 151);
   EXPECT_EQ(view->OverlayPainter(), nullptr);
@@ -803,7 +803,7 @@ TEST_F(LatchViewTest, AxisGuidanceAskedForRunsOnClosingUntilEnded) {
   EXPECT_EQ(tool.Options & (TLatchKrzyz::kAxisRequested | TLatchKrzyz::kAxisRunning), 0);
 
   // Result 27 starts it for one pair.
-  Answer(kResultSnapOnce + 8);
+  Answer(kLatchSnapOnce + 8);
   tool.ShowLatchDialog(TPoint{10, 10}, "");
   Click(tool, 0, 0);
   Click(tool, 10, 10);
