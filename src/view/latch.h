@@ -24,10 +24,23 @@
 
 #include "foundation/realgeom.h"
 #include "view/hinttools.h"
+#include "view/latchdialog.h"
 
+class TBaseLine;
 class TEGraphObj;
 class TLatchDialog;
+class TLWskMiddleKrzyz;
 class TTvView;
+class TWskKoloKrzyz;
+
+// The snapping window's results that go to DoExtraResult (the object
+// tools' own entry modes); the others are in view/latchdialog.h.
+inline constexpr int kResultExtraFirst = 108;
+inline constexpr int kResultExtraLast = 208;
+
+// Typed input the tool cannot place.
+inline constexpr const char* kNoPreviousPoint = "Brak poprzedniego punktu";
+inline constexpr const char* kNoBaseLine = "Brak linii bazowej";
 
 // A point entry: X, Y and the Z the snapped object or the window gave.
 using TLatchEntry = TPointRec;
@@ -113,6 +126,13 @@ public:
   bool ShowLatchDialog(const TPoint& ScreenPoint, const std::string& Text);
   // Starts axis guidance (a nested midpoint tool).
   void StartAxisGuidance();
+  // The point entry mode Mode makes of the window's values A and B (angles
+  // in radians): false for a mode of a descendant; raises when the mode
+  // lacks its previous points or base line, or the previous line has no
+  // length.
+  bool ComputeEntry(std::uint8_t Mode, double A, double B, TLatchEntry& P) const;
+  // The view's base line (none without a view).
+  TBaseLine* BaseLine() const;
 
   TLatchEntry& CurrentEntry() { return Entries[PointIndex]; }
   const TLatchEntry& CurrentEntry() const { return Entries[PointIndex]; }
@@ -130,12 +150,22 @@ public:
 protected:
   TTvView* view_ = nullptr;
   std::unique_ptr<TLatchDialog> dialog_;
+
+private:
+  // The callbacks of the nested tools: a midpoint of axis guidance, a base
+  // line by two points, a base line picked from a straight line.
+  bool AxisPoint(TLWskMiddleKrzyz& Middle);
+  void StartBaseLineByPoints();
+  void StartBaseLinePick();
+  bool PickBaseLine(TWskKoloKrzyz& Picker);
 };
 
 // One point.
 class TLWskPunktKrzyz : public TLatchKrzyz {
 public:
   using TLatchKrzyz::TLatchKrzyz;
+  // A fresh copy: stage 0, no points.
+  TLWskPunktKrzyz(const TLWskPunktKrzyz& Source);
 
   std::int32_t Move(const TRealPoint& Point) override;
   bool AddPoint(const TLatchEntry& Entry) override;
@@ -178,8 +208,13 @@ class TLWskMiddleKrzyz : public TLWskLineKrzyz {
 public:
   using TLWskLineKrzyz::TLWskLineKrzyz;
 
+  // Result 1: the parent follows; from the second point on Middle holds
+  // the midpoint of the pointer and the first point.
   std::int32_t Move(const TRealPoint& Point) override;
   std::unique_ptr<TKrzyz> Clone() const override;
+
+  bool HasMiddle = false;
+  TRealPoint Middle;
 };
 
 // A rectangle of two corners.
@@ -191,6 +226,9 @@ public:
   void DrawMarker() override;
   std::string GetStatusText(const TRealPoint& Point) override;
   std::unique_ptr<TKrzyz> Clone() const override;
+
+protected:
+  bool RectangleShown() const { return Stage >= 2 && PointIndex >= 1; }
 };
 
 // TLWskRectKrzyz drawing only the visible part of its rectangle.
