@@ -184,10 +184,9 @@ std::int32_t TKrzyz::HandleKey(std::int32_t Key) {
 void TKrzyz::RedrawFigures() {
   if (Canvas == nullptr) return;
   Flags |= kRepainting;
-  if ((Flags & kMarkerShown) != 0) DrawMarker();
-  if ((Flags & kCursorShown) != 0) DrawCursor();
+  if ((Flags & kMarkerShown) != 0) DrawFigure(&TKrzyz::DrawMarker);
+  if ((Flags & kCursorShown) != 0) DrawFigure(&TKrzyz::DrawCursor);
   if (Nested) Nested->RedrawFigures();
-  Canvas->FlushLines();
   Flags &= static_cast<std::uint8_t>(~kRepainting);
 }
 
@@ -283,67 +282,61 @@ void TKrzyz::EndNested() {
 // Figures.
 
 void TKrzyz::ShowAll() {
-  bool drawn = false;
   if (Canvas != nullptr && (Flags & kMarkerShown) == 0) {
-    DrawMarker();
+    DrawFigure(&TKrzyz::DrawMarker);
     Flags |= kMarkerShown;
-    drawn = true;
   }
   if (Canvas != nullptr && (Flags & kCursorShown) == 0) {
-    DrawCursor();
+    DrawFigure(&TKrzyz::DrawCursor);
     Flags |= kCursorShown;
-    drawn = true;
   }
-  if (drawn) Canvas->FlushLines();
 }
 
 void TKrzyz::HideAll() {
-  bool drawn = false;
   if ((Flags & kCursorShown) != 0) {
-    if (Canvas != nullptr) {
-      DrawCursor();
-      drawn = true;
-    }
+    if (Canvas != nullptr) DrawFigure(&TKrzyz::DrawCursor);
     Flags &= static_cast<std::uint8_t>(~kCursorShown);
   }
   if ((Flags & kMarkerShown) != 0) {
-    if (Canvas != nullptr) {
-      DrawMarker();
-      drawn = true;
-    }
+    if (Canvas != nullptr) DrawFigure(&TKrzyz::DrawMarker);
     Flags &= static_cast<std::uint8_t>(~kMarkerShown);
   }
-  if (drawn) Canvas->FlushLines();
+}
+
+// The canvas inverts a pixel that several lines of one batch share only
+// once, so a figure must go out in batches of its own: drawn together with
+// the other figure when shown and alone when hidden, a shared pixel would
+// stay behind.
+void TKrzyz::DrawFigure(void (TKrzyz::*Draw)()) {
+  Canvas->FlushLines();
+  (this->*Draw)();
+  Canvas->FlushLines();
 }
 
 void TKrzyz::ShowCursor() {
   if (Canvas == nullptr || (Flags & kCursorShown) != 0) return;
-  DrawCursor();
+  DrawFigure(&TKrzyz::DrawCursor);
   Flags |= kCursorShown;
-  Canvas->FlushLines();
 }
 
 void TKrzyz::HideCursor() {
   if ((Flags & kCursorShown) == 0) return;
   Flags &= static_cast<std::uint8_t>(~kCursorShown);
   if (Canvas == nullptr) return;
-  DrawCursor();
-  Canvas->FlushLines();
+  DrawFigure(&TKrzyz::DrawCursor);
 }
 
 void TKrzyz::ShowMarker() {
   if (Canvas == nullptr || (Flags & kMarkerShown) != 0) return;
-  DrawMarker();
+  DrawFigure(&TKrzyz::DrawMarker);
   Flags |= kMarkerShown;
-  Canvas->FlushLines();
 }
 
 void TKrzyz::HideMarker() {
   if ((Flags & kMarkerShown) == 0) return;
   Flags &= static_cast<std::uint8_t>(~kMarkerShown);
   if (Canvas == nullptr) return;
-  DrawMarker();
-  Canvas->FlushLines();
+  DrawFigure(&TKrzyz::DrawMarker);
 }
 
 void TKrzyz::ShowMarkerInner() {

@@ -180,6 +180,8 @@ protected:
   bool Guard(const std::function<void()>& Fn, bool* Aborted = nullptr);
 
 private:
+  // Draws one figure (DrawCursor or DrawMarker) in a line batch of its own.
+  void DrawFigure(void (TKrzyz::*Draw)());
   // Set by Activate, cleared by Deactivate: Deactivate (and so Detach) runs
   // only for a tool that was activated, not for a copy that merely shares its
   // source's view.

@@ -74,17 +74,6 @@ const TKrzyzConf& ConfOf(const TTvView* View) {
 
 void Signal(std::uint8_t Kind) { PlaySignal(KrzyzConf(), Kind); }
 
-// Draws one figure in a batch of its own: the toolkit leaves out a pixel
-// that a line shares with the line drawn just before it in the same batch,
-// so a cursor batched with the marker in one order (show) and the other
-// (hide) would not erase itself exactly.
-template <class F>
-void OwnBatch(TXORCanvas& Canvas, F&& Draw) {
-  Canvas.FlushLines();
-  Draw();
-  Canvas.FlushLines();
-}
-
 // Clears a search hit when it goes out of scope, whatever happens meanwhile.
 struct THitGuard {
   TSearchHit& Hit;
@@ -711,7 +700,7 @@ void TLWskLineKrzyz::DrawCursor() {
   TLatchEntry prev;
   GetPrevEntry(prev);
   const TLatchEntry& cur = CurrentEntry();
-  OwnBatch(*Canvas, [&] { Canvas->LineDirect(prev.X, prev.Y, cur.X, cur.Y); });
+  Canvas->LineDirect(prev.X, prev.Y, cur.X, cur.Y);
 }
 
 std::int32_t TLWskLineKrzyz::Backspace() {
@@ -770,7 +759,7 @@ void TLWskRectKrzyz::DrawCursor() {
   TLatchEntry prev;
   GetPrevEntry(prev);
   const TLatchEntry& cur = CurrentEntry();
-  OwnBatch(*Canvas, [&] { Canvas->AddRectangle(prev.X, prev.Y, cur.X, cur.Y); });
+  Canvas->AddRectangle(prev.X, prev.Y, cur.X, cur.Y);
 }
 
 void TLWskRectKrzyz::DrawMarker() {
@@ -799,7 +788,7 @@ void TLWskRectNSKrzyz::DrawCursor() {
   TLatchEntry prev;
   GetPrevEntry(prev);
   const TLatchEntry& cur = CurrentEntry();
-  OwnBatch(*Canvas, [&] { Canvas->RectangleIfVisible(prev.X, prev.Y, cur.X, cur.Y); });
+  Canvas->RectangleIfVisible(prev.X, prev.Y, cur.X, cur.Y);
 }
 
 std::unique_ptr<TKrzyz> TLWskRectNSKrzyz::Clone() const { return std::make_unique<TLWskRectNSKrzyz>(*this); }

@@ -78,8 +78,6 @@ std::int32_t TMoveGraphObjKrzyz::Move(const TRealPoint& Point) {
 
 void TMoveGraphObjKrzyz::DrawCursor() {
   if (Stage == 0 || template_ == nullptr || Canvas == nullptr) return;
-  // A batch of its own: see OwnBatch in latch.cpp.
-  Canvas->FlushLines();
   Canvas->RestoreCanvasState();
   template_->Draw(*Canvas);
   Canvas->FlushLines();
@@ -122,8 +120,6 @@ std::int32_t TNewGraphObjKrzyz::Move(const TRealPoint& Point) {
 
 void TNewGraphObjKrzyz::DrawCursor() {
   if (Stage < 2 || template_ == nullptr || Canvas == nullptr) return;
-  // A batch of its own: see OwnBatch in latch.cpp.
-  Canvas->FlushLines();
   Canvas->RestoreCanvasState();
   template_->Draw(*Canvas);
   DrawExtra();
