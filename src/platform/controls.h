@@ -91,6 +91,17 @@ inline constexpr std::uint16_t VK_DELETE = 0x2E;
 inline constexpr std::uint16_t VK_NUMPAD0 = 0x60;
 inline constexpr std::uint16_t VK_NUMPAD9 = 0x69;
 inline constexpr std::uint16_t VK_F1 = 0x70;
+inline constexpr std::uint16_t VK_F2 = 0x71;
+inline constexpr std::uint16_t VK_F3 = 0x72;
+inline constexpr std::uint16_t VK_F4 = 0x73;
+inline constexpr std::uint16_t VK_F5 = 0x74;
+inline constexpr std::uint16_t VK_F6 = 0x75;
+inline constexpr std::uint16_t VK_F7 = 0x76;
+inline constexpr std::uint16_t VK_F8 = 0x77;
+inline constexpr std::uint16_t VK_F9 = 0x78;
+inline constexpr std::uint16_t VK_F10 = 0x79;
+inline constexpr std::uint16_t VK_F11 = 0x7A;
+inline constexpr std::uint16_t VK_F12 = 0x7B;
 // The right Alt key (AltGr) when sent; a control's KeyDown reports either
 // Alt key as VK_MENU.
 inline constexpr std::uint16_t VK_RMENU = 0xA5;

@@ -30,14 +30,6 @@ constexpr std::uint32_t kLineMask = 0xFFFED3FE;
 constexpr std::uint32_t kBaseLinePickMask = 0x1002;
 
 // Virtual-key codes of the snapping keys.
-constexpr std::int32_t kVkF2 = platform::VK_F1 + 1;
-constexpr std::int32_t kVkF3 = platform::VK_F1 + 2;
-constexpr std::int32_t kVkF4 = platform::VK_F1 + 3;
-constexpr std::int32_t kVkF5 = platform::VK_F1 + 4;
-constexpr std::int32_t kVkF6 = platform::VK_F1 + 5;
-constexpr std::int32_t kVkF7 = platform::VK_F1 + 6;
-constexpr std::int32_t kVkF8 = platform::VK_F1 + 7;
-constexpr std::int32_t kVkF9 = platform::VK_F1 + 8;
 constexpr std::int32_t kVkMinus = 0xBD;
 constexpr std::int32_t kVkSubtract = 0x6D;
 
@@ -157,20 +149,20 @@ void TLatchKrzyz::Detach() {
 std::int32_t TLatchKrzyz::KeyDown(std::int32_t Key) {
   std::int32_t mode = -1;
   switch (Key) {
-    case kVkF2: mode = 0; break;
-    case kVkF3: mode = 1; break;
-    case kVkF4: mode = 2; break;
-    case kVkF4 | kKeyShift: mode = 3; break;
-    case kVkF5: mode = 4; break;
-    case kVkF5 | kKeyShift:
+    case platform::VK_F2: mode = 0; break;
+    case platform::VK_F3: mode = 1; break;
+    case platform::VK_F4: mode = 2; break;
+    case platform::VK_F4 | kKeyShift: mode = 3; break;
+    case platform::VK_F5: mode = 4; break;
+    case platform::VK_F5 | kKeyShift:
       if (PointIndex <= 0) return kKeyNotHandled;
       mode = 5;
       break;
-    case kVkF6:
+    case platform::VK_F6:
       if (PointIndex <= 1) return kKeyNotHandled;
       mode = 6;
       break;
-    case kVkF6 | kKeyShift:
+    case platform::VK_F6 | kKeyShift:
       if (PointIndex <= 1) return kKeyNotHandled;
       mode = 7;
       break;
@@ -193,11 +185,11 @@ std::int32_t TLatchKrzyz::KeyDown(std::int32_t Key) {
     text.assign(1, static_cast<char>('0' + (Key - platform::VK_NUMPAD0)));
   else if (Key == kVkMinus || Key == kVkSubtract)
     text = "-";
-  else if (Key == (kVkF7 | kKeyAltGr))
+  else if (Key == (platform::VK_F7 | kKeyAltGr))
     EntryMode = kEntryOffsets;
-  else if (Key == (kVkF8 | kKeyAltGr))
+  else if (Key == (platform::VK_F8 | kKeyAltGr))
     EntryMode = kEntryDistances;
-  else if (Key == (kVkF9 | kKeyAltGr))
+  else if (Key == (platform::VK_F9 | kKeyAltGr))
     EntryMode = kEntryAngles;
   else
     return kKeyNotHandled;

@@ -22,7 +22,6 @@ namespace {
 
 TBaseLineDialogI* gBaseLineDialog = nullptr;
 
-constexpr std::uint16_t kVkF9 = VK_F1 + 8;
 
 struct TSnapButton {
   const char* name;
@@ -451,7 +450,7 @@ void TLatchDialog::KeyDown(std::uint16_t& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
-  if (Key == kVkF9) {
+  if (Key == platform::VK_F9) {
     Paste();
     Key = 0;
     return;

@@ -41,7 +41,6 @@ constexpr double kWorldExtent = 15000000.0;
 // Half the side of the square a pointer's picture takes, in pixels.
 constexpr std::int32_t kPointerPictureHalf = 16;
 
-constexpr std::uint16_t kVkF5 = platform::VK_F1 + 4;
 constexpr std::int32_t kKeyModifiers = kKeyCtrl | kKeyShift | kKeyAltGr;
 
 // The program's own mouse cursors 1 to 4: 1 moving (arrows four ways),
@@ -725,7 +724,7 @@ bool TTvView::HandleKeyCode(std::int32_t Key) {
         break;
     }
   }
-  if (Key == (kVkF5 | kKeyCtrl)) {
+  if (Key == (platform::VK_F5 | kKeyCtrl)) {
     RestoreWindow();
     return true;
   }

@@ -40,14 +40,6 @@
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr std::int32_t kF2 = platform::VK_F1 + 1;
-constexpr std::int32_t kF3 = platform::VK_F1 + 2;
-constexpr std::int32_t kF4 = platform::VK_F1 + 3;
-constexpr std::int32_t kF5 = platform::VK_F1 + 4;
-constexpr std::int32_t kF6 = platform::VK_F1 + 5;
-constexpr std::int32_t kF7 = platform::VK_F1 + 6;
-constexpr std::int32_t kF8 = platform::VK_F1 + 7;
-constexpr std::int32_t kF9 = platform::VK_F1 + 8;
 
 // A snapping tool that keeps every point it is given and answers as told.
 class Recorder : public TLatchKrzyz {
@@ -400,20 +392,20 @@ TEST_F(LatchKeyTest, SnapKeysByPointIndexAndTheModeStays) {
     std::size_t added;
   };
   const Case cases[] = {
-      {kF2, 0, kKeyHandledEnd, 1},
-      {kF3, 0, kKeyHandledEnd, 1},               // nothing near: the cursor point
-      {kF4, 0, kKeyHandled, 0},                  // unconditional: refused
-      {kF4 | kKeyShift, 0, kKeyHandled, 0},
-      {kF5, 0, kKeyHandled, 0},
-      {kF5 | kKeyShift, 0, kKeyNotHandled, 0},   // needs a previous point
-      {kF5 | kKeyShift, 1, kKeyHandled, 0},
-      {kF6, 1, kKeyNotHandled, 0},
-      {kF6, 2, kKeyHandledEnd, 1},
-      {kF6 | kKeyShift, 1, kKeyNotHandled, 0},
-      {kF6 | kKeyShift, 2, kKeyHandledEnd, 1},
-      {kF2 | kKeyCtrl, 0, kKeyNotHandled, 0},
+      {platform::VK_F2, 0, kKeyHandledEnd, 1},
+      {platform::VK_F3, 0, kKeyHandledEnd, 1},               // nothing near: the cursor point
+      {platform::VK_F4, 0, kKeyHandled, 0},                  // unconditional: refused
+      {platform::VK_F4 | kKeyShift, 0, kKeyHandled, 0},
+      {platform::VK_F5, 0, kKeyHandled, 0},
+      {platform::VK_F5 | kKeyShift, 0, kKeyNotHandled, 0},   // needs a previous point
+      {platform::VK_F5 | kKeyShift, 1, kKeyHandled, 0},
+      {platform::VK_F6, 1, kKeyNotHandled, 0},
+      {platform::VK_F6, 2, kKeyHandledEnd, 1},
+      {platform::VK_F6 | kKeyShift, 1, kKeyNotHandled, 0},
+      {platform::VK_F6 | kKeyShift, 2, kKeyHandledEnd, 1},
+      {platform::VK_F2 | kKeyCtrl, 0, kKeyNotHandled, 0},
       {'A', 0, kKeyNotHandled, 0},
-      {kF7, 0, kKeyNotHandled, 0},              // only with the right Alt
+      {platform::VK_F7, 0, kKeyNotHandled, 0},              // only with the right Alt
   };
   for (const Case& c : cases) {
     int reports = 0;
@@ -454,7 +446,7 @@ TEST_F(LatchKeyTest, DigitKeysOpenTheWindowWithTheDigitTyped) {
 
 TEST_F(LatchKeyTest, RightAltKeysOpenTheWindowInTheBaseLineModes) {
   const std::pair<std::int32_t, std::uint8_t> cases[] = {
-      {kF7 | kKeyAltGr, kEntryOffsets}, {kF8 | kKeyAltGr, kEntryDistances}, {kF9 | kKeyAltGr, kEntryAngles}};
+      {platform::VK_F7 | kKeyAltGr, kEntryOffsets}, {platform::VK_F8 | kKeyAltGr, kEntryDistances}, {platform::VK_F9 | kKeyAltGr, kEntryAngles}};
   for (const auto& [key, mode] : cases) {
     Recorder tool;
     Activate(tool, TRealPoint{5, 5});
@@ -539,7 +531,7 @@ TEST_F(LatchViewTest, SnappingTheFirstPointOntoALineGivesItsOtherEndAsThePreviou
   ExpectEntry(tool.Entries[1], 50, 20, "the snapped point");
   // Straight on along A with the straight-angle key.
   tool.CurrentEntry() = TLatchEntry{55, 5, 0};
-  EXPECT_EQ(tool.HandleKey(kF6 | kKeyShift), kKeyHandledEnd);
+  EXPECT_EQ(tool.HandleKey(platform::VK_F6 | kKeyShift), kKeyHandledEnd);
   ASSERT_EQ(tool.points.size(), 2u);
   ExpectEntry(tool.points[1], 50, 5, "prolongation of A");
 }

@@ -29,7 +29,6 @@ namespace {
 using namespace platform;
 
 constexpr double kPi = std::numbers::pi;
-constexpr std::uint16_t kVkF9 = VK_F1 + 8;
 
 // A snapping tool bound to a view without being attached to it; it counts
 // the window's goodbyes.
@@ -544,7 +543,7 @@ TEST_F(LatchDialogTest, PasteFillsBothFieldsOrTheFocusedOne) {
   auto full = Open<TLatchDialog3d>(0);
   full->Get<TEdit>("EditZ").SetFocus();
   SetClipboardText("12.5");
-  full->Get<TEdit>("EditZ").SendKey(kVkF9);
+  full->Get<TEdit>("EditZ").SendKey(platform::VK_F9);
   EXPECT_EQ(full->Get<TEdit>("EditZ").Text(), "12.5");
   EXPECT_EQ(full->Z, 12.5);
   EXPECT_EQ(full->Get<TEdit>("EditX").Text(), "0");

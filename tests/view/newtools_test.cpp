@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr std::int32_t kF2 = platform::VK_F1 + 1;
 
 // Builds a line from the point before the current one to the current one. The
 // template is refused while it has no length (from the second point on),
@@ -238,7 +237,7 @@ TEST_F(NewToolTest, SnappingStartsWithTheSecondStage) {
   Activate(*tool, TRealPoint{5, 5});
   tool->SnapMode = 2;  // nothing to snap to on this view: refused
   Move(*tool, 10, 10);
-  EXPECT_EQ(tool->TryLatch(kF2), 0);
+  EXPECT_EQ(tool->TryLatch(platform::VK_F2), 0);
   EXPECT_EQ(tool->TryLatchPoint(TPoint{10, 10}), 0);
   EXPECT_EQ(tool->PointIndex, 0);
   // The first point is taken as it is.
@@ -249,7 +248,7 @@ TEST_F(NewToolTest, SnappingStartsWithTheSecondStage) {
   EXPECT_FALSE(tool->LatchAndMove(TRealPoint{10, 60}));
   EXPECT_EQ(tool->PointIndex, 1);
   Move(*tool, 10, 60);
-  EXPECT_EQ(tool->TryLatch(kF2), kKeyHandled);
+  EXPECT_EQ(tool->TryLatch(platform::VK_F2), kKeyHandled);
   EXPECT_EQ(tool->PointIndex, 2);
 }
 

@@ -648,7 +648,6 @@ TEST_F(ViewTest, ExternalPointerIgnoresTheMouse) {
 // (Ctrl+F5 excepted); every other key goes to the tool with the modifier
 // bits.
 TEST_F(ViewTest, KeysGoToTheViewOrToTheTool) {
-  constexpr std::uint16_t kF5 = platform::VK_F1 + 4;
   struct Case {
     std::uint16_t vk;
     platform::TShiftState shift;
@@ -662,13 +661,13 @@ TEST_F(ViewTest, KeysGoToTheViewOrToTheTool) {
       {platform::VK_RIGHT, 0, {"ScrollHorz -1"}, {}},
       {platform::VK_UP, 0, {"ScrollVert -1"}, {}},
       {platform::VK_DOWN, 0, {"ScrollVert 1"}, {}},
-      {kF5, platform::ssCtrl, {"RestoreWindow"}, {}},
+      {platform::VK_F5, platform::ssCtrl, {"RestoreWindow"}, {}},
       {platform::VK_PRIOR, platform::ssCtrl, {}, {platform::VK_PRIOR | kKeyCtrl}},
       {platform::VK_NEXT, platform::ssCtrl, {}, {platform::VK_NEXT | kKeyCtrl}},
       {platform::VK_LEFT, platform::ssShift, {}, {platform::VK_LEFT | kKeyShift}},
       {platform::VK_UP, platform::ssAltGr, {}, {platform::VK_UP | kKeyAltGr}},
-      {kF5, 0, {}, {kF5}},
-      {kF5, platform::ssShift, {}, {kF5 | kKeyShift}},
+      {platform::VK_F5, 0, {}, {platform::VK_F5}},
+      {platform::VK_F5, platform::ssShift, {}, {platform::VK_F5 | kKeyShift}},
       {'A', platform::ssCtrl | platform::ssShift, {}, {'A' | kKeyCtrl | kKeyShift}},
   };
   auto log = std::make_shared<ToolLog>();

@@ -34,7 +34,6 @@
 
 namespace {
 
-constexpr std::uint16_t kVkF5 = platform::VK_F1 + 4;
 
 // The document window as the view sees it: scroll bars the test sets, a
 // visible area, and a log of what the view asked of it.
@@ -278,9 +277,9 @@ TEST_F(WindowTest, RestoreWindowTwiceReturnsToTheStart) {
   view->RestoreWindow();
   EXPECT_EQ(Window(*view), moved);
   // Ctrl+F5 reaches it through the keys.
-  view->SendKey(kVkF5, platform::ssCtrl);
+  view->SendKey(platform::VK_F5, platform::ssCtrl);
   EXPECT_NE(Window(*view), moved);
-  view->SendKey(kVkF5, platform::ssCtrl);
+  view->SendKey(platform::VK_F5, platform::ssCtrl);
   EXPECT_EQ(Window(*view), moved);
 }
 
