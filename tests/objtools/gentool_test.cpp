@@ -453,6 +453,7 @@ TEST_F(GeneratorToolTest, TypedSpacingAndZerujApplyAtOnce) {
     d.Get<TButton>("SpeedButton2").Click();
   });
   RightClick(*tool);
+  ExpectBalanced(*tool);
 
   // Completing the shape makes the chosen spacing the one shown next time.
   Click(*tool, 10, 60);
@@ -470,6 +471,8 @@ TEST_F(GeneratorToolTest, ChoosingAGeneratorInTheWindowCarriesTheSpacing) {
   std::unique_ptr<TGeneratorKrzyz> tool = MakeTool("SKARPA_P");
   Activate(*tool, {0, 0});
   tool->SetSpacing(2);
+  Click(*tool, 10, 10);
+  Move(*tool, 10, 60);
   OnWindow([&](TGeneratorDialog& d) {
     auto& combo = d.Get<TComboBox>("Generator");
     combo.UserSelect(combo.Items().IndexOf("SCHODY"));
@@ -485,6 +488,8 @@ TEST_F(GeneratorToolTest, ChoosingAGeneratorInTheWindowCarriesTheSpacing) {
   RightClick(*tool);
   EXPECT_EQ(tool->Generator()->Name, "TARAS2");
   EXPECT_DOUBLE_EQ(tool->GetSpacing(), 0.7);
+  EXPECT_EQ(tool->Generator()->Count(), 6);  // the terrace of the two points
+  ExpectBalanced(*tool);
 }
 
 TEST_F(GeneratorToolTest, NameThatNoGeneratorHasLeavesTheToolWithoutOne) {
