@@ -181,6 +181,24 @@ std::unique_ptr<TGeneratedObjList> TGeneratorKrzyz::CreateObjects(std::uint32_t 
 
 // --- TGeneratorDialog ------------------------------------------------------
 
+namespace {
+
+// Runs Fn with Form out of the top layer and puts it back afterwards: a
+// change of the generator or the spacing may ask the line-count question,
+// whose box must not lie under the window.
+template <class F>
+void OutOfTopLayer(TForm& Form, F&& Fn) {
+  struct Back {
+    TForm& form;
+    bool topMost;
+    ~Back() { form.SetTopMost(topMost); }
+  } back{Form, Form.TopMost()};
+  Form.SetTopMost(false);
+  Fn();
+}
+
+}  // namespace
+
 TGeneratorDialog::TGeneratorDialog() {
   SetName("GeneratorDialog");
   SetCaption("Generator");
@@ -245,7 +263,7 @@ void TGeneratorDialog::DoShow() {
 void TGeneratorDialog::GeneratorChange() {
   TGeneratorKrzyz* tool = GeneratorTool();
   if (tool == nullptr) return;
-  tool->SetGenerator(GeneratorManager().FindByName(generator_->Text()));
+  OutOfTopLayer(*this, [&] { tool->SetGenerator(GeneratorManager().FindByName(generator_->Text())); });
   // The spacing the new generator took (the one carried over, or its own
   // default for 0) is the one shown.
   ShowSpacing();
@@ -257,7 +275,7 @@ void TGeneratorDialog::CEChange() {
   TGeneratorKrzyz* tool = GeneratorTool();
   double value = 0.0;
   if (tool == nullptr || !TryStrToReal(ce_->Text(), value)) return;
-  tool->SetSpacing(value);
+  OutOfTopLayer(*this, [&] { tool->SetSpacing(value); });
 }
 
 void TGeneratorDialog::ShowSpacing() {

@@ -27,8 +27,10 @@
 // TGeneratorDialog is the tool's snapping window with the choice of the
 // generator ("Generator"), the spacing ("Odstęp:", field CE) and "Zeruj",
 // which sets the spacing to 0 (the generator then chooses it). Every change
-// applies to the tool at once. Showing the tool's spacing in the field does
-// not set it back on the tool: only the user's edits do.
+// applies to the tool at once, with the window out of the top layer meanwhile
+// so that a line-count question it asks lies above it. Showing the tool's
+// spacing in the field does not set it back on the tool: only the user's
+// edits do.
 //
 // GUI thread only. The generator belongs to the generator library, which
 // keeps it while any tool may hold it (a retired library lives on inside the

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -521,6 +522,48 @@ TEST_F(GeneratorToolTest, NameThatNoGeneratorHasLeavesTheToolWithoutOne) {
   RightClick(*tool);
   EXPECT_TRUE(Click(*tool, 20, 30));
   EXPECT_EQ(reports.size(), 1u);
+}
+
+// A responder that notes whether the watched window stood in the top layer
+// when each message box came.
+class TopLayerWatch : public TScriptedResponder {
+public:
+  using TScriptedResponder::TScriptedResponder;
+  std::optional<TAnswer> Take(TModalKind Kind, const std::string& Caption, const std::string& Text) override {
+    if (Kind == TModalKind::MessageBox && Watched != nullptr) TopMostAtBox.push_back(Watched->TopMost());
+    return TScriptedResponder::Take(Kind, Caption, Text);
+  }
+  TForm* Watched = nullptr;
+  std::vector<bool> TopMostAtBox;
+};
+
+// The window stays on top of everything; the line-count question a change
+// in it asks must not lie under it.
+TEST_F(GeneratorToolTest, QuestionAskedFromTheWindowIsNotUnderIt) {
+  std::unique_ptr<TGeneratorKrzyz> tool = MakeTool("SCHODY");
+  Activate(*tool, {0, 0});
+  Click(*tool, 0, 0);
+  Move(*tool, 0, 50);
+  TopLayerWatch watch([](const std::string& m) { ADD_FAILURE() << m; });
+  watch.AnswerForm([&](TForm& Form) {
+    watch.Watched = &Form;
+    EXPECT_TRUE(Form.TopMost());
+    auto& ce = Form.Get<TEdit>("CE");
+    ce.SetFocus();
+    ce.SelectAll();
+    ce.SendText("1e-5");  // 100000 treads over the width 1
+    EXPECT_TRUE(Form.TopMost());
+    auto& combo = Form.Get<TComboBox>("Generator");
+    combo.UserSelect(combo.Items().IndexOf("TARAS1"));
+    combo.UserSelect(combo.Items().IndexOf("SCHODY"));
+    EXPECT_TRUE(Form.TopMost());
+    Form.Get<TButton>("SpeedButton2").Click();
+  });
+  watch.AnswerMessageBox(IDNO);
+  watch.AnswerMessageBox(IDNO);
+  RightClick(*tool);
+  EXPECT_EQ(watch.TopMostAtBox, (std::vector<bool>{false, false}));
+  EXPECT_EQ(watch.Pending(), 0);
 }
 
 // Tab goes through the generator's row and then the snapping window's
