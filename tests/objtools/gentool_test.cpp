@@ -342,6 +342,16 @@ TEST_F(GeneratorToolTest, LineCountQuestionIsAskedOncePerShape) {
   EXPECT_EQ(Questions(), 2);
   EXPECT_EQ(tool->Count, 3);
   EXPECT_NE(tool->Flags & TKrzyz::kPointRefused, 0);
+  // So is the same point typed in the window.
+  OnWindow([](TGeneratorDialog& d) {
+    d.Get<TEdit>("EditX").SetText("6");
+    d.Get<TEdit>("EditY").SetText("20001");
+    d.Get<TBitBtn>("btOK").Click();
+  });
+  EXPECT_NO_THROW(RightClick(*tool));
+  EXPECT_EQ(Questions(), 2);
+  EXPECT_EQ(tool->Count, 3);
+  EXPECT_EQ(tool->PointIndex, 2);
   EXPECT_TRUE(reports.empty());
 
   // Another spacing is another shape.
