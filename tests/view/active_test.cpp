@@ -167,16 +167,6 @@ class OverlayProbe : public TOverlayPainter {
   bool& freed;
 };
 
-ObjectSaveRecord LineRecord(double X1, double Y1, double X2, double Y2) {
-  ObjectSaveRecord r;
-  r.SetLineKind(kLineKindLine);
-  r.SetDouble(kRecP1X, X1);
-  r.SetDouble(kRecP1Y, Y1);
-  r.SetDouble(kRecP2X, X2);
-  r.SetDouble(kRecP2Y, Y2);
-  return r;
-}
-
 // A view over a small tree: root "Przyklad", catalogue "Katalog" with the
 // line layer "LINIE" (sublayer 0 shown, 1 hidden) and the text layer
 // "OPISY" (sublayer 0). The main window's notices are recorded.

@@ -25,16 +25,6 @@
 #include "view/tvview.h"
 #include "view/viewcfg.h"
 
-inline ObjectSaveRecord LatchLineRecord(double X1, double Y1, double X2, double Y2) {
-  ObjectSaveRecord r;
-  r.SetLineKind(kLineKindLine);
-  r.SetDouble(kRecP1X, X1);
-  r.SetDouble(kRecP1Y, Y1);
-  r.SetDouble(kRecP2X, X2);
-  r.SetDouble(kRecP2Y, Y2);
-  return r;
-}
-
 // A view of 200 x 100 pixels showing world X 0..100 (up) and Y 0..200,
 // one unit a pixel, with two lines in a shown line sublayer: A from (50, 20)
 // to (50, 180) and B from (10, 100) to (90, 100), crossing at (50, 100).
@@ -102,7 +92,7 @@ protected:
   }
 
   TEGraphObj* Add(double X1, double Y1, double X2, double Y2) {
-    auto obj = sub->CreateObjectFromRecord(LatchLineRecord(X1, Y1, X2, Y2));
+    auto obj = sub->CreateObjectFromRecord(LineRecord(X1, Y1, X2, Y2));
     TEGraphObj* raw = obj.get();
     sub->AddObject(obj.release());
     return raw;

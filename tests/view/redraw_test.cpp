@@ -485,16 +485,6 @@ TEST_F(ViewRedrawTest, ExternalPointerIsDrawnAtItsPoint) {
 
 // --- A small tree of real sublayers ---
 
-ObjectSaveRecord LineRecord(double X1, double Y1, double X2, double Y2) {
-  ObjectSaveRecord r;
-  r.SetLineKind(kLineKindLine);
-  r.SetDouble(kRecP1X, X1);
-  r.SetDouble(kRecP1Y, Y1);
-  r.SetDouble(kRecP2X, X2);
-  r.SetDouble(kRecP2Y, Y2);
-  return r;
-}
-
 class ViewRedrawTreeTest : public ViewRedrawTest {
 protected:
   void SetUp() override {
