@@ -51,7 +51,7 @@ double ChordAreaTerm(const TRealPoint& A, const TRealPoint& B, bool Dir, const T
   return ((A.Y - Origin.Y) + (B.Y - Origin.Y)) * dx * 0.5;
 }
 
-bool TLinTextObj::ReinsertAtIndex(TKrzyz& Tool) { throw ENotImplemented("TLinTextObj.ReinsertAtIndex"); }
+bool TLinTextObj::ReinsertAtIndex(IEditToolSite& Tool) { throw ENotImplemented("TLinTextObj.ReinsertAtIndex"); }
 
 TRealPoint TLiniowyObj::GetStartPoint() const { return XY(GetStartPoint3()); }
 

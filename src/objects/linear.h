@@ -18,8 +18,8 @@
 
 #include "objects/grobj.h"
 
+class IEditToolSite;
 class IPodwarstwa;
-class TKrzyz;
 // The own style of a special line, circle or arc (line style, multiplier,
 // thickness), defined with the special objects.
 struct TSpecStyle;
@@ -34,9 +34,8 @@ class TLinTextObj : public TEGraphObj {
   explicit TLinTextObj(const ObjectSaveRecord& Rec) : TEGraphObj(Rec) {}
 
   // The OnPoint callback of the object's edit tool: puts the edited object
-  // back into the tool's sublayer. Abstract here: raises ENotImplemented; the
-  // layer lines, circles, arcs and texts implement it.
-  virtual bool ReinsertAtIndex(TKrzyz& Tool);
+  // back into the tool's sublayer. Raises ENotImplemented until built.
+  virtual bool ReinsertAtIndex(IEditToolSite& Tool);
 };
 
 // Base of the linear objects: straight lines, circles and arcs. A class

@@ -1,5 +1,5 @@
 // What the graphic objects use of the map view: the cursor-tool root that an
-// object's edit tool derives from, and the block manager that tells whether
+// object's edit tool derives from (declared only), and the block manager that tells whether
 // another block still holds an object. The view implements them; tests use
 // fakes. GUI thread only.
 #pragma once
@@ -12,12 +12,10 @@ class TBlock;
 // of a block whose parameters are changed.
 class TBlockE;
 
-// Root of every cursor tool. The view's tool bases extend it with the mouse,
-// click, key and snapping operations; the owner of a tool frees it.
-class TKrzyz {
- public:
-  virtual ~TKrzyz() = default;
-};
+// Root of every cursor tool (view/krzyz.h). Below the view it is only passed
+// on as an incomplete type: the objects get their edit tools from the
+// editors the tool library registers (objects/edittoolsi.h).
+class TKrzyz;
 
 // Capability and change-set bits of a block edit (GetCapabilities of the
 // objects, TBlockE.GetChangeSet of the block-edit window).

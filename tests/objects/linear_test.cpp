@@ -335,10 +335,8 @@ TEST(TNELinia, CopiesAndGeometryComparison) {
   EXPECT_EQ(s.GetPointN3(2), (TPointRec{3, 4, 6}));
 }
 
-TEST(TNELinia, AbstractOperationsOfTheBasesRaise) {
+TEST(TNELinia, PlainSegmentHasNoOwnStyle) {
   TTestLinia s = Seg(0, 0, 1, 1);
-  TKrzyz tool;
-  EXPECT_THROW(s.ReinsertAtIndex(tool), ENotImplemented);
   EXPECT_EQ(s.GetSpecParams(), nullptr);
 }
 
