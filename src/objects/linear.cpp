@@ -98,8 +98,10 @@ bool EditOwnedCopy(std::unique_ptr<TEGraphObj> Copy, IPodwarstwa* Sublayer, int 
     FreeGraphObj(copy);
     throw;
   }
+  // A copy no list took (the original was not listed) changed nothing.
+  const bool taken = accepted && !copy->IsUnowned();
   FreeGraphObj(copy);
-  return accepted;
+  return taken;
 }
 
 IObjectEditors& RequireObjectEditorsFor(TEGraphObj* Copy, const char* Operation) {

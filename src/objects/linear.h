@@ -157,7 +157,9 @@ class TNELinia : public TLiniowyObj {
 int ListIndexOf(const IPodwarstwa* Sublayer, const TEGraphObj& Obj);
 // Runs Copy's modal Edit with Sublayer and Index. Copy is then freed unless
 // a list took it (an accepted edit put it in place of the original, which the
-// list freed): also when Edit raises. The result is Edit's.
+// list freed): also when Edit raises. True when the edit was accepted and a
+// list took the copy; an accepted copy that nothing took (no sublayer, the
+// original not listed) is freed and the result is false.
 bool EditOwnedCopy(std::unique_ptr<TEGraphObj> Copy, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
                    std::int32_t EraseColour);
 // The registered editors for an edit tool that is to own Copy (nullptr: no

@@ -328,6 +328,27 @@ TEST_F(LayerEdit, TextDialogShowsAndTakesEveryField) {
   EXPECT_EQ(sub.Prepared, 2);
 }
 
+// An accepted copy that no list takes is freed and reported as no change.
+TEST_F(LayerEdit, AcceptedCopyOfAnUnlistedObjectIsFreed) {
+  TFakeEditors editors;
+  editors.OnText = [](bool, TTextEditValues& V) {
+    V.Text = "II";
+    return true;
+  };
+  editors.OnLineStyle = [](TLineStyleEditValues&) { return true; };
+  editors.OnSymbol = [](TSymbolEditValues&) { return true; };
+  TWysNapis text(TRealPoint{40, 50}, "I", 3, 5, false);
+  TDefSpecOkrag circle(TPointRec{50, 50, 0}, 5);
+  TGrSymbol symbol(TRealPoint{40, 50}, nullptr);
+  EXPECT_FALSE(text.Edit(nullptr, 1, canvas, kWhite));
+  EXPECT_FALSE(text.Edit(&sub, 1, canvas, kWhite));
+  EXPECT_FALSE(circle.Edit(&sub, 1, canvas, kWhite));
+  EXPECT_FALSE(symbol.Edit(nullptr, -1, canvas, kWhite));
+  EXPECT_EQ(editors.Dialogs, 4);
+  EXPECT_EQ(text.Text, "I");
+  EXPECT_EQ(sub.Replaced, 0);
+}
+
 TEST_F(LayerEdit, CancelledTextDialogFreesTheCopyAndDrawsNothing) {
   TFakeEditors editors;
   auto* text = Fill(std::make_unique<TWysNapis>(TRealPoint{40, 50}, "I", 3, 5, false));
