@@ -255,6 +255,29 @@ TEST_F(LineToolTest, ObjectsOfNoSizeAreRefused) {
   }
 }
 
+TEST_F(LineToolTest, TheWindowsChangeTheTemplatesStyleOnTheScreen) {
+  sub->WidthMode = 2;
+  auto& tool = Make<TEditNewSpecialLinia, TLiniaSpecjalna>();
+  ILineToolParams& params = tool;
+  EXPECT_EQ(params.SublayerLineDef(), sub->LineStyle);
+  EXPECT_TRUE(params.SublayerThick());
+  CaptureBackground(tool);
+  Click(tool, 0, 0);
+  tool.HandleMove(TRealPoint{20, 30});
+  auto* line = dynamic_cast<TLiniaSpecjalna*>(tool.Template());
+  ASSERT_EQ(params.TemplateStyle(), &line->Style);
+  params.ChangeStyle([](TSpecStyle& Style) { Style.Thickness = 2; });
+  EXPECT_EQ(line->Style.Thickness, 2);
+  EXPECT_NE(tool.Flags & TKrzyz::kCursorShown, 0);
+  ExpectBalancedView(tool);
+  // The circle tool's template has a style too; a plain line has none.
+  auto& circle = Make<TEditNewOkrag, TOkragSpecjalny>();
+  EXPECT_NE(static_cast<ILineToolParams&>(circle).TemplateStyle(), nullptr);
+  auto& plain = Make<TEditNewLinia, TLinia>();
+  EXPECT_EQ(static_cast<ILineToolParams&>(plain).TemplateStyle(), nullptr);
+  static_cast<ILineToolParams&>(plain).ChangeStyle([](TSpecStyle&) { ADD_FAILURE() << "no style to change"; });
+}
+
 // --- Loops ---------------------------------------------------------------------
 
 TEST_F(LineToolTest, LoopsClosedByTheirKeys) {
