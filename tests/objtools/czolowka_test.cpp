@@ -437,6 +437,34 @@ TEST_F(CzolowkaTest, SmallWindowShowsAndChangesThePickingTool) {
   EXPECT_EQ(tool->Height, 4.0f);
 }
 
+// Tab runs through the four controls as they stand; the height field
+// takes a number only (a comma as a point); Enter closes as "Zamknij".
+TEST_F(CzolowkaTest, SmallWindowWorksFromTheKeyboard) {
+  auto tool = std::make_unique<TCzolowkaWskKrzyz>(0, nullptr);
+  Activate(*tool, TRealPoint{5, 5});
+  std::vector<std::string> order;
+  OnWindow<TCzolowkaSimple>([&](TCzolowkaSimple& d) {
+    auto& height = d.Get<TEdit>("Height");
+    EXPECT_TRUE(height.Focused());
+    height.SelectAll();
+    height.SendText("1,5x");
+    EXPECT_EQ(height.Text(), "1.5");
+    EXPECT_EQ(tool->Height, 1.5f);
+    d.Get<TCheckBox>("Wasy").SetFocus();
+    for (int i = 0; i < 4; ++i) {
+      auto* focused = dynamic_cast<TWinControl*>(d.ActiveControl());
+      ASSERT_NE(focused, nullptr);
+      focused->SendKey(VK_TAB);
+      order.push_back(d.ActiveControl() != nullptr ? d.ActiveControl()->Name() : "");
+    }
+    height.SetFocus();
+    height.SendKey(VK_RETURN);
+    EXPECT_EQ(d.ModalResult(), mrCancel);
+  });
+  EXPECT_EQ(RightClick(*tool), kRightNothing);
+  EXPECT_EQ(order, (std::vector<std::string>{"Underline", "Height", "Position", "Wasy"}));
+}
+
 // A window whose tool goes while it is open tells no one when it goes.
 TEST_F(CzolowkaTest, PickingToolGoingFirstUnlinksItsWindow) {
   auto tool = std::make_unique<TCzolowkaWskKrzyz>(0, nullptr);
