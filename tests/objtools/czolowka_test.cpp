@@ -484,7 +484,7 @@ TEST_F(CzolowkaTest, PickingToolGoingFirstUnlinksItsWindow) {
 // click.
 class CzolowkaViewTest : public LatchMapTest {};
 
-TEST_F(CzolowkaViewTest, PickingToolGoesOnAfterItsWindow) {
+TEST_F(CzolowkaViewTest, AbortingTheSmallWindowDoesNotEndThePickingTool) {
   struct Case {
     const char* title;
     std::function<void(TCzolowkaSimple&)> leave;
