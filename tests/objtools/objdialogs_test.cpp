@@ -382,7 +382,9 @@ TEST_F(ObjDialogsTest, ClosingByDistancesIsEntryModeEight) {
   EXPECT_EQ(Messages(), std::vector<std::string>{"Błąd: Odległości nie sięgają pierwszego punktu"});
   EXPECT_EQ(tool.EntryMode, kEntryExtra);
 
+  // A new window opens in the remembered mode as well.
   tool.CloseMessage.clear();
+  window.reset();
   const int accepted = Run(tool, window, [&](TLatchDialog& d) {
     EXPECT_TRUE(d.Get<TSpeedButton>("CloseCSB").Down());
     EXPECT_EQ(d.Get<TLabel>("LabelX").Caption(), "C1:");
@@ -870,6 +872,53 @@ TEST_F(EditDialogsTest, EnterIsOkAndEscapeCancels) {
   });
   EXPECT_FALSE(RunSymbolEditD(v));
   EXPECT_FLOAT_EQ(v.Height, 5.0f);
+}
+
+// Tab runs through the fields as they stand on the screen.
+TEST_F(EditDialogsTest, TabFollowsTheScreen) {
+  struct Case {
+    std::function<bool()> run;
+    const char* first;
+    std::vector<std::string> order;
+  };
+  const Case cases[] = {
+      {[] {
+         TTextEditValues v;
+         return RunNapisEditD(false, v);
+       },
+       "Hght", {"KatW", "Just", "Odn", "Underln", "Text", "BitBtn1", "BitBtn2", "Hght"}},
+      {[] {
+         TTextEditValues v;
+         return RunNapisEditD(true, v);
+       },
+       "Hght", {"KatW", "Just", "Odn", "Underln", "Text", "Mianownik", "BitBtn1", "BitBtn2", "Hght"}},
+      {[] {
+         TSymbolEditValues v;
+         return RunSymbolEditD(v);
+       },
+       "Hght", {"KatW", "Symbol", "BitBtn1", "BitBtn2", "Hght"}},
+      {[] {
+         TLineStyleEditValues v;
+         return RunLiniaEditD(v);
+       },
+       "TypLini", {"Grubosc", "Mnoznik", "BitBtn1", "BitBtn2", "TypLini"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.first);
+    std::vector<std::string> order;
+    OnDialog([&](TForm& f) {
+      EXPECT_EQ(f.ActiveControl(), f.FindComponent(c.first));
+      for (std::size_t i = 0; i < c.order.size(); ++i) {
+        auto* focused = dynamic_cast<TWinControl*>(f.ActiveControl());
+        ASSERT_NE(focused, nullptr);
+        focused->SendKey(VK_TAB);
+        order.push_back(f.ActiveControl() != nullptr ? f.ActiveControl()->Name() : "");
+      }
+      f.Get<TBitBtn>("BitBtn2").Click();
+    });
+    EXPECT_FALSE(c.run());
+    EXPECT_EQ(order, c.order);
+  }
 }
 
 TEST_F(EditDialogsTest, LineDialogShowsPreviewsAndReturnsTheStyle) {
