@@ -678,6 +678,44 @@ TEST_F(ObjDialogsTest, ReopenedTextWindowLeavesTheAngleUntilEdited) {
   window->SetKrzyz(nullptr);
 }
 
+// Tab runs through the text window's rows after the snapping controls;
+// Enter goes on; a digit typed to open the window goes to the first
+// coordinate, which then has the focus instead of the text.
+TEST_F(ObjDialogsTest, TextWindowWorksFromTheKeyboard) {
+  FakeTextTool tool;
+  std::unique_ptr<TLatchDialog> window = MakeNapisD();
+  std::vector<std::string> order;
+  Run(tool, window, [&](TLatchDialog& d) {
+    for (int i = 0; i < 8; ++i) {
+      auto* focused = dynamic_cast<TWinControl*>(d.ActiveControl());
+      ASSERT_NE(focused, nullptr);
+      focused->SendKey(VK_TAB);
+      order.push_back(d.ActiveControl() != nullptr ? d.ActiveControl()->Name() : "");
+    }
+    d.Get<TEdit>("Hght").SetFocus();
+    d.Get<TEdit>("Hght").SendKey(VK_RETURN);
+    EXPECT_TRUE(d.Get<TJustyfikacja>("Just").Focused());
+    d.Get<TEdit>("EditX").SetFocus();
+    Close(d);
+  });
+  EXPECT_EQ(order, (std::vector<std::string>{"EditX", "EditY", "btOK", "SpeedButton1", "SpeedButton2",
+                                             "SpeedButton3", "Kat", "KatW"}));
+
+  window->SetFirstFieldText("5");
+  Run(tool, window, [&](TLatchDialog& d) {
+    EXPECT_TRUE(d.Get<TEdit>("EditX").Focused());
+    EXPECT_EQ(d.Get<TEdit>("EditX").Text(), "5");
+    Close(d);
+  });
+  // Opened again without a digit: the text has the focus; Escape aborts.
+  EXPECT_EQ(Run(tool, window,
+                [&](TLatchDialog& d) {
+                  EXPECT_TRUE(d.Get<TEdit>("Text").Focused());
+                  d.Get<TEdit>("Text").SendKey(VK_ESCAPE);
+                }),
+            kLatchAbort);
+}
+
 TEST_F(ObjDialogsTest, SymbolWindowListsTheLibraryAndShowsTheName) {
   struct Case {
     const char* name;
