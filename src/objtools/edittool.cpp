@@ -14,6 +14,9 @@ TEditGraphObjKrzyz::TEditGraphObjKrzyz(std::uint32_t Status, TEGraphObj* Templat
     : TNewGraphObjKrzyz(Status, Template, Sublayer, std::move(OnPoint)) {}
 
 TEditGraphObjKrzyz::~TEditGraphObjKrzyz() {
+  // The base destructors detach without the edit tools' Detach: the view
+  // must not keep painting handles that go with this tool.
+  DropHandlesItem();
   // A modification in progress: the working clone is nobody's.
   if (Backup != nullptr) {
     TEGraphObj* clone = template_;

@@ -51,9 +51,9 @@ public:
   TEditGraphObjKrzyz(std::uint32_t Status, TKrzyzPointEvent OnPoint);
   TEditGraphObjKrzyz(std::uint32_t Status, TEGraphObj* Template, TWarstwaOgolna* Sublayer,
                      TKrzyzPointEvent OnPoint);
-  // Frees a working clone of a modification in progress (the template goes
-  // back to the backup), the owned object unless it was put into the
-  // sublayer, Handles and Params.
+  // Takes the handles off the view, frees a working clone of a
+  // modification in progress (the template goes back to the backup), the
+  // owned object unless it was put into the sublayer, Handles and Params.
   ~TEditGraphObjKrzyz() override;
 
   // True: the view restarts an edit on another sublayer.
@@ -109,6 +109,10 @@ public:
   IPodwarstwa* EditLayer = nullptr;  // not owned
 
 protected:
+  // Takes the handles' paint item off the view's list (nothing when it is
+  // not there).
+  void DropHandlesItem();
+
   int editIndex_ = -1;
   TEGraphObj* ownedObject_ = nullptr;
   TPaintItem* handlesItem_ = nullptr;  // the view's while attached
