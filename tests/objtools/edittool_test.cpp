@@ -54,6 +54,18 @@ TEST_F(EditModeTest, MadeToolEditsTheObjectWithItsHandlesOnTheView) {
   EXPECT_EQ(run.Edited->ColourWord & kColourRgb, static_cast<std::uint32_t>(kEraseColour));
 }
 
+TEST_F(EditModeTest, SublayerOptionsReachTheTool) {
+  for (const bool threeD : {false, true}) {
+    SCOPED_TRACE(threeD);
+    if (threeD) sub->SetFlag(kNode3D);
+    TEditGraphObjKrzyz& tool = StartEdit(line, TEditToolKind::Line);
+    EXPECT_EQ((tool.Options & TLatchKrzyz::kDialog3d) != 0, threeD);
+    EXPECT_TRUE(tool.Params);
+    EXPECT_TRUE(Backspace());
+    line = dynamic_cast<TLinia*>(sub->GetObjectAt(run.Index));
+  }
+}
+
 TEST_F(EditModeTest, ClickAwayFromEveryHandleChangesNothing) {
   TEditGraphObjKrzyz& tool = StartEdit(line, TEditToolKind::Line);
   EXPECT_FALSE(Click(80, 60));

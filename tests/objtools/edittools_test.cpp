@@ -13,6 +13,7 @@
 #include "objects/point.h"
 #include "objtools/edittools.h"
 #include "objtools/objdialogs.h"
+#include "platform/controls.h"
 #include "view/baseline.h"
 
 namespace {
@@ -289,10 +290,28 @@ TEST_F(EditToolsTest, DraggedEndLandsOnTheBaseLine) {
 TEST_F(EditToolsTest, RightClickAndKeysDoNothingBeforeADrag) {
   StartEdit(NewLine(), TEditToolKind::Line);
   auto& tool = Tool<TEditLine>();
-  Move(80, 100);
+  Move(50, 180);
   EXPECT_EQ(RightClick(), kRightNothing);
   EXPECT_EQ(view->Krzyz()->HandleKey('5'), kKeyNotHandled);
+  EXPECT_EQ(view->Krzyz()->HandleKey(platform::VK_F4), kKeyNotHandled);
   EXPECT_EQ(tool.Backup, nullptr);
+  EXPECT_EQ(tool.EditIndex(), -1);
+}
+
+// While dragging, the snapping keys snap the dragged end and complete the
+// modification as a click would.
+TEST_F(EditToolsTest, SnappingKeyLandsTheDraggedEndOnAVertex) {
+  AddLine(10, 150, 30, 150);
+  StartEdit(NewLine(), TEditToolKind::Line);
+  auto& tool = Tool<TEditLine>();
+  Click(50, 180);
+  Move(31, 152);
+  view->Krzyz()->HandleKey(platform::VK_F4);
+  EXPECT_EQ(tool.EditIndex(), -2);
+  auto* edited = Edited<TLinia>();
+  EXPECT_NEAR(edited->P2.X, 30.0, kEps);
+  EXPECT_NEAR(edited->P2.Y, 150.0, kEps);
+  EXPECT_NEAR(edited->P1.X, 50.0, kEps);
 }
 
 }  // namespace
