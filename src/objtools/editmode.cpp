@@ -68,8 +68,27 @@ void TEditGraphObjKrzyz::EditAttach() {
 }
 
 void TEditGraphObjKrzyz::EditDetach() {
+  // A tool that ends in the middle of a drag (another command, the view
+  // going) leaves the object as it was, shown, and the template on it: the
+  // command's finish handler, which runs after this, works with the
+  // template.
+  if (Backup != nullptr) {
+    HideAll();
+    DropModification();
+    if (Stage > RestartStage) Stage = RestartStage;
+  }
   DropHandlesItem();
   TNewGraphObjKrzyz::Detach();
+}
+
+void TEditGraphObjKrzyz::DropModification() {
+  TEGraphObj* clone = template_;
+  PutTemplate(Backup);
+  Backup = nullptr;
+  FreeGraphObj(clone);
+  ShowEditState(true);
+  UpdateHandles();
+  Flags &= static_cast<std::uint8_t>(~kPointRefused);
 }
 
 void TEditGraphObjKrzyz::DropHandlesItem() {
@@ -152,13 +171,7 @@ std::int32_t TEditGraphObjKrzyz::EditBackspace() {
   const std::int32_t r = TNewGraphObjKrzyz::Backspace();
   if (r > 0 && Backup != nullptr) {
     HideCursor();
-    TEGraphObj* clone = template_;
-    PutTemplate(Backup);
-    Backup = nullptr;
-    FreeGraphObj(clone);
-    ShowEditState(true);
-    UpdateHandles();
-    Flags &= static_cast<std::uint8_t>(~kPointRefused);
+    DropModification();
     ShowCursor();
   }
   return r;

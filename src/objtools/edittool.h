@@ -72,7 +72,8 @@ public:
   void EditSetTemplate(TEGraphObj* Object);
   // The inherited Attach, then the handles onto the view's paint list.
   void EditAttach();
-  // The handles off the view's paint list, then the inherited Detach.
+  // A modification in progress dropped (the object as it was, shown), the
+  // handles off the view's paint list, then the inherited Detach.
   void EditDetach();
   // First click: picks a handle (CheckTemplate) and starts a modification;
   // second click: applies it. True when a modification is complete.
@@ -112,6 +113,9 @@ protected:
   // Takes the handles' paint item off the view's list (nothing when it is
   // not there).
   void DropHandlesItem();
+  // The working clone freed, the template back on the object in the
+  // sublayer, shown with its handles.
+  void DropModification();
 
   int editIndex_ = -1;
   TEGraphObj* ownedObject_ = nullptr;

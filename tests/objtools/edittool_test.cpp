@@ -137,6 +137,34 @@ TEST_F(EditModeTest, TwoModificationsGiveOneUndoOperationRestoringTheFirstState)
   ExpectEnds(sub->GetObjectAt(run.Index), 50, 20, 50, 180);
 }
 
+// The tool replaced in the middle of a drag: the finish sees the object in
+// the sublayer as the last completed modification left it, never the clone.
+TEST_F(EditModeTest, ToolEndedWhileDraggingDropsTheDragBeforeTheFinish) {
+  for (const bool modifiedBefore : {false, true}) {
+    SCOPED_TRACE(modifiedBefore);
+    TEditGraphObjKrzyz& tool = StartEdit(line, TEditToolKind::Line);
+    if (modifiedBefore) Drag(50, 20, 40, 20);
+    Click(50, 180);
+    Move(70, 150);
+    ASSERT_NE(tool.Backup, nullptr);
+    TEGraphObj* templateAtFinish = nullptr;
+    auto finish = tool.OnFinish;
+    tool.OnFinish = [&](TKrzyz* Sender, std::int32_t Result) {
+      templateAtFinish = tool.Template();
+      EXPECT_EQ(tool.Backup, nullptr);
+      EXPECT_TRUE(run.Edited->HasDefaultColor());
+      finish(Sender, Result);
+    };
+    view->ResetKrzyz();
+    EXPECT_EQ(templateAtFinish, run.Edited);
+    EXPECT_TRUE(run.Finished);
+    EXPECT_EQ(run.Recorded, modifiedBefore);
+    line = dynamic_cast<TLinia*>(sub->GetObjectAt(run.Index));
+    ExpectEnds(line, modifiedBefore ? 40 : 50, 20, 50, 180);
+  }
+  EXPECT_TRUE(errors.empty());
+}
+
 TEST_F(EditModeTest, RefusedCompletionKeepsDraggingAndWritesNothing) {
   // A circle whose radius is dragged onto its centre is refused.
   TOkrag* circle = Add(std::make_unique<TOkrag>(TPointRec{40, 100, 0}, 20.0));
