@@ -180,6 +180,22 @@ TEST_F(EditModeTest, RefusedCompletionKeepsDraggingAndWritesNothing) {
   EXPECT_EQ(tool.EditIndex(), -2);
 }
 
+// Replaced without being finished, in the middle of a drag: the object in
+// the sublayer is drawn in its own colour again.
+TEST_F(EditModeTest, ToolFreedWhileDraggingShowsTheObjectAgain) {
+  TEditGraphObjKrzyz& tool = StartEdit(line, TEditToolKind::Line);
+  Click(50, 20);
+  Move(30, 40);
+  ASSERT_NE(tool.Backup, nullptr);
+  ASSERT_FALSE(run.Edited->HasDefaultColor());
+  view->SetDefaultKrzyz();
+  platform::PumpPostedMessages();
+  EXPECT_EQ(sub->GetObjectAt(run.Index), run.Edited);
+  EXPECT_TRUE(run.Edited->HasDefaultColor());
+  ExpectEnds(run.Edited, 50, 20, 50, 180);
+  EXPECT_FALSE(HandlesPainted());
+}
+
 // An object handed over to the tool is freed with it unless a completed
 // modification put it into the sublayer (the sanitizer sees either fault).
 TEST_F(EditModeTest, OwnedObjectIsFreedUnlessPutIntoTheSublayer) {
