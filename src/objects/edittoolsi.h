@@ -80,7 +80,9 @@ class IObjectEditors {
                                                TRealCanvas& Canvas, std::int32_t Colour,
                                                bool OwnObject) = 0;
   // The modal edit dialogs: true on OK, with V holding the accepted fields.
-  virtual bool EditLineStyle(TLineStyleEditValues& V) = 0;
+  // The line-style dialog shows what "domyślny" stands for in Sublayer (may
+  // be nullptr).
+  virtual bool EditLineStyle(TLineStyleEditValues& V, IPodwarstwa* Sublayer) = 0;
   virtual bool EditText(bool Fraction, TTextEditValues& V) = 0;
   virtual bool EditSymbol(TSymbolEditValues& V) = 0;
 };

@@ -85,7 +85,7 @@ bool EditSpecStyle(TLiniowyObj& Obj, TSpecStyle& S, IPodwarstwa* Sublayer, int I
   v.Thickness = S.Thickness;
   v.LineDef = S.LineDef;
   v.Multiplier = S.Multiplier;
-  if (!editors.EditLineStyle(v)) return false;
+  if (!editors.EditLineStyle(v, Sublayer)) return false;
   if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, EraseColour);
   S.Thickness = v.Thickness;
   S.LineDef = v.LineDef;

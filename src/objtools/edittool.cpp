@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "drawing/drawparams.h"
+#include "layers/sublayer.h"
 #include "objects/activepoints.h"
 #include "objects/grobj.h"
 
@@ -40,3 +41,15 @@ void TEditGraphObjKrzyz::BeginModify() {
 }
 
 void TEditGraphObjKrzyz::SetZOption(bool On) { SetOption(On); }
+
+const TLine* SublayerLineDefOf(const TWarstwaOgolna* Sublayer) {
+  const auto* lines = dynamic_cast<const TPodwarstwaLiniowa*>(Sublayer);
+  return lines != nullptr ? lines->LineStyle : nullptr;
+}
+
+bool SublayerDrawsThick(const TWarstwaOgolna* Sublayer) {
+  const auto* lines = dynamic_cast<const TPodwarstwaLiniowa*>(Sublayer);
+  if (lines == nullptr) return false;
+  // As the sublayer sets its pen: mode 2 thick, mode 1 thin, else its width.
+  return lines->WidthMode == 2 || (lines->WidthMode != 1 && lines->ScreenWidth > 1);
+}

@@ -41,6 +41,7 @@
 
 class IPodwarstwa;
 class TActivePoints;
+class TLine;
 class TDrawParams;
 class TPaintItem;
 
@@ -121,3 +122,10 @@ protected:
   TEGraphObj* ownedObject_ = nullptr;
   TPaintItem* handlesItem_ = nullptr;  // the view's while attached
 };
+
+// The line style of a line sublayer (nullptr for none or another kind), and
+// whether it draws thick lines (3 pixels: thick mode, or its own screen width
+// above 1 in the default mode): what "domyślny" and "domyślna" stand for in
+// the line windows and the style dialog.
+const TLine* SublayerLineDefOf(const TWarstwaOgolna* Sublayer);
+bool SublayerDrawsThick(const TWarstwaOgolna* Sublayer);

@@ -200,17 +200,9 @@ void TEditLine::ChangeStyle(const std::function<void(TSpecStyle&)>& Fn) {
   ShowCursor();
 }
 
-const TLine* TEditLine::SublayerLineDef() {
-  const auto* sub = dynamic_cast<const TPodwarstwaLiniowa*>(Sublayer);
-  return sub != nullptr ? sub->LineStyle : nullptr;
-}
+const TLine* TEditLine::SublayerLineDef() { return SublayerLineDefOf(Sublayer); }
 
-bool TEditLine::SublayerThick() {
-  const auto* sub = dynamic_cast<const TPodwarstwaLiniowa*>(Sublayer);
-  if (sub == nullptr) return false;
-  // As the sublayer sets its pen: mode 2 thick, mode 1 thin, else the width.
-  return sub->WidthMode == 2 || (sub->WidthMode != 1 && sub->ScreenWidth > 1);
-}
+bool TEditLine::SublayerThick() { return SublayerDrawsThick(Sublayer); }
 
 // --- TEditLuk ----------------------------------------------------------------
 

@@ -26,8 +26,6 @@ constexpr double kChordArcRadius = 10000.0;
 // The sublayer types a point search for the loop's neighbour looks in (the
 // vertex snapping's).
 constexpr std::uint32_t kVertexMask = 0xD342;
-// The line sublayer's width mode of thick lines.
-constexpr std::uint8_t kThickWidthMode = 2;
 
 const char* const kCloseSumMessage = "C1 + C2 ma być większe od ";
 const char* const kCloseDifferenceMessage = "|C1 - C2| ma być mniejsze od ";
@@ -61,15 +59,6 @@ void ChangeStyleOf(TNewGraphObjKrzyz& Tool, const std::function<void(TSpecStyle&
   Tool.ShowCursor();
 }
 
-const TLine* SublayerLineDefOf(const TNewGraphObjKrzyz& Tool) {
-  auto* lines = dynamic_cast<TPodwarstwaLiniowa*>(Tool.Sublayer);
-  return lines != nullptr ? lines->LineStyle : nullptr;
-}
-
-bool SublayerThickOf(const TNewGraphObjKrzyz& Tool) {
-  auto* lines = dynamic_cast<TPodwarstwaLiniowa*>(Tool.Sublayer);
-  return lines != nullptr && lines->WidthMode == kThickWidthMode;
-}
 
 // The object an undone or redone operation of one sublayer changed.
 TEGraphObj* ObjectOf(TUndoOperationImp& Op) {
@@ -152,8 +141,8 @@ void TEditNewLinia::UpdateTemplate() {
 
 TSpecStyle* TEditNewLinia::TemplateStyle() { return StyleOf(*this); }
 void TEditNewLinia::ChangeStyle(const std::function<void(TSpecStyle&)>& Fn) { ChangeStyleOf(*this, Fn); }
-const TLine* TEditNewLinia::SublayerLineDef() { return SublayerLineDefOf(*this); }
-bool TEditNewLinia::SublayerThick() { return SublayerThickOf(*this); }
+const TLine* TEditNewLinia::SublayerLineDef() { return SublayerLineDefOf(Sublayer); }
+bool TEditNewLinia::SublayerThick() { return SublayerDrawsThick(Sublayer); }
 
 void TEditNewLinia::SetFixedLength(double L) {
   if (L == fixedLength_) return;
@@ -239,8 +228,8 @@ void TEditNewOkrag::SetMode(int M) {
 
 TSpecStyle* TEditNewOkrag::TemplateStyle() { return StyleOf(*this); }
 void TEditNewOkrag::ChangeStyle(const std::function<void(TSpecStyle&)>& Fn) { ChangeStyleOf(*this, Fn); }
-const TLine* TEditNewOkrag::SublayerLineDef() { return SublayerLineDefOf(*this); }
-bool TEditNewOkrag::SublayerThick() { return SublayerThickOf(*this); }
+const TLine* TEditNewOkrag::SublayerLineDef() { return SublayerLineDefOf(Sublayer); }
+bool TEditNewOkrag::SublayerThick() { return SublayerDrawsThick(Sublayer); }
 
 // --- TEditNewSpecialLinia ------------------------------------------------------
 
@@ -640,5 +629,5 @@ TEGraphObj* TEditNewLuk3P::ReleaseTemplate() {
 
 TSpecStyle* TEditNewLuk3P::TemplateStyle() { return StyleOf(*this); }
 void TEditNewLuk3P::ChangeStyle(const std::function<void(TSpecStyle&)>& Fn) { ChangeStyleOf(*this, Fn); }
-const TLine* TEditNewLuk3P::SublayerLineDef() { return SublayerLineDefOf(*this); }
-bool TEditNewLuk3P::SublayerThick() { return SublayerThickOf(*this); }
+const TLine* TEditNewLuk3P::SublayerLineDef() { return SublayerLineDefOf(Sublayer); }
+bool TEditNewLuk3P::SublayerThick() { return SublayerDrawsThick(Sublayer); }

@@ -80,7 +80,12 @@ std::unique_ptr<TKrzyz> TObjectEditors::MakeEditTool(TEditToolKind Kind, TLinTex
   return tool;
 }
 
-bool TObjectEditors::EditLineStyle(TLineStyleEditValues& V) { return RunLiniaEditD(V); }
+bool TObjectEditors::EditLineStyle(TLineStyleEditValues& V, IPodwarstwa* Sublayer) {
+  const auto* node = dynamic_cast<const TWarstwaOgolna*>(Sublayer);
+  V.SublayerLineDef = SublayerLineDefOf(node);
+  V.SublayerThick = SublayerDrawsThick(node);
+  return RunLiniaEditD(V);
+}
 
 bool TObjectEditors::EditText(bool Fraction, TTextEditValues& V) { return RunNapisEditD(Fraction, V); }
 

@@ -25,7 +25,7 @@ public:
   std::unique_ptr<TKrzyz> MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj, IPodwarstwa* Sublayer,
                                        int Index, TRealCanvas& Canvas, std::int32_t Colour,
                                        bool OwnObject) override;
-  bool EditLineStyle(TLineStyleEditValues& V) override;
+  bool EditLineStyle(TLineStyleEditValues& V, IPodwarstwa* Sublayer) override;
   bool EditText(bool Fraction, TTextEditValues& V) override;
   bool EditSymbol(TSymbolEditValues& V) override;
 };

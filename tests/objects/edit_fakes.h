@@ -112,7 +112,7 @@ class TFakeEditors : public IObjectEditors {
                                        std::int32_t, bool) override {
     throw std::logic_error("no edit tools below the view");
   }
-  bool EditLineStyle(TLineStyleEditValues& V) override {
+  bool EditLineStyle(TLineStyleEditValues& V, IPodwarstwa*) override {
     ++Dialogs;
     return OnLineStyle ? OnLineStyle(V) : false;
   }
