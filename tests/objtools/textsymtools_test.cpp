@@ -387,6 +387,27 @@ TEST_F(TextSymbolToolTest, WindowSettersChangeTheTemplateOffTheScreen) {
   Release(*tool);
 }
 
+// A text sublayer that counts the requests for its symbol context.
+class SymbolContextSublayer : public TPodwarstwaTextowa {
+public:
+  SymbolContextSublayer() : TPodwarstwaTextowa(nullptr, nullptr, 0, nullptr) {}
+  void SelectSymbols() override { ++selected; }
+  int selected = 0;
+};
+
+TEST_F(TextSymbolToolTest, SymbolWindowComesAfterTheSublayersSymbolContext) {
+  SymbolContextSublayer sub;
+  TEditNewSymbol tool(0, new TWysKatSymbol(), &sub, {});
+  std::unique_ptr<TLatchDialog> window = tool.CreateDialog();
+  EXPECT_NE(window, nullptr);
+  EXPECT_EQ(sub.selected, 1);
+  TEditNewText text(0, new TWysKatOdnNapisW(), &sub, {});
+  EXPECT_NE(text.CreateDialog(), nullptr);
+  EXPECT_EQ(sub.selected, 1) << "texts need no symbols";
+  tool.ClearTemplate();
+  text.ClearTemplate();
+}
+
 TEST(TextBars, EscapingAndCutting) {
   EXPECT_EQ(FindSingleBar("a||b|c"), 4u);
   EXPECT_EQ(FindSingleBar("a||b"), std::string::npos);
