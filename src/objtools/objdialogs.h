@@ -8,7 +8,11 @@
 // modes), the text window and the symbol window. A window finds what it
 // shows and changes on its tool through ILineToolParams or ITextToolParams
 // (by dynamic_cast on the window's tool), so the windows need none of the
-// tool classes. Every change applies to the tool at once.
+// tool classes. Every change applies to the tool at once; each setter of
+// the interfaces takes the tool's figures off the screen, changes the one
+// value and shows them again. Filling a window from its tool calls no
+// setter. A text that is not a number (or a multiplier the layer file cannot
+// keep) changes nothing.
 //
 // The modal edit dialogs change a line's style, a text, a fraction or a
 // symbol; they refuse what the layer file cannot keep.

@@ -466,6 +466,10 @@ void TLatchDialog::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 TLatchDialog3d::TLatchDialog3d() {
   SetName("LatchDialog3d");
   SetClientHeight(140);
+  ShowThirdCoordinate();
+}
+
+void TLatchDialog::ShowThirdCoordinate() {
   c_->LabelX->SetWidth(81);
   c_->EditX->SetWidth(81);
   c_->LabelY->SetBounds(88, c_->LabelY->Top(), 77, c_->LabelY->Height());

@@ -123,6 +123,10 @@ protected:
   void EntryClick(std::uint8_t Mode);
   void BaseLineClick();
   void EditKeyPress(char32_t& Key);
+  // The third coordinate's row shown (label "Z:" and its field beside
+  // narrower X and Y fields), the paste button hidden and OK in its place:
+  // the layout of TLatchDialog3d, which the 3D parameter windows share.
+  void ShowThirdCoordinate();
 
   TLatchKrzyz* tool_ = nullptr;
   std::uint8_t inputMode_ = 0;
