@@ -22,6 +22,9 @@
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
 #include "objects/texts.h"
+#include "platform/controls_std.h"
+#include "platform/forms.h"
+#include "platform/responder.h"
 #include "platform/scratch_folder.h"
 #include "view/tool_fixture.h"
 
@@ -384,6 +387,32 @@ TEST_F(TextSymbolToolTest, WindowSettersChangeTheTemplateOffTheScreen) {
   tool->SetReference(true);
   EXPECT_TRUE(tool->GetReference());
   EXPECT_EQ(tool->CompleteCount, 3);
+  Release(*tool);
+}
+
+TEST_F(TextSymbolToolTest, TextWindowShowsAndChangesTheTool) {
+  platform::TScriptedResponder responder([](const std::string& m) { ADD_FAILURE() << m; });
+  auto tool = NewText(false, false, "abc");
+  tool->TextTemplate()->SetOverline(true);
+  Activate(*tool, TRealPoint{50, 50});
+  std::string shown;
+  responder.AnswerForm([&](platform::TForm& Form) {
+    auto& text = Form.Get<platform::TEdit>("Text");
+    shown = text.Text();
+    text.SetText("");
+    text.SendText("125|3");
+    Form.Get<platform::TCheckBox>("Odn").SetChecked(true);
+    Form.SetModalResult(platform::mrCancel);
+  });
+  RightClick(*tool);
+  EXPECT_EQ(shown, "|abc");
+  auto* f = dynamic_cast<TLicznikMianownik*>(tool->TextTemplate());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Text, "125");
+  EXPECT_EQ(f->Denominator, "3");
+  EXPECT_TRUE(tool->GetReference());
+  EXPECT_EQ(tool->CompleteCount, 3) << "the reference point is one more click";
+  ExpectBalanced(*tool);
   Release(*tool);
 }
 
