@@ -5,8 +5,10 @@
 // pair is cut (the record reports it) and FitsStoredLayout tells beforehand,
 // counting numerator, separator and denominator together.
 //
-// Threads and ownership as TEGraphObj; the editing tools provide Edit and the
-// edit tool.
+// Edited as it is (it derives from the text edit class): the fraction dialog
+// and the fraction edit tool of the registered editors.
+//
+// Threads and ownership as TEGraphObj.
 #pragma once
 
 #include "objects/texts.h"
@@ -25,7 +27,13 @@ class TLicznikMianownik : public TWysKatOdnNapisW {
   std::unique_ptr<TVectorChar> MeasureText(const TDrawParamsImp& Params) const override;
   bool FitsStoredLayout() const override;
 
+  // The fraction edit tool (TEditToolKind::Fraction).
+  std::unique_ptr<TKrzyz> CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                         std::int32_t Colour, bool OwnSelf) override;
+
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLicznikMianownik>(); }
+  // The fraction dialog: as the text dialog, also for the denominator.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;

@@ -4,8 +4,13 @@
 
 #include "drawing/realcanvas.h"
 #include "objects/activepoints.h"
+#include "objects/edittoolsi.h"
 #include "objects/layerobji.h"
 #include "objects/styledlines.h"
+// The tool class only so that the edit tool returned by the editors can be
+// released should the return be unwound (g++ requires the destructor of a
+// returned owning pointer); no tool operation is called here.
+#include "view/krzyz.h"
 
 namespace {
 
@@ -33,6 +38,12 @@ std::unique_ptr<TActivePoints> FilledPoints(const TEGraphObj& Obj, TDrawParamsIm
 
 std::unique_ptr<TEGraphObj> TLinia::ToExtendedClass() const { return ConvertToClass<TLiniaSpecjalna>(); }
 
+std::unique_ptr<TKrzyz> TLinia::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                          std::int32_t Colour) {
+  return RequireObjectEditors("TLinia.EditKrzyz")
+      .MakeEditTool(TEditToolKind::Line, *this, Sublayer, Index, Canvas, Colour, false);
+}
+
 std::unique_ptr<TActivePoints> TLinia::CreateActivePoints(TDrawParamsImp& Params) const {
   return FilledPoints(*this, Params);
 }
@@ -49,6 +60,11 @@ void TLinia::FillInfo(IGrObjInfo& Info) const {
   Info.SetLabel(8, 0, "Współrzędne punktów końcowych linii");
   PointRow(Info, 9, "P1 X", P1);
   PointRow(Info, 10, "P2 X", P2);
+}
+
+bool TDefSpecLinia::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  const TLiniaSpecjalna prototype;
+  return EditWithClass(Sublayer, Index, Canvas, EraseColour, prototype);
 }
 
 void TDefSpecLinia::Draw(TRealCanvas& Canvas) const {
@@ -74,6 +90,12 @@ std::uint16_t TDefSpecLinia::GetCapabilities() const {
 
 std::unique_ptr<TEGraphObj> TOkrag::ToExtendedClass() const { return ConvertToClass<TOkragSpecjalny>(); }
 
+std::unique_ptr<TKrzyz> TOkrag::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                          std::int32_t Colour) {
+  return RequireObjectEditors("TOkrag.EditKrzyz")
+      .MakeEditTool(TEditToolKind::Circle, *this, Sublayer, Index, Canvas, Colour, false);
+}
+
 std::unique_ptr<TActivePoints> TOkrag::CreateActivePoints(TDrawParamsImp& Params) const {
   return FilledPoints(*this, Params);
 }
@@ -93,6 +115,11 @@ void TOkrag::FillInfo(IGrObjInfo& Info) const {
   PointRow(Info, 9, "X", Centre);
   Info.SetLabel(10, 0, "Promień");
   Info.SetValue(10, 1, Coord(Radius));
+}
+
+bool TDefSpecOkrag::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  const TOkragSpecjalny prototype;
+  return EditWithClass(Sublayer, Index, Canvas, EraseColour, prototype);
 }
 
 void TDefSpecOkrag::Draw(TRealCanvas& Canvas) const {
@@ -115,6 +142,12 @@ std::uint16_t TDefSpecOkrag::GetCapabilities() const {
 // Arcs.
 
 std::unique_ptr<TEGraphObj> TLuk::ToExtendedClass() const { return ConvertToClass<TLukSpecjalny>(); }
+
+std::unique_ptr<TKrzyz> TLuk::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                        std::int32_t Colour) {
+  return RequireObjectEditors("TLuk.EditKrzyz")
+      .MakeEditTool(TEditToolKind::Arc, *this, Sublayer, Index, Canvas, Colour, false);
+}
 
 std::unique_ptr<TActivePoints> TLuk::CreateActivePoints(TDrawParamsImp& Params) const {
   return FilledPoints(*this, Params);
@@ -150,6 +183,11 @@ void TLuk::FillInfo(IGrObjInfo& Info) const {
   Info.SetValue(12, 2, Coord(c.Y));
   Info.SetLabel(13, 0, "Promień");
   Info.SetValue(13, 1, Coord(std::fabs(Radius)));
+}
+
+bool TDefSpecLuk::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  const TLukSpecjalny prototype;
+  return EditWithClass(Sublayer, Index, Canvas, EraseColour, prototype);
 }
 
 void TDefSpecLuk::Draw(TRealCanvas& Canvas) const {

@@ -7,9 +7,10 @@
 // the conversion to the special classes (objects/styledlines.h), which carry a
 // style of their own.
 //
-// The modal edits and edit tools (Edit, EditWithClass, EditKrzyz,
-// ReinsertAtIndex) keep the base behaviour here; the editing tools provide
-// them.
+// Editing: the edit tool of each family (EditKrzyz) comes from the
+// registered editors (objects/edittoolsi.h); the style-following classes'
+// modal Edit converts the object to its special class and runs the style
+// dialog there (EditWithClass).
 //
 // Threads and ownership as TEGraphObj (objects/grobj.h).
 #pragma once
@@ -26,6 +27,9 @@ class TLinia : public TNELinia {
   explicit TLinia(const ObjectSaveRecord& Rec) : TNELinia(Rec) {}
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLinia>(); }
+  // The line edit tool of the registered editors, working on this object.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   // A TLiniaSpecjalna with this line's geometry and the default style.
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   // A TActivePoints on the window dimensions of Params, with P1 and P2.
@@ -40,6 +44,8 @@ class TDefSpecLinia : public TLinia {
  public:
   using TLinia::TLinia;
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TDefSpecLinia>(); }
+  // EditWithClass with TLiniaSpecjalna: the style dialog on a converted copy.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   // ApplyColor, then the canvas's StyledLineCurrent.
   void Draw(TRealCanvas& Canvas) const override;
   void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const override;
@@ -55,6 +61,9 @@ class TOkrag : public TNEOkrag {
   explicit TOkrag(const ObjectSaveRecord& Rec) : TNEOkrag(Rec) {}
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TOkrag>(); }
+  // The circle edit tool of the registered editors, working on this object.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   std::unique_ptr<TActivePoints> CreateActivePoints(TDrawParamsImp& Params) const override;
   // The centre, (C.X, C.Y - R), (C.X, C.Y + R), (C.X + R, C.Y): four
@@ -67,6 +76,8 @@ class TDefSpecOkrag : public TOkrag {
  public:
   using TOkrag::TOkrag;
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TDefSpecOkrag>(); }
+  // EditWithClass with TOkragSpecjalny: the style dialog on a converted copy.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   void Draw(TRealCanvas& Canvas) const override;
   void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const override;
   // A plain circle moved by D.
@@ -81,6 +92,9 @@ class TLuk : public TNELuk {
   explicit TLuk(const ObjectSaveRecord& Rec) : TNELuk(Rec) {}
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLuk>(); }
+  // The arc edit tool of the registered editors, working on this object.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   std::unique_ptr<TActivePoints> CreateActivePoints(TDrawParamsImp& Params) const override;
   // P1, the middle of the arc, P2. A degenerate chord gives P1 as middle.
@@ -92,6 +106,8 @@ class TDefSpecLuk : public TLuk {
  public:
   using TLuk::TLuk;
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TDefSpecLuk>(); }
+  // EditWithClass with TLukSpecjalny: the style dialog on a converted copy.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   void Draw(TRealCanvas& Canvas) const override;
   void DrawTransformed(TRealCanvas& Canvas, const TAffineMatrix& M) const override;
   void DrawMoved(TRealCanvas& Canvas, const TRealPoint& D) const override;

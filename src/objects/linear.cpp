@@ -6,7 +6,9 @@
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
 #include "foundation/polygon.h"
+#include "objects/edittoolsi.h"
 #include "objects/saverecord.h"
+#include "objects/sublayeri.h"
 
 TPointRec TransformedRec(const TAffineMatrix& M, const TPointRec& P) {
   const TRealPoint q = AffineTransformPoint(M, XY(P));
@@ -51,7 +53,20 @@ double ChordAreaTerm(const TRealPoint& A, const TRealPoint& B, bool Dir, const T
   return ((A.Y - Origin.Y) + (B.Y - Origin.Y)) * dx * 0.5;
 }
 
-bool TLinTextObj::ReinsertAtIndex(IEditToolSite& Tool) { throw ENotImplemented("TLinTextObj.ReinsertAtIndex"); }
+bool TLinTextObj::ReinsertAtIndex(IEditToolSite& Tool) {
+  const int index = Tool.EditIndex();
+  // -2: a modification of this run has already put the object back.
+  if (index == -2) return false;
+  IPodwarstwa* sublayer = Tool.EditSublayer();
+  if (sublayer == nullptr) return false;
+  MarkChanged();
+  if (index >= 0)
+    sublayer->ReplaceAtIndex(index, this);
+  else
+    sublayer->UpdateObject(this);
+  Tool.SetEditIndex(-2);
+  return false;
+}
 
 TRealPoint TLiniowyObj::GetStartPoint() const { return XY(GetStartPoint3()); }
 
@@ -61,9 +76,41 @@ bool TLiniowyObj::IsLinearObj() const { return true; }
 
 TSpecStyle* TLiniowyObj::GetSpecParams() { return nullptr; }
 
-bool TLiniowyObj::EditWithClass(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                std::int32_t EraseColour, const TEGraphObj& Prototype) {
-  throw ENotImplemented("TLiniowyObj.EditWithClass");
+bool TLiniowyObj::EditWithClass(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t EraseColour,
+                                const TEGraphObj& Prototype) {
+  // The index is looked up again: the caller's may be stale.
+  const int index = ListIndexOf(Sublayer, *this);
+  return EditOwnedCopy(ConvertToClass(Prototype), Sublayer, index, Canvas, EraseColour);
+}
+
+int ListIndexOf(const IPodwarstwa* Sublayer, const TEGraphObj& Obj) {
+  return Sublayer != nullptr ? Sublayer->IndexOfObject(&Obj) : -1;
+}
+
+bool EditOwnedCopy(std::unique_ptr<TEGraphObj> Copy, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                   std::int32_t EraseColour) {
+  // Once a list may hold the copy, only FreeGraphObj may free it.
+  TEGraphObj* copy = Copy.release();
+  bool accepted = false;
+  try {
+    accepted = copy->Edit(Sublayer, Index, Canvas, EraseColour);
+  } catch (...) {
+    FreeGraphObj(copy);
+    throw;
+  }
+  // A copy no list took (the original was not listed) changed nothing.
+  const bool taken = accepted && !copy->IsUnowned();
+  FreeGraphObj(copy);
+  return taken;
+}
+
+IObjectEditors& RequireObjectEditorsFor(TEGraphObj* Copy, const char* Operation) {
+  IObjectEditors* editors = ObjectEditors();
+  if (editors == nullptr) {
+    FreeGraphObj(Copy);
+    throw ENotImplemented(Operation);
+  }
+  return *editors;
 }
 
 TNELinia::TNELinia(const TRealPoint& A, const TRealPoint& B)

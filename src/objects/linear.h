@@ -15,10 +15,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "objects/grobj.h"
 
 class IEditToolSite;
+class IObjectEditors;
 class IPodwarstwa;
 // The own style of a special line, circle or arc (line style, multiplier,
 // thickness), defined with the special objects.
@@ -34,7 +36,11 @@ class TLinTextObj : public TEGraphObj {
   explicit TLinTextObj(const ObjectSaveRecord& Rec) : TEGraphObj(Rec) {}
 
   // The OnPoint callback of the object's edit tool: puts the edited object
-  // back into the tool's sublayer. Raises ENotImplemented until built.
+  // back into the tool's sublayer once per run of the tool. Unless the
+  // tool's edit index is -2 (already put back): marks the object changed,
+  // the sublayer takes it at that index (ReplaceAtIndex) or, for -1,
+  // refreshes its entry (UpdateObject); the edit index becomes -2. Without
+  // a sublayer nothing happens. Always false.
   virtual bool ReinsertAtIndex(IEditToolSite& Tool);
 };
 
@@ -55,9 +61,11 @@ class TLiniowyObj : public TLinTextObj {
   // The object's own style record, or nullptr (here) for objects drawn in the
   // style of their sublayer.
   virtual TSpecStyle* GetSpecParams();
-  // Turns the object into an object of Prototype's class and edits it in
-  // that class's modal edit; true when the edit was accepted. Abstract here:
-  // raises ENotImplemented; the layer lines, circles and arcs implement it.
+  // Converts the object to Prototype's class (ConvertToClass) and runs the
+  // copy's modal Edit with the object's list index in Sublayer (Index is not
+  // used: the index is looked up again). Accepted: the copy has replaced the
+  // object in the list, which frees the object - the caller must not touch
+  // it afterwards. Otherwise the copy is freed and nothing changes.
   virtual bool EditWithClass(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
                              std::int32_t EraseColour, const TEGraphObj& Prototype);
 };
@@ -140,6 +148,24 @@ class TNELinia : public TLiniowyObj {
   // The same line in coordinates relative to O.
   TLineABC GetLineEquationAt(const TRealPoint& O) const;
 };
+
+// Helpers of the editing operations that work on a converted copy of an
+// object (a style-following line turned special, a text or symbol edited in
+// its widest class).
+
+// Obj's index in Sublayer's list; -1 without a sublayer or when not listed.
+int ListIndexOf(const IPodwarstwa* Sublayer, const TEGraphObj& Obj);
+// Runs Copy's modal Edit with Sublayer and Index. Copy is then freed unless
+// a list took it (an accepted edit put it in place of the original, which the
+// list freed): also when Edit raises. True when the edit was accepted and a
+// list took the copy; an accepted copy that nothing took (no sublayer, the
+// original not listed) is freed and the result is false.
+bool EditOwnedCopy(std::unique_ptr<TEGraphObj> Copy, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                   std::int32_t EraseColour);
+// The registered editors for an edit tool that is to own Copy (nullptr: no
+// copy): without them Copy is freed unless something owns it, and
+// ENotImplemented (Operation) is raised.
+IObjectEditors& RequireObjectEditorsFor(TEGraphObj* Copy, const char* Operation);
 
 // X and Y of a 3D point.
 inline TRealPoint XY(const TPointRec& P) { return TRealPoint{P.X, P.Y}; }

@@ -3,8 +3,8 @@
 // height as the first end's Z. The line sublayer reads such a record back as
 // a point.
 //
-// Threads and ownership as TEGraphObj; the editing tools provide the edit
-// tool.
+// Threads and ownership as TEGraphObj; the edit tool comes from the
+// registered editors (objects/edittoolsi.h).
 #pragma once
 
 #include "objects/linear.h"
@@ -20,6 +20,9 @@ class TPunkt : public TLinTextObj {
   TPointRec Position;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TPunkt>(); }
+  // The point edit tool working on this object.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   TRealPoint GetStartPoint() const override { return XY(Position); }
   TPointRec GetStartPoint3() const override { return Position; }
   // A dot of about 3 pixels.

@@ -2,8 +2,10 @@
 
 #include "drawing/realcanvas.h"
 #include "foundation/rounding.h"
+#include "objects/edittoolsi.h"
 #include "objects/layerobji.h"
 #include "objects/linestylelib.h"
+#include "objects/sublayeri.h"
 #include "objects/viewi.h"
 
 // The style record.
@@ -76,6 +78,29 @@ bool TSpecStyle::SameStyle(const TSpecStyle& Other) const {
   return LineDef == Other.LineDef && Thickness == Other.Thickness && Multiplier == Other.Multiplier;
 }
 
+bool EditSpecStyle(TLiniowyObj& Obj, TSpecStyle& S, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                   std::int32_t EraseColour) {
+  IObjectEditors& editors = RequireObjectEditors("EditSpecStyle");
+  TLineStyleEditValues v;
+  v.Thickness = S.Thickness;
+  v.LineDef = S.LineDef;
+  v.Multiplier = S.Multiplier;
+  if (!editors.EditLineStyle(v)) return false;
+  if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, EraseColour);
+  S.Thickness = v.Thickness;
+  S.LineDef = v.LineDef;
+  S.Multiplier = v.Multiplier;
+  if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, -1);
+  Obj.MarkChanged();
+  if (Sublayer != nullptr) {
+    if (Index >= 0)
+      Sublayer->ReplaceAtIndex(Index, &Obj);
+    else
+      Sublayer->UpdateObject(&Obj);
+  }
+  return true;
+}
+
 namespace {
 
 template <class T>
@@ -108,6 +133,10 @@ TLiniaSpecjalna::TLiniaSpecjalna(const TRealPoint& A, const TRealPoint& B, const
 
 TLiniaSpecjalna::TLiniaSpecjalna(const ObjectSaveRecord& Rec) : TDefSpecLinia(Rec) {
   Style.InitStyleFromRecord(Rec);
+}
+
+bool TLiniaSpecjalna::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  return EditSpecStyle(*this, Style, Sublayer, Index, Canvas, EraseColour);
 }
 
 void TLiniaSpecjalna::Draw(TRealCanvas& Canvas) const {
@@ -155,6 +184,10 @@ TOkragSpecjalny::TOkragSpecjalny(const ObjectSaveRecord& Rec) : TDefSpecOkrag(Re
   Style.InitStyleFromRecord(Rec);
 }
 
+bool TOkragSpecjalny::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  return EditSpecStyle(*this, Style, Sublayer, Index, Canvas, EraseColour);
+}
+
 void TOkragSpecjalny::Draw(TRealCanvas& Canvas) const {
   ApplyColor(Canvas);
   Style.ApplyStyle(Canvas);
@@ -197,6 +230,10 @@ void TOkragSpecjalny::CopyFieldsFrom(const TEGraphObj& Source) {
 // Arcs.
 
 TLukSpecjalny::TLukSpecjalny(const ObjectSaveRecord& Rec) : TDefSpecLuk(Rec) { Style.InitStyleFromRecord(Rec); }
+
+bool TLukSpecjalny::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  return EditSpecStyle(*this, Style, Sublayer, Index, Canvas, EraseColour);
+}
 
 void TLukSpecjalny::Draw(TRealCanvas& Canvas) const {
   ApplyColor(Canvas);

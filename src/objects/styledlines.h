@@ -8,8 +8,9 @@
 // A multiplier outside 0 to 65.535 cannot be stored; the record reports the
 // cut (ObjectSaveRecord::Truncated) and MultiplierFits lets a dialog refuse it.
 //
-// The modal style dialog (Edit) is left to the editing tools; here Edit keeps
-// the base behaviour.
+// Edit runs the style dialog of the registered editors (objects/edittoolsi.h)
+// and, on OK, redraws the object in its new style and puts it back into its
+// sublayer.
 //
 // LineDef points into the program's line-style library, which outlives the
 // objects; drawing threads only read it. Threads and ownership as TEGraphObj.
@@ -55,6 +56,16 @@ struct TSpecStyle {
   bool MultiplierFits() const { return ObjectSaveRecord::MultiplierFits(Multiplier); }
 };
 
+// The modal style edit of a special object Obj with the style S (its own):
+// the dialog gets S and the sublayer's style; unless it ends with OK nothing
+// changes and the result is false. On OK: Obj is drawn in EraseColour as its
+// sublayer draws it (erasing its picture), takes the dialog's style, is
+// drawn again in its sublayer's colours, is marked changed and goes back
+// into Sublayer (ReplaceAtIndex at Index, or its entry refreshed for a
+// negative Index); true.
+bool EditSpecStyle(TLiniowyObj& Obj, TSpecStyle& S, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                   std::int32_t EraseColour);
+
 class TLiniaSpecjalna : public TDefSpecLinia {
  public:
   TLiniaSpecjalna() = default;
@@ -64,6 +75,8 @@ class TLiniaSpecjalna : public TDefSpecLinia {
   TSpecStyle Style;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLiniaSpecjalna>(); }
+  // The style dialog; see EditSpecStyle.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;
@@ -87,6 +100,8 @@ class TOkragSpecjalny : public TDefSpecOkrag {
   TSpecStyle Style;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TOkragSpecjalny>(); }
+  // The style dialog; see EditSpecStyle.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;
@@ -110,6 +125,8 @@ class TLukSpecjalny : public TDefSpecLuk {
   TSpecStyle Style;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLukSpecjalny>(); }
+  // The style dialog; see EditSpecStyle.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;

@@ -6,10 +6,16 @@
 #include "drawing/realcanvas.h"
 #include "objects/activepoints.h"
 #include "objects/clipbounds.h"
+#include "objects/edittoolsi.h"
 #include "objects/layerobji.h"
 #include "objects/saverecord.h"
+#include "objects/sublayeri.h"
 #include "objects/symbollib.h"
 #include "objects/viewi.h"
+// The tool class only so that the edit tool returned by the editors can be
+// released should the return be unwound (g++ requires the destructor of a
+// returned owning pointer); no tool operation is called here.
+#include "view/krzyz.h"
 
 namespace {
 
@@ -142,7 +148,48 @@ void TGrSymbol::CopyFieldsFrom(const TEGraphObj& Source) {
   if (const auto* s = dynamic_cast<const TGrSymbol*>(&Source)) Symbol = s->Symbol;
 }
 
+bool TGrSymbol::Edit(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  const int index = ListIndexOf(Sublayer, *this);
+  return EditOwnedCopy(ConvertToClass<TWysKatSymbol>(), Sublayer, index, Canvas, EraseColour);
+}
+
+std::unique_ptr<TKrzyz> TGrSymbol::EditKrzyz(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t Colour) {
+  const int index = ListIndexOf(Sublayer, *this);
+  TWysKatSymbol* copy = ConvertToClass<TWysKatSymbol>().release();
+  return RequireObjectEditorsFor(copy, "TGrSymbol.EditKrzyz")
+      .MakeEditTool(TEditToolKind::Symbol, *copy, Sublayer, index, Canvas, Colour, true);
+}
+
 // TWysKatSymbol.
+
+bool TWysKatSymbol::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  IObjectEditors& editors = RequireObjectEditors("TWysKatSymbol.Edit");
+  TSymbolEditValues v;
+  v.Height = Height;
+  v.Angle = Angle;
+  v.Name = Text;
+  if (!editors.EditSymbol(v)) return false;
+  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, EraseColour);
+  Angle = v.Angle;
+  Height = v.Height;
+  Text = v.Name;
+  Symbol = SymbolManager().GetSymbolByName(Text);
+  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, -1);
+  MarkChanged();
+  if (Sublayer != nullptr) {
+    if (Index >= 0)
+      Sublayer->ReplaceAtIndex(Index, this);
+    else
+      Sublayer->UpdateObject(this);
+  }
+  return true;
+}
+
+std::unique_ptr<TKrzyz> TWysKatSymbol::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                                 std::int32_t Colour) {
+  return RequireObjectEditors("TWysKatSymbol.EditKrzyz")
+      .MakeEditTool(TEditToolKind::Symbol, *this, Sublayer, Index, Canvas, Colour, false);
+}
 
 TWysKatSymbol::TWysKatSymbol(const TRealPoint& Position, TSymbol* Symbol, double Height, float Angle)
     : TGrSymbol(Position, Symbol), Height(static_cast<float>(Height)), Angle(Angle) {}

@@ -6,8 +6,11 @@
 // name (FitsStoredLayout).
 //
 // Symbol points into the program's symbol library, which outlives the
-// objects; drawing threads only read it. Threads and ownership as TEGraphObj;
-// the editing tools provide Edit and the edit tool.
+// objects; drawing threads only read it. Threads and ownership as TEGraphObj.
+//
+// Editing: a TGrSymbol is edited through a temporary TWysKatSymbol copy, as
+// texts are through their edit class (objects/texts.h); the symbol dialog and
+// edit tool come from the registered editors (objects/edittoolsi.h).
 #pragma once
 
 #include "objects/texts.h"
@@ -27,6 +30,12 @@ class TGrSymbol : public TNapis {
   bool FitsStoredLayout() const override;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TGrSymbol>(); }
+  // The symbol dialog on a temporary TWysKatSymbol copy; Index is not used.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
+  // The symbol edit tool on a temporary TWysKatSymbol copy, which the tool
+  // owns; Index is not used.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   // A TWysKatSymbol.
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   void Draw(TRealCanvas& Canvas) const override;
@@ -70,6 +79,15 @@ class TWysKatSymbol : public TGrSymbol {
   float Angle = 0.0f;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TWysKatSymbol>(); }
+  // The symbol dialog: on OK the old picture is erased, angle, height and
+  // name are taken over and the symbol is looked up again by the name
+  // (nullptr when the library lacks it); the symbol is redrawn, marked
+  // changed and goes back into Sublayer (ReplaceAtIndex at Index, or its
+  // entry refreshed for a negative Index).
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
+  // The symbol edit tool working on this object.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;

@@ -7,10 +7,16 @@
 #include "drawing/realcanvas.h"
 #include "objects/activepoints.h"
 #include "objects/clipbounds.h"
+#include "objects/edittoolsi.h"
 #include "objects/layerline.h"
 #include "objects/layerobji.h"
 #include "objects/saverecord.h"
+#include "objects/sublayeri.h"
 #include "objects/viewi.h"
+// The tool class only so that the edit tool returned by the editors can be
+// released should the return be unwound (g++ requires the destructor of a
+// returned owning pointer); no tool operation is called here.
+#include "view/krzyz.h"
 
 namespace {
 
@@ -69,9 +75,36 @@ std::size_t TextLength(const std::string& Text) {
   return n;
 }
 
+namespace {
+
+// The temporary through which a text of a class other than the edit class is
+// edited: a referenced text keeps its reference shown; any other gets a
+// reference point one unit along +Y from the anchor, used when the user
+// turns the reference on.
+std::unique_ptr<TWysKatOdnNapisW> TextEditCopy(const TNapis& Text) {
+  std::unique_ptr<TWysKatOdnNapisW> copy = Text.ConvertToClass<TWysKatOdnNapisW>();
+  if (dynamic_cast<const TWysKatOdnNapis*>(&Text) != nullptr)
+    copy->NoReference = 0;
+  else
+    copy->RefOffset = TSingleVector{0.0f, 1.0f};
+  return copy;
+}
+
+}  // namespace
+
 // TNapis.
 
 TNapis::TNapis(const TRealPoint& Position, const std::string& Text) : Position(Position), Text(Text) {}
+
+bool TNapis::Edit(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  const int index = ListIndexOf(Sublayer, *this);
+  return EditOwnedCopy(TextEditCopy(*this), Sublayer, index, Canvas, EraseColour);
+}
+
+std::unique_ptr<TKrzyz> TNapis::EditKrzyz(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t Colour) {
+  const int index = ListIndexOf(Sublayer, *this);
+  return TextEditCopy(*this).release()->CreateEditTool(Sublayer, index, Canvas, Colour, true);
+}
 
 TNapis::TNapis(const ObjectSaveRecord& Rec) : TLinTextObj(Rec), Position(Rec.GetAnchor()), Text(Rec.GetText()) {}
 
@@ -476,6 +509,52 @@ void TWysKatOdnNapis::CopyFieldsFrom(const TEGraphObj& Source) {
 }
 
 // TWysKatOdnNapisW.
+
+std::unique_ptr<TKrzyz> TWysKatOdnNapisW::CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                                         std::int32_t Colour, bool OwnSelf) {
+  return RequireObjectEditorsFor(OwnSelf ? this : nullptr, "TWysKatOdnNapisW.CreateEditTool")
+      .MakeEditTool(TEditToolKind::Text, *this, Sublayer, Index, Canvas, Colour, OwnSelf);
+}
+
+std::unique_ptr<TKrzyz> TWysKatOdnNapisW::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                                    std::int32_t Colour) {
+  return CreateEditTool(Sublayer, Index, Canvas, Colour, false);
+}
+
+bool TWysKatOdnNapisW::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) {
+  return RunTextDialog(Sublayer, Index, Canvas, EraseColour, nullptr);
+}
+
+bool TWysKatOdnNapisW::RunTextDialog(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                     std::int32_t EraseColour, std::string* Denominator) {
+  IObjectEditors& editors = RequireObjectEditors("TWysKatOdnNapisW.Edit");
+  TTextEditValues v;
+  v.Height = Height;
+  v.Angle = Angle;
+  v.Text = Text;
+  if (Denominator != nullptr) v.Denominator = *Denominator;
+  v.Justification = GetJustyfikacja();
+  v.Reference = NoReference == 0;
+  v.Underline = IsUnderline();
+  if (!editors.EditText(Denominator != nullptr, v)) return false;
+  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, EraseColour);
+  SetJustyfikacja(v.Justification);
+  Angle = v.Angle;
+  Height = v.Height;
+  Text = v.Text;
+  if (Denominator != nullptr) *Denominator = v.Denominator;
+  NoReference = v.Reference ? 0 : 1;
+  SetUnderline(v.Underline);
+  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, -1);
+  MarkChanged();
+  if (Sublayer != nullptr) {
+    if (Index >= 0)
+      Sublayer->ReplaceAtIndex(Index, this);
+    else
+      Sublayer->UpdateObject(this);
+  }
+  return true;
+}
 
 TWysKatOdnNapisW::TWysKatOdnNapisW(const ObjectSaveRecord& Rec)
     : TWysKatOdnNapis(Rec), NoReference((Rec.GetKindByte() & kTextKindRefBit) == 0 ? 1 : 0) {}

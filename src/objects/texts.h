@@ -18,9 +18,15 @@
 //
 // Operations that take drawing parameters work on a private copy of them (the
 // caller's parameters are never changed); Draw prepares the canvas itself and
-// leaves it so. The modal edits and edit tools (Edit, EditKrzyz,
-// CreateEditTool, ReinsertAtIndex) keep the base behaviour here; the editing
-// tools provide them.
+// leaves it so.
+//
+// Editing: every text is edited as a TWysKatOdnNapisW. The other classes'
+// Edit and EditKrzyz work on a temporary converted copy (a text that had no
+// reference point gets one a unit along +Y from the anchor, a referenced one
+// keeps its reference shown), found by its own list index: an accepted
+// dialog or a completed modification puts the copy in place of the text; an
+// unaccepted copy is freed (by Edit, or by the edit tool that owns it). The
+// dialogs and tools come from the registered editors (objects/edittoolsi.h).
 //
 // Threads and ownership as TEGraphObj: the text string belongs to the object;
 // outlines, auxiliary lines and measured strokes returned belong to the caller.
@@ -66,6 +72,12 @@ class TNapis : public TLinTextObj {
   virtual bool FitsStoredLayout() const;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TNapis>(); }
+  // The text dialog on a temporary TWysKatOdnNapisW copy; Index is not used.
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
+  // The text edit tool on a temporary TWysKatOdnNapisW copy, which the tool
+  // owns; Index is not used.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   TRealPoint GetStartPoint() const override { return Position; }
   // A TWysKatOdnNapisW with this text's fields.
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
@@ -244,7 +256,21 @@ class TWysKatOdnNapisW : public TWysKatOdnNapis {
 
   bool HasReference() const override { return NoReference == 0; }
 
+  // The edit tool of this text's kind (TEditToolKind::Text here), made by
+  // the registered editors, working on this object. With OwnSelf the tool
+  // owns this object from the call on, also when the call raises.
+  virtual std::unique_ptr<TKrzyz> CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                                 std::int32_t Colour, bool OwnSelf);
+
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TWysKatOdnNapisW>(); }
+  // The text dialog: on OK the old picture is erased, justification, angle,
+  // height, text, reference switch and underline are taken over, the text
+  // is redrawn, marked changed and goes back into Sublayer (ReplaceAtIndex
+  // at Index, or its entry refreshed for a negative Index).
+  bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
+  // CreateEditTool, the tool not owning this text.
+  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                    std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;
@@ -267,4 +293,8 @@ class TWysKatOdnNapisW : public TWysKatOdnNapis {
  protected:
   // The text fields of ApplyParams; true when any was copied.
   bool ApplyTextParams(std::uint16_t Mask, const TBlockE& Dialog);
+  // The text dialog of Edit; with Denominator the fraction dialog, which
+  // also edits *Denominator.
+  bool RunTextDialog(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour,
+                     std::string* Denominator);
 };

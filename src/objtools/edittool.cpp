@@ -14,13 +14,12 @@ TEditGraphObjKrzyz::TEditGraphObjKrzyz(std::uint32_t Status, TEGraphObj* Templat
     : TNewGraphObjKrzyz(Status, Template, Sublayer, std::move(OnPoint)) {}
 
 TEditGraphObjKrzyz::~TEditGraphObjKrzyz() {
-  // A modification in progress: the working clone is nobody's.
-  if (Backup != nullptr) {
-    TEGraphObj* clone = template_;
-    PutTemplate(Backup);
-    Backup = nullptr;
-    FreeGraphObj(clone);
-  }
+  // The base destructors detach without the edit tools' Detach: the view
+  // must not keep painting handles that go with this tool.
+  // A modification in progress: the working clone is nobody's, and the
+  // object goes back to its own colour on the map.
+  if (Backup != nullptr) DropModification();
+  DropHandlesItem();
   if (ownedObject_ != nullptr) {
     if (template_ == ownedObject_) PutTemplate(nullptr);
     TEGraphObj* owned = ownedObject_;

@@ -51,9 +51,9 @@ public:
   TEditGraphObjKrzyz(std::uint32_t Status, TKrzyzPointEvent OnPoint);
   TEditGraphObjKrzyz(std::uint32_t Status, TEGraphObj* Template, TWarstwaOgolna* Sublayer,
                      TKrzyzPointEvent OnPoint);
-  // Frees a working clone of a modification in progress (the template goes
-  // back to the backup), the owned object unless it was put into the
-  // sublayer, Handles and Params.
+  // Takes the handles off the view, frees a working clone of a
+  // modification in progress (the template goes back to the backup), the
+  // owned object unless it was put into the sublayer, Handles and Params.
   ~TEditGraphObjKrzyz() override;
 
   // True: the view restarts an edit on another sublayer.
@@ -72,7 +72,8 @@ public:
   void EditSetTemplate(TEGraphObj* Object);
   // The inherited Attach, then the handles onto the view's paint list.
   void EditAttach();
-  // The handles off the view's paint list, then the inherited Detach.
+  // A modification in progress dropped (the object as it was, shown), the
+  // handles off the view's paint list, then the inherited Detach.
   void EditDetach();
   // First click: picks a handle (CheckTemplate) and starts a modification;
   // second click: applies it. True when a modification is complete.
@@ -109,6 +110,13 @@ public:
   IPodwarstwa* EditLayer = nullptr;  // not owned
 
 protected:
+  // Takes the handles' paint item off the view's list (nothing when it is
+  // not there).
+  void DropHandlesItem();
+  // The working clone freed, the template back on the object in the
+  // sublayer, shown with its handles.
+  void DropModification();
+
   int editIndex_ = -1;
   TEGraphObj* ownedObject_ = nullptr;
   TPaintItem* handlesItem_ = nullptr;  // the view's while attached
