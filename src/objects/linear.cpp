@@ -113,6 +113,19 @@ IObjectEditors& RequireObjectEditorsFor(TEGraphObj* Copy, const char* Operation)
   return *editors;
 }
 
+void ApplyModalEdit(TEGraphObj& Obj, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                    std::int32_t EraseColour, const std::function<void()>& Change) {
+  if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, EraseColour);
+  Change();
+  if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, -1);
+  Obj.MarkChanged();
+  if (Sublayer == nullptr) return;
+  if (Index >= 0)
+    Sublayer->ReplaceAtIndex(Index, &Obj);
+  else
+    Sublayer->UpdateObject(&Obj);
+}
+
 TNELinia::TNELinia(const TRealPoint& A, const TRealPoint& B)
     : P1{A.X, A.Y, 0.0f}, P2{B.X, B.Y, 0.0f} {}
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "objects/grobj.h"
@@ -166,6 +167,11 @@ bool EditOwnedCopy(std::unique_ptr<TEGraphObj> Copy, IPodwarstwa* Sublayer, int 
 // copy): without them Copy is freed unless something owns it, and
 // ENotImplemented (Operation) is raised.
 IObjectEditors& RequireObjectEditorsFor(TEGraphObj* Copy, const char* Operation);
+// What an accepted modal edit does to Obj: its picture erased (drawn in
+// EraseColour), Change applied, drawn again, marked changed and put back
+// into Sublayer (at Index, or its list entry refreshed for -1).
+void ApplyModalEdit(TEGraphObj& Obj, IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                    std::int32_t EraseColour, const std::function<void()>& Change);
 
 // X and Y of a 3D point.
 inline TRealPoint XY(const TPointRec& P) { return TRealPoint{P.X, P.Y}; }

@@ -86,18 +86,11 @@ bool EditSpecStyle(TLiniowyObj& Obj, TSpecStyle& S, IPodwarstwa* Sublayer, int I
   v.LineDef = S.LineDef;
   v.Multiplier = S.Multiplier;
   if (!editors.EditLineStyle(v, Sublayer)) return false;
-  if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, EraseColour);
-  S.Thickness = v.Thickness;
-  S.LineDef = v.LineDef;
-  S.Multiplier = v.Multiplier;
-  if (Sublayer != nullptr) Obj.DrawWithLayer(*Sublayer, Canvas, -1);
-  Obj.MarkChanged();
-  if (Sublayer != nullptr) {
-    if (Index >= 0)
-      Sublayer->ReplaceAtIndex(Index, &Obj);
-    else
-      Sublayer->UpdateObject(&Obj);
-  }
+  ApplyModalEdit(Obj, Sublayer, Index, Canvas, EraseColour, [&] {
+    S.Thickness = v.Thickness;
+    S.LineDef = v.LineDef;
+    S.Multiplier = v.Multiplier;
+  });
   return true;
 }
 

@@ -169,19 +169,12 @@ bool TWysKatSymbol::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, 
   v.Angle = Angle;
   v.Name = Text;
   if (!editors.EditSymbol(v)) return false;
-  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, EraseColour);
-  Angle = v.Angle;
-  Height = v.Height;
-  Text = v.Name;
-  Symbol = SymbolManager().GetSymbolByName(Text);
-  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, -1);
-  MarkChanged();
-  if (Sublayer != nullptr) {
-    if (Index >= 0)
-      Sublayer->ReplaceAtIndex(Index, this);
-    else
-      Sublayer->UpdateObject(this);
-  }
+  ApplyModalEdit(*this, Sublayer, Index, Canvas, EraseColour, [&] {
+    Angle = v.Angle;
+    Height = v.Height;
+    Text = v.Name;
+    Symbol = SymbolManager().GetSymbolByName(Text);
+  });
   return true;
 }
 

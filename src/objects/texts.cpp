@@ -540,22 +540,15 @@ bool TWysKatOdnNapisW::RunTextDialog(IPodwarstwa* Sublayer, int Index, TRealCanv
   v.Reference = NoReference == 0;
   v.Underline = IsUnderline();
   if (!editors.EditText(Denominator != nullptr, v)) return false;
-  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, EraseColour);
-  SetJustyfikacja(v.Justification);
-  Angle = v.Angle;
-  Height = v.Height;
-  Text = v.Text;
-  if (Denominator != nullptr) *Denominator = v.Denominator;
-  NoReference = v.Reference ? 0 : 1;
-  SetUnderline(v.Underline);
-  if (Sublayer != nullptr) DrawWithLayer(*Sublayer, Canvas, -1);
-  MarkChanged();
-  if (Sublayer != nullptr) {
-    if (Index >= 0)
-      Sublayer->ReplaceAtIndex(Index, this);
-    else
-      Sublayer->UpdateObject(this);
-  }
+  ApplyModalEdit(*this, Sublayer, Index, Canvas, EraseColour, [&] {
+    SetJustyfikacja(v.Justification);
+    Angle = v.Angle;
+    Height = v.Height;
+    Text = v.Text;
+    if (Denominator != nullptr) *Denominator = v.Denominator;
+    NoReference = v.Reference ? 0 : 1;
+    SetUnderline(v.Underline);
+  });
   return true;
 }
 

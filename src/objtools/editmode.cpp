@@ -195,3 +195,20 @@ void TEditGraphObjKrzyz::UpdateHandles() {
   template_->GetSnapPoints(*Handles, Params.get());
   if (TTvView* view = MapView(); view != nullptr && handlesItem_ != nullptr) view->InvalidateAll();
 }
+
+// The snapping base's operations are called by name: the tools' own
+// overrides lead here.
+bool TEditGraphObjKrzyz::EditClick(const TRealPoint& Point) {
+  if (Stage >= 2) return TLatchKrzyz::Click(Point);
+  return LatchPoint(0, TLatchEntry{Point.X, Point.Y, CurrentEntry().Z});
+}
+
+std::int32_t TEditGraphObjKrzyz::EditRightClick(TRealPoint& Point, const TPoint& ScreenPoint) {
+  if (Stage < 2) return kRightNothing;
+  return TLatchKrzyz::RightClick(Point, ScreenPoint);
+}
+
+std::int32_t TEditGraphObjKrzyz::EditKeyDown(std::int32_t Key) {
+  if (Stage < 2) return kKeyNotHandled;
+  return TLatchKrzyz::KeyDown(Key);
+}

@@ -82,6 +82,13 @@ public:
   // Cancels a modification in progress; the number of dropped points (0:
   // nothing in progress, the tool ends).
   std::int32_t EditBackspace();
+  // The click, right-click and key slots of edit tools. Before a drag a
+  // click takes the pointer's own position (the handle test needs it) and
+  // the snapping window and keys do nothing; while dragging (stage 2) they
+  // snap as the snapping tool does.
+  bool EditClick(const TRealPoint& Point);
+  std::int32_t EditRightClick(TRealPoint& Point, const TPoint& ScreenPoint);
+  std::int32_t EditKeyDown(std::int32_t Key);
   // Flag false: the edited object drawn in the background colour and the
   // handles hidden; true: both back. Redraws the object's sublayer.
   void ShowEditState(bool Flag);

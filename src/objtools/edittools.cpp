@@ -22,26 +22,6 @@ constexpr std::int16_t kCursorShape = 4;
 
 TPointRec WithZ(const TRealPoint& P, float Z) { return TPointRec{P.X, P.Y, Z}; }
 
-// The common slots. The snapping of the tool base runs only while a drag is
-// on (stage 2); before, a click takes the point as it is (the handle test
-// needs the pointer's own position) and the window and keys do nothing.
-// The base class's operations are called by name: the tools' own
-// overrides lead here.
-bool EditClick(TEditGraphObjKrzyz& Tool, const TRealPoint& Point) {
-  if (Tool.Stage >= 2) return Tool.TLatchKrzyz::Click(Point);
-  return Tool.LatchPoint(0, TLatchEntry{Point.X, Point.Y, Tool.CurrentEntry().Z});
-}
-
-std::int32_t EditRightClick(TEditGraphObjKrzyz& Tool, TRealPoint& Point, const TPoint& ScreenPoint) {
-  if (Tool.Stage < 2) return kRightNothing;
-  return Tool.TLatchKrzyz::RightClick(Point, ScreenPoint);
-}
-
-std::int32_t EditKeyDown(TEditGraphObjKrzyz& Tool, std::int32_t Key) {
-  if (Tool.Stage < 2) return kKeyNotHandled;
-  return Tool.TLatchKrzyz::KeyDown(Key);
-}
-
 }  // namespace
 
 // --- TEditLiniowyObj ---------------------------------------------------------
@@ -52,13 +32,13 @@ TEditLiniowyObj::TEditLiniowyObj(std::uint32_t Status, TKrzyzPointEvent OnPoint)
   RestartStage = 1;
 }
 
-bool TEditLiniowyObj::Click(const TRealPoint& Point) { return EditClick(*this, Point); }
+bool TEditLiniowyObj::Click(const TRealPoint& Point) { return EditClick(Point); }
 
 std::int32_t TEditLiniowyObj::RightClick(TRealPoint& Point, const TPoint& ScreenPoint) {
-  return EditRightClick(*this, Point, ScreenPoint);
+  return EditRightClick(Point, ScreenPoint);
 }
 
-std::int32_t TEditLiniowyObj::KeyDown(std::int32_t Key) { return EditKeyDown(*this, Key); }
+std::int32_t TEditLiniowyObj::KeyDown(std::int32_t Key) { return EditKeyDown(Key); }
 
 std::int32_t TEditLiniowyObj::HitHandle(const TRealPoint& P) const {
   if (template_ == nullptr || !Handles) return 0;
@@ -310,13 +290,13 @@ TEditPunkt::TEditPunkt(std::uint32_t Status, TKrzyzPointEvent OnPoint)
   RestartStage = 1;
 }
 
-bool TEditPunkt::Click(const TRealPoint& Point) { return EditClick(*this, Point); }
+bool TEditPunkt::Click(const TRealPoint& Point) { return EditClick(Point); }
 
 std::int32_t TEditPunkt::RightClick(TRealPoint& Point, const TPoint& ScreenPoint) {
-  return EditRightClick(*this, Point, ScreenPoint);
+  return EditRightClick(Point, ScreenPoint);
 }
 
-std::int32_t TEditPunkt::KeyDown(std::int32_t Key) { return EditKeyDown(*this, Key); }
+std::int32_t TEditPunkt::KeyDown(std::int32_t Key) { return EditKeyDown(Key); }
 
 bool TEditPunkt::CheckTemplate() {
   if (Stage >= 2 && Backup != nullptr) {

@@ -39,24 +39,6 @@ constexpr int kSymbolTurn = 5;
 // Inside the box: the pointer jumps to the anchor.
 constexpr int kHandleInside = 1;
 
-// The common slots of the edit tools. Before a drag a click takes the
-// mouse point unchanged and the snapping window and keys do nothing; while
-// dragging (stage 2) they snap as the snapping tool does.
-bool EditClick(TNewGraphObjKrzyz& Tool, const TRealPoint& Point) {
-  if (Tool.Stage >= 2) return Tool.TNewGraphObjKrzyz::Click(Point);
-  return Tool.LatchPoint(0, TLatchEntry{Point.X, Point.Y, Tool.CurrentEntry().Z});
-}
-
-std::int32_t EditRightClick(TNewGraphObjKrzyz& Tool, TRealPoint& Point, const TPoint& ScreenPoint) {
-  if (Tool.Stage < 2) return kRightNothing;
-  return Tool.TNewGraphObjKrzyz::RightClick(Point, ScreenPoint);
-}
-
-std::int32_t EditKeyDown(TNewGraphObjKrzyz& Tool, std::int32_t Key) {
-  if (Tool.Stage < 2) return kKeyNotHandled;
-  return Tool.TNewGraphObjKrzyz::KeyDown(Key);
-}
-
 // The handle under the current entry; 0 without handles.
 int HandleUnderPointer(const TEditGraphObjKrzyz& Tool) {
   const TEGraphObj* t = Tool.Template();
@@ -121,13 +103,13 @@ bool TEditText::AddPoint(const TLatchEntry& Entry) { return EditAddPoint(Entry);
 
 std::int32_t TEditText::Backspace() { return EditBackspace(); }
 
-bool TEditText::Click(const TRealPoint& Point) { return EditClick(*this, Point); }
+bool TEditText::Click(const TRealPoint& Point) { return EditClick(Point); }
 
 std::int32_t TEditText::RightClick(TRealPoint& Point, const TPoint& ScreenPoint) {
-  return EditRightClick(*this, Point, ScreenPoint);
+  return EditRightClick(Point, ScreenPoint);
 }
 
-std::int32_t TEditText::KeyDown(std::int32_t Key) { return EditKeyDown(*this, Key); }
+std::int32_t TEditText::KeyDown(std::int32_t Key) { return EditKeyDown(Key); }
 
 std::string TEditText::GetHint() {
   const char* part = "";
@@ -224,13 +206,13 @@ bool TEditSymbol::AddPoint(const TLatchEntry& Entry) { return EditAddPoint(Entry
 
 std::int32_t TEditSymbol::Backspace() { return EditBackspace(); }
 
-bool TEditSymbol::Click(const TRealPoint& Point) { return EditClick(*this, Point); }
+bool TEditSymbol::Click(const TRealPoint& Point) { return EditClick(Point); }
 
 std::int32_t TEditSymbol::RightClick(TRealPoint& Point, const TPoint& ScreenPoint) {
-  return EditRightClick(*this, Point, ScreenPoint);
+  return EditRightClick(Point, ScreenPoint);
 }
 
-std::int32_t TEditSymbol::KeyDown(std::int32_t Key) { return EditKeyDown(*this, Key); }
+std::int32_t TEditSymbol::KeyDown(std::int32_t Key) { return EditKeyDown(Key); }
 
 std::string TEditSymbol::GetHint() {
   const char* part = "";
