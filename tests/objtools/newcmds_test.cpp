@@ -70,10 +70,16 @@ class FakeDocument : public TViewDocumentI {
   std::vector<std::unique_ptr<TDeferredOperation>> posted;
 };
 
+// The survey document's number; with refuse set the user cancels the
+// choice of a document.
 class SurveyServices : public TViewServicesI {
  public:
-  std::uint32_t ActiveSurveyDocument() override { return document; }
+  std::uint32_t ActiveSurveyDocument() override {
+    if (refuse) throw EAbort();
+    return document;
+  }
   std::uint32_t document = 0;
+  bool refuse = false;
 };
 
 using Command = void (*)(TTvView&);
@@ -373,6 +379,41 @@ TEST_F(NewCommandsTest, EveryNewObjectCarriesTheSurveyDocumentNumber) {
       view_->ResetKrzyz();
     }
   }
+}
+
+// The view lets go of a tool whose completion raised without finishing it:
+// the template the command still held must not be left behind.
+TEST_F(NewCommandsTest, ErrorInsideACompletionEndsTheCommandAndFreesItsTemplate) {
+  lines_->AddObject(new TLinia(TRealPoint{10, 20}, TRealPoint{10, 180}));
+  const int lines = Count(lines_);
+  const int texts = Count(texts_);
+  services_.refuse = true;
+  struct Case {
+    const char* name;
+    Command command;
+  };
+  const Case cases[] = {
+      {"special line", CmdNewSpecialLinia},     {"closed special line", CmdNewSpecialLiniaLoop},
+      {"circle", CmdNewOkrag},                  {"text", CmdNewText},
+      {"symbol", CmdNewSymbol},                 {"czołówka along a segment", CmdAddCzolowka},
+      {"picked czołówka", CmdPickCzolowka},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.command(*view_);
+    const bool ended =
+        c.command == CmdPickCzolowka ? view_->Krzyz()->HandleClick(TRealPoint{10, 100}) : Complete();
+    EXPECT_TRUE(ended);
+    if (Tool() != nullptr) {
+      EXPECT_EQ(Tool()->Template(), nullptr);
+    }
+    view_->ResetKrzyz();
+  }
+  // Nothing stored, nothing to undo; a cancelled choice is no error.
+  EXPECT_EQ(Count(lines_), lines);
+  EXPECT_EQ(Count(texts_), texts);
+  EXPECT_EQ(view_->GetUndoManager()->Count(), 0);
+  EXPECT_TRUE(toolErrors_.empty());
 }
 
 // --- No sublayer ---------------------------------------------------------------
