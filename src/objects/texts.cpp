@@ -404,6 +404,9 @@ void TWysKatNapis::SetCzolowka(const TRealPoint& Pos, const TRealPoint& Directio
     sign = -sign;
   else
     a += std::numbers::pi;
+  // A direction reversed along X (Y of -0) comes out as a full turn: the
+  // same label as at 0, and it is stored as 0.
+  if (a >= 2.0 * std::numbers::pi) a -= 2.0 * std::numbers::pi;
   Angle = static_cast<float>(a);
   const double len = Hypot(dir.X, dir.Y);
   if (len != 0.0) {

@@ -8,15 +8,7 @@
 #include "objects/linear.h"
 #include "objtools/edittools.h"
 #include "objtools/objdialogs.h"
-
-// The text, fraction and symbol tools come with their own file of this
-// library; until it is part of the build those kinds are not available.
-#if __has_include("objtools/textedit.h")
 #include "objtools/textedit.h"
-#define TOLVIKA_TEXT_EDIT_TOOLS 1
-#else
-#include "foundation/errors.h"
-#endif
 
 namespace {
 
@@ -29,11 +21,7 @@ std::unique_ptr<TEditGraphObjKrzyz> MakeTool(TEditToolKind Kind, TKrzyzPointEven
     case TEditToolKind::Text:
     case TEditToolKind::Fraction:
     case TEditToolKind::Symbol:
-#ifdef TOLVIKA_TEXT_EDIT_TOOLS
       return MakeTextEditTool(Kind, std::move(OnPoint));
-#else
-      throw ENotImplemented("TObjectEditors.MakeEditTool");
-#endif
   }
   return nullptr;
 }

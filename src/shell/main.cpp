@@ -20,6 +20,7 @@
 #include "objects/layerobjects.h"
 #include "objects/libcfg.h"
 #include "objtools/genlibrary.h"
+#include "objtools/objeditors.h"
 #include "platform/application.h"
 #include "platform/forms.h"
 #include "platform/responder.h"
@@ -69,6 +70,8 @@ int Run() {
   KrzyzConf();
   // The activity menu's items find their generators in the generator library.
   RegisterGeneratorLookup();
+  // The objects' edit tools and edit dialogs.
+  RegisterObjectEditors();
 
   // Cancelling the profile choice ends the program here.
   if (!platform::Application().Terminated()) RunMapWindow(ChooseProfile().BazaFile);

@@ -310,6 +310,16 @@ TEST_F(LayerGeometry, FrontalMeasureLabel) {
   EXPECT_NEAR(a.Position.X * 3 - a.Position.Y * 4, 0.0, 1e-9);    // across the segment
   EXPECT_EQ(a.GetCzolowkaFlags(), 0x11);
   EXPECT_LE(a.Angle, 2 * std::numbers::pi);
+  // Segments along either axis entered either way: one label each, the
+  // angle below a full turn.
+  for (const TRealPoint d : {TRealPoint{5, 0}, TRealPoint{0, 5}}) {
+    TWysKatNapis there, back;
+    for (TWysKatNapis* t : {&there, &back}) t->Height = 10;
+    there.SetCzolowka(TRealPoint{0, 0}, d, 5, 0x01);
+    back.SetCzolowka(TRealPoint{0, 0}, TRealPoint{-d.X, -d.Y}, 5, 0x01);
+    EXPECT_EQ(there.Angle, back.Angle) << d.X << " " << d.Y;
+    EXPECT_LT(back.Angle, 2 * std::numbers::pi - 1e-3) << d.X << " " << d.Y;
+  }
 
   z.SetCzolowka(TRealPoint{7, 8}, TRealPoint{0, 0}, 3, 0x08);
   EXPECT_EQ(z.Position, (TRealPoint{7, 8}));
