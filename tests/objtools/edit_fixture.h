@@ -13,94 +13,36 @@
 #include <string>
 #include <vector>
 
-#include "common/layer_classes.h"
-#include "foundation/settings.h"
-#include "layers/layerfile.h"
-#include "layers/layertree.h"
 #include "layers/sublayer.h"
 #include "layers/undo.h"
 #include "objects/layerline.h"
-#include "objects/layerobjects.h"
 #include "objects/linestylelib.h"
 #include "objects/point.h"
 #include "objects/saverecord.h"
 #include "objects/styledcanvas.h"
 #include "objtools/edittool.h"
 #include "objtools/objeditors.h"
-#include "platform/application.h"
-#include "platform/messages.h"
 #include "platform/responder.h"
-#include "platform/scratch_folder.h"
-#include "view/krzyzconf.h"
 #include "view/latchdialog.h"
-#include "view/tvview.h"
-#include "view/viewcfg.h"
+#include "view/small_map_fixture.h"
 
-// A view of 200 x 100 pixels showing world X 0..100 (up) and Y 0..200, one
-// unit a pixel (a handle box is 15 units wide), with a shown line sublayer
-// and the registered object editors. The sound signal is off; the errors
-// tools show are kept; modal windows are answered by the responder.
-class EditMapTest : public ::testing::Test {
+// The small map view (small_map_fixture.h; a handle box is 15 units wide)
+// with a shown line sublayer "LINIE" and the registered object editors.
+class EditMapTest : public SmallMapTest {
 protected:
   // The colour the edited object is drawn in while it is dragged.
   static constexpr std::int32_t kEraseColour = 0xFFFFFF;
 
   void SetUp() override {
-    platform::EnsureApplication();
-    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(scratch_ / "tolvika.ini"));
-    TTvViewCfg& cfg = TvViewCfgCreate();
-    cfg.RozmiarX = 200;
-    cfg.RozmiarY = 100;
-    RegisterLayerObjectClasses();
+    SmallMapTest::SetUp();
     RegisterObjectEditors();
-    SetLibraryErrorBox([](const std::string&) {});
-    SetKrzyzErrorDisplay([this](const std::string& Text) { errors.push_back(Text); });
-    TKrzyzConf& conf = KrzyzConf();
-    conf.Signal = false;
-    conf.CelownikW = 5;
-    conf.CelownikH = 5;
-    conf.DigitizerOn = 0;
-    conf.RysujKrzyz = false;
-    conf.SnapType = 0;
-
-    view = std::make_unique<TTvView>();
-    view->State |= TTvView::kExternalPointer;
-    TWindowDim& d = *view->Dims();
-    d.X1 = 0;
-    d.Y1 = 0;
-    d.X2 = 100;
-    d.Y2 = 200;
-    d.SetDeviceSize(200, 100);
-
-    TDefRealCanvas* canvas = view->GetCanvas();
-    auto catalogue = std::make_unique<TKatalogWarstw>(nullptr, "Katalog", nullptr, "", "", canvas);
-    TKatalogWarstw* cat = catalogue.get();
-    view->Root()->AddChild(std::move(catalogue));
-    TMainWarstwaHeader header;
-    header.Kind = 1;
-    auto lines = std::make_unique<TWarstwa>(nullptr, nullptr, header, "LINIE", canvas);
-    TWarstwa* layer = lines.get();
-    cat->AddChild(std::move(lines));
-    sub = dynamic_cast<TPodwarstwaLiniowa*>(layer->Sublayer(0));
+    sub = AddLayer<TPodwarstwaLiniowa>(1, "LINIE", [](TPodwarstwaLiniowa& Lines) {
+      Lines.LineStyle = LineManager().GetLine(1);
+    });
     ASSERT_NE(sub, nullptr);
-    sub->LineStyle = LineManager().GetLine(1);
-    sub->MarkLoaded();
-    layer->SetVisible(true);
-    sub->SetVisible(true);
-    sub->SetFlag(kNodeDrawn);
   }
 
-  void TearDown() override {
-    view.reset();
-    platform::PumpPostedMessages();
-    responder.reset();
-    SetObjectEditors(nullptr);
-    SetKrzyzErrorDisplay({});
-    ReleaseLineManager();
-    SetLibraryErrorBox(nullptr);
-    UnregisterLayerObjectClasses();
-    FreeGlobalnaKonfiguracja();
-  }
+  void ReleaseMore() override { SetObjectEditors(nullptr); }
 
   // Puts Obj into the sublayer (which then owns it).
   template <class T>
@@ -184,11 +126,6 @@ protected:
     responder->AnswerForm([Result](platform::TForm& form) { form.SetModalResult(Result); });
   }
 
-  ScratchFolder scratch_;
-  std::unique_ptr<platform::TScriptedResponder> responder =
-      std::make_unique<platform::TScriptedResponder>([](const std::string& m) { ADD_FAILURE() << m; });
-  std::unique_ptr<TTvView> view;
   TPodwarstwaLiniowa* sub = nullptr;
   EditRun run;
-  std::vector<std::string> errors;
 };

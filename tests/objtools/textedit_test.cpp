@@ -14,109 +14,45 @@
 #include <typeinfo>
 #include <vector>
 
-#include "common/layer_classes.h"
+#include "common/square_font.h"
 #include "drawing/canvascfg.h"
 #include "drawing/drawparams.h"
-#include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
-#include "foundation/settings.h"
-#include "layers/layerfile.h"
-#include "layers/layertree.h"
 #include "layers/sublayer.h"
 #include "objects/activepoints.h"
 #include "objects/fraction.h"
 #include "objects/layerobjects.h"
-#include "objects/linestylelib.h"
 #include "objects/styledcanvas.h"
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
 #include "objects/texts.h"
 #include "objtools/objeditors.h"
-#include "platform/application.h"
 #include "platform/controls.h"
-#include "platform/messages.h"
-#include "platform/responder.h"
-#include "platform/scratch_folder.h"
-#include "view/krzyzconf.h"
-#include "view/tvview.h"
-#include "view/viewcfg.h"
+#include "view/small_map_fixture.h"
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// A view of 200 x 100 pixels showing world X 0..100 (up) and Y 0..200, one
-// unit a pixel, with a shown text sublayer and a font in which every
-// character is a square; the sound signal is off.
-class TextEditTest : public ::testing::Test {
+// The small map view (small_map_fixture.h) with a shown text sublayer
+// "OPISY" and a font in which every character is a square.
+class TextEditTest : public SmallMapTest {
 protected:
   void SetUp() override {
-    platform::EnsureApplication();
-    SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(scratch_ / "tolvika.ini"));
-    FontSpec f;
-    f.First = '0';
-    f.Height = 16;
-    f.A = 12;
-    f.B = 0;
-    f.D = -3;
-    for (char c = '0'; c <= 'z'; ++c) f.Glyphs.push_back({16, {{{0, 0}, {16, 0}, {16, 16}, {0, 16}, {0, 0}}}});
-    scratch_.Put("litt.ch1", FontBytes(f));
-    scratch_.Put("font.ch1", FontBytes(f));
-    FontManager().SetFolder(scratch_.Path());
-    TTvViewCfg& cfg = TvViewCfgCreate();
-    cfg.RozmiarX = 200;
-    cfg.RozmiarY = 100;
-    RegisterLayerObjectClasses();
-    SetLibraryErrorBox([](const std::string&) {});
-    SetKrzyzErrorDisplay([this](const std::string& Text) { errors.push_back(Text); });
-    TKrzyzConf& conf = KrzyzConf();
-    conf.Signal = false;
-    conf.CelownikW = 5;
-    conf.CelownikH = 5;
-    conf.DigitizerOn = 0;
-    conf.RysujKrzyz = false;
-    conf.SnapType = 0;
-
-    view = std::make_unique<TTvView>();
-    view->State |= TTvView::kExternalPointer;
-    TWindowDim& d = *view->Dims();
-    d.X1 = 0;
-    d.Y1 = 0;
-    d.X2 = 100;
-    d.Y2 = 200;
-    d.SetDeviceSize(200, 100);
-
-    TDefRealCanvas* canvas = view->GetCanvas();
-    auto catalogue = std::make_unique<TKatalogWarstw>(nullptr, "Katalog", nullptr, "", "", canvas);
-    TKatalogWarstw* cat = catalogue.get();
-    view->Root()->AddChild(std::move(catalogue));
-    TMainWarstwaHeader header;
-    header.Kind = 0;
-    auto texts = std::make_unique<TWarstwa>(nullptr, nullptr, header, "OPISY", canvas);
-    TWarstwa* layer = texts.get();
-    cat->AddChild(std::move(texts));
-    sub = dynamic_cast<TPodwarstwaTextowa*>(layer->Sublayer(0));
+    PutSquareFont(scratch_);
+    SmallMapTest::SetUp();
+    sub = AddLayer<TPodwarstwaTextowa>(0, "OPISY", [](TPodwarstwaTextowa& Texts) {
+      // Texts at their own height whatever the scale.
+      Texts.Multipliers = {1, 1, 1, 1};
+    });
     ASSERT_NE(sub, nullptr);
-    // Texts at their own height whatever the scale.
-    sub->Multipliers = {1, 1, 1, 1};
-    sub->MarkLoaded();
-    layer->SetVisible(true);
-    sub->SetVisible(true);
-    sub->SetFlag(kNodeDrawn);
   }
 
-  void TearDown() override {
-    view.reset();
-    platform::PumpPostedMessages();
+  void ReleaseMore() override {
     SetObjectEditors(nullptr);
-    SetKrzyzErrorDisplay({});
     ReleaseSymbolManager();
-    ReleaseLineManager();
-    SetLibraryErrorBox(nullptr);
-    UnregisterLayerObjectClasses();
     FontManager().SetFolder("");
-    FreeGlobalnaKonfiguracja();
   }
 
   // A text of height 20 at (40, 60) in the sublayer, with the reference
@@ -166,13 +102,8 @@ protected:
     return TRealPoint{(h.Points[0].X + h.Points[2].X) / 2.0, (h.Points[0].Y + h.Points[2].Y) / 2.0};
   }
 
-  ScratchFolder scratch_;
-  std::unique_ptr<platform::TScriptedResponder> responder =
-      std::make_unique<platform::TScriptedResponder>([](const std::string& m) { ADD_FAILURE() << m; });
-  std::unique_ptr<TTvView> view;
   TPodwarstwaTextowa* sub = nullptr;
   int completed = 0;
-  std::vector<std::string> errors;
 };
 
 TEST_F(TextEditTest, HandlesChooseCursorAndHintWhileHovering) {

@@ -14,7 +14,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "drawing/font_fixture.h"
+#include "common/square_font.h"
 #include "drawing/strokefont.h"
 #include "foundation/settings.h"
 #include "layers/sublayer.h"
@@ -38,16 +38,7 @@ constexpr double kPi = std::numbers::pi;
 struct ScratchSettings {
   ScratchSettings() {
     SetGlobalnaKonfiguracja(std::make_unique<TGlobalnaKonfiguracja>(folder / "tolvika.ini"));
-    FontSpec f;
-    f.First = '0';
-    f.Height = 16;
-    f.A = 12;
-    f.B = 0;
-    f.D = -3;
-    for (char c = '0'; c <= 'z'; ++c) f.Glyphs.push_back({16, {{{0, 0}, {16, 0}, {16, 16}, {0, 16}, {0, 0}}}});
-    folder.Put("litt.ch1", FontBytes(f));
-    folder.Put("font.ch1", FontBytes(f));
-    FontManager().SetFolder(folder.Path());
+    PutSquareFont(folder);
   }
   ~ScratchSettings() {
     FontManager().SetFolder("");
