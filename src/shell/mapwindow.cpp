@@ -9,11 +9,13 @@
 #include "layers/dberrors.h"
 #include "layers/layerapi.h"
 #include "layers/treehost.h"
+#include "objtools/newcmds.h"
 #include "platform/application.h"
 #include "platform/codepage.h"
 #include "platform/messages.h"
 #include "platform/toolwindow.h"
 #include "shell/startconfigwnd.h"
+#include "shell/sublayerchoice.h"
 #include "view/tvview.h"
 #include "view/viewcfg.h"
 
@@ -34,6 +36,8 @@ TMapWindow::TMapWindow() : alive_(std::make_shared<std::atomic<bool>>(true)) {
   MainMenu = Create<TMainMenu>(nullptr, "MainMenu");
   MapaItem = MainMenu->Items().Add("&Mapa");
   AddCommands(*MapaItem);
+  RysujItem = MainMenu->Items().Add("&Rysuj");
+  AddDrawingCommands(*RysujItem);
   SetMenu(MainMenu);
   SkalaMenu = Create<TPopupMenu>(nullptr, "SkalaPopUp");
   AddCommands(SkalaMenu->Items());
@@ -69,6 +73,43 @@ void TMapWindow::AddCommands(TMenuItem& Menu) {
   Menu.Add("&Konfiguracja...")->OnClick = [this](TComponent&) { ConfigClick(); };
   Menu.Add("-");
   Menu.Add("&Zamknij")->OnClick = [this](TComponent&) { CloseClick(); };
+}
+
+void TMapWindow::AddDrawingCommands(TMenuItem& Menu) {
+  Menu.Add("&Aktywna podwarstwa...")->OnClick = [this](TComponent&) { ChooseActiveSublayer(*view_); };
+  Menu.Add("-");
+  const struct {
+    const char* caption;
+    void (*command)(TTvView&);
+  } commands[] = {
+      {"&Linia", CmdNewSpecialLinia},         {"Linia &zamknięta", CmdNewSpecialLiniaLoop},
+      {"&Okrąg", CmdNewOkrag},                {"&Napis", CmdNewText},
+      {"&Symbol", CmdNewSymbol},              {"&Czołówka", CmdAddCzolowka},
+      {"Wskaż czo&łówkę", CmdPickCzolowka},
+  };
+  for (const auto& c : commands) {
+    void (*command)(TTvView&) = c.command;
+    Menu.Add(c.caption)->OnClick = [this, command](TComponent&) { RunCommand(command); };
+  }
+  Menu.Add("-");
+  Menu.Add("&Zapisz")->OnClick = [this](TComponent&) { SaveClick(); };
+}
+
+void TMapWindow::RunCommand(void (*Command)(TTvView&)) {
+  try {
+    Command(*view_);
+  } catch (const std::exception& error) {
+    Application().ShowException(error);
+  }
+  SetActiveControl(view_.get());
+}
+
+void TMapWindow::SaveClick() {
+  try {
+    view_->SaveActiveWarstwy();
+  } catch (const std::exception& error) {
+    Application().ShowException(error);
+  }
 }
 
 void TMapWindow::OpenBase(TLayerStore& Store, const std::string& Name) {

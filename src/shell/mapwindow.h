@@ -3,7 +3,9 @@
 // and the view's right-click menu (redraw, the whole set, the zoom and pan
 // commands, the previous window, the settings window, close). The view's
 // own keys zoom (Page Up, Page Down), move (the arrows) and go back to the
-// previous window (Ctrl+F5).
+// previous window (Ctrl+F5). A menu "&Rysuj" chooses the active line and
+// text sublayers from the layer tree, starts the drawing commands on them
+// and saves their changes.
 // The caption is "Tolvika - " and the database set's name.
 //
 // GUI thread only. The window owns its view (freed first, so that every
@@ -55,6 +57,9 @@ public:
   platform::TScrollBox* Box;
   platform::TMainMenu* MainMenu;
   platform::TMenuItem* MapaItem;
+  // "&Rysuj": the choice of the active sublayers, the drawing commands on
+  // them and the saving of their changes.
+  platform::TMenuItem* RysujItem;
   // The right-click menu of the idle tool; its items do what the menu
   // "&Mapa" does.
   platform::TPopupMenu* SkalaMenu;
@@ -68,6 +73,12 @@ protected:
   void ConfigClick();
   // "Zamknij".
   void CloseClick();
+  // A drawing command on the view; its refusal ("Brak aktywnej warstwy") is
+  // shown and the view keeps the focus.
+  void RunCommand(void (*Command)(TTvView&));
+  // "Zapisz": the active sublayers' changes written to their layer files; a
+  // failure is shown.
+  void SaveClick();
 
 private:
   // The view changed its size with the settings: the box is refitted once
@@ -78,6 +89,7 @@ private:
   // (drawn anew in any case).
   void LoadAndFit();
   void LoadLayers(TGrupaWarstw& Group);
+  void AddDrawingCommands(platform::TMenuItem& Menu);
   // Adds the three commands to Menu.
   void AddCommands(platform::TMenuItem& Menu);
 

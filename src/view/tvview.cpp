@@ -184,7 +184,9 @@ TTvView::TTvView(TViewDocumentI* Document) : document_(Document) {
 TTvView::~TTvView() {
   destroying_ = true;
   ReleaseToolButton();
-  if (krzyz_) krzyz_->Deactivate();
+  // The running tool ends as when it is cancelled: its command frees what it
+  // holds (a creation command its template) in its end handler.
+  if (krzyz_) krzyz_->Finish();
 
   // Every redraw thread ends before anything it may touch goes. Only the
   // newest is held here; each thread waits for its predecessor before its

@@ -82,14 +82,18 @@ protected:
                                                                   kEraseColour, false);
     auto* tool = dynamic_cast<TEditGraphObjKrzyz*>(made.get());
     EXPECT_NE(tool, nullptr);
-    tool->OnFinish = [this](TKrzyz* Sender, std::int32_t) { FinishEdit(*static_cast<TEditGraphObjKrzyz*>(Sender)); };
+    // The view itself, not the fixture's pointer to it: a view that closes
+    // ends its tool while the fixture's pointer is already cleared.
+    tool->OnFinish = [this, v = view.get()](TKrzyz* Sender, std::int32_t) {
+      FinishEdit(*v, *static_cast<TEditGraphObjKrzyz*>(Sender));
+    };
     tool->Data.reset(run.Old);
     view->SetKrzyz(std::move(made));
     return *tool;
   }
 
-  void FinishEdit(TEditGraphObjKrzyz& Tool) {
-    TUndoManager& undo = *view->GetUndoManager();
+  void FinishEdit(TTvView& View, TEditGraphObjKrzyz& Tool) {
+    TUndoManager& undo = *View.GetUndoManager();
     run.Finished = true;
     auto* old = static_cast<TEGraphObj*>(Tool.Data.get());
     if (Tool.EditIndex() == -2) {

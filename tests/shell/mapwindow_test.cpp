@@ -24,7 +24,11 @@
 #include "platform/inifile.h"
 #include "platform/responder.h"
 #include "platform/scratch_folder.h"
+#include "layers/sublayer.h"
+#include "objtools/linetools.h"
+#include "platform/controls_grids.h"
 #include "shell/startconfigwnd.h"
+#include "shell/sublayerchoice.h"
 #include "view/hinttools.h"
 #include "view/krzyz.h"
 #include "view/tvview.h"
@@ -159,8 +163,12 @@ TEST_F(MapWindowTest, BothMenusHoldTheCommands) {
                                              "P&rzesuń okno",     "Poprzednie &okno",
                                              "-",                 "&Konfiguracja...",
                                              "-",                 "&Zamknij"};
-  ASSERT_EQ(window->MainMenu->Items().Count(), 1);
+  ASSERT_EQ(window->MainMenu->Items().Count(), 2);
   EXPECT_EQ(window->MapaItem->Caption(), "&Mapa");
+  EXPECT_EQ(window->RysujItem->Caption(), "&Rysuj");
+  EXPECT_EQ(Captions(*window->RysujItem),
+            (std::vector<std::string>{"&Aktywna podwarstwa...", "-", "&Linia", "Linia &zamknięta", "&Okrąg",
+                                      "&Napis", "&Symbol", "&Czołówka", "Wskaż czo&łówkę", "-", "&Zapisz"}));
   EXPECT_EQ(Captions(*window->MapaItem), commands);
   EXPECT_EQ(window->SkalaPopUp(), window->SkalaMenu);
   EXPECT_EQ(Captions(window->SkalaMenu->Items()), commands);
@@ -259,6 +267,59 @@ TEST_F(MapWindowTest, KeysReachTheViewAndZamknijCloses) {
       },
       "Tolvika - Przyklad");
   EXPECT_EQ(window->ShowModal(), mrCancel);
+}
+
+// A responder that keeps the texts of the message boxes it answers.
+class BoxTexts : public TScriptedResponder {
+public:
+  using TScriptedResponder::TScriptedResponder;
+  std::optional<TAnswer> Take(TModalKind Kind, const std::string& Caption, const std::string& Text) override {
+    if (Kind == TModalKind::MessageBox) Texts.push_back(Text);
+    return TScriptedResponder::Take(Kind, Caption, Text);
+  }
+  std::vector<std::string> Texts;
+};
+
+// "Rysuj": a drawing command needs an active sublayer, which the window
+// "Aktywna podwarstwa" chooses from the layer tree; the command then runs
+// on the view.
+TEST_F(MapWindowTest, RysujDrawsOnTheChosenSublayer) {
+  window->OpenBase(*store, "Przyklad");
+  TTvView& view = window->View();
+  BoxTexts responder(Fail);
+  responder.AnswerMessageBox(IDOK);
+  Item(*window->RysujItem, "&Linia")->Click();
+  ASSERT_EQ(responder.Texts.size(), 1u);
+  EXPECT_NE(responder.Texts[0].find("Brak aktywnej warstwy"), std::string::npos) << responder.Texts[0];
+  EXPECT_EQ(dynamic_cast<TEditNewSpecialLinia*>(view.Krzyz()), nullptr);
+
+  // Escape changes nothing; OK on a line sublayer makes it active.
+  responder.AnswerForm([](TForm& form) { form.Get<TButton>("CancelBtn").Click(); }, "Aktywna podwarstwa");
+  Item(*window->RysujItem, "&Aktywna podwarstwa...")->Click();
+  EXPECT_EQ(view.ActiveLine, nullptr);
+  TPodwarstwaLiniowa* chosen = nullptr;
+  responder.AnswerForm(
+      [&](TForm& form) {
+        auto& d = dynamic_cast<TSublayerChoiceD&>(form);
+        for (int i = 0; i < d.Tree->Count() && chosen == nullptr; ++i) {
+          auto* node = static_cast<TWarstwaOgolna*>(d.Tree->Items(i)->Data());
+          chosen = dynamic_cast<TPodwarstwaLiniowa*>(node);
+          if (chosen != nullptr) d.Tree->SetSelected(d.Tree->Items(i));
+        }
+        d.OKBtn->Click();
+      },
+      "Aktywna podwarstwa");
+  Item(*window->RysujItem, "&Aktywna podwarstwa...")->Click();
+  ASSERT_NE(chosen, nullptr);
+  EXPECT_EQ(view.ActiveLine, chosen);
+
+  Item(*window->RysujItem, "&Linia")->Click();
+  auto* tool = dynamic_cast<TEditNewSpecialLinia*>(view.Krzyz());
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->Sublayer, chosen);
+  EXPECT_EQ(window->ActiveControl(), &view);
+  EXPECT_EQ(responder.Texts.size(), 1u);
+  view.ResetKrzyz();
 }
 
 // "Przerysuj" starts a redraw; closing the window while it runs waits for
