@@ -275,18 +275,7 @@ TRightDialog::~TRightDialog() {
   if (Tool != nullptr) Tool->DialogClosed();
 }
 
-void TRightDialog::PlaceNear(int X, int Y) {
-  const int width = Width();
-  const int height = Height();
-  const int screenWidth = SystemMetric(TSystemMetric::ScreenWidth);
-  const int screenHeight = SystemMetric(TSystemMetric::ScreenHeight);
-  int left = X + 10;
-  if (left + width > screenWidth) left = left - 20 - width;
-  int top = Y;
-  if (top + height > screenHeight) top = screenHeight - height;
-  // A screen narrower or lower than the window: its top left stays on it.
-  SetBounds(std::max(left, 0), std::max(top, 0), width, height);
-}
+void TRightDialog::PlaceNear(int X, int Y) { PlaceBeside(X, Y); }
 
 void TRightDialog::CloseClick() {
   if (CanClose()) SetModalResult(mrCancel);

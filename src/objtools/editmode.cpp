@@ -33,17 +33,6 @@ private:
   const std::unique_ptr<TActivePoints>& handles_;
 };
 
-// The message of the exception being handled.
-std::string ErrorText() {
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Nieznany błąd";
-  }
-}
-
 }  // namespace
 
 void TEditGraphObjKrzyz::EditSetTemplate(TEGraphObj* Object) {
@@ -144,7 +133,7 @@ bool TEditGraphObjKrzyz::EditAddPoint(const TLatchEntry& Entry) {
   } catch (...) {
     // A construction that cannot be made (an arc through three points on
     // one line) is shown, and the drag goes on.
-    ShowKrzyzError(kKrzyzErrorPrefix + ErrorText());
+    ShowKrzyzError(CurrentKrzyzErrorText());
     done = false;
   }
   if (done) done = CompleteObject();

@@ -1,5 +1,7 @@
 #include "platform/forms.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -225,6 +227,18 @@ void TForm::ApplyWindowFlags() {
   FitSizeLimits(form_->window, borderStyle_, geometry.size());
   form_->window->setGeometry(geometry);
   if (wasVisible) form_->window->show();
+}
+
+void TForm::PlaceBeside(int x, int y) {
+  const int width = Width();
+  const int height = Height();
+  const int screenWidth = SystemMetric(TSystemMetric::ScreenWidth);
+  const int screenHeight = SystemMetric(TSystemMetric::ScreenHeight);
+  int left = x + 10;
+  if (left + width > screenWidth) left = x - 10 - width;
+  int top = y;
+  if (top + height > screenHeight) top = screenHeight - height;
+  SetBounds(std::max(left, 0), std::max(top, 0), width, height);
 }
 
 void TForm::SetTopMost(bool topMost) {

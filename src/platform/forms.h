@@ -69,6 +69,11 @@ class TForm : public TWinControl {
   // that would otherwise lie under it, and comes back when shown again).
   bool TopMost() const { return topMost_; }
   void SetTopMost(bool topMost);
+  // Places the window beside the screen point (x, y) without sizing it: 10
+  // pixels right of it, or left of it when it would leave the screen there,
+  // with its top at y, moved up to end on the screen; its top left stays on
+  // a screen smaller than the window.
+  void PlaceBeside(int x, int y);
 
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result);

@@ -29,17 +29,6 @@ TKrzyzErrorDisplay& ErrorDisplaySlot() {
   return display;
 }
 
-// The text of the exception being handled (inside a catch block).
-std::string CurrentErrorText() {
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "Nieznany błąd";
-  }
-}
-
 void SetButtonDown(platform::TComponent* Button, bool Down) {
   if (Button == nullptr) return;
   if (auto* speed = dynamic_cast<platform::TSpeedButton*>(Button))
@@ -64,6 +53,16 @@ void ShowKrzyzError(const std::string& Text) {
     return;
   }
   platform::Application().ShowException(Exception(Text));
+}
+
+std::string CurrentKrzyzErrorText() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return kKrzyzErrorPrefix + std::string(e.what());
+  } catch (...) {
+    return kKrzyzErrorPrefix + std::string("Nieznany błąd");
+  }
 }
 
 TKrzyz::TKrzyz(std::uint32_t Status, TKrzyzPointEvent OnPoint)
@@ -162,7 +161,7 @@ bool TKrzyz::HandleBackspace() {
       OnBackspace(this, remaining);
     } catch (const EAbort&) {
     } catch (...) {
-      ShowKrzyzError(kKrzyzErrorPrefix + CurrentErrorText());
+      ShowKrzyzError(CurrentKrzyzErrorText());
     }
   }
   if (done)
@@ -444,7 +443,7 @@ bool TKrzyz::Guard(const std::function<void()>& Fn, bool* Aborted) {
     if (Aborted != nullptr) *Aborted = true;
     return true;
   } catch (...) {
-    const std::string text = kKrzyzErrorPrefix + CurrentErrorText();
+    const std::string text = CurrentKrzyzErrorText();
     HideAll();
     ShowKrzyzError(text);
     return true;

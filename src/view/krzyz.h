@@ -68,6 +68,8 @@ const TKrzyzStatusProc& KrzyzStatusProc();
 using TKrzyzErrorDisplay = std::function<void(const std::string& Text)>;
 void SetKrzyzErrorDisplay(TKrzyzErrorDisplay Display);
 void ShowKrzyzError(const std::string& Text);
+// Inside a catch block: the exception being handled, with the prefix.
+std::string CurrentKrzyzErrorText();
 
 class TKrzyz : public TObject {
 public:

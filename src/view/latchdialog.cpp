@@ -238,18 +238,7 @@ void TLatchDialog::SetKrzyz(TLatchKrzyz* Tool) {
   EnableExtraControls(baseLine);
 }
 
-void TLatchDialog::PlaceNear(int X, int Y) {
-  const int width = Width();
-  const int height = Height();
-  const int screenWidth = SystemMetric(TSystemMetric::ScreenWidth);
-  const int screenHeight = SystemMetric(TSystemMetric::ScreenHeight);
-  int left = X + 10;
-  if (left + width > screenWidth) left = X - 10 - width;
-  int top = Y;
-  if (top + height > screenHeight) top = screenHeight - height;
-  // A screen narrower or lower than the window: its top left stays on it.
-  SetBounds(std::max(left, 0), std::max(top, 0), width, height);
-}
+void TLatchDialog::PlaceNear(int X, int Y) { PlaceBeside(X, Y); }
 
 void TLatchDialog::EnableButtons(std::int32_t PointIndex) {
   c_->Snap[5]->SetEnabled(PointIndex >= 1);
