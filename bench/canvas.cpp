@@ -25,7 +25,7 @@
 #include "drawing/realcanvas.h"
 #include "drawing/strokefont.h"
 #include "drawing/windowdim.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 
 #include "drawing/canvascfg.h"
 #include "drawing/windowdim.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/styledcanvas.h"
 #include "objects/symbollib.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 namespace fuzz {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace fuzz {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "layers/bazai.h"
+#include "layers/store/bazai.h"
 
 class FuzzBase : public ILayerBase {
 public:

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "foundation/recordfile.h"
+#include "foundation/storage/recordfile.h"
 
 namespace fuzz {
 

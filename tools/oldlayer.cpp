@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "foundation/real48.h"
+#include "foundation/storage/real48.h"
 
 namespace oldlayer {
 

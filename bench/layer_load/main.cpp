@@ -30,12 +30,12 @@
 #include <string>
 #include <vector>
 
-#include "layers/layerapi.h"
-#include "layers/layerfiles.h"
-#include "layers/layertree.h"
-#include "layers/objectlist.h"
-#include "layers/sublayer.h"
-#include "foundation/settings.h"
+#include "layers/store/layerapi.h"
+#include "layers/store/layerfiles.h"
+#include "layers/tree/layertree.h"
+#include "layers/tree/objectlist.h"
+#include "layers/tree/sublayer.h"
+#include "foundation/settings/settings.h"
 #include "objects/layerobjects.h"
 #include "objects/symbollib.h"
 

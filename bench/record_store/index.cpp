@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "common.h"
-#include "foundation/btree.h"
+#include "foundation/storage/btree.h"
 
 namespace storebench {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace storebench {
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "common.h"
-#include "foundation/recordfile.h"
+#include "foundation/storage/recordfile.h"
 
 namespace storebench {
 

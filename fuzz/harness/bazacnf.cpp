@@ -10,7 +10,7 @@
 
 #include "foundation/errors.h"
 #include "fuzz_common.h"
-#include "layers/layerdb.h"
+#include "layers/store/layerdb.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string path = fuzz::PutFile("baza.cnf", data, size);

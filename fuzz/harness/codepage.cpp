@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "fuzz_common.h"
-#include "platform/codepage.h"
+#include "platform/files/codepage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

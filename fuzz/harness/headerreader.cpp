@@ -7,9 +7,9 @@
 #include <string>
 
 #include "foundation/errors.h"
-#include "foundation/headerreader.h"
+#include "foundation/storage/headerreader.h"
 #include "fuzz_common.h"
-#include "platform/codepage.h"
+#include "platform/files/codepage.h"
 
 namespace {
 

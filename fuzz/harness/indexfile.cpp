@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/btree.h"
-#include "foundation/bytes.h"
-#include "foundation/recordfile.h"
+#include "foundation/storage/btree.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/storage/recordfile.h"
 #include "fuzz_common.h"
 #include "store_common.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_common.h"
-#include "platform/inifile.h"
+#include "platform/files/inifile.h"
 
 namespace {
 

@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "foundation/bytes.h"
-#include "foundation/cancelcheck.h"
 #include "foundation/errors.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/threads/cancelcheck.h"
 #include "fuzz_common.h"
 #include "layer_common.h"
-#include "layers/bazai.h"
-#include "layers/dberrors.h"
-#include "layers/layerfiles.h"
-#include "layers/layerquery.h"
-#include "layers/layerstats.h"
+#include "layers/store/bazai.h"
+#include "layers/store/dberrors.h"
+#include "layers/store/layerfiles.h"
+#include "layers/store/layerquery.h"
+#include "layers/store/layerstats.h"
 
 namespace {
 

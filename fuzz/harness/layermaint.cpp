@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "foundation/bytes.h"
 #include "foundation/errors.h"
+#include "foundation/storage/bytes.h"
 #include "fuzz_common.h"
 #include "layer_common.h"
-#include "layers/bazai.h"
-#include "layers/dberrors.h"
-#include "layers/layerfiles.h"
-#include "layers/layerformat.h"
+#include "layers/store/bazai.h"
+#include "layers/store/dberrors.h"
+#include "layers/store/layerfiles.h"
+#include "layers/store/layerformat.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "fuzz_common.h"
-#include "layers/layerfile.h"
-#include "layers/layertree.h"
-#include "layers/sublayer.h"
-#include "platform/registry.h"
+#include "layers/store/layerfile.h"
+#include "layers/tree/layertree.h"
+#include "layers/tree/sublayer.h"
+#include "platform/files/registry.h"
 #include "view/viewwalkers.h"
 
 namespace {

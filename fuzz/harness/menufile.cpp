@@ -14,7 +14,7 @@
 
 #include "foundation/errors.h"
 #include "fuzz_common.h"
-#include "platform/bmpdecode.h"
+#include "platform/paint/bmpdecode.h"
 #include "ui/usermenu.h"
 
 namespace {

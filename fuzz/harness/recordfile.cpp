@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/bytes.h"
-#include "foundation/recordfile.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/storage/recordfile.h"
 #include "fuzz_common.h"
 #include "store_common.h"
 

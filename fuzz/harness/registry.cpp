@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_common.h"
-#include "platform/registry.h"
+#include "platform/files/registry.h"
 
 namespace {
 

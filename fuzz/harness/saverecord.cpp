@@ -21,7 +21,7 @@
 #include <string>
 
 #include "foundation/errors.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "fuzz_common.h"
 #include "objects/circle.h"
 #include "objects/grobj.h"

@@ -13,7 +13,7 @@
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
 #include "fuzz_common.h"
-#include "platform/codepage.h"
+#include "platform/files/codepage.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/containers/objlist.h"
 #include "foundation/errors.h"
-#include "foundation/objlist.h"
-#include "foundation/splitline.h"
-#include "foundation/textsplit.h"
-#include "foundation/tokenizer.h"
+#include "foundation/text/splitline.h"
+#include "foundation/text/textsplit.h"
+#include "foundation/text/tokenizer.h"
 #include "fuzz_common.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "controls/toolbarpos.h"
 #include "controls/toolbarsep.h"
 #include "fuzz_common.h"
-#include "platform/forms.h"
-#include "platform/inifile.h"
+#include "platform/files/inifile.h"
+#include "platform/gui/forms.h"
 
 namespace {
 

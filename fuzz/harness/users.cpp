@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/bytes.h"
 #include "foundation/errors.h"
-#include "foundation/users.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/users/users.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

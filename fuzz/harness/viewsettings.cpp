@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 #include "fuzz_common.h"
-#include "platform/inifile.h"
+#include "platform/files/inifile.h"
 #include "view/krzyzconf.h"
 #include "view/viewcfg.h"
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "controls/toolbarbase.h"
-#include "platform/gdiimage.h"
-#include "platform/imagelist.h"
+#include "platform/paint/gdiimage.h"
+#include "platform/paint/imagelist.h"
 
 enum class TButtonState { bsUp = 0, bsDisabled = 1, bsDown = 2, bsExclusive = 3, bsMouseIn = 4 };
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };

@@ -1,7 +1,7 @@
 #include "controls/combodesc.h"
 
-#include "platform/forms.h"
-#include "platform/stringgrid.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/stringgrid.h"
 
 using platform::TShiftState;
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 
 class TMyComboBox;
 

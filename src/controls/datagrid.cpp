@@ -2,8 +2,8 @@
 
 #include "controls/gridedit.h"
 #include "controls/gridformat.h"
-#include "platform/gdiimage.h"
-#include "platform/stringgrid.h"
+#include "platform/gui/stringgrid.h"
+#include "platform/paint/gdiimage.h"
 
 using platform::TShiftState;
 

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "controls/gridcolumns.h"
-#include "platform/controls_grids.h"
-#include "platform/gdi.h"
+#include "platform/gui/controls_grids.h"
+#include "platform/paint/gdi.h"
 
 class TDataGridInplaceEdit;
 

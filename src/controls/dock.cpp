@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "controls/toolbar.h"
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 using platform::TBitmap;
 using platform::TCanvas;

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "controls/toolbarbase.h"
-#include "platform/controls_custom.h"
-#include "platform/gdiimage.h"
+#include "platform/gui/controls_custom.h"
+#include "platform/paint/gdiimage.h"
 
 class TToolbar;
 

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "controls/toolbar.h"
-#include "platform/application.h"
-#include "platform/forms.h"
-#include "platform/gdiimage.h"
+#include "platform/gui/application.h"
+#include "platform/gui/forms.h"
+#include "platform/paint/gdiimage.h"
 
 using platform::TCanvas;
 using platform::TForm;

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "controls/toolbarbase.h"
-#include "platform/toolwindow.h"
+#include "platform/gui/toolwindow.h"
 
 namespace platform {
 class TForm;

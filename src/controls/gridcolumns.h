@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls_menus.h"
-#include "platform/gdi.h"
+#include "platform/gui/controls_menus.h"
+#include "platform/paint/gdi.h"
 
 class TDataGrid;
 class TDataGridColumns;

@@ -4,13 +4,13 @@
 #include <cstdio>
 
 #include "controls/datagrid.h"
-#include "foundation/datetime.h"
-#include "foundation/numtext.h"
-#include "platform/codepage.h"
-#include "platform/dragframe.h"
-#include "platform/stringgrid.h"
-#include "platform/system.h"
-#include "platform/toolwindow.h"
+#include "foundation/text/datetime.h"
+#include "foundation/text/numtext.h"
+#include "platform/files/codepage.h"
+#include "platform/files/system.h"
+#include "platform/gui/dragframe.h"
+#include "platform/gui/stringgrid.h"
+#include "platform/gui/toolwindow.h"
 
 using platform::TShiftState;
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 
 class TDataGrid;
 class TColumn;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "foundation/numtext.h"
+#include "foundation/text/numtext.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 #include <string>
 
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 
 class THistoryEdit : public platform::TComboBox {
 public:

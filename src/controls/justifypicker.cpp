@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 
 using namespace platform;
 

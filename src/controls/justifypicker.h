@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/controls_custom.h"
+#include "platform/gui/controls_custom.h"
 
 class TJustyfikacja : public platform::TCustomControl {
 public:

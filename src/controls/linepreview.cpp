@@ -1,10 +1,10 @@
 #include "controls/linepreview.h"
 
 #include "drawing/pen.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/linestylelib.h"
 #include "objects/styledcanvas.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 TSpecialLine::TSpecialLine(const TLineManager* Library, TKonfiguracja* Konfiguracja)
     : FLibrary(Library) {

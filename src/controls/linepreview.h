@@ -13,7 +13,7 @@
 #include <string>
 
 #include "drawing/windowdim.h"
-#include "platform/controls_custom.h"
+#include "platform/gui/controls_custom.h"
 
 class TDefRealCanvas;
 class TKonfiguracja;

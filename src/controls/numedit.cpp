@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "foundation/errors.h"
-#include "foundation/numtext.h"
-#include "platform/codepage.h"
-#include "platform/dialogs.h"
+#include "foundation/text/numtext.h"
+#include "platform/files/codepage.h"
+#include "platform/gui/dialogs.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 
 class TIntegerEdit : public platform::TEdit {
  public:

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "foundation/errors.h"
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 
 class TNewProgressBar : public platform::TProgressBar {
 public:

@@ -1,9 +1,9 @@
 #include "controls/smallwnd.h"
 
 #include "controls/progressbar.h"
-#include "platform/application.h"
-#include "platform/controls_std.h"
-#include "platform/gdiprint.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_std.h"
+#include "platform/paint/gdiprint.h"
 
 using namespace platform;
 

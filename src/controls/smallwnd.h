@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 namespace platform {
 class TBitBtn;

@@ -7,8 +7,8 @@
 #include "controls/floatwnd.h"
 #include "controls/toolbardrag.h"
 #include "controls/toolbarsep.h"
-#include "platform/forms.h"
-#include "platform/gdiimage.h"
+#include "platform/gui/forms.h"
+#include "platform/paint/gdiimage.h"
 
 using platform::TCanvas;
 using platform::TControl;

@@ -28,9 +28,9 @@
 #include <vector>
 
 #include "controls/toolbarbase.h"
-#include "platform/controls_custom.h"
-#include "platform/dragframe.h"
-#include "platform/toolwindow.h"
+#include "platform/gui/controls_custom.h"
+#include "platform/gui/dragframe.h"
+#include "platform/gui/toolwindow.h"
 
 class TDock;
 class TFloatWindow;

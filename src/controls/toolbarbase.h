@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "foundation/errors.h"
-#include "platform/gdi.h"
+#include "platform/paint/gdi.h"
 
 // The button colours the toolbars are drawn in.
 inline constexpr platform::TColor clBtnFace = 0xC0C0C0;

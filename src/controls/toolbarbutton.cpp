@@ -5,11 +5,11 @@
 #include "controls/dock.h"
 #include "controls/floatwnd.h"
 #include "controls/toolbar.h"
-#include "platform/controls_menus.h"
-#include "platform/dragframe.h"
-#include "platform/forms.h"
-#include "platform/gdiimage.h"
-#include "platform/messages.h"
+#include "platform/gui/controls_menus.h"
+#include "platform/gui/dragframe.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/messages.h"
+#include "platform/paint/gdiimage.h"
 
 using platform::TBitmap;
 using platform::TCanvas;

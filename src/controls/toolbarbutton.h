@@ -20,8 +20,8 @@
 
 #include "controls/buttonglyph.h"
 #include "controls/toolbarbase.h"
-#include "platform/accelerator.h"
-#include "platform/controls_custom.h"
+#include "platform/gui/accelerator.h"
+#include "platform/gui/controls_custom.h"
 
 namespace platform {
 class TPopupMenu;

@@ -6,7 +6,7 @@
 #include "controls/floatwnd.h"
 #include "controls/toolbar.h"
 #include "controls/toolbardrag.h"
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 using platform::TGdiPoint;
 using platform::TGdiRect;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "controls/toolbar.h"
-#include "platform/dragframe.h"
+#include "platform/gui/dragframe.h"
 
 class TDock;
 

@@ -6,7 +6,7 @@
 #include "controls/dock.h"
 #include "controls/floatwnd.h"
 #include "controls/toolbar.h"
-#include "platform/inifile.h"
+#include "platform/files/inifile.h"
 
 using platform::TGdiRect;
 

@@ -4,7 +4,7 @@
 
 #include "controls/dock.h"
 #include "controls/toolbar.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 using platform::TCanvas;
 using platform::TMouseButton;

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "controls/toolbarbase.h"
-#include "platform/controls_custom.h"
+#include "platform/gui/controls_custom.h"
 
 class TToolbarSep : public platform::TCustomControl {
  public:

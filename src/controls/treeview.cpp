@@ -1,6 +1,6 @@
 #include "controls/treeview.h"
 
-#include "platform/collate.h"
+#include "platform/files/collate.h"
 
 using platform::TTreeNode;
 

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/controls_grids.h"
+#include "platform/gui/controls_grids.h"
 
 enum class TSortType { stNone, stData, stText, stBoth };
 

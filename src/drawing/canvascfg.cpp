@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <string_view>
 
-#include "foundation/configdialogi.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
-#include "foundation/textutil.h"
-#include "platform/inifile.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/settings/configdialogi.h"
+#include "foundation/text/numtext.h"
+#include "foundation/text/textutil.h"
+#include "platform/files/inifile.h"
 
 namespace {
 

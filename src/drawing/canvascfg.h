@@ -30,7 +30,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 
 // The settings with fixed defaults and no storage: drawing parameters that
 // are given no group make one of their own. GetScale is 1 and every

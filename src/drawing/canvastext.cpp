@@ -5,8 +5,8 @@
 
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
-#include "foundation/rounding.h"
-#include "platform/codepage.h"
+#include "foundation/geometry/rounding.h"
+#include "platform/files/codepage.h"
 
 namespace {
 

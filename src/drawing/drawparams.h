@@ -13,9 +13,9 @@
 #include "drawing/canvascfg.h"
 #include "drawing/strokefont.h"
 #include "drawing/windowdim.h"
-#include "foundation/interfacedobject.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
+#include "foundation/containers/interfacedobject.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
 
 // Steps of a justification in the keypad layout (7 8 9 top, 4 5 6 middle,
 // 1 2 3 bottom): H half text widths from the left edge, V half text heights

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "foundation/errors.h"
-#include "platform/files.h"
-#include "platform/gdi.h"
+#include "platform/files/files.h"
+#include "platform/paint/gdi.h"
 
 namespace {
 

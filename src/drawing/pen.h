@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "foundation/object.h"
-#include "foundation/vectorlist.h"
+#include "foundation/containers/object.h"
+#include "foundation/containers/vectorlist.h"
 
 namespace platform {
 class TCanvas;

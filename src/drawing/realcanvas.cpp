@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "foundation/errors.h"
-#include "foundation/polygon.h"
+#include "foundation/geometry/polygon.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include "drawing/pen.h"
 #include "drawing/strokefont.h"
 #include "drawing/winfonts.h"
-#include "foundation/interfacedobject.h"
-#include "foundation/intpoint.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
-#include "platform/gdi.h"
+#include "foundation/containers/interfacedobject.h"
+#include "foundation/geometry/intpoint.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
+#include "platform/paint/gdi.h"
 
 class TRealPointsList;
 class TLine;  // a line style of the line-style library

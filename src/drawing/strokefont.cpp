@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 
-#include "foundation/bytes.h"
 #include "foundation/errors.h"
-#include "platform/codepage.h"
-#include "platform/files.h"
-#include "platform/paths.h"
-#include "platform/system.h"
+#include "foundation/storage/bytes.h"
+#include "platform/files/codepage.h"
+#include "platform/files/files.h"
+#include "platform/files/paths.h"
+#include "platform/files/system.h"
 
 namespace {
 

@@ -45,11 +45,11 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/intpoint.h"
-#include "foundation/object.h"
-#include "foundation/objlist.h"
-#include "foundation/realgeom.h"
-#include "foundation/vectorlist.h"
+#include "foundation/containers/object.h"
+#include "foundation/containers/objlist.h"
+#include "foundation/containers/vectorlist.h"
+#include "foundation/geometry/intpoint.h"
+#include "foundation/geometry/realgeom.h"
 
 // One character of a stroke font. Immutable after loading; owned by its font.
 class TStrokeChar : public TObject {

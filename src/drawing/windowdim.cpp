@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "foundation/rounding.h"
+#include "foundation/geometry/rounding.h"
 
 namespace {
 

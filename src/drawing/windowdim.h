@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "foundation/intpoint.h"
-#include "foundation/object.h"
-#include "foundation/realgeom.h"
+#include "foundation/containers/object.h"
+#include "foundation/geometry/intpoint.h"
+#include "foundation/geometry/realgeom.h"
 
 // V clamped to the 32-bit range, as pixel coordinates saturate.
 inline std::int32_t SaturateInt32(std::int64_t V) {

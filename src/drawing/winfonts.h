@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "foundation/object.h"
-#include "platform/gdi.h"
+#include "foundation/containers/object.h"
+#include "platform/paint/gdi.h"
 
 // One font per canvas: a face name, a height in device units, a rotation and
 // the italic and underline styles; the font is built when first selected and

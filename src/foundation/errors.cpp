@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/files/files.h"
 
 namespace {
 

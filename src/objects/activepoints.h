@@ -19,7 +19,7 @@
 #include <array>
 
 #include "drawing/windowdim.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 #include "objects/grobj.h"
 
 class TRealCanvas;

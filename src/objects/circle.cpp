@@ -6,7 +6,7 @@
 
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
-#include "foundation/polygon.h"
+#include "foundation/geometry/polygon.h"
 #include "objects/saverecord.h"
 
 namespace {

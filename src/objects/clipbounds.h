@@ -4,8 +4,8 @@
 #pragma once
 
 #include "drawing/realcanvas.h"
-#include "foundation/object.h"
-#include "foundation/realgeom.h"
+#include "foundation/containers/object.h"
+#include "foundation/geometry/realgeom.h"
 
 // What cutting a segment left visible.
 enum class TCutResult : int {

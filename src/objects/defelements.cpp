@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "drawing/realcanvas.h"
-#include "foundation/real48.h"
+#include "foundation/storage/real48.h"
 
 TElementRecord ReadElementRecord(const std::uint8_t* Bytes) {
   TElementRecord rec;

@@ -2,7 +2,7 @@
 // lines, circles and arcs in definition units, built from the 32-byte element
 // records of the definition files.
 //
-// Element record (32 bytes; reals are 6-byte reals, foundation/real48.h):
+// Element record (32 bytes; reals are 6-byte reals, foundation/storage/real48.h):
 //
 // | Offset | Size | Field                                                     |
 // |--------|------|-----------------------------------------------------------|

@@ -27,9 +27,9 @@
 #include <memory>
 #include <string>
 
-#include "foundation/object.h"
-#include "foundation/realgeom.h"
-#include "foundation/topology.h"
+#include "foundation/containers/object.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/geometry/topology.h"
 
 class TRealCanvas;
 class TDrawParamsImp;

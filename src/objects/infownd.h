@@ -15,9 +15,9 @@
 #include <string>
 
 #include "objects/grobj.h"
-#include "platform/controls_std.h"
-#include "platform/forms.h"
-#include "platform/richedit.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/richedit.h"
 
 class TGrObjInfo : public platform::TForm, public IGrObjInfo {
  public:

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "drawing/drawparams.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 
 class TEGraphObj;
 class TRealCanvas;

@@ -1,8 +1,8 @@
 #include "objects/libcfg.h"
 
-#include "platform/inifile.h"
-#include "platform/paths.h"
-#include "platform/system.h"
+#include "platform/files/inifile.h"
+#include "platform/files/paths.h"
+#include "platform/files/system.h"
 
 namespace {
 

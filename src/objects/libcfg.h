@@ -20,8 +20,8 @@
 #include <memory>
 #include <string>
 
-#include "foundation/configdialogi.h"
-#include "foundation/settings.h"
+#include "foundation/settings/configdialogi.h"
+#include "foundation/settings/settings.h"
 
 // The page of the settings dialog with the definition files: the edits
 // LineDefs, SymbolDefs and GeneratorFile and the check box LocalEnabledCB

@@ -5,7 +5,7 @@
 
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
-#include "foundation/polygon.h"
+#include "foundation/geometry/polygon.h"
 #include "objects/edittoolsi.h"
 #include "objects/saverecord.h"
 #include "objects/sublayeri.h"

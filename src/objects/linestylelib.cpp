@@ -5,14 +5,14 @@
 #include <utility>
 
 #include "drawing/realcanvas.h"
-#include "foundation/bytes.h"
 #include "foundation/errors.h"
-#include "foundation/real48.h"
-#include "foundation/rounding.h"
+#include "foundation/geometry/rounding.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/storage/real48.h"
 #include "objects/grobj.h"
 #include "objects/libcfg.h"
-#include "platform/codepage.h"
-#include "platform/controls_strings.h"
+#include "platform/files/codepage.h"
+#include "platform/gui/controls_strings.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 // millimetres on the map sheet; the canvas converts them with its style scale
 // S, the DXF pattern with the factor scale denominator / 1000.
 //
-// Line-style file, little-endian; reals are 6-byte reals (foundation/real48.h):
+// Line-style file, little-endian; reals are 6-byte reals (foundation/storage/real48.h):
 //
 // | Offset | Size   | Field                                                  |
 // |--------|--------|--------------------------------------------------------|
@@ -67,9 +67,9 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/pairlist.h"
-#include "foundation/realgeom.h"
-#include "foundation/sortedlist.h"
+#include "foundation/containers/pairlist.h"
+#include "foundation/containers/sortedlist.h"
+#include "foundation/geometry/realgeom.h"
 #include "objects/symbollib.h"
 
 namespace platform {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "foundation/bytes.h"
 #include "foundation/errors.h"
-#include "foundation/rounding.h"
+#include "foundation/geometry/rounding.h"
+#include "foundation/storage/bytes.h"
 #include "objects/grobj.h"
-#include "platform/codepage.h"
+#include "platform/files/codepage.h"
 
 namespace {
 

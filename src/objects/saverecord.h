@@ -52,8 +52,8 @@
 #include <span>
 #include <string>
 
-#include "foundation/clip.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/clip.h"
+#include "foundation/geometry/realgeom.h"
 
 class TEGraphObj;
 

@@ -3,7 +3,7 @@
 // use a fake. Read-only: any thread that may read the database may call it.
 #pragma once
 
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 
 class IScaleCorrection {
  public:

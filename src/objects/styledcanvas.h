@@ -11,10 +11,10 @@
 #include "drawing/drawparams.h"
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
-#include "foundation/intpoint.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
-#include "foundation/settings.h"
+#include "foundation/geometry/intpoint.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/settings/settings.h"
+#include "foundation/text/numtext.h"
 
 class TLine;
 class TLineImp;

@@ -1,7 +1,7 @@
 #include "objects/styledlines.h"
 
 #include "drawing/realcanvas.h"
-#include "foundation/rounding.h"
+#include "foundation/geometry/rounding.h"
 #include "objects/edittoolsi.h"
 #include "objects/layerobji.h"
 #include "objects/linestylelib.h"

@@ -5,15 +5,15 @@
 
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
-#include "foundation/bytes.h"
+#include "foundation/containers/sortedsearch.h"
 #include "foundation/errors.h"
-#include "foundation/real48.h"
-#include "foundation/sortedsearch.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/storage/real48.h"
 #include "objects/libcfg.h"
-#include "platform/application.h"
-#include "platform/codepage.h"
-#include "platform/controls_strings.h"
-#include "platform/files.h"
+#include "platform/files/codepage.h"
+#include "platform/files/files.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_strings.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // the styled canvases draw them through DrawTransformed with a matrix that
 // scales, turns and places them.
 //
-// Symbol file, little-endian; reals are 6-byte reals (foundation/real48.h):
+// Symbol file, little-endian; reals are 6-byte reals (foundation/storage/real48.h):
 //
 // | Offset | Size   | Field                                                  |
 // |--------|--------|--------------------------------------------------------|
@@ -62,8 +62,8 @@
 #include <vector>
 
 #include "drawing/drawparams.h"
-#include "foundation/objlist.h"
-#include "foundation/realgeom.h"
+#include "foundation/containers/objlist.h"
+#include "foundation/geometry/realgeom.h"
 #include "objects/defelements.h"
 #include "objects/saverecord.h"
 

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <limits>
 
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
 #include "objects/styledcanvas.h"
 #include "objects/texts.h"
-#include "platform/application.h"
-#include "platform/controls_std.h"
-#include "platform/dragframe.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/dragframe.h"
 #include "view/krzyzconf.h"
 
 using namespace platform;

@@ -6,14 +6,14 @@
 
 #include "controls/justifypicker.h"
 #include "controls/linepreview.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
 #include "objects/linestylelib.h"
 #include "objects/saverecord.h"
 #include "objects/symbollib.h"
 #include "objtools/objdialogs_impl.h"
-#include "platform/controls_std.h"
-#include "platform/dialogs.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/dialogs.h"
 #include "view/krzyzconf.h"
 
 using namespace platform;

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "drawing/drawparams.h"
-#include "layers/sublayer.h"
+#include "layers/tree/sublayer.h"
 #include "objects/activepoints.h"
 #include "objects/grobj.h"
 

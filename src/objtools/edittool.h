@@ -35,7 +35,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "layers/treehost.h"
+#include "layers/tree/treehost.h"
 #include "objects/edittoolsi.h"
 #include "view/newtools.h"
 

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "foundation/errors.h"
-#include "layers/sublayer.h"
+#include "layers/tree/sublayer.h"
 #include "objects/genelements.h"
 #include "objects/linestylelib.h"
 #include "objects/styledlines.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 
 namespace {
 

@@ -48,8 +48,8 @@
 #include <memory>
 #include <string>
 
-#include "foundation/realgeom.h"
-#include "layers/undo.h"
+#include "foundation/geometry/realgeom.h"
+#include "layers/tree/undo.h"
 #include "objects/symbollib.h"
 
 class TPodwarstwa;

@@ -6,14 +6,14 @@
 #include <utility>
 
 #include "drawing/canvascfg.h"
-#include "foundation/bytes.h"
+#include "foundation/containers/sortedsearch.h"
 #include "foundation/errors.h"
-#include "foundation/real48.h"
-#include "foundation/settings.h"
-#include "foundation/sortedsearch.h"
+#include "foundation/settings/settings.h"
+#include "foundation/storage/bytes.h"
+#include "foundation/storage/real48.h"
 #include "objects/libcfg.h"
-#include "platform/codepage.h"
-#include "platform/controls_strings.h"
+#include "platform/files/codepage.h"
+#include "platform/gui/controls_strings.h"
 #include "view/viewwalkers.h"
 
 namespace {

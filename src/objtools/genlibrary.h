@@ -4,7 +4,7 @@
 // "SKARPA_U", "SKARPA_N", "SCHODY", "TARAS1", "TARAS2" (objtools/
 // generators.h).
 //
-// Generator file, little-endian; reals are 6-byte reals (foundation/real48.h):
+// Generator file, little-endian; reals are 6-byte reals (foundation/storage/real48.h):
 //
 // | Offset | Size   | Field                                                  |
 // |--------|--------|--------------------------------------------------------|

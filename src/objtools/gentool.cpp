@@ -5,12 +5,12 @@
 #include "drawing/canvascfg.h"
 #include "drawing/pen.h"
 #include "foundation/errors.h"
-#include "foundation/numtext.h"
+#include "foundation/text/numtext.h"
 #include "objects/linear.h"
 #include "objects/styledcanvas.h"
 #include "objtools/genlibrary.h"
-#include "platform/application.h"
-#include "platform/controls_std.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_std.h"
 #include "view/krzyzconf.h"
 
 using namespace platform;

@@ -42,7 +42,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 #include "objtools/generators.h"
 #include "view/latch.h"
 #include "view/latchdialog.h"

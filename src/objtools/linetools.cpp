@@ -6,13 +6,13 @@
 #include <utility>
 
 #include "drawing/pen.h"
-#include "layers/layernode.h"
-#include "layers/sublayer.h"
-#include "layers/undo.h"
+#include "layers/tree/layernode.h"
+#include "layers/tree/sublayer.h"
+#include "layers/tree/undo.h"
 #include "objects/layerline.h"
 #include "objects/styledcanvas.h"
 #include "objects/styledlines.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "view/baseline.h"
 #include "view/krzyzconf.h"
 #include "view/search.h"

@@ -4,13 +4,13 @@
 #include <cstdint>
 
 #include "controls/historyedit.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
 #include "objects/linestylelib.h"
 #include "objects/saverecord.h"
 #include "objects/styledlines.h"
 #include "objtools/objdialogs_impl.h"
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 #include "view/latch.h"
 
 using namespace platform;

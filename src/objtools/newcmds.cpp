@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "foundation/errors.h"
-#include "layers/layernode.h"
-#include "layers/sublayer.h"
-#include "layers/undo.h"
+#include "layers/tree/layernode.h"
+#include "layers/tree/sublayer.h"
+#include "layers/tree/undo.h"
 #include "objects/grobj.h"
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
@@ -15,7 +15,7 @@
 #include "objtools/czolowka.h"
 #include "objtools/linetools.h"
 #include "objtools/textsymtools.h"
-#include "platform/dialogs.h"
+#include "platform/gui/dialogs.h"
 #include "ui/activityrecord.h"
 #include "view/search.h"
 #include "view/tvview.h"

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "objtools/objdialogs.h"
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 class THistoryEdit;
 class TJustyfikacja;

@@ -4,7 +4,7 @@
 
 #include "drawing/drawparams.h"
 #include "drawing/realcanvas.h"
-#include "layers/sublayer.h"
+#include "layers/tree/sublayer.h"
 #include "objects/linear.h"
 #include "objtools/edittools.h"
 #include "objtools/objdialogs.h"

@@ -5,8 +5,8 @@
 
 #include "drawing/drawparams.h"
 #include "foundation/errors.h"
-#include "foundation/realgeom.h"
-#include "foundation/settings.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/settings/settings.h"
 #include "objects/activepoints.h"
 #include "objects/fraction.h"
 #include "objects/styledcanvas.h"

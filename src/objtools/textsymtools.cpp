@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "foundation/realgeom.h"
-#include "layers/layernode.h"
+#include "foundation/geometry/realgeom.h"
+#include "layers/tree/layernode.h"
 #include "objects/fraction.h"
 #include "objects/symbol.h"
 #include "objects/symbollib.h"

@@ -3,11 +3,11 @@
 #include <numbers>
 
 #include "controls/justifypicker.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
 #include "objects/symbollib.h"
 #include "objtools/objdialogs_impl.h"
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 #include "view/krzyzconf.h"
 #include "view/latch.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "foundation/errors.h"
-#include "foundation/rounding.h"
-#include "foundation/textutil.h"
+#include "foundation/geometry/rounding.h"
+#include "foundation/text/textutil.h"
 
 using namespace platform;
 

@@ -25,14 +25,14 @@
 #include <vector>
 
 #include "drawing/canvascfg.h"
-#include "foundation/configdialogi.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/settings/configdialogi.h"
+#include "foundation/text/numtext.h"
 #include "objects/libcfg.h"
-#include "platform/controls_grids.h"
-#include "platform/controls_std.h"
-#include "platform/dialogs.h"
-#include "platform/forms.h"
+#include "platform/gui/controls_grids.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/forms.h"
 #include "view/krzyzconf.h"
 #include "view/viewcfg.h"
 

@@ -18,9 +18,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls_menus.h"
-#include "platform/controls_std.h"
-#include "platform/forms.h"
+#include "platform/gui/controls_menus.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/forms.h"
 #include "view/viewhost.h"
 
 class TGrupaWarstw;

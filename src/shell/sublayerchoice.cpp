@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "layers/layernode.h"
-#include "platform/application.h"
-#include "platform/controls_grids.h"
-#include "platform/controls_std.h"
+#include "layers/tree/layernode.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_grids.h"
+#include "platform/gui/controls_std.h"
 #include "view/tvview.h"
 
 using namespace platform;

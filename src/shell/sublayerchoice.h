@@ -8,7 +8,7 @@
 // detached from the window's tree before the tree goes.
 #pragma once
 
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 class TTvView;
 class TWarstwaOgolna;

@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/bmpdecode.h"
-#include "platform/codepage.h"
-#include "platform/files.h"
+#include "platform/files/codepage.h"
+#include "platform/files/files.h"
+#include "platform/paint/bmpdecode.h"
 #include "ui/usermenu.h"
 
 namespace {

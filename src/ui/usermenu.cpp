@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "foundation/errors.h"
-#include "foundation/numtext.h"
-#include "platform/codepage.h"
-#include "platform/files.h"
-#include "platform/imagefile.h"
+#include "foundation/text/numtext.h"
+#include "platform/files/codepage.h"
+#include "platform/files/files.h"
+#include "platform/paint/imagefile.h"
 
 namespace {
 

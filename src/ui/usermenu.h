@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 #include "ui/activityrecord.h"
 
 class TAVMenu;

@@ -6,12 +6,12 @@
 #include <utility>
 
 #include "foundation/errors.h"
-#include "layers/layertree.h"
-#include "layers/sublayer.h"
-#include "layers/treehost.h"
+#include "layers/tree/layertree.h"
+#include "layers/tree/sublayer.h"
+#include "layers/tree/treehost.h"
 #include "objects/scalecorri.h"
-#include "platform/controls.h"
-#include "platform/controls_grids.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/controls_grids.h"
 #include "view/tvview.h"
 
 namespace {

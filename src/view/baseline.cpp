@@ -7,7 +7,7 @@
 
 #include "foundation/errors.h"
 #include "objects/styledcanvas.h"
-#include "platform/gdi.h"
+#include "platform/paint/gdi.h"
 #include "view/krzyzconf.h"
 
 namespace {

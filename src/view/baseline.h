@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <string>
 
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 #include "view/viewhost.h"
 
 // a·X + b·Y + c = 0.

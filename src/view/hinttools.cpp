@@ -6,11 +6,11 @@
 #include <utility>
 
 #include "drawing/windowdim.h"
-#include "foundation/numtext.h"
+#include "foundation/text/numtext.h"
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/controls.h"
-#include "platform/controls_menus.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls.h"
+#include "platform/gui/controls_menus.h"
 #include "view/krzyzconf.h"
 #include "view/viewimp.h"
 

@@ -8,9 +8,9 @@
 #include "foundation/errors.h"
 #include "objects/grobj.h"
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/controls_std.h"
-#include "platform/dragframe.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/dragframe.h"
 #include "view/krzyzconf.h"
 #include "view/viewimp.h"
 

@@ -17,9 +17,9 @@
 #include <memory>
 #include <string>
 
-#include "foundation/intpoint.h"
-#include "foundation/object.h"
-#include "foundation/realgeom.h"
+#include "foundation/containers/object.h"
+#include "foundation/geometry/intpoint.h"
+#include "foundation/geometry/realgeom.h"
 
 namespace platform {
 class TControl;

@@ -7,15 +7,15 @@
 #include <system_error>
 #include <thread>
 
-#include "foundation/configdialogi.h"
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
-#include "foundation/rounding.h"
-#include "platform/controls_std.h"
-#include "platform/inifile.h"
-#include "platform/paths.h"
-#include "platform/sound.h"
-#include "platform/system.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/geometry/rounding.h"
+#include "foundation/settings/configdialogi.h"
+#include "foundation/text/numtext.h"
+#include "platform/files/inifile.h"
+#include "platform/files/paths.h"
+#include "platform/files/system.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/sound.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 
 // The cursor page of the program's settings dialog (the pixel and millimetre
 // sight sizes, the angle unit and the snapping priority); the dialog

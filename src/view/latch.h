@@ -22,7 +22,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 #include "view/hinttools.h"
 #include "view/latchdialog.h"
 

@@ -3,14 +3,14 @@
 #include <array>
 #include <numbers>
 
-#include "foundation/numtext.h"
-#include "foundation/realgeom.h"
-#include "foundation/tokenizer.h"
-#include "platform/application.h"
-#include "platform/clipboard.h"
-#include "platform/controls_std.h"
-#include "platform/dialogs.h"
-#include "platform/dragframe.h"
+#include "foundation/geometry/realgeom.h"
+#include "foundation/text/numtext.h"
+#include "foundation/text/tokenizer.h"
+#include "platform/gui/application.h"
+#include "platform/gui/clipboard.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/dragframe.h"
 #include "view/baseline.h"
 #include "view/krzyzconf.h"
 #include "view/latch.h"

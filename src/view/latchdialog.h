@@ -24,7 +24,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 class TBaseLine;
 class TLatchKrzyz;

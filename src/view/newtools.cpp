@@ -3,11 +3,11 @@
 #include <utility>
 
 #include "drawing/pen.h"
-#include "layers/layernode.h"
+#include "layers/tree/layernode.h"
 #include "objects/grobj.h"
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/controls.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls.h"
 #include "view/krzyzconf.h"
 
 // --- TNewMoveImpKrzyz ------------------------------------------------------

@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/controls.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls.h"
 #include "view/krzyzconf.h"
 
 // TWskPunktKrzyz

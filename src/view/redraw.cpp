@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "foundation/errors.h"
-#include "layers/layertree.h"
-#include "layers/sublayer.h"
+#include "layers/tree/layertree.h"
+#include "layers/tree/sublayer.h"
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/controls_custom.h"
-#include "platform/dialogs.h"
-#include "platform/gdiimage.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_custom.h"
+#include "platform/gui/dialogs.h"
+#include "platform/paint/gdiimage.h"
 #include "view/tvview.h"
 #include "view/viewcfg.h"
 

@@ -24,7 +24,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/messages.h"
+#include "platform/gui/messages.h"
 
 class TDefRealCanvas;
 class TGrupaWarstw;

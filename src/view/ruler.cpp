@@ -3,8 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "foundation/rounding.h"
-#include "platform/gdiimage.h"
+#include "foundation/geometry/rounding.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/controls_custom.h"
-#include "platform/gdi.h"
+#include "platform/gui/controls_custom.h"
+#include "platform/paint/gdi.h"
 
 namespace platform {
 class TSurfaceCanvas;

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "foundation/realgeom.h"
-#include "layers/layernode.h"
-#include "layers/searches.h"
+#include "foundation/geometry/realgeom.h"
+#include "layers/tree/layernode.h"
+#include "layers/tree/searches.h"
 
 class TCancel;
 class TClip;

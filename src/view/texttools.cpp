@@ -6,8 +6,8 @@
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/controls.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls.h"
 #include "view/tvview.h"
 
 namespace {

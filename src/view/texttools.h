@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/numtext.h"
+#include "foundation/text/numtext.h"
 #include "view/pointtools.h"
 
 class TVectorChar;

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "drawing/windowdim.h"
-#include "foundation/realgeom.h"
+#include "foundation/geometry/realgeom.h"
 #include "view/krzyz.h"
 #include "view/presets.h"
 #include "view/viewhost.h"

@@ -4,13 +4,13 @@
 #include <exception>
 #include <string_view>
 
-#include "foundation/configdialogi.h"
 #include "foundation/errors.h"
-#include "foundation/numtext.h"
-#include "platform/application.h"
-#include "platform/inifile.h"
-#include "platform/syscolors.h"
-#include "platform/toolwindow.h"
+#include "foundation/settings/configdialogi.h"
+#include "foundation/text/numtext.h"
+#include "platform/files/inifile.h"
+#include "platform/gui/application.h"
+#include "platform/gui/syscolors.h"
+#include "platform/gui/toolwindow.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 
 // The system window colour as a colour value: the system-colour constant,
 // written to the settings file in full eight-digit form ("80000005").

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/object.h"
-#include "foundation/realgeom.h"
+#include "foundation/containers/object.h"
+#include "foundation/geometry/realgeom.h"
 
 namespace platform {
 class TMenuItem;

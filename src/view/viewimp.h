@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/realgeom.h"
-#include "platform/controls_custom.h"
+#include "foundation/geometry/realgeom.h"
+#include "platform/gui/controls_custom.h"
 
 class TTvViewImp : public platform::TCustomControl {
 public:

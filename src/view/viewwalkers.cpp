@@ -7,19 +7,19 @@
 #include <vector>
 
 #include "controls/smallwnd.h"
-#include "foundation/cancel.h"
-#include "foundation/clip.h"
-#include "layers/layertree.h"
-#include "layers/sublayer.h"
+#include "foundation/geometry/clip.h"
+#include "foundation/threads/cancel.h"
+#include "layers/tree/layertree.h"
+#include "layers/tree/sublayer.h"
 #include "objects/linestylelib.h"
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
 #include "objects/texts.h"
-#include "platform/application.h"
-#include "platform/codepage.h"
-#include "platform/forms.h"
-#include "platform/registry.h"
+#include "platform/files/codepage.h"
+#include "platform/files/registry.h"
+#include "platform/gui/application.h"
+#include "platform/gui/forms.h"
 #include "view/tvview.h"
 
 namespace {

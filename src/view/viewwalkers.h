@@ -24,9 +24,9 @@
 #include <string_view>
 #include <vector>
 
-#include "foundation/realgeom.h"
-#include "layers/layernode.h"
-#include "layers/walkers.h"
+#include "foundation/geometry/realgeom.h"
+#include "layers/tree/layernode.h"
+#include "layers/tree/walkers.h"
 #include "ui/activityrecord.h"
 #include "view/presets.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "layers/layertree.h"
+#include "layers/tree/layertree.h"
 #include "view/hinttools.h"
 #include "view/redraw.h"
 #include "view/tvview.h"

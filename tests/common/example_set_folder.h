@@ -11,7 +11,7 @@
 
 #include "common/layer_classes.h"
 #include "drawing/strokefont.h"
-#include "layers/layerfile.h"
+#include "layers/store/layerfile.h"
 #include "mkexamples/exampleset.h"
 #include "objects/layerobjects.h"
 

@@ -1,12 +1,12 @@
-// The scripted responder of the tests (declared in platform/responder.h),
+// The scripted responder of the tests (declared in platform/gui/responder.h),
 // linked into every test program and into no other: the program itself has
 // only the pointer to the current responder, which nothing sets there.
-#include "platform/responder.h"
+#include "platform/gui/responder.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/application.h"
+#include "platform/gui/application.h"
 
 namespace platform {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
-#include "platform/scratch_folder.h"
+#include "common/scratch_folder.h"
 
 // The font file of the characters First..Last, each a 16-unit square.
 inline std::string SquareFontBytes(char First = '0', char Last = 'z') {

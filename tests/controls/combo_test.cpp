@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/forms.h"
+#include "platform/gui/forms.h"
 
 namespace {
 

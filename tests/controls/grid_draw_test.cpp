@@ -8,11 +8,11 @@
 #include "controls/datagrid.h"
 #include "controls/gridedit.h"
 #include "controls/gridformat.h"
-#include "platform/dragframe.h"
-#include "platform/forms.h"
-#include "platform/gdiimage.h"
-#include "platform/stringgrid.h"
-#include "platform/toolwindow.h"
+#include "platform/gui/dragframe.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/stringgrid.h"
+#include "platform/gui/toolwindow.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "controls/datagrid.h"
 #include "controls/gridedit.h"
-#include "foundation/datetime.h"
-#include "platform/forms.h"
-#include "platform/stringgrid.h"
+#include "foundation/text/datetime.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/stringgrid.h"
 
 namespace {
 

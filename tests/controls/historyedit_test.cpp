@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/application.h"
-#include "platform/forms.h"
-#include "platform/messages.h"
+#include "platform/gui/application.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/messages.h"
 
 namespace {
 

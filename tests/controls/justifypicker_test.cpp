@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/controls_std.h"
-#include "platform/application.h"
-#include "platform/forms.h"
-#include "platform/gdi.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/application.h"
+#include "platform/gui/forms.h"
+#include "platform/paint/gdi.h"
 
 namespace {
 

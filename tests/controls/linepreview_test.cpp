@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/linestylelib.h"
-#include "platform/forms.h"
-#include "platform/dialogs.h"
-#include "platform/gdi.h"
-#include "platform/responder.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/dialogs.h"
+#include "platform/paint/gdi.h"
+#include "platform/gui/responder.h"
 
 namespace {
 

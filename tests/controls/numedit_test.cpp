@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "foundation/errors.h"
-#include "platform/dialogs.h"
-#include "platform/forms.h"
-#include "platform/responder.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/responder.h"
 
 namespace {
 

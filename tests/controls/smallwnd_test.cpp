@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "controls/progressbar.h"
-#include "platform/application.h"
-#include "platform/controls_std.h"
-#include "platform/gdiprint.h"
-#include "platform/messages.h"
-#include "platform/responder.h"
-#include "platform/scratch_folder.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_std.h"
+#include "platform/paint/gdiprint.h"
+#include "platform/gui/messages.h"
+#include "platform/gui/responder.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/controls_menus.h"
-#include "platform/dragframe.h"
+#include "platform/gui/controls_menus.h"
+#include "platform/gui/dragframe.h"
 #include "toolbar_fixture.h"
 
 namespace {

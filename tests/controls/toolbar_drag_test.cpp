@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dragframe.h"
+#include "platform/gui/dragframe.h"
 #include "toolbar_fixture.h"
 
 namespace {

@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/controls_menus.h"
-#include "platform/dragframe.h"
-#include "platform/messages.h"
-#include "platform/modality.h"
-#include "platform/responder.h"
+#include "platform/gui/controls_menus.h"
+#include "platform/gui/dragframe.h"
+#include "platform/gui/messages.h"
+#include "platform/gui/modality.h"
+#include "platform/gui/responder.h"
 #include "toolbar_fixture.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include "controls/toolbar.h"
 #include "controls/toolbarbutton.h"
 #include "controls/toolbarsep.h"
-#include "platform/application.h"
-#include "platform/forms.h"
-#include "platform/gdiimage.h"
+#include "platform/gui/application.h"
+#include "platform/gui/forms.h"
+#include "platform/paint/gdiimage.h"
 
 class ToolbarForm : public ::testing::Test {
  protected:

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/controls_std.h"
+#include "platform/gui/controls_std.h"
 #include "toolbar_fixture.h"
 
 namespace {

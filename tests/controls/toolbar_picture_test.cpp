@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/controls_menus.h"
-#include "platform/imagefile.h"
+#include "platform/gui/controls_menus.h"
+#include "platform/paint/imagefile.h"
 #include "toolbar_fixture.h"
 
 namespace {

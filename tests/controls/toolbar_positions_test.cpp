@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "../platform/scratch_folder.h"
+#include "../common/scratch_folder.h"
 #include "controls/toolbarpos.h"
-#include "platform/faultinject.h"
-#include "platform/inifile.h"
+#include "platform/files/faultinject.h"
+#include "platform/files/inifile.h"
 #include "toolbar_fixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/collate.h"
-#include "platform/forms.h"
+#include "platform/files/collate.h"
+#include "platform/gui/forms.h"
 
 namespace {
 

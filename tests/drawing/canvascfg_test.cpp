@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "drawing/drawparams.h"
-#include "foundation/configdialogi.h"
-#include "platform/inifile.h"
-#include "platform/scratch_folder.h"
+#include "foundation/settings/configdialogi.h"
+#include "platform/files/inifile.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

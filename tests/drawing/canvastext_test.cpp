@@ -11,8 +11,8 @@
 #include "font_fixture.h"
 #include "drawing/realcanvas.h"
 #include "foundation/errors.h"
-#include "platform/gdiimage.h"
-#include "platform/scratch_folder.h"
+#include "platform/paint/gdiimage.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

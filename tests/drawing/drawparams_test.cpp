@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "drawing/strokefont.h"
-#include "platform/scratch_folder.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "foundation/errors.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

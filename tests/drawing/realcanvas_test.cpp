@@ -11,12 +11,12 @@
 
 #include "dim_fixture.h"
 #include "foundation/errors.h"
-#include "foundation/polygon.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
-#include "platform/gdiprint.h"
-#include "platform/files.h"
-#include "platform/scratch_folder.h"
+#include "foundation/geometry/polygon.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
+#include "platform/paint/gdiprint.h"
+#include "platform/files/files.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "font_fixture.h"
 #include "foundation/errors.h"
-#include "platform/scratch_folder.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
 #include "foundation/errors.h"
-#include "foundation/polygon.h"
+#include "foundation/geometry/polygon.h"
 #include "objects/saverecord.h"
 #include "pixel_canvas.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

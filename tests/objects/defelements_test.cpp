@@ -10,8 +10,8 @@
 #include "drawing/canvascfg.h"
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
-#include "foundation/real48.h"
-#include "platform/gdiimage.h"
+#include "foundation/storage/real48.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

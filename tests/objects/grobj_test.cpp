@@ -15,7 +15,7 @@
 #include "objects/saverecord.h"
 #include "objects/scalecorri.h"
 #include "objects/viewi.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

@@ -16,14 +16,14 @@
 #include "defbytes.h"
 #include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/layerobji.h"
 #include "objects/libcfg.h"
 #include "objects/layerobjects.h"
 #include "objects/linestylelib.h"
 #include "objects/saverecord.h"
 #include "objects/symbollib.h"
-#include "platform/scratch_folder.h"
+#include "common/scratch_folder.h"
 #include "common/layer_classes.h"
 
 // Coordinates with three decimals, angles in radians with two.

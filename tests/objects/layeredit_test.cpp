@@ -11,7 +11,7 @@
 #include "drawing/dim_fixture.h"
 #include "edit_fakes.h"
 #include "foundation/errors.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "layer_fixture.h"
 #include "objects/fraction.h"
 #include "objects/layerline.h"
@@ -21,7 +21,7 @@
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/texts.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

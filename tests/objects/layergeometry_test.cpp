@@ -19,7 +19,7 @@
 #include "objects/symbol.h"
 #include "objects/styledcanvas.h"
 #include "objects/texts.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "drawing/canvascfg.h"
-#include "foundation/real48.h"
+#include "foundation/storage/real48.h"
 #include "defbytes.h"
 #include "layer_fixture.h"
 #include "objects/activepoints.h"
@@ -22,10 +22,10 @@
 #include "objects/styledcanvas.h"
 #include "objects/symbol.h"
 #include "objects/texts.h"
-#include "platform/gdiimage.h"
-#include "platform/imagefile.h"
-#include "platform/paths.h"
-#include "platform/system.h"
+#include "platform/paint/gdiimage.h"
+#include "platform/paint/imagefile.h"
+#include "platform/files/paths.h"
+#include "platform/files/system.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
 #include "foundation/errors.h"
-#include "foundation/polygon.h"
-#include "foundation/topology.h"
+#include "foundation/geometry/polygon.h"
+#include "foundation/geometry/topology.h"
 #include "objects/saverecord.h"
 #include "objects/viewi.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 #include "pixel_canvas.h"
 
 namespace {

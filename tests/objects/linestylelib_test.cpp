@@ -9,17 +9,17 @@
 #include <gtest/gtest.h>
 
 #include "foundation/errors.h"
-#include "foundation/real48.h"
+#include "foundation/storage/real48.h"
 #include "objects/grobj.h"
 #include "objects/libcfg.h"
-#include "platform/codepage.h"
+#include "platform/files/codepage.h"
 #include "drawing/dim_fixture.h"
 #include "drawing/realcanvas.h"
 #include "drawing/windowdim.h"
-#include "platform/controls_strings.h"
-#include "platform/gdiimage.h"
-#include "platform/scratch_folder.h"
-#include "platform/system.h"
+#include "platform/gui/controls_strings.h"
+#include "platform/paint/gdiimage.h"
+#include "common/scratch_folder.h"
+#include "platform/files/system.h"
 
 namespace {
 

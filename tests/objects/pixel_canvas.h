@@ -7,7 +7,7 @@
 
 #include "drawing/dim_fixture.h"
 #include "drawing/realcanvas.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 
 class PixelCanvasTest : public ::testing::Test {
  protected:

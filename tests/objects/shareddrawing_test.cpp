@@ -14,12 +14,12 @@
 #include "drawing/font_fixture.h"
 #include "drawing/strokefont.h"
 #include "drawing/windowdim.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/linestylelib.h"
 #include "objects/styledcanvas.h"
 #include "objects/symbollib.h"
-#include "platform/gdiimage.h"
-#include "platform/scratch_folder.h"
+#include "platform/paint/gdiimage.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

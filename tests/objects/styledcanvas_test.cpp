@@ -12,13 +12,13 @@
 
 #include "drawing/canvascfg.h"
 #include "foundation/errors.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/clipbounds.h"
 #include "objects/linestylelib.h"
 #include "objects/symbollib.h"
-#include "platform/gdiimage.h"
-#include "platform/gdiprint.h"
-#include "platform/scratch_folder.h"
+#include "platform/paint/gdiimage.h"
+#include "platform/paint/gdiprint.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "layers/sublayer.h"
-#include "layers/undo.h"
+#include "layers/tree/sublayer.h"
+#include "layers/tree/undo.h"
 #include "objects/layerline.h"
 #include "objects/linestylelib.h"
 #include "objects/point.h"
@@ -22,7 +22,7 @@
 #include "objects/styledcanvas.h"
 #include "objtools/edittool.h"
 #include "objtools/objeditors.h"
-#include "platform/responder.h"
+#include "platform/gui/responder.h"
 #include "view/latchdialog.h"
 #include "view/small_map_fixture.h"
 

@@ -13,7 +13,7 @@
 #include "objects/point.h"
 #include "objtools/edittools.h"
 #include "objtools/objdialogs.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "view/baseline.h"
 
 namespace {

@@ -14,15 +14,15 @@
 
 #include "common/defwrite.h"
 #include "foundation/errors.h"
-#include "foundation/settings.h"
-#include "layers/sublayer.h"
+#include "foundation/settings/settings.h"
+#include "layers/tree/sublayer.h"
 #include "objects/genelements.h"
 #include "objects/libcfg.h"
 #include "objects/linestylelib.h"
 #include "objects/styledlines.h"
-#include "platform/dialogs.h"
-#include "platform/responder.h"
-#include "platform/scratch_folder.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/responder.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

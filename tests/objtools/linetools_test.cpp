@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "layers/undo.h"
+#include "layers/tree/undo.h"
 #include "objects/styledcanvas.h"
 #include "objects/styledlines.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "view/baseline.h"
 #include "view/latch_fixture.h"
 

@@ -17,7 +17,7 @@
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/texts.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdiimage.h"
 #include "view/krzyz.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "drawing/drawparams.h"
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
-#include "layers/sublayer.h"
+#include "layers/tree/sublayer.h"
 #include "objects/activepoints.h"
 #include "objects/fraction.h"
 #include "objects/layerobjects.h"
@@ -28,7 +28,7 @@
 #include "objects/symbollib.h"
 #include "objects/texts.h"
 #include "objtools/objeditors.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "view/small_map_fixture.h"
 
 namespace {

@@ -16,16 +16,16 @@
 
 #include "common/square_font.h"
 #include "drawing/strokefont.h"
-#include "foundation/settings.h"
-#include "layers/sublayer.h"
+#include "foundation/settings/settings.h"
+#include "layers/tree/sublayer.h"
 #include "objects/fraction.h"
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
 #include "objects/texts.h"
-#include "platform/controls_std.h"
-#include "platform/forms.h"
-#include "platform/responder.h"
-#include "platform/scratch_folder.h"
+#include "platform/gui/controls_std.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/responder.h"
+#include "common/scratch_folder.h"
 #include "view/tool_fixture.h"
 
 namespace {

@@ -7,11 +7,11 @@
 
 #include "drawing/canvascfg.h"
 #include "foundation/errors.h"
-#include "foundation/printcfg.h"
-#include "foundation/settings.h"
+#include "foundation/settings/printcfg.h"
+#include "foundation/settings/settings.h"
 #include "objects/libcfg.h"
-#include "platform/responder.h"
-#include "platform/syscolors.h"
+#include "platform/gui/responder.h"
+#include "platform/gui/syscolors.h"
 #include "view/krzyzconf.h"
 #include "view/viewcfg.h"
 

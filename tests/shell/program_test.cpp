@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "mkexamples/exampleset.h"
-#include "platform/inifile.h"
-#include "platform/scratch_folder.h"
+#include "platform/files/inifile.h"
+#include "common/scratch_folder.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "drawing/canvascfg.h"
-#include "foundation/printcfg.h"
-#include "foundation/settings.h"
+#include "foundation/settings/printcfg.h"
+#include "foundation/settings/settings.h"
 #include "objects/libcfg.h"
-#include "platform/application.h"
-#include "platform/responder.h"
+#include "platform/gui/application.h"
+#include "platform/gui/responder.h"
 #include "view/krzyzconf.h"
 #include "view/viewcfg.h"
 

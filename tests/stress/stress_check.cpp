@@ -4,9 +4,9 @@
 #include <set>
 #include <sstream>
 
-#include "foundation/btree.h"
-#include "foundation/recordfile.h"
-#include "platform/paths.h"
+#include "foundation/storage/btree.h"
+#include "foundation/storage/recordfile.h"
+#include "platform/files/paths.h"
 #include "stress_layout.h"
 
 namespace stress {

@@ -57,9 +57,9 @@
 #include <thread>
 #include <vector>
 
-#include "foundation/btree.h"
-#include "foundation/recordfile.h"
-#include "platform/paths.h"
+#include "foundation/storage/btree.h"
+#include "foundation/storage/recordfile.h"
+#include "platform/files/paths.h"
 #include "stress_check.h"
 #include "stress_worker.h"
 

@@ -18,10 +18,10 @@
 #include <random>
 #include <string>
 
-#include "foundation/btree.h"
-#include "foundation/recordfile.h"
-#include "platform/files.h"
-#include "platform/paths.h"
+#include "foundation/storage/btree.h"
+#include "foundation/storage/recordfile.h"
+#include "platform/files/files.h"
+#include "platform/files/paths.h"
 
 namespace stress {
 

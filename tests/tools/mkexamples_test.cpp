@@ -24,10 +24,10 @@
 #include <gtest/gtest.h>
 
 #include "drawing/strokefont.h"
-#include "foundation/datetime.h"
-#include "foundation/settings.h"
-#include "layers/dberrors.h"
-#include "layers/layerapi.h"
+#include "foundation/text/datetime.h"
+#include "foundation/settings/settings.h"
+#include "layers/store/dberrors.h"
+#include "layers/store/layerapi.h"
 #include "objects/grobj.h"
 #include "objects/layerobjects.h"
 #include "objects/libcfg.h"
@@ -37,9 +37,9 @@
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
-#include "platform/codepage.h"
-#include "platform/inifile.h"
-#include "platform/scratch_folder.h"
+#include "platform/files/codepage.h"
+#include "platform/files/inifile.h"
+#include "common/scratch_folder.h"
 #include "common/layer_classes.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/codepage.h"
-#include "platform/scratch_folder.h"
+#include "platform/files/codepage.h"
+#include "common/scratch_folder.h"
 #include "ui/usermenu.h"
 
 namespace {

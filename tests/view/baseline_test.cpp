@@ -9,11 +9,11 @@
 
 #include "drawing/dim_fixture.h"
 #include "foundation/errors.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/styledcanvas.h"
-#include "platform/application.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "platform/gui/application.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 #include "view/krzyzconf.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "layers/sublayer.h"
+#include "layers/tree/sublayer.h"
 #include "objects/linestylelib.h"
 #include "objects/saverecord.h"
-#include "platform/responder.h"
+#include "platform/gui/responder.h"
 #include "view/latchdialog.h"
 #include "view/small_map_fixture.h"
 

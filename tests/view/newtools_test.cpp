@@ -13,7 +13,7 @@
 #include "foundation/errors.h"
 #include "latch_fixture.h"
 #include "objects/layerline.h"
-#include "platform/controls.h"
+#include "platform/gui/controls.h"
 #include "tool_fixture.h"
 #include "view/krzyzconf.h"
 #include "view/newtools.h"

@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "foundation/rounding.h"
-#include "platform/forms.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "foundation/geometry/rounding.h"
+#include "platform/gui/forms.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 
 namespace {
 

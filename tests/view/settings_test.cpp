@@ -12,16 +12,16 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/configdialogi.h"
+#include "foundation/settings/configdialogi.h"
 #include "foundation/errors.h"
-#include "foundation/settings.h"
-#include "platform/application.h"
-#include "platform/faultinject.h"
-#include "platform/inifile.h"
-#include "platform/scratch_folder.h"
-#include "platform/sound.h"
-#include "platform/syscolors.h"
-#include "platform/toolwindow.h"
+#include "foundation/settings/settings.h"
+#include "platform/gui/application.h"
+#include "platform/files/faultinject.h"
+#include "platform/files/inifile.h"
+#include "common/scratch_folder.h"
+#include "platform/gui/sound.h"
+#include "platform/gui/syscolors.h"
+#include "platform/gui/toolwindow.h"
 #include "view/krzyzconf.h"
 #include "view/viewcfg.h"
 

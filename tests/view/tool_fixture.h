@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "drawing/dim_fixture.h"
-#include "foundation/settings.h"
+#include "foundation/settings/settings.h"
 #include "objects/styledcanvas.h"
-#include "platform/gdi.h"
-#include "platform/gdiimage.h"
+#include "platform/paint/gdi.h"
+#include "platform/paint/gdiimage.h"
 #include "view/krzyz.h"
 #include "view/krzyzconf.h"
 #include "view/viewimp.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "drawing/canvascfg.h"
-#include "platform/application.h"
-#include "platform/controls_menus.h"
+#include "platform/gui/application.h"
+#include "platform/gui/controls_menus.h"
 #include "view/hinttools.h"
 #include "view/pointtools.h"
 #include "view/tool_fixture.h"

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "foundation/real48.h"
+#include "foundation/storage/real48.h"
 #include "objects/defelements.h"
 #include "objects/linestylelib.h"
 #include "objects/symbollib.h"

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "common/defwrite.h"
-#include "foundation/datetime.h"
-#include "layers/bazai.h"
-#include "layers/layerapi.h"
-#include "layers/layerfiles.h"
-#include "layers/layerformat.h"
+#include "foundation/text/datetime.h"
+#include "layers/store/bazai.h"
+#include "layers/store/layerapi.h"
+#include "layers/store/layerfiles.h"
+#include "layers/store/layerformat.h"
 #include "objects/fraction.h"
 #include "objects/layerline.h"
 #include "objects/linestylelib.h"
@@ -28,8 +28,8 @@
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/texts.h"
-#include "platform/codepage.h"
-#include "platform/inifile.h"
+#include "platform/files/codepage.h"
+#include "platform/files/inifile.h"
 #include "tools/oldlayer.h"
 
 namespace {

@@ -1,6 +1,0 @@
-#include "foundation/interfacedobject.h"
-
-std::int32_t TSimpleInterfacedObject::QueryInterface(const TGUID& iid, void** obj) {
-  if (obj != nullptr) *obj = nullptr;
-  return kENoInterface;
-}

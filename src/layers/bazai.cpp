@@ -1,9 +1,0 @@
-#include "layers/bazai.h"
-
-#include "foundation/users.h"
-
-bool TUserLayerBase::IsReadOnly() const {
-  return !UserManager().UserHasRight(user_, kRightModifyLayers);
-}
-
-bool TUserLayerBase::CanExport() const { return UserManager().UserHasRight(user_, kRightExport); }
