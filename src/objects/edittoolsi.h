@@ -21,6 +21,20 @@ class TLine;
 class TLinTextObj;
 class TRealCanvas;
 
+// An edit tool as the objects hand it on. The tool's class stands above the
+// objects (the map view's cursor tools), so the owner carries the function
+// that frees it: the editors that make a tool fill it in (EditToolOwner,
+// view/krzyz.h), and the objects only pass the owner on, never needing the
+// tool's class. An owner holding a tool without that function would leak it;
+// only the view's EditToolOwner makes owners that hold one.
+struct TEditToolDeleter {
+  void (*Free)(TKrzyz* Tool) = nullptr;
+  void operator()(TKrzyz* Tool) const {
+    if (Free != nullptr) Free(Tool);
+  }
+};
+using TEditToolPtr = std::unique_ptr<TKrzyz, TEditToolDeleter>;
+
 class IEditToolSite {
  public:
   virtual ~IEditToolSite() = default;
@@ -75,10 +89,10 @@ class IObjectEditors {
   // is drawn in Colour while the tool drags it. With OwnObject the tool
   // frees Obj when it is destroyed unless a completed modification put Obj
   // into the sublayer; it owns Obj from the call on, also when it raises.
-  virtual std::unique_ptr<TKrzyz> MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj,
-                                               IPodwarstwa* Sublayer, int Index,
-                                               TRealCanvas& Canvas, std::int32_t Colour,
-                                               bool OwnObject) = 0;
+  virtual TEditToolPtr MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj,
+                                    IPodwarstwa* Sublayer, int Index,
+                                    TRealCanvas& Canvas, std::int32_t Colour,
+                                    bool OwnObject) = 0;
   // The modal edit dialogs: true on OK, with V holding the accepted fields.
   // The line-style dialog shows what "domyślny" stands for in Sublayer (may
   // be nullptr).

@@ -6,10 +6,6 @@
 #include "objects/layerobji.h"
 #include "objects/saverecord.h"
 #include "objects/viewi.h"
-// The tool class only so that the edit tool returned by the editors can be
-// released should the return be unwound (g++ requires the destructor of a
-// returned owning pointer); no tool operation is called here.
-#include "view/krzyz.h"
 
 TLicznikMianownik::TLicznikMianownik(const TRealPoint& Position, const std::string& Numerator,
                                      const std::string& Denominator, double Height, std::uint8_t Justification,
@@ -26,8 +22,8 @@ TLicznikMianownik::TLicznikMianownik(const ObjectSaveRecord& Rec) : TWysKatOdnNa
   NoReference = (kind == 0x10 || kind == 0x12) ? 1 : 0;
 }
 
-std::unique_ptr<TKrzyz> TLicznikMianownik::CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                                          std::int32_t Colour, bool OwnSelf) {
+TEditToolPtr TLicznikMianownik::CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                               std::int32_t Colour, bool OwnSelf) {
   return RequireObjectEditorsFor(OwnSelf ? this : nullptr, "TLicznikMianownik.CreateEditTool")
       .MakeEditTool(TEditToolKind::Fraction, *this, Sublayer, Index, Canvas, Colour, OwnSelf);
 }

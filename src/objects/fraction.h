@@ -28,8 +28,8 @@ class TLicznikMianownik : public TWysKatOdnNapisW {
   bool FitsStoredLayout() const override;
 
   // The fraction edit tool (TEditToolKind::Fraction).
-  std::unique_ptr<TKrzyz> CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                         std::int32_t Colour, bool OwnSelf) override;
+  TEditToolPtr CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                              std::int32_t Colour, bool OwnSelf) override;
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLicznikMianownik>(); }
   // The fraction dialog: as the text dialog, also for the denominator.

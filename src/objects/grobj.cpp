@@ -196,8 +196,8 @@ int TEGraphObj::HitActivePoint(const TRealPoint& P, const IActivePoints& Points,
   return Points.HitTest(P);
 }
 
-std::unique_ptr<TKrzyz> TEGraphObj::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                              std::int32_t Colour) {
+TEditToolPtr TEGraphObj::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                   std::int32_t Colour) {
   throw ENotImplemented("TEGraphObj.EditKrzyz");
 }
 

@@ -30,6 +30,7 @@
 #include "foundation/containers/object.h"
 #include "foundation/geometry/realgeom.h"
 #include "foundation/geometry/topology.h"
+#include "objects/edittoolsi.h"
 
 class TRealCanvas;
 class TDrawParamsImp;
@@ -221,8 +222,8 @@ class TEGraphObj : public TObject, public ITopologySource {
                              const TDrawParamsImp* Params) const;
   // Raises ENotImplemented "TEGraphObj.EditKrzyz"; editable classes return
   // their edit tool.
-  virtual std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                            std::int32_t Colour);
+  virtual TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                 std::int32_t Colour);
   // Abstract: raises ENotImplemented.
   virtual std::unique_ptr<TActivePoints> CreateActivePoints(TDrawParamsImp& Params) const;
   // Base: nothing (no handle points).

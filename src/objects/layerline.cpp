@@ -7,10 +7,6 @@
 #include "objects/edittoolsi.h"
 #include "objects/layerobji.h"
 #include "objects/styledlines.h"
-// The tool class only so that the edit tool returned by the editors can be
-// released should the return be unwound (g++ requires the destructor of a
-// returned owning pointer); no tool operation is called here.
-#include "view/krzyz.h"
 
 namespace {
 
@@ -38,8 +34,8 @@ std::unique_ptr<TActivePoints> FilledPoints(const TEGraphObj& Obj, TDrawParamsIm
 
 std::unique_ptr<TEGraphObj> TLinia::ToExtendedClass() const { return ConvertToClass<TLiniaSpecjalna>(); }
 
-std::unique_ptr<TKrzyz> TLinia::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                          std::int32_t Colour) {
+TEditToolPtr TLinia::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                               std::int32_t Colour) {
   return RequireObjectEditors("TLinia.EditKrzyz")
       .MakeEditTool(TEditToolKind::Line, *this, Sublayer, Index, Canvas, Colour, false);
 }
@@ -90,8 +86,8 @@ std::uint16_t TDefSpecLinia::GetCapabilities() const {
 
 std::unique_ptr<TEGraphObj> TOkrag::ToExtendedClass() const { return ConvertToClass<TOkragSpecjalny>(); }
 
-std::unique_ptr<TKrzyz> TOkrag::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                          std::int32_t Colour) {
+TEditToolPtr TOkrag::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                               std::int32_t Colour) {
   return RequireObjectEditors("TOkrag.EditKrzyz")
       .MakeEditTool(TEditToolKind::Circle, *this, Sublayer, Index, Canvas, Colour, false);
 }
@@ -143,8 +139,8 @@ std::uint16_t TDefSpecOkrag::GetCapabilities() const {
 
 std::unique_ptr<TEGraphObj> TLuk::ToExtendedClass() const { return ConvertToClass<TLukSpecjalny>(); }
 
-std::unique_ptr<TKrzyz> TLuk::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                        std::int32_t Colour) {
+TEditToolPtr TLuk::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                             std::int32_t Colour) {
   return RequireObjectEditors("TLuk.EditKrzyz")
       .MakeEditTool(TEditToolKind::Arc, *this, Sublayer, Index, Canvas, Colour, false);
 }

@@ -28,8 +28,8 @@ class TLinia : public TNELinia {
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLinia>(); }
   // The line edit tool of the registered editors, working on this object.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   // A TLiniaSpecjalna with this line's geometry and the default style.
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   // A TActivePoints on the window dimensions of Params, with P1 and P2.
@@ -62,8 +62,8 @@ class TOkrag : public TNEOkrag {
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TOkrag>(); }
   // The circle edit tool of the registered editors, working on this object.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   std::unique_ptr<TActivePoints> CreateActivePoints(TDrawParamsImp& Params) const override;
   // The centre, (C.X, C.Y - R), (C.X, C.Y + R), (C.X + R, C.Y): four
@@ -93,8 +93,8 @@ class TLuk : public TNELuk {
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TLuk>(); }
   // The arc edit tool of the registered editors, working on this object.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   std::unique_ptr<TActivePoints> CreateActivePoints(TDrawParamsImp& Params) const override;
   // P1, the middle of the arc, P2. A degenerate chord gives P1 as middle.

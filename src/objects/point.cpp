@@ -5,15 +5,11 @@
 #include "objects/edittoolsi.h"
 #include "objects/layerobji.h"
 #include "objects/saverecord.h"
-// The tool class only so that the edit tool returned by the editors can be
-// released should the return be unwound (g++ requires the destructor of a
-// returned owning pointer); no tool operation is called here.
-#include "view/krzyz.h"
 
 TPunkt::TPunkt(const ObjectSaveRecord& Rec) : TLinTextObj(Rec), Position(Rec.GetPoint1()) {}
 
-std::unique_ptr<TKrzyz> TPunkt::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                          std::int32_t Colour) {
+TEditToolPtr TPunkt::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                               std::int32_t Colour) {
   return RequireObjectEditors("TPunkt.EditKrzyz")
       .MakeEditTool(TEditToolKind::Point, *this, Sublayer, Index, Canvas, Colour, false);
 }

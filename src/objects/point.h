@@ -21,8 +21,8 @@ class TPunkt : public TLinTextObj {
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TPunkt>(); }
   // The point edit tool working on this object.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   TRealPoint GetStartPoint() const override { return XY(Position); }
   TPointRec GetStartPoint3() const override { return Position; }
   // A dot of about 3 pixels.

@@ -12,10 +12,6 @@
 #include "objects/sublayeri.h"
 #include "objects/symbollib.h"
 #include "objects/viewi.h"
-// The tool class only so that the edit tool returned by the editors can be
-// released should the return be unwound (g++ requires the destructor of a
-// returned owning pointer); no tool operation is called here.
-#include "view/krzyz.h"
 
 namespace {
 
@@ -153,7 +149,7 @@ bool TGrSymbol::Edit(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32
   return EditOwnedCopy(ConvertToClass<TWysKatSymbol>(), Sublayer, index, Canvas, EraseColour);
 }
 
-std::unique_ptr<TKrzyz> TGrSymbol::EditKrzyz(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t Colour) {
+TEditToolPtr TGrSymbol::EditKrzyz(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t Colour) {
   const int index = ListIndexOf(Sublayer, *this);
   TWysKatSymbol* copy = ConvertToClass<TWysKatSymbol>().release();
   return RequireObjectEditorsFor(copy, "TGrSymbol.EditKrzyz")
@@ -178,8 +174,8 @@ bool TWysKatSymbol::Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, 
   return true;
 }
 
-std::unique_ptr<TKrzyz> TWysKatSymbol::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                                 std::int32_t Colour) {
+TEditToolPtr TWysKatSymbol::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                      std::int32_t Colour) {
   return RequireObjectEditors("TWysKatSymbol.EditKrzyz")
       .MakeEditTool(TEditToolKind::Symbol, *this, Sublayer, Index, Canvas, Colour, false);
 }

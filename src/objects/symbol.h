@@ -34,8 +34,8 @@ class TGrSymbol : public TNapis {
   bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   // The symbol edit tool on a temporary TWysKatSymbol copy, which the tool
   // owns; Index is not used.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   // A TWysKatSymbol.
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
   void Draw(TRealCanvas& Canvas) const override;
@@ -86,8 +86,8 @@ class TWysKatSymbol : public TGrSymbol {
   // entry refreshed for a negative Index).
   bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   // The symbol edit tool working on this object.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;

@@ -13,10 +13,6 @@
 #include "objects/saverecord.h"
 #include "objects/sublayeri.h"
 #include "objects/viewi.h"
-// The tool class only so that the edit tool returned by the editors can be
-// released should the return be unwound (g++ requires the destructor of a
-// returned owning pointer); no tool operation is called here.
-#include "view/krzyz.h"
 
 namespace {
 
@@ -101,7 +97,7 @@ bool TNapis::Edit(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t 
   return EditOwnedCopy(TextEditCopy(*this), Sublayer, index, Canvas, EraseColour);
 }
 
-std::unique_ptr<TKrzyz> TNapis::EditKrzyz(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t Colour) {
+TEditToolPtr TNapis::EditKrzyz(IPodwarstwa* Sublayer, int, TRealCanvas& Canvas, std::int32_t Colour) {
   const int index = ListIndexOf(Sublayer, *this);
   return TextEditCopy(*this).release()->CreateEditTool(Sublayer, index, Canvas, Colour, true);
 }
@@ -513,14 +509,14 @@ void TWysKatOdnNapis::CopyFieldsFrom(const TEGraphObj& Source) {
 
 // TWysKatOdnNapisW.
 
-std::unique_ptr<TKrzyz> TWysKatOdnNapisW::CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                                         std::int32_t Colour, bool OwnSelf) {
+TEditToolPtr TWysKatOdnNapisW::CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                              std::int32_t Colour, bool OwnSelf) {
   return RequireObjectEditorsFor(OwnSelf ? this : nullptr, "TWysKatOdnNapisW.CreateEditTool")
       .MakeEditTool(TEditToolKind::Text, *this, Sublayer, Index, Canvas, Colour, OwnSelf);
 }
 
-std::unique_ptr<TKrzyz> TWysKatOdnNapisW::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                                    std::int32_t Colour) {
+TEditToolPtr TWysKatOdnNapisW::EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                         std::int32_t Colour) {
   return CreateEditTool(Sublayer, Index, Canvas, Colour, false);
 }
 

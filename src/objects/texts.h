@@ -76,8 +76,8 @@ class TNapis : public TLinTextObj {
   bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   // The text edit tool on a temporary TWysKatOdnNapisW copy, which the tool
   // owns; Index is not used.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   TRealPoint GetStartPoint() const override { return Position; }
   // A TWysKatOdnNapisW with this text's fields.
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override;
@@ -259,8 +259,8 @@ class TWysKatOdnNapisW : public TWysKatOdnNapis {
   // The edit tool of this text's kind (TEditToolKind::Text here), made by
   // the registered editors, working on this object. With OwnSelf the tool
   // owns this object from the call on, also when the call raises.
-  virtual std::unique_ptr<TKrzyz> CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                                 std::int32_t Colour, bool OwnSelf);
+  virtual TEditToolPtr CreateEditTool(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                                      std::int32_t Colour, bool OwnSelf);
 
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TWysKatOdnNapisW>(); }
   // The text dialog: on OK the old picture is erased, justification, angle,
@@ -269,8 +269,8 @@ class TWysKatOdnNapisW : public TWysKatOdnNapis {
   // at Index, or its entry refreshed for a negative Index).
   bool Edit(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas, std::int32_t EraseColour) override;
   // CreateEditTool, the tool not owning this text.
-  std::unique_ptr<TKrzyz> EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
-                                    std::int32_t Colour) override;
+  TEditToolPtr EditKrzyz(IPodwarstwa* Sublayer, int Index, TRealCanvas& Canvas,
+                         std::int32_t Colour) override;
   std::unique_ptr<TEGraphObj> ToExtendedClass() const override { return Clone(); }
   std::unique_ptr<TEGraphObj> ExtendedCopyOrNil() const override { return nullptr; }
   void Draw(TRealCanvas& Canvas) const override;

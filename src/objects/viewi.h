@@ -12,9 +12,10 @@ class TBlock;
 // of a block whose parameters are changed.
 class TBlockE;
 
-// Root of every cursor tool (view/krzyz.h). Below the view it is only passed
-// on as an incomplete type: the objects get their edit tools from the
-// editors the tool library registers (objects/edittoolsi.h).
+// Root of every cursor tool, declared by the view above the objects. Below
+// the view it is only passed on as an incomplete type, in the owner
+// TEditToolPtr: the objects get their edit tools from the editors the tool
+// library registers (objects/edittoolsi.h).
 class TKrzyz;
 
 // Capability and change-set bits of a block edit (GetCapabilities of the

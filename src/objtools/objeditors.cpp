@@ -28,10 +28,10 @@ std::unique_ptr<TEditGraphObjKrzyz> MakeTool(TEditToolKind Kind, TKrzyzPointEven
 
 }  // namespace
 
-std::unique_ptr<TKrzyz> TObjectEditors::MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj,
-                                                     IPodwarstwa* Sublayer, int Index,
-                                                     TRealCanvas& Canvas, std::int32_t Colour,
-                                                     bool OwnObject) {
+TEditToolPtr TObjectEditors::MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj,
+                                          IPodwarstwa* Sublayer, int Index,
+                                          TRealCanvas& Canvas, std::int32_t Colour,
+                                          bool OwnObject) {
   TLinTextObj* obj = &Obj;
   // The object puts itself back with the tool as its site; from then on the
   // sublayer holds it, so the tool must not free it any more.
@@ -65,7 +65,7 @@ std::unique_ptr<TKrzyz> TObjectEditors::MakeEditTool(TEditToolKind Kind, TLinTex
   if (auto* sub = dynamic_cast<TPodwarstwa*>(Sublayer); sub != nullptr) sub->ConfigureNewObjectTool(*tool);
   obj->SetKolor(static_cast<std::uint32_t>(Colour));
   obj->SetDefaultColor(true);
-  return tool;
+  return EditToolOwner(std::move(tool));
 }
 
 bool TObjectEditors::EditLineStyle(TLineStyleEditValues& V, IPodwarstwa* Sublayer) {

@@ -22,9 +22,9 @@
 
 class TObjectEditors : public IObjectEditors {
 public:
-  std::unique_ptr<TKrzyz> MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj, IPodwarstwa* Sublayer,
-                                       int Index, TRealCanvas& Canvas, std::int32_t Colour,
-                                       bool OwnObject) override;
+  TEditToolPtr MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj, IPodwarstwa* Sublayer,
+                            int Index, TRealCanvas& Canvas, std::int32_t Colour,
+                            bool OwnObject) override;
   bool EditLineStyle(TLineStyleEditValues& V, IPodwarstwa* Sublayer) override;
   bool EditText(bool Fraction, TTextEditValues& V) override;
   bool EditSymbol(TSymbolEditValues& V) override;

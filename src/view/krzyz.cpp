@@ -55,6 +55,18 @@ void ShowKrzyzError(const std::string& Text) {
   platform::Application().ShowException(Exception(Text));
 }
 
+namespace {
+void FreeKrzyz(TKrzyz* Tool) { delete Tool; }
+}  // namespace
+
+TEditToolPtr EditToolOwner(std::unique_ptr<TKrzyz> Tool) {
+  return TEditToolPtr(Tool.release(), TEditToolDeleter{&FreeKrzyz});
+}
+
+std::unique_ptr<TKrzyz> TakeEditTool(TEditToolPtr Tool) {
+  return std::unique_ptr<TKrzyz>(Tool.release());
+}
+
 std::string CurrentKrzyzErrorText() {
   try {
     throw;

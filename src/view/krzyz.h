@@ -20,6 +20,7 @@
 #include "foundation/containers/object.h"
 #include "foundation/geometry/intpoint.h"
 #include "foundation/geometry/realgeom.h"
+#include "objects/edittoolsi.h"
 
 namespace platform {
 class TControl;
@@ -189,3 +190,9 @@ private:
   // source's view.
   bool activated_ = false;
 };
+
+// The owner in which the objects hand on an edit tool (objects/edittoolsi.h):
+// it frees the tool as a cursor tool is freed. TakeEditTool gives the tool
+// back as the view holds it; it expects an owner made by EditToolOwner.
+TEditToolPtr EditToolOwner(std::unique_ptr<TKrzyz> Tool);
+std::unique_ptr<TKrzyz> TakeEditTool(TEditToolPtr Tool);

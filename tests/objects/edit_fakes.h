@@ -108,8 +108,8 @@ class TFakeEditors : public IObjectEditors {
   TFakeEditors& operator=(const TFakeEditors&) = delete;
   ~TFakeEditors() override { SetObjectEditors(nullptr); }
 
-  std::unique_ptr<TKrzyz> MakeEditTool(TEditToolKind, TLinTextObj&, IPodwarstwa*, int, TRealCanvas&,
-                                       std::int32_t, bool) override {
+  TEditToolPtr MakeEditTool(TEditToolKind, TLinTextObj&, IPodwarstwa*, int, TRealCanvas&,
+                            std::int32_t, bool) override {
     throw std::logic_error("no edit tools below the view");
   }
   bool EditLineStyle(TLineStyleEditValues& V, IPodwarstwa*) override {

@@ -78,8 +78,8 @@ protected:
     view->WaitForRedraw(false);
     run.Old = sub->RestoreAtIndex(run.Index, edited);
     run.Edited = edited;
-    std::unique_ptr<TKrzyz> made = ObjectEditors()->MakeEditTool(Kind, *edited, sub, -1, *view->GetCanvas(),
-                                                                  kEraseColour, false);
+    TEditToolPtr made = ObjectEditors()->MakeEditTool(Kind, *edited, sub, -1, *view->GetCanvas(),
+                                                       kEraseColour, false);
     auto* tool = dynamic_cast<TEditGraphObjKrzyz*>(made.get());
     EXPECT_NE(tool, nullptr);
     // The view itself, not the fixture's pointer to it: a view that closes
@@ -88,7 +88,7 @@ protected:
       FinishEdit(*v, *static_cast<TEditGraphObjKrzyz*>(Sender));
     };
     tool->Data.reset(run.Old);
-    view->SetKrzyz(std::move(made));
+    view->SetKrzyz(TakeEditTool(std::move(made)));
     return *tool;
   }
 

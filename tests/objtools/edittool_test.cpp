@@ -203,12 +203,12 @@ TEST_F(EditModeTest, OwnedObjectIsFreedUnlessPutIntoTheSublayer) {
     SCOPED_TRACE(modify);
     const int index = sub->IndexOfObject(line);
     auto* copy = dynamic_cast<TLinia*>(line->Clone().release());
-    std::unique_ptr<TKrzyz> made =
+    TEditToolPtr made =
         ObjectEditors()->MakeEditTool(TEditToolKind::Line, *copy, sub, index, *view->GetCanvas(), kEraseColour, true);
     auto* tool = dynamic_cast<TEditGraphObjKrzyz*>(made.get());
     ASSERT_NE(tool, nullptr);
     EXPECT_EQ(tool->OwnedObject(), copy);
-    view->SetKrzyz(std::move(made));
+    view->SetKrzyz(TakeEditTool(std::move(made)));
     if (modify) {
       Drag(50, 20, 45, 20);
       EXPECT_EQ(tool->OwnedObject(), nullptr);

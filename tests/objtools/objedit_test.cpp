@@ -42,10 +42,10 @@ class TRecordingTool final : public TKrzyz {
 
 class TToolEditors final : public TFakeEditors {
  public:
-  std::unique_ptr<TKrzyz> MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj, IPodwarstwa* Sublayer, int Index,
-                                       TRealCanvas&, std::int32_t Colour, bool OwnObject) override {
+  TEditToolPtr MakeEditTool(TEditToolKind Kind, TLinTextObj& Obj, IPodwarstwa* Sublayer, int Index,
+                            TRealCanvas&, std::int32_t Colour, bool OwnObject) override {
     ++Made;
-    return std::make_unique<TRecordingTool>(Kind, Obj, Sublayer, Index, Colour, OwnObject);
+    return EditToolOwner(std::make_unique<TRecordingTool>(Kind, Obj, Sublayer, Index, Colour, OwnObject));
   }
   int Made = 0;
 };
@@ -56,7 +56,7 @@ class TBareSegment final : public TNELinia {
   std::unique_ptr<TEGraphObj> CreateNew() const override { return std::make_unique<TBareSegment>(); }
 };
 
-TRecordingTool& Recorded(const std::unique_ptr<TKrzyz>& Tool) {
+TRecordingTool& Recorded(const TEditToolPtr& Tool) {
   auto* t = dynamic_cast<TRecordingTool*>(Tool.get());
   if (t == nullptr) throw std::logic_error("no recording tool");
   return *t;
@@ -105,7 +105,7 @@ TEST_F(ObjectEditTools, EditableObjectsGetTheToolOfTheirKindOnThemselves) {
     SCOPED_TRACE(c.Name);
     TToolEditors editors;
     TLinTextObj* obj = sub.Add(std::move(c.Obj), 13);
-    std::unique_ptr<TKrzyz> tool = obj->EditKrzyz(&sub, -1, canvas, 0x123456);
+    TEditToolPtr tool = obj->EditKrzyz(&sub, -1, canvas, 0x123456);
     const TRecordingTool& t = Recorded(tool);
     EXPECT_EQ(t.Kind, c.Kind);
     EXPECT_EQ(t.Obj, obj);
@@ -119,7 +119,7 @@ TEST_F(ObjectEditTools, EditableObjectsGetTheToolOfTheirKindOnThemselves) {
 TEST_F(ObjectEditTools, CreateEditToolOfTheEditClassMayOwnItsObject) {
   TToolEditors editors;
   auto* text = new TWysKatOdnNapisW();
-  std::unique_ptr<TKrzyz> tool = text->CreateEditTool(&sub, 4, canvas, 7, true);
+  TEditToolPtr tool = text->CreateEditTool(&sub, 4, canvas, 7, true);
   EXPECT_EQ(Recorded(tool).Kind, TEditToolKind::Text);
   EXPECT_EQ(Recorded(tool).Index, 4);
   EXPECT_TRUE(Recorded(tool).Own);  // the tool frees the text
@@ -156,7 +156,7 @@ TEST_F(ObjectEditTools, NarrowerTextsAndSymbolsGetTheToolOnAnOwnedCopy) {
     TToolEditors editors;
     TNapis* obj = sub.Add(std::move(c.Obj), 13);
     obj->Text = "abc";
-    std::unique_ptr<TKrzyz> tool = obj->EditKrzyz(&sub, 0, canvas, 0x654321);
+    TEditToolPtr tool = obj->EditKrzyz(&sub, 0, canvas, 0x654321);
     const TRecordingTool& t = Recorded(tool);
     EXPECT_EQ(t.Kind, c.Kind);
     EXPECT_NE(t.Obj, obj);
@@ -190,7 +190,7 @@ TEST_F(ObjectEditTools, NarrowerTextsAndSymbolsGetTheToolOnAnOwnedCopy) {
 TEST_F(ObjectEditTools, CopyPutBackByTheToolReplacesTheText) {
   TToolEditors editors;
   TNapis* text = sub.Add(std::make_unique<TWysNapis>(TRealPoint{40, 50}, "abc", 2, 3, false), 13);
-  std::unique_ptr<TKrzyz> tool = text->EditKrzyz(&sub, -1, canvas, 0);
+  TEditToolPtr tool = text->EditKrzyz(&sub, -1, canvas, 0);
   TRecordingTool& t = Recorded(tool);
   TFakeEditSite site(t.Sublayer, t.Index);
   t.Obj->ReinsertAtIndex(site);  // frees text

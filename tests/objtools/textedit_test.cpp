@@ -375,12 +375,12 @@ TEST_F(TextEditTest, TextEditKrzyzRunsThisToolThroughTheRegisteredEditors) {
     SCOPED_TRACE(fraction);
     TWysKatOdnNapisW* text = fraction ? AddText<TLicznikMianownik>("12") : AddText();
     if (fraction) static_cast<TLicznikMianownik*>(text)->Denominator = "3";
-    std::unique_ptr<TKrzyz> made = text->EditKrzyz(sub, -1, *view->GetCanvas(), 0xFFFFFF);
+    TEditToolPtr made = text->EditKrzyz(sub, -1, *view->GetCanvas(), 0xFFFFFF);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(typeid(*made), fraction ? typeid(TEditLicznikMianownik) : typeid(TEditText));
     auto& tool = static_cast<TEditText&>(*made);
     EXPECT_TRUE(tool.IsAngleAllowed()) << "the sublayer's options";
-    view->SetKrzyz(std::move(made));
+    view->SetKrzyz(TakeEditTool(std::move(made)));
     Click(tool, HandleAt(tool, -1));
     Click(tool, TRealPoint{55, 90});
     EXPECT_EQ(tool.EditIndex(), -2) << "put back into the sublayer";
