@@ -167,5 +167,4 @@ class TDataGridColumns {
   friend class TColumn;
   TDataGrid* grid_;
   std::vector<std::unique_ptr<TColumn>> items_;
-  bool adding_ = false;
 };

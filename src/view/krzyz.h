@@ -144,7 +144,7 @@ public:
   void HideMarkerInner();
   void DrawCross(const TRealPoint& Point);
   void DrawFrame(const TRealPoint& Point);
-  // Button: a platform::TSpeedButton or a TToolbarButton97.
+  // Button: a platform::TSpeedButton or a TToolbarButton.
   void SetButton(platform::TComponent* AButton);
   void UpdateButton(bool Down);
 

@@ -451,7 +451,9 @@ TEST_F(GeneratedObjectsTest, ReinforcedEmbankmentBecomesOneUndoGroupOfStyledObje
       EXPECT_EQ(list->Item(i)->Kind, kUndoAdd);
       EXPECT_EQ(list->Item(i)->Sublayer(), nullptr);
       EXPECT_EQ(o->GetIdent(), 77u);
-      if (i < 22) EXPECT_EQ(typeid(*o), typeid(TDefSpecLinia));
+      if (i < 22) {
+        EXPECT_EQ(typeid(*o), typeid(TDefSpecLinia));
+      }
     }
     auto* top = dynamic_cast<TLiniaSpecjalna*>(list->Item(22)->NewObject());
     auto* bottom = dynamic_cast<TLiniaSpecjalna*>(list->Item(23)->NewObject());

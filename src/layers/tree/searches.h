@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "foundation/errors.h"
@@ -46,7 +47,13 @@ using TObjectClass = std::function<bool(const TEGraphObj&)>;
 
 template <class T>
 TObjectClass ObjectClass() {
-  return [](const TEGraphObj& Obj) { return dynamic_cast<const T*>(&Obj) != nullptr; };
+  // Every object is a TEGraphObj: there the cast would only compare a
+  // reference's address with null.
+  if constexpr (std::is_base_of_v<T, TEGraphObj>) {
+    return [](const TEGraphObj&) { return true; };
+  } else {
+    return [](const TEGraphObj& Obj) { return dynamic_cast<const T*>(&Obj) != nullptr; };
+  }
 }
 
 // The nearest object (node Search) among the nodes whose type mask shares a

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 
 #include "layers/store/dberrors.h"
 
@@ -18,7 +19,10 @@ struct CodeCase {
 
 template <class T>
 bool Is(const EDBError& e) {
-  return dynamic_cast<const T*>(&e) != nullptr;
+  // Every error is an EDBError: the cast would only compare a reference's
+  // address with null.
+  if constexpr (std::is_base_of_v<T, EDBError>) return true;
+  else return dynamic_cast<const T*>(&e) != nullptr;
 }
 
 }  // namespace
