@@ -63,6 +63,11 @@ function(tolvika_folder_tests folder)
   target_include_directories(test_${_name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(test_${_name} PRIVATE
     TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/${folder}/data")
+  if(TOLVIKA_PCH)
+    # Every test file includes the test framework: compiled once per program.
+    target_precompile_headers(test_${_name} PRIVATE <gtest/gtest.h> <gmock/gmock.h> <functional> <memory>
+                              <string> <vector>)
+  endif()
   foreach(h IN LISTS _helpers)
     get_filename_component(_helper ${h} NAME_WE)
     add_executable(${_name}_${_helper} ${h} ${PROJECT_SOURCE_DIR}/tests/lsan_suppressions.cpp)
