@@ -318,8 +318,8 @@ class Checker {
           Fault(where + " written by transaction " + std::to_string(last) +
                 " but found deleted (lost record)");
         } else if (!listed) {
-          Fault(where + " deleted by transaction " + std::to_string(last) +
-                " but neither on the free list nor reused");
+          // Charged to a killed add below, or a fault.
+          unlisted_.push_back({rec, last});
         } else {
           ++report_.Deleted;
         }
@@ -328,11 +328,49 @@ class Checker {
       }
     }
     LockDataFile(data_, false, false);
+    ChargeUnlistedToKilledAdds();
     // A record a committed transaction wrote lies inside the file.
     for (const auto& [rec, seqs] : events_)
       if (rec >= data_.RecCount)
         Fault("record " + std::to_string(rec) + " written by transaction " +
               std::to_string(seqs.back()) + " lies beyond the end of the file");
+  }
+
+  // A shared add takes the free list's head in the header before it writes
+  // the record: an add killed in between leaves its record deleted and off
+  // the list, where the last committed transaction on it is the delete that
+  // put it there. Each such add (no record holds its content) explains one
+  // record deleted before it began; the records no killed add explains were
+  // lost from the list by the engine.
+  void ChargeUnlistedToKilledAdds() {
+    std::vector<std::uint64_t> adds;
+    for (std::uint64_t s : killedSeqs_) {
+      const Intent& k = intents_.at(s);
+      if (k.Op != "add" || k.Rec >= 0) continue;
+      bool written = false;
+      for (const auto& [rec, seq] : contentSeq_) written = written || seq == s;
+      if (!written) adds.push_back(s);
+    }
+    // Every add that may explain a record may explain all records deleted
+    // earlier still, so taking the adds in order and giving each the latest
+    // delete before it explains as many records as any other assignment.
+    std::vector<bool> charged(unlisted_.size(), false);
+    for (std::uint64_t add : adds) {
+      std::size_t best = unlisted_.size();
+      for (std::size_t i = 0; i < unlisted_.size(); ++i)
+        if (!charged[i] && unlisted_[i].second < add &&
+            (best == unlisted_.size() || unlisted_[i].second > unlisted_[best].second))
+          best = i;
+      if (best == unlisted_.size()) continue;
+      charged[best] = true;
+      Remain("record " + std::to_string(unlisted_[best].first) + " deleted by transaction " +
+             std::to_string(unlisted_[best].second) + ", taken off the free list by killed add " +
+             std::to_string(add) + " before it was written (leaked)");
+    }
+    for (std::size_t i = 0; i < unlisted_.size(); ++i)
+      if (!charged[i])
+        Fault("record " + std::to_string(unlisted_[i].first) + " deleted by transaction " +
+              std::to_string(unlisted_[i].second) + " but neither on the free list nor reused");
   }
 
   // Whether a killed transaction names the item (key, rec) of an index.
@@ -451,6 +489,8 @@ class Checker {
   std::set<std::string> killedKeys_;
   std::set<std::int32_t> remainRecs_;
   std::map<std::int32_t, std::uint64_t> contentSeq_;
+  // Deleted records off the free list: (record, the committed delete).
+  std::vector<std::pair<std::int32_t, std::uint64_t>> unlisted_;
   Entries primaryEntries_, groupEntries_, expectPrimary_, expectGroup_;
   TDataFile anchor_;
   TDataFile data_;

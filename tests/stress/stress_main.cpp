@@ -3,7 +3,7 @@
 //   stress_store [--seconds S] [--workers N] [--kills K] [--seed B]
 //                [--population P] [--kill-in any|safe] [--dir D] [--keep]
 //                [--sibling-header] [--delete-locked]
-//                [--crash-at add-reused|add-keyed|deleted|page-released]
+//                [--crash-at add-reused|add-head-taken|add-keyed|deleted|page-released]
 //                [--crash-after N] [--stall S]
 //
 // Creates a data file and two indexes (primary keys, and group keys with

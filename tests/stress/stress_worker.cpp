@@ -20,6 +20,7 @@
 
 #include "foundation/storage/btree.h"
 #include "foundation/storage/recordfile.h"
+#include "platform/files/faultinject.h"
 #include "platform/files/files.h"
 #include "platform/files/paths.h"
 
@@ -134,9 +135,33 @@ class Worker {
   // The injected crash of a regression run: the worker kills itself at the
   // named point of its transaction, holding whatever it holds.
   void CrashPoint(const char* point) {
-    if (args_.CrashAt.empty() || args_.CrashAt != point || args_.Inc != 0) return;
-    if (++crashSeen_ < args_.CrashAfter) return;
-    ::raise(SIGKILL);
+    if (CrashDue(point)) ::raise(SIGKILL);
+  }
+
+  // Whether this arrival at the named point is the one to crash at.
+  bool CrashDue(const char* point) {
+    if (args_.CrashAt.empty() || args_.CrashAt != point || args_.Inc != 0) return false;
+    return ++crashSeen_ >= args_.CrashAfter;
+  }
+
+  // AddRecInUse that, at the crash point add-head-taken, dies inside the
+  // engine after the header has taken the free list's head and before the
+  // record is written over it: the second write to the data file (the
+  // header is the first) is made to fail, and the worker kills itself
+  // before it can put anything right. A head that could not be taken (it
+  // was locked, so the record was appended) leaves the crash for the next
+  // reusing add.
+  void AddRecordOrCrash(std::int32_t& rec, std::uint8_t* record, bool reuse) {
+    const bool crash = reuse && CrashDue("add-head-taken");
+    if (crash)
+      platform::ArmFault({platform::FaultOp::Write, 2, false, kDataName});
+    AddRecInUse(data_, rec, record);
+    if (crash) {
+      const bool struck = platform::FaultStruck();
+      platform::DisarmFault();
+      if (struck) ::raise(SIGKILL);
+      --crashSeen_;
+    }
   }
 
   // Holds over the anchor, taken as a database takes them: the data file,
@@ -311,7 +336,7 @@ class Worker {
         Intent(mine, "add", -1, Content{}, after);
         EncodeRecord(after, record);
         const bool reuse = data_.Header.FirstFree != -1;
-        AddRecInUse(data_, rec, record);
+        AddRecordOrCrash(rec, record, reuse);
         Expect("AddRecInUse");
         if (reuse) CrashPoint("add-reused");
         AddKeyOrFault(primary_, rec, after.Primary, "AddKey primary");
