@@ -279,6 +279,26 @@ TRecordClass ChooseTextRecordClass(const ObjectSaveRecord& Rec, const TTextSubla
   }
 }
 
+namespace {
+
+bool FitsCoordinate(double V) { return std::isfinite(V) && std::fabs(V) <= kMaxRecordCoordinate; }
+
+}  // namespace
+
+bool RecordFitsLayer(const ObjectSaveRecord& Rec, bool LineLayer) {
+  if (LineLayer) {
+    if (ChooseLineRecordClass(Rec) == TRecordClass::None) return false;
+    for (const std::size_t off : {kRecP1X, kRecP1Y, kRecP2X, kRecP2Y, kRecRadius})
+      if (!FitsCoordinate(Rec.GetDouble(off))) return false;
+    return std::isfinite(Rec.GetSingle(kRecZ1)) && std::isfinite(Rec.GetSingle(kRecZ2));
+  }
+  if (ChooseTextRecordClass(Rec, TTextSublayerState()) == TRecordClass::None) return false;
+  if (!FitsCoordinate(Rec.GetDouble(kRecAnchorX)) || !FitsCoordinate(Rec.GetDouble(kRecAnchorY))) return false;
+  if (Rec.GetByte(kRecText) > kRecTextMax) return false;
+  if (!FitsCoordinate(Rec.GetSingle(kRecHeight)) || !std::isfinite(Rec.GetSingle(kRecAngle))) return false;
+  return std::isfinite(Rec.GetSingle(kRecRefX)) && std::isfinite(Rec.GetSingle(kRecRefY));
+}
+
 void RegisterRecordClass(TRecordClass C, TRecordFactory Factory) {
   Registry()[ClassSlot(C)] = std::move(Factory);
 }

@@ -287,6 +287,17 @@ void RegisterRecordClass(TRecordClass C, TRecordFactory Factory);
 void UnregisterRecordClass(TRecordClass C);
 bool IsRecordClassRegistered(TRecordClass C);
 
+// The largest coordinate, radius or text height a layer record may hold, in
+// metres: no map of the Earth comes near it, so a larger value (or one that is
+// not a number) is damage in the file.
+inline constexpr double kMaxRecordCoordinate = 1.0e8;
+// Whether a record read from a layer file holds values its layer kind can
+// hold: a kind that has a class, finite coordinates, radius, heights and
+// angles within kMaxRecordCoordinate, a text length byte within the field.
+// A record that fails is damaged and is passed over by the loaders, so that
+// it can neither stop the reading nor stretch the extent of the layer.
+bool RecordFitsLayer(const ObjectSaveRecord& Rec, bool LineLayer);
+
 // A new unowned object of the chosen class, or nullptr for None. Raises
 // ENotImplemented with the class name when the class has no factory yet.
 std::unique_ptr<TEGraphObj> CreateObjectFromRecord(TRecordClass C, const ObjectSaveRecord& Rec);

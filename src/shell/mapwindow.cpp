@@ -1,5 +1,6 @@
 #include "shell/mapwindow.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "foundation/errors.h"
@@ -8,10 +9,12 @@
 #include "foundation/settings/settings.h"
 #include "layers/store/dberrors.h"
 #include "layers/store/layerapi.h"
+#include "layers/store/warstwafile.h"
 #include "layers/tree/treehost.h"
 #include "objtools/newcmds.h"
 #include "platform/gui/application.h"
 #include "platform/files/codepage.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/messages.h"
 #include "platform/gui/toolwindow.h"
 #include "shell/startconfigwnd.h"
@@ -114,6 +117,7 @@ void TMapWindow::SaveClick() {
 
 void TMapWindow::OpenBase(TLayerStore& Store, const std::string& Name) {
   TBaza* base = DBInt::OpenBase(Store, LayerTreeHost().LoggedUser, Name);
+  loadProblems_.clear();
   bool complete = true;
   try {
     view_->AttachBaza(&Store, base);
@@ -122,12 +126,23 @@ void TMapWindow::OpenBase(TLayerStore& Store, const std::string& Name) {
     complete = false;
   }
   SetCaption(std::string(kCaption) + kCaptionSeparator + view_->Baza());
+  // What the walk over the catalogues passed over: missing folders, files
+  // that cannot be opened or whose header cannot be read.
+  loadProblems_ = Store.PassedOver(base);
+  // On a screen the user answered the question naming each of these.
+  if (IsHeadless())
+    loadProblems_.insert(loadProblems_.end(), view_->LayersLeftOut.begin(), view_->LayersLeftOut.end());
   if (complete) {
     // The order the layers had when this set was last shown.
     view_->LoadLayerOrder();
     LoadAndFit();
   }
   CenterScrollBars();
+  if (!loadProblems_.empty()) {
+    std::string text = "Nie wszystkie warstwy bazy " + view_->Baza() + " zostały wczytane w całości:\n";
+    for (const std::string& line : loadProblems_) text += "\n" + line;
+    MessageBox(text, kDamageCaption, MB_OK | MB_ICONWARNING);
+  }
 }
 
 void TMapWindow::LoadAndFit() {
@@ -147,12 +162,18 @@ void TMapWindow::LoadLayers(TGrupaWarstw& Group) {
   for (int i = 0; i < Group.GetCount(); ++i) {
     TWarstwaOgolna* node = Group.GetItem(i);
     if (auto* layer = dynamic_cast<TWarstwa*>(node)) {
-      // A layer that cannot be read is named and left out; the others load.
+      // A layer that cannot be read is named and left out, one whose
+      // damaged records were passed over is named and shown; the others
+      // load. The user is told once, after the whole set (OpenBase).
       try {
         layer->Load(nullptr, nullptr);
         layer->SetVisible(true);
+        if (!layer->LoadDamage().empty()) loadProblems_.push_back(layer->LoadDamage());
       } catch (const std::exception& error) {
-        Application().ShowException(error);
+        std::string path = layer->FileHandle != nullptr ? layer->FileHandle->Path() : std::string();
+        std::replace(path.begin(), path.end(), '\\', '/');
+        loadProblems_.push_back("Plik " + path + " (warstwa " + layer->Name + "): " + error.what() +
+                                " - odczyt warstwy przerwany");
       }
     } else if (auto* group = dynamic_cast<TGrupaWarstw*>(node)) {
       LoadLayers(*group);

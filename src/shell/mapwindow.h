@@ -17,6 +17,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gui/controls_menus.h"
 #include "platform/gui/controls_std.h"
@@ -36,9 +37,19 @@ public:
   // Opens the database set Name of Store and attaches it to the view; the
   // caption names it, every layer is read and the view shows the whole set.
   // "Anuluj" in the question about a damaged layer leaves the layers
-  // attached so far, unread (no exception); a layer that cannot be read is
-  // shown as an error and left out; any other failure raises.
+  // attached so far, unread (no exception); any other failure of the set
+  // raises. What could not be read is told once, in one message box
+  // (kDamageCaption) listing a line for each file or catalogue (LoadProblems):
+  // a missing catalogue folder, a layer file that cannot be opened, whose
+  // header cannot be read or whose reading fails (left out), the damaged
+  // records passed over in a layer and a layer file cut short; the other
+  // layers are read and drawn as ever. Without a screen the layers the
+  // damage question left out are listed too, since no one saw the question.
   void OpenBase(TLayerStore& Store, const std::string& Name);
+  // The lines of the last OpenBase's message about what could not be read;
+  // empty when the whole set was read.
+  const std::vector<std::string>& LoadProblems() const { return loadProblems_; }
+  static constexpr const char* kDamageCaption = "Uszkodzone warstwy";
 
   TTvView& View() const { return *view_; }
 
@@ -94,6 +105,7 @@ private:
   void AddCommands(platform::TMenuItem& Menu);
 
   std::unique_ptr<TTvView> view_;
+  std::vector<std::string> loadProblems_;
   std::shared_ptr<std::atomic<bool>> alive_;
 };
 

@@ -13,6 +13,7 @@
 #include "foundation/settings/settings.h"
 #include "layers/store/dberrors.h"
 #include "layers/store/layerapi.h"
+#include "layers/store/warstwafile.h"
 #include "layers/tree/layertree.h"
 #include "layers/tree/sublayer.h"
 #include "layers/tree/treehost.h"
@@ -288,6 +289,7 @@ void TTvView::AttachBaza(TLayerStore* Store, TBaza* Base) {
   // Never without a root, whatever fails below.
   root_ = std::make_unique<TBazaWarstw>(std::string());
   baza_.clear();
+  LayersLeftOut.clear();
   // The old tree is gone before its base closes: nothing is left that
   // refers to the base's layer files. The same base attached again stays
   // open and is read anew.
@@ -339,6 +341,17 @@ void TTvView::LoadLayers() {
   dims_->FitWindow(RealRect(0.0, 0.0, kWorldExtent, kWorldExtent));
 }
 
+namespace {
+
+// The layer file of an entry as the user is shown it.
+std::string LayerFilePath(const TAllWarstwaHeader& Entry) {
+  std::string path = Entry.File != nullptr ? Entry.File->Path() : std::string();
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+}  // namespace
+
 bool TTvView::LoadLayer(TGrupaWarstw& Catalogue, const TAllWarstwaHeader& Entry, int& AnswerForAll) {
   // Set after a repair: a layer that fails again is not repaired in a loop.
   bool afterRepair = false;
@@ -366,6 +379,7 @@ bool TTvView::LoadLayer(TGrupaWarstw& Catalogue, const TAllWarstwaHeader& Entry,
       afterRepair = false;
       switch (answer) {
         case platform::mrYes:
+          LayersLeftOut.push_back("Plik " + LayerFilePath(Entry) + ": " + failure + " - warstwa pominięta");
           return true;
         case platform::mrNo:
           return false;

@@ -97,6 +97,10 @@ public:
   // layers of Base and starts a redraw. An abort ("Anuluj") leaves the
   // layers read so far and starts no redraw.
   void AttachBaza(TLayerStore* Store, TBaza* Base);
+  // The layers the last AttachBaza left out after the user (or, without a
+  // screen, the question's default) chose to go on without them: the
+  // question's text for each, which names the layer.
+  std::vector<std::string> LayersLeftOut;
   // "TTvView.SetBaza" (EInternalError): the name is read-only.
   void SetBaza(const std::string& Name);
   const std::string& Baza() const { return baza_; }

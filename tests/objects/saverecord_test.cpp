@@ -498,4 +498,57 @@ TEST(ObjectSaveRecordBasePart, ReadsIndexIdentifierAndArchivedFlag) {
   EXPECT_EQ(archived.GetIndex(), 5u);
 }
 
+// A record read from a damaged layer file: values the layer cannot hold make
+// it damaged; the largest sound values do not.
+TEST(RecordFitsLayer, ValuesTheLayerCannotHoldMakeTheRecordDamaged) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const auto line = [] {
+    ObjectSaveRecord r;
+    r.SetLineKind(kLineKindLine);
+    r.SetPoint1(TPointRec{5601200.0, 5823500.0, 0.0f});
+    r.SetPoint2(TPointRec{5601210.0, 5823510.0, 0.0f});
+    return r;
+  };
+  const auto text = [] {
+    ObjectSaveRecord r;
+    r.SetKindByte(kTextKindText);
+    r.SetAnchor(TRealPoint{5601200.0, 5823500.0});
+    r.SetText("12/3");
+    r.SetHeight(2.5f);
+    return r;
+  };
+  struct Case {
+    const char* name;
+    bool lineLayer;
+    std::function<void(ObjectSaveRecord&)> change;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"a sound line", true, [](ObjectSaveRecord&) {}, true},
+      {"a line at the largest coordinate", true, [](ObjectSaveRecord& r) { r.SetDouble(kRecP2X, -kMaxRecordCoordinate); }, true},
+      {"a line beyond it", true, [](ObjectSaveRecord& r) { r.SetDouble(kRecP2X, 1.0001e8); }, false},
+      {"a line with a NaN", true, [&](ObjectSaveRecord& r) { r.SetDouble(kRecP1Y, nan); }, false},
+      {"a circle of infinite radius", true,
+       [&](ObjectSaveRecord& r) {
+         r.SetLineKind(kLineKindCircle);
+         r.SetRadius(inf);
+       },
+       false},
+      {"a Z that is no number", true, [&](ObjectSaveRecord& r) { r.SetSingle(kRecZ2, static_cast<float>(nan)); }, false},
+      {"a line kind without a class", true, [](ObjectSaveRecord& r) { r.SetLineKind(5); }, false},
+      {"a sound text", false, [](ObjectSaveRecord&) {}, true},
+      {"a text anchor beyond the largest coordinate", false, [](ObjectSaveRecord& r) { r.SetDouble(kRecAnchorX, 3e300); }, false},
+      {"a text length byte beyond its field", false, [](ObjectSaveRecord& r) { r.SetByte(kRecText, 48); }, false},
+      {"a text height of infinity", false, [&](ObjectSaveRecord& r) { r.SetHeight(static_cast<float>(inf)); }, false},
+      {"a text angle that is no number", false, [&](ObjectSaveRecord& r) { r.SetAngle(static_cast<float>(nan)); }, false},
+      {"a text kind without a class", false, [](ObjectSaveRecord& r) { r.SetKindByte(7); }, false},
+  };
+  for (const Case& c : cases) {
+    ObjectSaveRecord r = c.lineLayer ? line() : text();
+    c.change(r);
+    EXPECT_EQ(RecordFitsLayer(r, c.lineLayer), c.fits) << c.name;
+  }
+}
+
 }  // namespace

@@ -1,7 +1,12 @@
 #include "shell/mapwindow.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <memory>
+#include <random>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +20,7 @@
 #include "layers/store/layerapi.h"
 #include "layers/store/layerfile.h"
 #include "layers/tree/layertree.h"
+#include "layers/tree/objectlist.h"
 #include "mkexamples/exampleset.h"
 #include "objects/layerobjects.h"
 #include "objects/linestylelib.h"
@@ -362,3 +368,185 @@ TEST_F(MapWindowTest, KonfiguracjaChangesTheViewsSize) {
 }
 
 }  // namespace
+
+// --- Damaged and missing layer files ------------------------------------------
+
+namespace damaged {
+
+namespace fs = std::filesystem;
+
+// Answers every message box with OK and keeps its text, and goes on past the
+// question about a layer whose header is refused ("Tak": without it).
+class Answers : public TScriptedResponder {
+public:
+  using TScriptedResponder::TScriptedResponder;
+  std::optional<TAnswer> Take(TModalKind Kind, const std::string& Caption, const std::string& Text) override {
+    if (Kind == TModalKind::MessageBox) {
+      Boxes.push_back({Caption, Text});
+      return TAnswer{TAnswer::Kind::MessageBox, IDOK, {}, {}, {}, {}};
+    }
+    if (Kind == TModalKind::Form && Caption == "Potwierdź") {
+      ++Questions;
+      return TAnswer{TAnswer::Kind::Form, mrYes, {}, {}, {}, {}};
+    }
+    return TScriptedResponder::Take(Kind, Caption, Text);
+  }
+  std::vector<std::pair<std::string, std::string>> Boxes;
+  int Questions = 0;
+};
+
+// What one opening of the set shows: the objects of every layer by name
+// (absent: not in the tree), the extent of the whole set, the problems told.
+struct TOpened {
+  std::map<std::string, int> objects;
+  TRealRect extent{};
+  std::vector<std::string> problems;
+};
+
+int ObjectsOf(TWarstwa& Layer) {
+  int n = 0;
+  for (int i = 0; i < Layer.GetCount(); ++i)
+    if (TPodwarstwa* s = Layer.Sublayer(i); s->Objects() != nullptr) n += s->Objects()->Count();
+  return n;
+}
+
+void Collect(TGrupaWarstw& Group, std::map<std::string, int>& Objects) {
+  for (int i = 0; i < Group.GetCount(); ++i) {
+    if (auto* layer = dynamic_cast<TWarstwa*>(Group.GetItem(i))) Objects[layer->Name] = ObjectsOf(*layer);
+    else if (auto* group = dynamic_cast<TGrupaWarstw*>(Group.GetItem(i))) Collect(*group, Objects);
+  }
+}
+
+bool Within(const TRealRect& Inner, const TRealRect& Outer) {
+  const auto lo = [](double a, double b) { return std::min(a, b); };
+  const auto hi = [](double a, double b) { return std::max(a, b); };
+  return lo(Inner.Left, Inner.Right) >= lo(Outer.Left, Outer.Right) &&
+         hi(Inner.Left, Inner.Right) <= hi(Outer.Left, Outer.Right) &&
+         lo(Inner.Top, Inner.Bottom) >= lo(Outer.Top, Outer.Bottom) &&
+         hi(Inner.Top, Inner.Bottom) <= hi(Outer.Top, Outer.Bottom);
+}
+
+std::string Bytes(const fs::path& Path) { return ScratchFolder::Get(Path.string()); }
+void PutBytes(const fs::path& Path, const std::string& Bytes) {
+  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+  out << Bytes;
+}
+// Count bytes from a fixed generator over Path from Offset.
+void Scramble(const fs::path& Path, std::size_t Offset, std::size_t Count) {
+  std::string b = Bytes(Path);
+  ASSERT_LE(Offset + Count, b.size());
+  std::mt19937 rng(36);
+  for (std::size_t i = 0; i < Count; ++i) b[Offset + i] = static_cast<char>(rng() & 0xFF);
+  PutBytes(Path, b);
+}
+
+const char kDamaged[] = "mapa/ewid/BUDYNKI-.--l";
+
+struct TCase {
+  const char* name;
+  std::function<void()> damage;
+  // What the one line of the report holds.
+  std::vector<std::string> told;
+  // The layers missing from the tree.
+  std::vector<std::string> missing;
+  // BUDYNKI keeps part of its objects.
+  bool partial = false;
+};
+
+class DamagedSetTest : public MapWindowTest {
+protected:
+  TOpened Open(Answers& answers) {
+    window = MakeForm<TMapWindow>();
+    window->OpenBase(*store, "Przyklad");
+    TOpened opened;
+    Collect(*window->View().Root(), opened.objects);
+    opened.extent = window->View().Root()->GetObszar();
+    opened.problems = window->LoadProblems();
+    EXPECT_EQ(answers.Boxes.size(), opened.problems.empty() ? 0u : 1u);
+    return opened;
+  }
+};
+
+TEST_F(DamagedSetTest, EveryDamagedFileIsToldOnceAndTheOtherLayersAreDrawn) {
+  Answers intactAnswers(Fail);
+  const TOpened intact = Open(intactAnswers);
+  ASSERT_TRUE(intact.problems.empty()) << intact.problems.front();
+  ASSERT_EQ(intact.objects.size(), 9u);
+  const std::size_t size = fs::file_size(kDamaged);
+  const std::string original = Bytes(kDamaged);
+
+  const TCase cases[] = {
+      {"cut to half", [&] { fs::resize_file(kDamaged, size / 2); },
+       {"Plik mapa/ewid/BUDYNKI-.--l (warstwa BUDYNKI)", "wczytane obiekty: "}, {}, true},
+      {"emptied", [&] { fs::resize_file(kDamaged, 0); },
+       {"mapa/ewid/BUDYNKI-.--l: Błąd podczas odczytu nagłówka - warstwa pominięta"}, {"BUDYNKI"}},
+      {"cut to 100 bytes", [&] { fs::resize_file(kDamaged, 100); },
+       {"mapa/ewid/BUDYNKI-.--l: Błędna struktura pliku - warstwa pominięta"}, {"BUDYNKI"}},
+      {"300 random bytes in the header", [&] { Scramble(kDamaged, 100, 300); },
+       {"mapa/ewid/BUDYNKI-.--l", "warstwa pominięta"}, {"BUDYNKI"}},
+      {"2000 random bytes in the middle", [&] { Scramble(kDamaged, size / 2, 2000); },
+       {"Plik mapa/ewid/BUDYNKI-.--l (warstwa BUDYNKI)", "pominięte uszkodzone rekordy: "}, {}, true},
+      {"a catalogue folder deleted", [&] { fs::remove_all("mapa/sytuacja"); },
+       {"Brak katalogu mapa/sytuacja/ (Kat2 \"Sytuacja\"): jego warstwy nie zostały wczytane"},
+       {"DROGI", "GRANICE", "OPISY", "SYTUACJA", "UZBROJ"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::copy("mapa", "mapa.intact", fs::copy_options::recursive);
+    c.damage();
+    Answers answers(Fail);
+    const TOpened damaged = Open(answers);
+
+    // Told once, in one message box, naming the file and what was skipped.
+    ASSERT_EQ(damaged.problems.size(), 1u);
+    for (const std::string& part : c.told)
+      EXPECT_NE(damaged.problems[0].find(part), std::string::npos) << damaged.problems[0];
+    ASSERT_EQ(answers.Boxes.size(), 1u);
+    EXPECT_EQ(answers.Boxes[0].first, TMapWindow::kDamageCaption);
+    EXPECT_NE(answers.Boxes[0].second.find(damaged.problems[0]), std::string::npos);
+
+    // The other layers hold what they hold in the intact set.
+    for (const auto& [name, count] : intact.objects) {
+      const bool gone = std::find(c.missing.begin(), c.missing.end(), name) != c.missing.end();
+      if (gone) {
+        EXPECT_EQ(damaged.objects.count(name), 0u) << name;
+      } else if (name == "BUDYNKI" && c.partial) {
+        ASSERT_EQ(damaged.objects.count(name), 1u);
+        EXPECT_GT(damaged.objects.at(name), 0);
+        EXPECT_LT(damaged.objects.at(name), count);
+      } else {
+        EXPECT_EQ(damaged.objects.count(name) ? damaged.objects.at(name) : -1, count) << name;
+      }
+    }
+    // No damaged record stretches the extent of the set, and the set is
+    // drawn after "Cała mapa".
+    EXPECT_TRUE(Within(damaged.extent, intact.extent))
+        << damaged.extent.Left << " " << damaged.extent.Top << " " << damaged.extent.Right << " "
+        << damaged.extent.Bottom;
+    Item(*window->MapaItem, "&Cała mapa")->Click();
+    window->View().WaitForRedraw(false);
+    TBitmap& image = *window->View().BackBitmap();
+    const std::uint32_t background = image.Pixel(0, 0);
+    int drawn = 0;
+    for (int y = 0; y < image.Height(); y += 2)
+      for (int x = 0; x < image.Width(); x += 2) drawn += image.Pixel(x, y) != background;
+    EXPECT_GT(drawn, 50);
+
+    window.reset();
+    fs::remove_all("mapa");
+    fs::rename("mapa.intact", "mapa");
+    ASSERT_EQ(Bytes(kDamaged), original);
+  }
+}
+
+// A file that the catalogue's masks select but that has not the shape of a
+// layer file's name (a note beside the layers) is no damaged layer.
+TEST_F(DamagedSetTest, ANoteBesideTheLayersIsNotReported) {
+  PutBytes("mapa/ewid/notatki.txt", "Obręb 0012\r\n");
+  Answers answers(Fail);
+  const TOpened opened = Open(answers);
+  EXPECT_TRUE(opened.problems.empty()) << opened.problems.front();
+  EXPECT_EQ(opened.objects.size(), 9u);
+}
+
+}  // namespace damaged

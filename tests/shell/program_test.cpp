@@ -131,6 +131,26 @@ TEST_F(ProgramWithoutScreen, OpensTheExampleSetAndEndsCleanly) {
   }
 }
 
+// The example set with one layer emptied and one catalogue folder gone:
+// without a screen the program says on stderr what it could not read,
+// naming the file and the folder, and ends with 1 as no one saw it.
+TEST_F(ProgramWithoutScreen, ADamagedSetIsToldOnStderrAndEndsWithExitCodeOne) {
+  namespace fs = std::filesystem;
+  const std::string work = folder / "work";
+  BuildExampleSet(work);
+  for (const char* font : {"litt.ch1", "font.ch1"}) fs::copy_file(fs::path(work) / font, fs::path(folder / "bin") / font);
+  fs::resize_file(fs::path(work) / "mapa/ewid/BUDYNKI-.--l", 0);
+  fs::remove_all(fs::path(work) / "mapa/sytuacja");
+  const TRun run = RunWithoutScreen(folder);
+  EXPECT_EQ(run.exitCode, 1) << run.errors;
+  EXPECT_NE(run.errors.find("\"Uszkodzone warstwy\""), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("mapa/ewid/BUDYNKI-.--l: Błąd podczas odczytu nagłówka - warstwa pominięta"),
+            std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("Brak katalogu mapa/sytuacja/"), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("Brak ekranu: okno mapy nie zostanie pokazane."), std::string::npos) << run.errors;
+}
+
 // A folder without a database set: the window would be empty; the program
 // says so and ends normally.
 TEST_F(ProgramWithoutScreen, WithoutADatabaseSetTheWindowIsEmpty) {

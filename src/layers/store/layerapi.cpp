@@ -142,6 +142,11 @@ int TLayerStore::GetWzorceList(TAllWarstwaHeader& entry, TBaza* handle) {
   return base->NextHeader(entry);
 }
 
+std::vector<std::string> TLayerStore::PassedOver(TBaza* handle) const {
+  const TBaza* base = FindBase(handle);
+  return base != nullptr ? base->PassedOver() : std::vector<std::string>();
+}
+
 void TLayerStore::OpenSymbols(const std::string* catalogue, std::string& fileName) {
   for (const auto& line : bases_) {
     if (line.second->HasCatalogue(catalogue)) {

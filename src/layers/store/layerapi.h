@@ -60,6 +60,9 @@ public:
   int SetWarstwaFlags(TBaza* handle, std::uint16_t user);
   int GetWarstwyList(TAllWarstwaHeader& entry, TBaza* handle);
   int GetWzorceList(TAllWarstwaHeader& entry, TBaza* handle);
+  // What the last enumeration of the database passed over (TBaza::PassedOver);
+  // empty for an unknown handle.
+  std::vector<std::string> PassedOver(TBaza* handle) const;
   // The symbol library of a catalogue; EInternalError when no open
   // database holds the catalogue.
   void OpenSymbols(const std::string* catalogue, std::string& fileName);

@@ -13,6 +13,7 @@
 #include "layers/store/oldformat.h"
 #include "layers/store/oldlayer.h"
 #include "platform/files/codepage.h"
+#include "platform/files/files.h"
 #include "platform/files/inifile.h"
 
 namespace {
@@ -43,6 +44,30 @@ std::vector<std::pair<std::string, std::string>> SectionLines(const platform::TI
   }
   return lines;
 }
+
+// A path as the user is shown it: the catalogue keys of "baza.ini" may
+// separate folders with a backslash.
+std::string ShownPath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+// The shape of a layer file's name: eight characters, a dot and three (the
+// last the kind letter). A catalogue's masks may select other files too
+// ("*.*" takes notes.txt); only files of this shape, or that begin with the
+// current format's magic, are reported when they cannot be read.
+bool LayerFileShape(const std::string& name) {
+  int chars = 0;
+  int dotAt = -1;
+  for (const char c : name) {
+    if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;  // inside a UTF-8 letter
+    if (c == '.' && dotAt < 0) dotAt = chars;
+    ++chars;
+  }
+  return chars == 12 && dotAt == 8;
+}
+
+constexpr char kLayerPassedOver[] = " - warstwa pominięta";
 
 }  // namespace
 
@@ -82,6 +107,10 @@ void THeaderIteratorNew::ReadCatalogue(int n) {
   objInterfKonf_ = conf != nullptr ? *conf : std::string();
   numbers_ = TNrWarstwaList::Read(*directory_ + "baza.cnf");
   noFileYet_ = true;
+  // The catalogue stays in the tree, empty; the user is told why.
+  if (!platform::DirectoryExists(*directory_))
+    baza_.NotePassedOver("Brak katalogu " + ShownPath(*directory_) + " (" + key + " \"" + catalogueName_ +
+                         "\"): jego warstwy nie zostały wczytane");
   mask_ = 1;
 }
 
@@ -159,7 +188,8 @@ int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeade
   int kind = 0;
   {
     platform::File file = FileOpener().FileOpen(path, fmOpenRead | fmShareDenyNone);
-    if (!file.IsOpen()) return kDBNothing;
+    if (!file.IsOpen())
+      return PassOver(fileName, false, FormatMessage("Nie można otworzyć pliku %s", ShownPath(path).c_str()));
     std::uint8_t head[6];
     if (file.ReadAt(0, head, sizeof head) != static_cast<std::int64_t>(sizeof head) ||
         std::memcmp(head, kMagic, 4) != 0) {
@@ -168,12 +198,14 @@ int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeade
       old.CatalogueName = catalogueName_;
       old.BaseId = baseId_;
       old.ObjInterfKonf = objInterfKonf_;
-      if (ReadOldHeader(file, fileName, old) != 0) return kDBNothing;
+      if (ReadOldHeader(file, fileName, old) != 0)
+        return PassOver(fileName, false, ShownPath(path) + ": Błąd podczas odczytu nagłówka");
       entry = std::move(old);
       return kDBOk;
     }
     Descriptor d = DefaultDescriptor();
-    if (ReadSizedBlock(file, kDescriptorOffset, d.data(), d.size()) < 0) return kDBNothing;
+    if (ReadSizedBlock(file, kDescriptorOffset, d.data(), d.size()) < 0)
+      return PassOver(fileName, true, ShownPath(path) + ": " + kBadFileStructure);
     kind = static_cast<int>(GetU32(&d[kDescKind]) & 3);
   }
   // The object reads the descriptor again under the shared lock, so that a
@@ -186,13 +218,14 @@ int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeade
   TMainWarstwaHeader h;
   try {
     std::uint8_t mode = kOpenRead;
-    if (object->Open(mode) != kDBOk) return kDBNothing;
+    if (object->Open(mode) != kDBOk)
+      return PassOver(fileName, true, FormatMessage("Nie można otworzyć pliku %s", ShownPath(path).c_str()));
     object->ReadWarstwaHeader(h);
     object->Close();
-  } catch (const EDBError&) {
-    return kDBNothing;
-  } catch (const EInOutError&) {
-    return kDBNothing;
+  } catch (const EDBError& e) {
+    return PassOver(fileName, true, ShownPath(path) + ": " + e.Message());
+  } catch (const EInOutError& e) {
+    return PassOver(fileName, true, ShownPath(path) + ": " + e.Message());
   }
   TAllWarstwaHeader e;
   e.Directory = directory_;
@@ -208,6 +241,11 @@ int THeaderIteratorNew::ReadHeader(const std::string& fileName, TAllWarstwaHeade
   e.File = baza_.AddFile(std::move(object), directory_);
   entry = std::move(e);
   return kDBOk;
+}
+
+int THeaderIteratorNew::PassOver(const std::string& fileName, bool hasMagic, const std::string& reason) {
+  if (hasMagic || LayerFileShape(fileName)) baza_.NotePassedOver(reason + kLayerPassedOver);
+  return kDBNothing;
 }
 
 // --- The database ------------------------------------------------------------
@@ -233,6 +271,7 @@ int TBaza::FirstHeader(TAllWarstwaHeader& entry, const std::string& section) {
   iterator_.reset();
   catalogues_.clear();
   files_.clear();
+  passedOver_.clear();
   iterator_ = std::make_unique<THeaderIteratorNew>(*this, SectionLines(ini, section), iniPath_);
   return NextHeader(entry);
 }

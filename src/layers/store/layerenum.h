@@ -76,8 +76,11 @@ protected:
                             TAllWarstwaHeader& entry);
 
 private:
-  // 0 when the file gave an entry, negative when it is passed over.
+  // 0 when the file gave an entry, negative when it is passed over; a
+  // passed-over file that looks like a layer file is noted in the database
+  // with Reason (PassOver).
   int ReadHeader(const std::string& fileName, TAllWarstwaHeader& entry);
+  int PassOver(const std::string& fileName, bool hasMagic, const std::string& reason);
   const std::string* Value(std::string_view key) const;
   void ReadCatalogue(int n);
   void StartSearch(const std::string& mask);
@@ -134,6 +137,12 @@ public:
   // The layer-file objects of the last walk, in the order found.
   const std::vector<TWarstwaFile*>& Files() const { return files_; }
 
+  // What the last walk passed over, one message a file or catalogue, in
+  // Polish and naming it: a missing catalogue folder, a layer file that
+  // cannot be opened or whose header cannot be read. Cleared by FirstHeader.
+  const std::vector<std::string>& PassedOver() const { return passedOver_; }
+  void NotePassedOver(std::string message) { passedOver_.push_back(std::move(message)); }
+
   // A new shared catalogue text, kept while the database lives.
   const std::string* AddCatalogue(std::string directory);
 
@@ -152,6 +161,7 @@ private:
   std::vector<const std::string*> catalogues_;
   std::vector<TWarstwaFile*> files_;
   std::unique_ptr<THeaderIteratorNew> iterator_;
+  std::vector<std::string> passedOver_;
   const std::string* numbersOf_ = nullptr;
   TNrWarstwaList numbers_;
 };

@@ -15,6 +15,10 @@ namespace {
 // A gap of fewer than this many non-candidates between two candidates is
 // read through rather than skipped.
 constexpr std::int64_t kLookAhead = 16;
+// The bits of a record's state word that the format never sets (it holds
+// the kind in bits 0-4 and the state in bits 30-31): a slot with any of them
+// is damaged, not a record.
+constexpr std::uint32_t kRecStrayBits = 0x3FFFFFE0u;
 }  // namespace
 
 void TNewTextLinWarstwaFile::StartScan(Scan kind) {
@@ -25,6 +29,7 @@ void TNewTextLinWarstwaFile::StartScan(Scan kind) {
   nextPacket_ = 0;
   packetOpen_ = false;
   fileSize_ = file_.Size();
+  damagedRecords_ = 0;
 }
 
 void TNewTextLinWarstwaFile::EndScan() {
@@ -153,6 +158,10 @@ int TNewTextLinWarstwaFile::NextStored(ObjectSaveRecord& rec, Scan kind, Reader 
     ++bufIndex_;
     const std::uint32_t state = GetU32(f);
     if ((state & kRecInUse) == 0) continue;
+    if ((state & kRecStrayBits) != 0) {
+      ++damagedRecords_;
+      continue;
+    }
     if (kind == Scan::Query) {
       if (query_ && !query_->Accept(f, Kind())) continue;
       DecodeNumbered(f, n, rec);

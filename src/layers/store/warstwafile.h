@@ -79,6 +79,10 @@ public:
   virtual void TransformWarstwa(const TAffineMatrix& m, const std::string& targetDirectory,
                                 ICancelCheck* cancel = nullptr);
 
+  // The records of the running or last scan that were passed over because
+  // the format cannot hold them (a damaged slot); a new scan starts at 0.
+  std::int64_t DamagedRecords() const { return damagedRecords_; }
+
 protected:
   // directory gets a trailing separator when it lacks one.
   TWarstwaFile(std::string directory, std::string fileName, std::int64_t recordSize);
@@ -88,4 +92,5 @@ protected:
   std::int64_t recSize_;
   bool open_ = false;
   bool readOnly_ = false;
+  std::int64_t damagedRecords_ = 0;
 };

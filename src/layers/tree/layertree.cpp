@@ -288,13 +288,20 @@ void TWarstwa::Load(TWarQuery* Filter, TCancel* Cancel) {
     for (int i = 0; i < GetCount(); ++i) Sublayer(i)->SetFlag(kNodeHistorical | kNodeReadOnly);
   }
   SelectSymbols();
-  ReadIntoSublayers(Cancel, true, [&](ObjectSaveRecord& rec, bool first) {
-    if (Filter != nullptr)
-      return first ? DBInt::SeekRecord(*Store, FileHandle, Filter, rec)
-                   : DBInt::ReadRecordAtSeek(*Store, FileHandle, rec);
-    if (first) ReserveForWholeLoad();
-    return first ? DBInt::ReadCurrent(*Store, FileHandle, rec) : DBInt::ReadRecord(*Store, FileHandle, rec);
-  });
+  std::int64_t expected = -1;
+  ReadIntoSublayers(
+      Cancel, true,
+      [&](ObjectSaveRecord& rec, bool first) {
+        if (Filter != nullptr)
+          return first ? DBInt::SeekRecord(*Store, FileHandle, Filter, rec)
+                       : DBInt::ReadRecordAtSeek(*Store, FileHandle, rec);
+        if (first) {
+          ReserveForWholeLoad();
+          expected = StoredLiveRecords();
+        }
+        return first ? DBInt::ReadCurrent(*Store, FileHandle, rec) : DBInt::ReadRecord(*Store, FileHandle, rec);
+      },
+      &expected);
   FinishLoad();
 }
 
@@ -331,18 +338,67 @@ void TWarstwa::LoadInWindow(const TRealRect& Window, TCancel* Cancel) {
   FinishLoad();
 }
 
+std::int64_t TWarstwa::StoredLiveRecords() {
+  std::int64_t live = 0;
+  for (int i = 0; i < GetCount(); ++i) {
+    TWarstwaHeader header;
+    try {
+      Store->ReadPodwarstwaHeader(FileHandle, i, header);
+    } catch (const EDBError&) {
+      continue;
+    }
+    if (header.Live > 0) live += header.Live;
+  }
+  return live;
+}
+
 void TWarstwa::ReadIntoSublayers(TCancel* Cancel, bool MarkBeforeClose,
-                                 const std::function<int(ObjectSaveRecord&, bool)>& Read) {
+                                 const std::function<int(ObjectSaveRecord&, bool)>& Read,
+                                 const std::int64_t* Expected) {
   OpenAndSync(IsReadOnly());
   SetFlag(kNodeFileOpen);
+  loadDamage_.clear();
+  // Records the layer cannot hold (a damaged file: coordinates that are no
+  // number or far off the Earth, a kind without a class, a text longer than
+  // its field) are passed over: one of them must neither end the reading nor
+  // stretch the extent of the whole set.
+  const bool line = Kind == 1;
+  std::int64_t accepted = 0;
+  std::int64_t damaged = 0;
+  bool readError = false;
+  bool canceled = false;
+  const auto tell = [&] {
+    damaged += FileHandle->DamagedRecords();
+    std::string what;
+    const auto add = [&what](const std::string& part) { what += (what.empty() ? "" : ", ") + part; };
+    if (damaged > 0) add("pominięte uszkodzone rekordy: " + std::to_string(damaged));
+    if (readError) add("odczyt przerwany błędem po " + std::to_string(accepted) + " obiektach");
+    else if (!canceled && Expected != nullptr && *Expected > accepted + damaged)
+      add("wczytane obiekty: " + std::to_string(accepted) + " z " + std::to_string(*Expected) +
+          " zapisanych w nagłówkach podwarstw");
+    if (what.empty()) return;
+    std::string path = FileHandle->Path();
+    std::replace(path.begin(), path.end(), '\\', '/');
+    loadDamage_ = "Plik " + path + " (warstwa " + Name + "): " + what;
+  };
   // What was read stays and is marked loaded, whether the reading ends, is
   // cancelled or fails; the file is closed in every case.
   try {
     try {
       TCancelPoll cancel(Cancel);
       ObjectSaveRecord rec;
-      for (int rc = Read(rec, true); rc == kDBOk && !cancel.Canceled(); rc = Read(rec, false))
+      int rc = Read(rec, true);
+      for (; rc == kDBOk && !(canceled = cancel.Canceled()); rc = Read(rec, false)) {
+        if (!RecordFitsLayer(rec, line)) {
+          ++damaged;
+          continue;
+        }
         AddRecordToSublayer(rec);
+        ++accepted;
+      }
+      // A scan ends with kDBEnd; kDBNothing is a read error in the file.
+      readError = rc == kDBNothing;
+      tell();
     } catch (...) {
       if (MarkBeforeClose) MarkSublayersLoaded();
       throw;

@@ -94,6 +94,13 @@ class TWarstwa : public TGrupaWarstw {
   // copy, empty for none); answers IsShown as it was.
   bool Clean(const std::string& Backup);
   void RefreshNumber();
+  // What the last load (whole or of a window) could not take from the file,
+  // in Polish, naming the file and the layer: the damaged records it passed
+  // over (their values cannot be held by the layer, or their slot is not a
+  // record), a read error that ended it early, and for a whole load fewer
+  // live objects than the sublayer headers count (a cut file). Empty when the
+  // file read whole.
+  const std::string& LoadDamage() const { return loadDamage_; }
 
  private:
   class TStatisticsCancel;
@@ -101,8 +108,14 @@ class TWarstwa : public TGrupaWarstw {
   // Opens the file, hands every record Read gives (first: the start of the
   // scan) to its sublayer until the end or a cancel, marks the sublayers
   // loaded (before the close, or after it) and closes the file in every case.
+  // Records whose values the layer cannot hold are passed over and counted;
+  // LoadDamage tells what was passed over. Expected: the live records the
+  // headers count (a whole load), or -1.
   void ReadIntoSublayers(TCancel* Cancel, bool MarkBeforeClose,
-                         const std::function<int(ObjectSaveRecord&, bool)>& Read);
+                         const std::function<int(ObjectSaveRecord&, bool)>& Read,
+                         const std::int64_t* Expected = nullptr);
+  // The live records the sublayer headers count; the file is open.
+  std::int64_t StoredLiveRecords();
   void MarkSublayersLoaded();
   // Before a whole load: every empty sublayer's list gets room for the live
   // records its header counts, all of them bounded by what the file can
@@ -117,6 +130,7 @@ class TWarstwa : public TGrupaWarstw {
   std::unique_ptr<TStatisticsCancel> statisticsCancel_;
   // The file could only be opened read-only when the layer was built.
   bool fileReadOnly_ = false;
+  std::string loadDamage_;
 };
 
 class TKatalogWarstw : public TGrupaWarstw {
