@@ -54,7 +54,15 @@ void RunMapWindow(const std::string& BazaFile) {
     std::fprintf(stderr, "Brak ekranu: okno mapy nie zostanie pokazane.\n");
     return;
   }
-  window->ShowModal();
+  // The map window is the program's main window, shown as any window (not
+  // modally: the windows it opens beside it, such as floating tool windows,
+  // take the mouse as well); closing it ends the message loop.
+  platform::TApplication& application = platform::Application();
+  application.SetMainForm(window.get());
+  window->Show();
+  application.Run();
+  application.SetMainForm(nullptr);
+  window->Hide();
 }
 
 int Run() {

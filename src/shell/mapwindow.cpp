@@ -85,8 +85,8 @@ void TMapWindow::AddDrawingCommands(TMenuItem& Menu) {
     const char* caption;
     void (*command)(TTvView&);
   } commands[] = {
-      {"&Linia", CmdNewSpecialLinia},         {"Linia &zamknięta", CmdNewSpecialLiniaLoop},
-      {"&Okrąg", CmdNewOkrag},                {"&Napis", CmdNewText},
+      {"&Linia", CmdNewSpecialLinia},         {"Li&nia ciągła", CmdNewSpecialLiniaLoop},
+      {"&Okrąg", CmdNewOkrag},                {"&Tekst", CmdNewText},
       {"&Symbol", CmdNewSymbol},              {"&Czołówka", CmdAddCzolowka},
       {"Wskaż czo&łówkę", CmdPickCzolowka},
   };
@@ -215,6 +215,19 @@ void TMapWindow::ConfigClick() {
 }
 
 void TMapWindow::CloseClick() { Close(); }
+
+bool TMapWindow::CloseQuery() {
+  if (!TForm::CloseQuery()) return false;
+  try {
+    if (!view_->QuerySaveAll()) return false;
+  } catch (const std::exception& error) {
+    // The changes that could not be written stay in the window.
+    Application().ShowException(error);
+    return false;
+  }
+  view_->ResetKrzyz();
+  return true;
+}
 
 void TMapWindow::ViewCfgChanged(TParametryConf*) {
   // The view hears the change too, maybe after this window: the box is

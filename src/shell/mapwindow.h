@@ -53,6 +53,12 @@ public:
 
   TTvView& View() const { return *view_; }
 
+  // Closing ("Zamknij", the window's close box, the end of its modal run)
+  // asks about every changed layer whether to save it; "Anuluj" keeps the
+  // window open, and so does a layer that could not be written (the
+  // failure is shown). When it may close, the view's tool is reset.
+  bool CloseQuery() override;
+
   // The map-document window of the view: the box's scroll bars over it.
   void CenterScrollBars() override;
   platform::TPopupMenu* SkalaPopUp() override { return SkalaMenu; }

@@ -13,6 +13,7 @@
 #include "platform/gui/controls.h"
 #include "platform/gui/controls_grids.h"
 #include "view/tvview.h"
+#include "view/viewwalkers.h"
 
 namespace {
 
@@ -130,6 +131,13 @@ void TTvView::SaveActiveWarstwy() {
     }
   }
   if (failure) std::rethrow_exception(failure);
+}
+
+bool TTvView::QuerySaveAll() {
+  if (Root() == nullptr) return true;
+  TQuerySave query;
+  query.Execute(*Root());
+  return !query.Cancelled;
 }
 
 // --- Overlay --------------------------------------------------------------------

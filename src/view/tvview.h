@@ -403,6 +403,12 @@ public:
   // of the line sublayer does not keep the text sublayer from saving; the
   // first failure is raised afterwards.
   void SaveActiveWarstwy();
+  // Before the view's document closes: asks about every changed layer
+  // whether to save it ("Warstwa X została zmieniona. Zachować?") and saves
+  // those the user wants. False when the user cancelled (the document
+  // stays); a layer that cannot be written raises, so that the caller keeps
+  // the document open rather than lose its changes.
+  bool QuerySaveAll();
 
   // The overlay: the view owns Painter from here and frees the previous one.
   void SetPaintInPaint(std::unique_ptr<TOverlayPainter> Painter);

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "common/example_set_folder.h"
+#include "controls/smallwnd.h"
 #include "drawing/strokefont.h"
 #include "foundation/errors.h"
 #include "foundation/settings/settings.h"
@@ -27,6 +28,7 @@
 #include "objects/symbollib.h"
 #include "platform/gui/application.h"
 #include "platform/paint/gdiimage.h"
+#include "platform/files/codepage.h"
 #include "platform/files/inifile.h"
 #include "platform/gui/responder.h"
 #include "common/scratch_folder.h"
@@ -173,11 +175,163 @@ TEST_F(MapWindowTest, BothMenusHoldTheCommands) {
   EXPECT_EQ(window->MapaItem->Caption(), "&Mapa");
   EXPECT_EQ(window->RysujItem->Caption(), "&Rysuj");
   EXPECT_EQ(Captions(*window->RysujItem),
-            (std::vector<std::string>{"&Aktywna podwarstwa...", "-", "&Linia", "Linia &zamknięta", "&Okrąg",
-                                      "&Napis", "&Symbol", "&Czołówka", "Wskaż czo&łówkę", "-", "&Zapisz"}));
+            (std::vector<std::string>{"&Aktywna podwarstwa...", "-", "&Linia", "Li&nia ciągła", "&Okrąg",
+                                      "&Tekst", "&Symbol", "&Czołówka", "Wskaż czo&łówkę", "-", "&Zapisz"}));
   EXPECT_EQ(Captions(*window->MapaItem), commands);
   EXPECT_EQ(window->SkalaPopUp(), window->SkalaMenu);
   EXPECT_EQ(Captions(window->SkalaMenu->Items()), commands);
+}
+
+// The accelerator of a caption ("&Zapisz": "z"), in lower case; empty
+// without one ("&&" is a plain ampersand).
+std::string Accelerator(const std::string& Caption) {
+  for (size_t i = 0; i + 1 < Caption.size(); ++i) {
+    if (Caption[i] != '&') continue;
+    if (Caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    // One UTF-8 character after the ampersand.
+    size_t length = 1;
+    while (i + 1 + length < Caption.size() && (static_cast<unsigned char>(Caption[i + 1 + length]) & 0xC0) == 0x80)
+      ++length;
+    return LowerCase(Caption.substr(i + 1, length));
+  }
+  return {};
+}
+
+// The clashes within one menu (the menu bar's titles, each menu, each
+// submenu): two items that share an accelerator, named with Path.
+std::vector<std::string> AcceleratorClashes(TMenuItem& Menu, const std::string& Path) {
+  std::vector<std::string> clashes;
+  std::map<std::string, std::string> taken;
+  for (int i = 0; i < Menu.Count(); ++i) {
+    TMenuItem& item = *Menu.Items(i);
+    const std::string key = Accelerator(item.Caption());
+    if (!key.empty()) {
+      auto [at, fresh] = taken.emplace(key, item.Caption());
+      if (!fresh) clashes.push_back(Path + ": " + at->second + " / " + item.Caption());
+    }
+    if (item.Count() > 0) {
+      std::vector<std::string> inner = AcceleratorClashes(item, Path + " > " + item.Caption());
+      clashes.insert(clashes.end(), inner.begin(), inner.end());
+    }
+  }
+  return clashes;
+}
+
+TEST(MenuAccelerators, CaptionsGiveTheirLetterAndClashesAreFound) {
+  const struct {
+    const char* caption;
+    const char* key;
+  } cases[] = {{"&Zapisz", "z"}, {"Wskaż czo&łówkę", "ł"}, {"Li&nia ciągła", "n"},
+               {"A && B", ""},   {"A && &B", "b"},         {"Bez skrótu", ""}};
+  for (const auto& c : cases) EXPECT_EQ(Accelerator(c.caption), c.key) << c.caption;
+  // A clash in a submenu, of letters that differ only in case; the same
+  // letter in two different menus is none.
+  TMenuItem menu;
+  menu.Add("&Linia");
+  TMenuItem* sub = menu.Add("&Podmenu");
+  sub->Add("&Łuk");
+  sub->Add("&Linia");
+  sub->Add("Ś&ł");
+  EXPECT_EQ(AcceleratorClashes(menu, "Test"), std::vector<std::string>{"Test > &Podmenu: &Łuk / Ś&ł"});
+}
+
+// Every menu of the program (the map window's menu bar, its menus and
+// their submenus, and every pop-up menu it owns) gives each item a letter
+// of its own, so that Alt and the letters reach every command.
+TEST_F(MapWindowTest, EveryMenuHasDistinctAccelerators) {
+  int menus = 0;
+  for (int i = 0; i < window->ComponentCount(); ++i) {
+    TComponent* component = window->Components(i);
+    if (auto* bar = dynamic_cast<TMainMenu*>(component)) {
+      EXPECT_EQ(AcceleratorClashes(bar->Items(), "menu bar"), std::vector<std::string>{});
+      ++menus;
+    } else if (auto* popup = dynamic_cast<TPopupMenu*>(component)) {
+      EXPECT_EQ(AcceleratorClashes(popup->Items(), popup->Name()), std::vector<std::string>{});
+      ++menus;
+    }
+  }
+  EXPECT_EQ(menus, 2);
+}
+
+// Closing the window, by "Zamknij" or by its close box, asks about every
+// changed layer whether to save it: "Anuluj" keeps the window open and the
+// change, "Nie" closes without saving, "Tak" saves and closes. Nothing
+// changed: no question.
+TEST_F(MapWindowTest, ClosingAsksWhetherToSaveEveryChangedLayer) {
+  window->OpenBase(*store, "Przyklad");
+  TTvView& view = window->View();
+  // The first layer of the set, one of its sublayers.
+  std::function<TWarstwa*(TGrupaWarstw&)> firstLayer = [&](TGrupaWarstw& group) -> TWarstwa* {
+    for (int i = 0; i < group.GetCount(); ++i) {
+      if (auto* layer = dynamic_cast<TWarstwa*>(group.GetItem(i))) return layer;
+      if (auto* inner = dynamic_cast<TGrupaWarstw*>(group.GetItem(i)))
+        if (TWarstwa* found = firstLayer(*inner)) return found;
+    }
+    return nullptr;
+  };
+  TWarstwa* layer = firstLayer(*view.Root());
+  ASSERT_NE(layer, nullptr);
+  TPodwarstwa* sublayer = layer->Sublayer(0);
+  ASSERT_NE(sublayer, nullptr);
+  const std::string question = "Warstwa " + layer->Name + " została zmieniona. Zachować?";
+
+  const auto answer = [&](TScriptedResponder& responder, platform::TButton* TYesNoAll::*button,
+                          std::vector<std::string>& asked) {
+    responder.AnswerForm(
+        [button, &asked](TForm& form) {
+          auto& query = dynamic_cast<TYesNoAll&>(form);
+          asked.push_back(query.Komunikat->Caption());
+          (query.*button)->Click();
+        },
+        "Potwierdź");
+  };
+  struct Case {
+    const char* name;
+    bool byCloseBox;
+    bool changed;
+    std::vector<platform::TButton* TYesNoAll::*> answers;  // Anuluj first keeps the window for one more close
+    bool saved;
+  };
+  const Case cases[] = {
+      {"Zamknij, Anuluj, then Nie", false, true, {&TYesNoAll::CancelBtn, &TYesNoAll::NoBtn}, false},
+      {"close box, Anuluj, then Nie", true, true, {&TYesNoAll::CancelBtn, &TYesNoAll::NoBtn}, false},
+      {"Zamknij, Tak", false, true, {&TYesNoAll::YesBtn}, true},
+      {"nothing changed", false, false, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.changed) sublayer->SetFlag(kNodeChanged);
+    TScriptedResponder responder(Fail);
+    std::vector<std::string> asked;
+    int closes = 0;
+    const auto close = [&](TForm& form) {
+      ++closes;
+      if (c.byCloseBox) form.Close();
+      else Item(*window->MapaItem, "&Zamknij")->Click();
+    };
+    responder.AnswerForm(close, "Tolvika - Przyklad");
+    for (size_t i = 0; i < c.answers.size(); ++i) {
+      answer(responder, c.answers[i], asked);
+      // Cancelled: the window is still open and is closed once more.
+      if (c.answers[i] == &TYesNoAll::CancelBtn)
+        responder.AnswerForm(
+            [&](TForm& form) {
+              EXPECT_TRUE(form.Visible());
+              EXPECT_TRUE(sublayer->IsChanged());
+              close(form);
+            },
+            "Tolvika - Przyklad");
+    }
+    EXPECT_EQ(window->ShowModal(), mrCancel);
+    EXPECT_EQ(responder.Pending(), 0);
+    EXPECT_EQ(closes, static_cast<int>(c.answers.size() > 1 ? 2 : 1));
+    EXPECT_EQ(asked, std::vector<std::string>(c.answers.size(), question));
+    EXPECT_EQ(sublayer->IsChanged(), c.changed && !c.saved);
+    sublayer->ClearFlag(kNodeChanged);
+  }
 }
 
 // The set is fitted once when opened; the menu fits it again, starts the

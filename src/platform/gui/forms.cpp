@@ -454,13 +454,10 @@ TModalResult TForm::ShowModal() {
   }
   if (how == TModalAnswer::Responder) {
     TModalResponder* responder = TModalResponder::Current();
-    SetVisible(true);
+    // Shown modally as for a user; an answer that raises leaves the form
+    // closed, as a modal form ends.
+    ShownModally shown(*this);
     responder->Record(TShownModal{TModalKind::Form, Caption(), {}, 0});
-    // An answer that raises leaves the form closed, as a modal form ends.
-    struct Hide {
-      TForm* form;
-      ~Hide() { GuardCall([this] { form->SetVisible(false); }); }
-    } hide{this};
     for (;;) {
       auto answer = responder->Take(TModalKind::Form, Caption());
       if (!answer || answer->kind == TModalResponder::TAnswer::Kind::Cancel) {
@@ -487,12 +484,27 @@ TModalResult TForm::ShowModal() {
     return modalResult_;
   }
 
-  form_->window->setWindowModality(Qt::ApplicationModal);
-  SetVisible(true);
-  RunModalLoop(0);
-  form_->window->setWindowModality(Qt::NonModal);
-  SetVisible(false);
+  {
+    ShownModally shown(*this);
+    RunModalLoop(0);
+  }
   return modalResult_;
+}
+
+// The toolkit takes a window's modality into account only when the window
+// is shown or hidden: set on a visible window it has no effect, and a
+// window hidden after it was made plain again stays in the toolkit's list
+// of modal windows, blocking the mouse and keys of every other window for
+// good. So the modality is set before the window shows and taken back only
+// after it has been hidden.
+TForm::ShownModally::ShownModally(TForm& form) : form_(form) {
+  form_.form_->window->setWindowModality(Qt::ApplicationModal);
+  form_.SetVisible(true);
+}
+
+TForm::ShownModally::~ShownModally() {
+  GuardCall([this] { form_.SetVisible(false); });
+  form_.form_->window->setWindowModality(Qt::NonModal);
 }
 
 void TForm::RunModalLoop(std::uint32_t timeoutMs) {

@@ -150,6 +150,18 @@ class TForm : public TWinControl {
   // not 0, passes).
   void RunModalLoop(std::uint32_t timeoutMs);
   void ShowMdiChild();
+  // The form shown modally for its lifetime: application-modal from before
+  // it shows until after it is hidden again.
+  class ShownModally {
+   public:
+    explicit ShownModally(TForm& form);
+    ~ShownModally();
+    ShownModally(const ShownModally&) = delete;
+    ShownModally& operator=(const ShownModally&) = delete;
+
+   private:
+    TForm& form_;
+  };
 
   std::unique_ptr<TFormImpl> form_;
   TFormBorderStyle borderStyle_ = TFormBorderStyle::Sizeable;

@@ -271,6 +271,8 @@ struct TCanvas::Impl {
   // with the painter active only during the call (the window may replace its
   // image between calls).
   std::function<QImage*()> source;
+  // Told when a drawing call on the surface has ended.
+  std::function<void()> drawn;
 
   bool Active() const { return painter.isActive(); }
   void Refresh() {
@@ -304,9 +306,10 @@ std::unique_ptr<TCanvas> MakeCanvas(QPaintDevice* device, QImage* image, TCanvas
   return std::make_unique<TCanvas>(std::move(impl));
 }
 
-std::unique_ptr<TCanvas> MakeSurfaceCanvas(std::function<QImage*()> source) {
+std::unique_ptr<TCanvas> MakeSurfaceCanvas(std::function<QImage*()> source, std::function<void()> drawn) {
   auto impl = std::make_unique<TCanvas::Impl>();
   impl->source = std::move(source);
+  impl->drawn = std::move(drawn);
   impl->Refresh();
   return std::make_unique<TCanvas>(std::move(impl));
 }
@@ -321,7 +324,10 @@ TPaintSession::TPaintSession(TCanvas& canvas) : canvas_(canvas) {
 }
 
 TPaintSession::~TPaintSession() {
-  if (owns_) canvas_.Internal().painter.end();
+  if (!owns_) return;
+  TCanvas::Impl& impl = canvas_.Internal();
+  impl.painter.end();
+  if (impl.drawn) impl.drawn();
 }
 
 QPainter* TPaintSession::Painter() const {

@@ -123,10 +123,17 @@ TSurfaceCanvas::TSurfaceCanvas(TPaintSurface& surface) : impl_(std::make_unique<
   EnsureApplication();
   impl_->surface = &surface;
   Impl* impl = impl_.get();
-  impl_->canvas = MakeSurfaceCanvas([impl] {
-    auto* image = static_cast<QImage*>(impl->surface->NativeImage());
-    return image != nullptr ? image : &impl->spare;
-  });
+  impl_->canvas = MakeSurfaceCanvas(
+      [impl] {
+        auto* image = static_cast<QImage*>(impl->surface->NativeImage());
+        return image != nullptr ? image : &impl->spare;
+      },
+      // What a call drew is shown at once: figures drawn outside a paint
+      // (the tools' inverted lines under the pointer) reach the screen
+      // without waiting for the canvas to be released.
+      [impl] {
+        if (impl->surface->NativeImage() != nullptr) impl->surface->SurfaceChanged(0, 0, 0, 0);
+      });
 }
 
 TSurfaceCanvas::~TSurfaceCanvas() { Update(); }

@@ -69,9 +69,10 @@ class TImageSurface : public TPaintSurface {
 // The canvas of a window's surface (the window's device context, got for a
 // stretch of drawing and released). Every drawing call paints on the image
 // the surface has at that moment, so the canvas follows a resized window.
-// Update shows what was drawn; releasing (destroying) shows it too. GUI
-// thread, or the thread the window hands it to, one at a time; the surface
-// must outlive it.
+// Every drawing call shows what it drew when it ends (the surface's
+// SurfaceChanged), as drawing on a window does; Update and releasing
+// (destroying) show it too. GUI thread, or the thread the window hands it
+// to, one at a time; the surface must outlive it.
 class TSurfaceCanvas {
  public:
   explicit TSurfaceCanvas(TPaintSurface& surface);

@@ -25,8 +25,11 @@ std::unique_ptr<TCanvas> MakeCanvas(QPaintDevice* device, QImage* image, TCanvas
                                     int width = 0, int height = 0);
 
 // A canvas over a window's surface: source gives the image to paint on at
-// every drawing call.
-std::unique_ptr<TCanvas> MakeSurfaceCanvas(std::function<QImage*()> source);
+// every drawing call, and drawn (when set) is told after every drawing call,
+// so that the window shows what was drawn at once, as drawing on a window
+// does.
+std::unique_ptr<TCanvas> MakeSurfaceCanvas(std::function<QImage*()> source,
+                                           std::function<void()> drawn = {});
 
 // The canvas's painter, active for the session's lifetime (a surface canvas
 // begins and ends painting around each call; other canvases paint from

@@ -8,7 +8,9 @@
 #include "platform/gui/application.h"
 #include "platform/gui/controls_std.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/dragframe.h"
 #include "platform/gui/messages.h"
+#include "platform/gui/modality.h"
 #include "platform/gui/responder.h"
 
 namespace {
@@ -206,6 +208,59 @@ TEST(FormsTest, FailedCheckWhoseMessageWaitsForTheUserKeepsTheDialogOpen) {
   EXPECT_EQ(step, 3);
   EXPECT_TRUE(openAfterRefusal);
   EXPECT_TRUE(focusOnField);
+}
+
+// A modal dialog keeps the mouse from the other windows only while it is
+// open: once it has closed (by an answer or by its own loop), a click on
+// the window behind it reaches that window again, time after time.
+TEST(FormsTest, OtherWindowsTakeTheMouseAgainOnceAModalDialogHasClosed) {
+  TScriptedResponder responder(Fail);
+  auto main = MakeForm<TForm>();
+  main->SetCaption("Mapa");
+  main->SetBounds(0, 0, 200, 100);
+  auto* button = main->Create<TButton>(main.get(), "Button");
+  button->SetBounds(10, 10, 80, 25);
+  int clicks = 0;
+  button->OnClick = [&](TComponent&) { ++clicks; };
+  main->Show();
+  auto click = [&] {
+    const TGdiPoint p = ClientToScreen(*button, 40, 12);
+    ScreenMouse(TScreenMouse::Press, p.X, p.Y);
+    ScreenMouse(TScreenMouse::Release, p.X, p.Y);
+    Application().ProcessMessages();
+  };
+  click();
+  ASSERT_EQ(clicks, 1);
+
+  auto dialog = MakeForm<NumberDialog>();
+  dialog->SetBounds(300, 300, 240, 120);
+  dialog->SetPosition(TPosition::Designed);
+  TTimer timer;
+  timer.SetEnabled(false);
+  timer.SetInterval(20);
+  timer.OnTimer = [&] {
+    click();
+    dialog->SetModalResult(mrOk);
+  };
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    // While the dialog is open, a click on the window behind is dropped.
+    responder.AnswerForm([&](TForm& form) {
+      click();
+      form.Get<TBitBtn>("BitBtn2").Click();
+    });
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_EQ(clicks, 1 + round * 2);
+    click();
+    EXPECT_EQ(clicks, 2 + round * 2);
+    timer.SetEnabled(true);
+    responder.AnswerFormByLoop(5000);
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    timer.SetEnabled(false);
+    EXPECT_EQ(clicks, 2 + round * 2);
+    click();
+    EXPECT_EQ(clicks, 3 + round * 2);
+  }
 }
 
 // A dialog keeps the size it was designed with; a sizeable form follows its

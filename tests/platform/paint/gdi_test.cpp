@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -780,6 +781,33 @@ TEST(GdiSurface, SurfaceCanvasFollowsAResizedWindow) {
 
   surface.Resize(0, 0);  // a window without a size draws nowhere
   EXPECT_TRUE(dc.Canvas().SetPixel(0, 0, clRed));
+}
+
+// A canvas kept over a window for a while (a tool's inverted figures under
+// the pointer) shows what every drawing call drew as the call ends, not
+// only when the canvas is released: the window is told at once.
+TEST(GdiSurface, EveryDrawingCallOnAKeptSurfaceCanvasIsShownAtOnce) {
+  TImageSurface surface(40, 30);
+  TSurfaceCanvas dc(surface);
+  TCanvas& c = dc.Canvas();
+  c.SetPen(MakePen(clBlack, pmNot));
+  c.SetBrush(TBrush{clWhite, bsClear, {}});
+  const TGdiPoint points[] = {{2, 2}, {30, 2}, {30, 20}};
+  const struct {
+    const char* name;
+    std::function<bool()> draw;
+  } calls[] = {
+      {"LineTo", [&] { return c.LineTo(25, 15); }},
+      {"Polyline", [&] { return c.Polyline(points, 3); }},
+      {"Rectangle", [&] { return c.Rectangle({5, 5, 20, 15}); }},
+      {"SetPixel", [&] { return c.SetPixel(3, 3, clRed); }},
+  };
+  for (const auto& call : calls) {
+    SCOPED_TRACE(call.name);
+    const int before = surface.ChangeCount();
+    ASSERT_TRUE(call.draw());
+    EXPECT_GT(surface.ChangeCount(), before);
+  }
 }
 
 TEST(GdiSurface, BitmapResizeKeepsWhatFitsAndTheCanvas) {
