@@ -401,10 +401,11 @@ TEST(LayerCells, FarEdgeOfEveryExtentGetsTheLastInsideCell) {
     ASSERT_EQ(TextCell(e.max, e.o, d), 65534) << e.o << " " << e.max;
     ASSERT_EQ(LineCellUnclamped(e.o, e.o, d), 2);
     ASSERT_EQ(TextCell(e.o, e.o, d), 2);
-    ASSERT_EQ(LineCell(std::nextafter(e.max, 1e308), e.o, d) >= 254, true);
+    ASSERT_GE(LineCell(std::nextafter(e.max, 1e308), e.o, d), 254);
     ASSERT_EQ(LineCell(std::nextafter(e.o, -1e308), e.o, d), 1);
     const double v = e.o + (e.max - e.o) * std::uniform_real_distribution<double>(0, 1)(rng);
-    if (LineCell(v, e.o, d) != LineCellUnclamped(v, e.o, d) || TextCell(v, e.o, d) != TextCellUnclamped(v, e.o, d))
+    if (LineCell(v, e.o, d) != LineCellUnclamped(v, e.o, d) ||
+        TextCell(v, e.o, d) != TextCellUnclamped(v, e.o, d))
       ++mismatched;
   }
   EXPECT_EQ(mismatched, 0);
@@ -473,7 +474,10 @@ TEST_F(LayerScanTest, RebuiltFilesAgreeWithAPlainScanOverExtentsAndExactEdges) {
     f->UpdateIndex();
     double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
     for (const auto& o : objs)
-      for (const Pt& p : o) x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+      for (const Pt& p : o) {
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+      }
     std::vector<TLayerRect> rects = {{x0, y0, x1, y1}};
     for (const auto& o : objs)
       for (const Pt& p : o) {
