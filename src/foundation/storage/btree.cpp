@@ -1290,11 +1290,19 @@ struct TreeWalk {
       if (buffer[0] != DBRecDeleted) return Fail(n, "wolna strona bez znacznika");
       n = GetI32(buffer.data() + 1);
     }
-    if (static_cast<std::int32_t>(free.size()) != ix.Header.FreeCount)
+    // FreeCount equals the list's length until a damaged list is dropped:
+    // the header keeps its count, and the dropped pages stay counted there,
+    // leaked (neither in the tree nor on the list). A count outside
+    // 0 .. pages - 1 is damage, sound only with an empty (dropped) list.
+    const std::int64_t listed = static_cast<std::int64_t>(free.size());
+    const std::int64_t count = ix.Header.FreeCount;
+    const bool countDamaged = count < 0 || count > std::int64_t{ix.RecCount} - 1;
+    if (countDamaged ? listed != 0 : listed > count)
       return Fail(ix.Header.FirstFree, "liczba wolnych stron niezgodna z nagłówkiem");
+    const std::int64_t dropped = countDamaged ? 0 : count - listed;
     const std::int64_t unlinked =
         ix.RecCount - 1 - static_cast<std::int64_t>(free.size() + pages.size());
-    if (unlinked != 0 && (leaked == nullptr || unlinked < 0))
+    if (unlinked < 0 || (unlinked > dropped && leaked == nullptr))
       return Fail(0, "strony ani w drzewie, ani na liście wolnych");
     if (leaked != nullptr) *leaked = static_cast<std::int32_t>(unlinked);
     return true;

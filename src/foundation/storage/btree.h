@@ -31,7 +31,8 @@
 //      the subtree left of an item sorts before it, the right one after it;
 //   5. key lengths are at most K;
 //   6. every page 1..count-1 is either in the tree or on the free list, never
-//      both; the free list holds FreeCount pages.
+//      both; the free list holds FreeCount pages, except that the pages of a
+//      dropped (damaged) list stay counted in FreeCount and are in neither.
 // The full byte table is in docs/formats.md ("B-tree index file").
 #pragma once
 

@@ -808,8 +808,15 @@ std::string CheckDataFileInvariants(TDataFile& File) {
     }
   }
   DBErrorCode = error;
-  if (broken.empty() && !File.AppendOnly && length != File.Header.FreeCount)
-    broken = "free count " + std::to_string(File.Header.FreeCount) + " but " +
-             std::to_string(length) + " records on the list";
+  // FreeCount counts the records put on the list. It equals the list's
+  // length until a damaged list is dropped: the header then keeps its
+  // count, and the dropped records stay counted (leaked, never reused). A
+  // count outside 0 .. records - 1 is itself damage, sound only with an
+  // empty list (dropped; the next delete starts a new list).
+  const std::int32_t count = File.Header.FreeCount;
+  if (broken.empty() && !File.AppendOnly &&
+      (FreeCountDamaged(File) ? length != 0 : length > count))
+    broken = "free count " + std::to_string(count) + " but " + std::to_string(length) +
+             " records on the list";
   return broken;
 }

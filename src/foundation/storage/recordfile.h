@@ -25,7 +25,8 @@
 // the list). Invariants:
 //   1. the record count is the file size div R, the header record included;
 //   2. the free list is a stack of records 1..count-1 with byte 0 = 1, ending
-//      in -1, and FreeCount counts the records put on it;
+//      in -1, and FreeCount counts the records put on it: its length until a
+//      damaged list is dropped, whose records then stay counted (leaked);
 //   3. the engine writes bytes 16.. of record 0 only when it creates the file
 //      and through WriteUserHeader; header updates write bytes 0-15.
 // The full byte table and the error words are in docs/formats.md ("Record file").

@@ -119,13 +119,19 @@ std::vector<std::string> TConvThread::CutTexts() const {
   return cut_;
 }
 
+std::vector<std::string> TConvThread::TornFiles() const {
+  std::lock_guard lock(mutex_);
+  return torn_;
+}
+
 int TConvThread::Converted() const {
   std::lock_guard lock(mutex_);
   return converted_;
 }
 
 std::string TConvThread::Report(const std::vector<std::string>& skipped,
-                                const std::vector<std::string>& cut) {
+                                const std::vector<std::string>& cut,
+                                const std::vector<std::string>& torn) {
   std::string text;
   if (!skipped.empty()) {
     text += "Pominięte pliki:";
@@ -135,6 +141,11 @@ std::string TConvThread::Report(const std::vector<std::string>& skipped,
     if (!text.empty()) text += "\n\n";
     text += "Skrócone teksty (z punktem odniesienia do 18 znaków, nazwy symboli do 25):";
     for (const std::string& s : cut) text += "\n" + s;
+  }
+  if (!torn.empty()) {
+    if (!text.empty()) text += "\n\n";
+    text += "Pliki kończące się niepełnym rekordem (przekształcone do ostatniego pełnego):";
+    for (const std::string& s : torn) text += "\n" + s;
   }
   return text;
 }
@@ -187,6 +198,8 @@ void TConvThread::ConvertOne(const std::string& source, Progress& progress) {
     ++converted_;
     if (r.CutTexts > 0)
       cut_.push_back(target + " - " + std::to_string(r.CutTexts));
+    if (r.TornRecord > 0)
+      torn_.push_back(source + " - rekord " + std::to_string(r.TornRecord) + " niepełny");
   } catch (const EWarstwaFormat& e) {
     std::lock_guard lock(mutex_);
     skipped_.push_back(source + " - " + e.what());
@@ -194,7 +207,7 @@ void TConvThread::ConvertOne(const std::string& source, Progress& progress) {
 }
 
 void TConvThread::ShowReport() {
-  const std::string text = Report(Skipped(), CutTexts());
+  const std::string text = Report(Skipped(), CutTexts(), TornFiles());
   if (text.empty()) return;
   Synchronize([&] { MessageBox(text, "Konwersja", MB_OK | MB_ICONWARNING); });
 }

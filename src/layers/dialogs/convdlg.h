@@ -2,8 +2,9 @@
 // directory, converted one after another on a worker thread behind the
 // modal progress window (caption "Konwersja"). A file that is no old layer
 // file, or whose target name is taken twice over (the name and "x_" and the
-// name), is skipped; the skipped files and the texts the conversion had to
-// cut are listed when the run ends. A missing source or a failed write ends
+// name), is skipped; the skipped files, the texts the conversion had to cut
+// and the files that end inside a record (converted up to their last whole
+// record) are listed when the run ends. A missing source or a failed write ends
 // the run with its message.
 //
 // TConvDialog: GUI thread only; whoever makes it owns it; it owns its
@@ -64,12 +65,15 @@ public:
   // What the run left for its report; any thread (guarded).
   std::vector<std::string> Skipped() const;
   std::vector<std::string> CutTexts() const;
+  std::vector<std::string> TornFiles() const;
   int Converted() const;
 
-  // The report of a run: the skipped files and the files with cut texts;
-  // empty when there is nothing to tell.
+  // The report of a run: the skipped files, the files with cut texts and
+  // the files whose last record was torn; empty when there is nothing to
+  // tell.
   static std::string Report(const std::vector<std::string>& skipped,
-                            const std::vector<std::string>& cut);
+                            const std::vector<std::string>& cut,
+                            const std::vector<std::string>& torn = {});
 
 protected:
   void Run() override;
@@ -97,5 +101,6 @@ private:
   mutable std::mutex mutex_;
   std::vector<std::string> skipped_;
   std::vector<std::string> cut_;
+  std::vector<std::string> torn_;
   int converted_ = 0;
 };

@@ -55,9 +55,13 @@ TKonwersjaWarstwy::TKonwersjaWarstwy(const std::string& source, const std::strin
   text_ = h[kHKind] != kOldKindLine;
   oldSize_ = text_ ? kTextRecordSize : kLineRecordSize;
   newSize_ = text_ ? layerfmt::kTextRecordSize : layerfmt::kLineRecordSize;
+  // A piece of a record at the end (a copy or a save cut short) is no
+  // record: the whole ones before it are converted and the run reports it.
   const std::int64_t records = (sourceSize_ - kDataStart) / oldSize_;
-  if ((sourceSize_ - kDataStart) % oldSize_ != 0)
-    throw EWarstwaFormat(std::string(kBadLayerFormat) + ": plik kończy się niepełnym rekordem");
+  if ((sourceSize_ - kDataStart) % oldSize_ != 0) {
+    result_.TornRecord = records + 1;
+    result_.TornBytes = (sourceSize_ - kDataStart) % oldSize_;
+  }
   const std::int64_t packets = (records + layerfmt::kRecordsPerPacket - 1) / layerfmt::kRecordsPerPacket;
   if (layerfmt::DataStart(kSlots) + packets * layerfmt::kPacketOverhead + records * newSize_ >
       layerfmt::kMaxFileSize)
@@ -142,9 +146,10 @@ TConversionResult TKonwersjaWarstwy::Run() {
 
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>((65535 / oldSize_) * oldSize_));
   std::int64_t at = kDataStart;
-  while (at < sourceSize_) {
+  const std::int64_t end = sourceSize_ - result_.TornBytes;  // the end of the whole records
+  while (at < end) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(
-        static_cast<std::int64_t>(buffer.size()), sourceSize_ - at));
+        static_cast<std::int64_t>(buffer.size()), end - at));
     if (source_.ReadAt(static_cast<std::uint64_t>(at), buffer.data(), want) != static_cast<std::int64_t>(want)) {
       const std::uint32_t code = platform::LastError();
       throw EInOutError("Błąd odczytu pliku " + sourcePath_ + " (" + platform::ErrorText(code) + ")",

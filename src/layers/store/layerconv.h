@@ -9,7 +9,9 @@
 //
 // A file that is not a readable old layer file is refused before anything
 // is written; a conversion that fails or is cancelled later deletes the
-// file it was writing. An existing destination is never overwritten.
+// file it was writing. An existing destination is never overwritten. A
+// source that ends inside a record is converted up to its last whole record
+// and the torn one is named in the result.
 //
 // One thread (the conversion worker) uses a converter; it owns its two file
 // handles. The progress object belongs to the caller.
@@ -48,6 +50,11 @@ struct TConversionResult {
   // Texts stored shorter than the old file held them: texts with a
   // reference point above 18 characters, symbol names above 25.
   std::int32_t CutTexts = 0;
+  // A source that ends inside a record: the number of that torn record and
+  // the bytes of it the file holds (0 when the file ends with a whole
+  // record). The whole records before it are converted.
+  std::int64_t TornRecord = 0;
+  std::int64_t TornBytes = 0;
 };
 
 class TKonwersjaWarstwy {

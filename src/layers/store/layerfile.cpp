@@ -127,7 +127,7 @@ void TNewTextLinWarstwaFile::ReleaseLock() {
   if (!ok) throw EDBError::FromSystem(platform::LastError());
 }
 
-void TNewTextLinWarstwaFile::ReadDescriptor() {
+void TNewTextLinWarstwaFile::ReadDescriptor(bool noSlots) {
   std::uint8_t head[6];
   ReadExact(0, head, sizeof head);
   if (std::memcmp(head, kMagic, 4) != 0) throw EDBError(kBadFileStructure);
@@ -135,8 +135,13 @@ void TNewTextLinWarstwaFile::ReadDescriptor() {
   if (ReadSizedBlock(file_, kDescriptorOffset, desc_.data(), desc_.size()) < 0)
     throw EDBError(kBadFileStructure);
   slots_ = desc_[kDescSlots];
+  if (noSlots && slots_ == 0 && desc_[kDescHighest] < kMinSlots) return;
   if (slots_ < kMinSlots || slots_ > kMaxSlots || desc_[kDescHighest] >= slots_)
     throw EDBError(kBadFileStructure);
+}
+
+void TNewTextLinWarstwaFile::RequireSlots() const {
+  if (!SlotsKnown()) throw EDBError(kBadFileStructure);
 }
 
 int TNewTextLinWarstwaFile::Open(std::uint8_t& mode) {
@@ -168,7 +173,7 @@ int TNewTextLinWarstwaFile::Open(std::uint8_t& mode) {
   readOnly_ = readOnly;
   try {
     LockWait(!readOnly);
-    ReadDescriptor();
+    ReadDescriptor(true);
     indexInUse_ = (GetU32(&desc_[kDescKind]) & kKindIndexValid) != 0;
     descChanged_ = countersChanged_ = false;
     counters_.clear();
@@ -239,6 +244,7 @@ std::int64_t TNewTextLinWarstwaFile::Address(std::int64_t n) const {
 
 void TNewTextLinWarstwaFile::ReadStored(std::int64_t n, std::uint8_t* f, const char* shortMsg,
                                         const char* freeMsg) {
+  RequireSlots();
   char text[256];
   const std::int64_t a = n >= 1 && n <= kMaxFileSize / recSize_ ? Address(n) : -1;
   if (a < 0 || a + recSize_ > kMaxFileSize ||
@@ -428,6 +434,7 @@ std::int64_t TNewTextLinWarstwaFile::TakeFreeRecord() {
 }
 
 std::int64_t TNewTextLinWarstwaFile::PlaceRecord(std::uint8_t* f) {
+  RequireSlots();
   // A record that cannot be written gives its free slot back to the list.
   std::uint8_t freeHead[4], freeCount[4];
   std::memcpy(freeHead, &desc_[kDescFreeHead], 4);
@@ -509,9 +516,13 @@ int TNewTextLinWarstwaFile::WriteRecord(std::int64_t n, const ObjectSaveRecord& 
   PutU32(old.data(), GetU32(old.data()) | kRecArchivedBit);
   PlaceRecord(old.data());
   WriteRecordAt(a, n, f.data());
-  // The live record may now belong to another sublayer: its live count moves.
-  // A rewritten archived record is live again: its count moves from the
-  // archived ones of its old sublayer to the live ones of its new one.
+  // The counters follow what the file holds. The live record may now
+  // belong to another sublayer: its live count moves, so that a sublayer
+  // that received a record is never taken for empty (DeleteLastPodwarstwa
+  // would drop it, and its records would read as sublayer 0 and come back
+  // in the next sublayer of that number). A rewritten archived record is
+  // live again: its count moves from the archived ones of its old sublayer
+  // to the live ones of its new one.
   if (!oldLive) {
     CountArchived(oldSub, -1);
     CountLive(f[kRecSublayerByte], 1);
@@ -542,6 +553,7 @@ void TNewTextLinWarstwaFile::MoveToArch(std::int64_t n, std::uint32_t ident) {
 void TNewTextLinWarstwaFile::GetUserIDs(std::int64_t n, TUserIDs& ids) {
   RequireOpen();
   EndScan();
+  RequireSlots();
   std::uint8_t b[12];
   const std::int64_t a = n >= 1 && n <= kMaxFileSize / recSize_ ? Address(n) : -1;
   if (a < 0 || a > kMaxFileSize) throw EDBError(kBadFileStructure);
@@ -563,13 +575,11 @@ void TNewTextLinWarstwaFile::ReadPodwarstwaHeader(TWarstwaHeader& h, int i) {
       throw EDBError(kBadFileStructure);
     CheckSublayerHeader(s);
   }
+  // The counts as the stored header holds them: the counters kept in
+  // memory reach the file at Close.
   h.Type = GetU32(&s[kSubType]);
   h.Live = GetI32(&s[kSubLive]);
   h.Archived = GetI32(&s[kSubArchived]);
-  if (i < static_cast<int>(counters_.size())) {
-    h.Live = counters_[i].first;
-    h.Archived = counters_[i].second;
-  }
   h.Colour = GetU32(&s[kSubColour]);
   h.PrintColour = GetU32(&s[kSubPrintColour]);
   h.Threshold = GetF64(&s[kSubThreshold]);
@@ -601,7 +611,7 @@ void TNewTextLinWarstwaFile::WritePodwarstwaHeader(const TWarstwaHeader& h, int 
   PutShortString(&s[kSubFullName], 79, platform::Utf8ToCp1250(h.FullName));
   PutF32(&s[kSubWidth], h.LineWidth);
   RepairSublayerHeader(s);
-  StoreCounters(s, i);
+  if (i <= highest) KeepStoredCounters(s, i);
   WriteExact(SlotOffset(i), s.data(), s.size());
   WriteParamBlock(h, i);
 }
@@ -671,12 +681,12 @@ void TNewTextLinWarstwaFile::CreateFile(const std::string& directory, const TMai
   }
 }
 
-void TNewTextLinWarstwaFile::StoreCounters(SublayerHeader& s, int i) const {
-  // A header whose stored block is too short to hold the counts reads them
-  // as 0; the header is written with the counts the object keeps instead.
-  if (i < 0 || i >= static_cast<int>(counters_.size())) return;
-  PutI32(&s[kSubLive], std::max(0, counters_[i].first));
-  PutI32(&s[kSubArchived], std::max(0, counters_[i].second));
+void TNewTextLinWarstwaFile::KeepStoredCounters(SublayerHeader& s, int i) {
+  // A header rewritten keeps the counts the file holds; the counters kept
+  // in memory follow at Close. They are taken from their bytes, as Open
+  // takes them: a header whose stored length is too short to hold them
+  // reads them as 0, and writing those zeros would lose the counts.
+  ReadExact(SlotOffset(i) + kCountersOffset, &s[kSubLive], 8);
 }
 
 void TNewTextLinWarstwaFile::CountRecord(const std::uint8_t* f) {
@@ -697,12 +707,32 @@ std::size_t TNewTextLinWarstwaFile::UsedSlots(std::span<const std::uint8_t> reco
 void TNewTextLinWarstwaFile::FixHeader() {
   RequireWritable();
   EndScan();
+  if (desc_[kDescSlots] == 0) {
+    const std::int64_t size = file_.Size();
+    if (size < 0) throw EDBError::FromSystem(platform::LastError());
+    const int slots = static_cast<int>(std::min<std::int64_t>((size - kHeaderSize) / kSlotSize, kMinSlots));
+    // The count is taken only when the packets lie where it puts them: a
+    // wrong count would send every record write elsewhere.
+    const int packets = GetU16(&desc_[kDescPackets]);
+    bool fits = slots == kMinSlots;
+    if (fits && packets == 0) {
+      fits = size == DataStart(slots);
+    } else if (fits) {
+      const std::int64_t last = DataStart(slots) + (packets - 1) * PacketSize(recSize_);
+      const std::int64_t records = size - last - kPacketOverhead;
+      fits = records >= 0 && records <= kRecordsPerPacket * recSize_ && records % recSize_ == 0;
+    }
+    if (!fits) throw EDBError(kBadFileStructure);
+    desc_[kDescSlots] = static_cast<std::uint8_t>(slots);
+    slots_ = slots;
+    descChanged_ = true;
+  }
   for (int i = 0; i <= desc_[kDescHighest]; ++i) {
     SublayerHeader s = DefaultSublayerHeader();
     if (ReadSizedBlock(file_, SlotOffset(i), s.data(), s.size()) < 0)
       throw EDBError(kBadFileStructure);
     if (!RepairSublayerHeader(s)) continue;
-    StoreCounters(s, i);
+    KeepStoredCounters(s, i);
     WriteExact(SlotOffset(i), s.data(), s.size());
   }
 }

@@ -139,7 +139,12 @@ public:
   // EDBRecordError.
   int ReadRecordAt(std::int64_t n, ObjectSaveRecord& rec) override;
 
+  // The header of sublayer i as stored, its record counts included (the
+  // counters kept in memory reach the file at Close); a sublayer above the
+  // highest reads as the default header.
   void ReadPodwarstwaHeader(TWarstwaHeader& h, int i) override;
+  // Writes the header of sublayer i (highest + 1 appends a sublayer); the
+  // record counts the file holds stay as they are.
   void WritePodwarstwaHeader(const TWarstwaHeader& h, int i) override;
   void ReadWarstwaHeader(TMainWarstwaHeader& h) override;
   void WriteWarstwaHeader(const TMainWarstwaHeader& h) override;
@@ -156,7 +161,11 @@ public:
 
   // Repairs the stored sublayer headers and parameter blocks of sublayers 0
   // to the highest (colour high byte, widths above 1000, a zero multiplier)
-  // and writes back only those the repair changed. Open read-write.
+  // and writes back only those the repair changed. A slot count of 0 (which
+  // Open lets through for this repair) becomes (file length - 512) div 512,
+  // at most 10, when the file's packets lie where that count puts them;
+  // otherwise EDBError "Błędna struktura pliku" and nothing changes. Open
+  // read-write.
   void FixHeader() override;
 
   // Counts the live records per sublayer into list (one item per sublayer
@@ -302,8 +311,13 @@ private:
   void LoadCellTable();
   void SetEntry(std::int64_t slot, std::uint32_t e);
   // Reads and checks the magic and the descriptor into desc_ and slots_
-  // (EDBError "Błędna struktura pliku" when they are not sound).
-  void ReadDescriptor();
+  // (EDBError "Błędna struktura pliku" when they are not sound). With
+  // noSlots a slot count of 0 passes (highest below 10): FixHeader repairs
+  // it, and until then every record operation refuses the file.
+  void ReadDescriptor(bool noSlots = false);
+  // False while the slot count is 0: record addresses are unknown.
+  bool SlotsKnown() const { return slots_ >= layerfmt::kMinSlots; }
+  void RequireSlots() const;
   // Maintenance helpers (layermaint.cpp).
   bool OpenExclusive(bool write);
   void EndMaintenance(bool report);
@@ -317,7 +331,7 @@ private:
   std::string TempPath() const;
   void CountLive(int sublayer, int delta);
   void CountArchived(int sublayer, int delta);
-  void StoreCounters(layerfmt::SublayerHeader& s, int i) const;
+  void KeepStoredCounters(layerfmt::SublayerHeader& s, int i);
 
   // Scans.
   void StartScan(Scan kind);

@@ -29,34 +29,60 @@ bool IsRecordAddress(std::int64_t offset, int slots, std::int64_t R) {
 }
 
 namespace {
-// t outside [0, 1] (or not a number) gives the clamped ends.
+// floor(steps * a / d) for finite 0 <= a <= d, d > 0, computed exactly: the
+// mantissas as integers, so that no rounding can push a point across a cell
+// border (a rounded quotient of the far edge came out above steps).
+std::int64_t ExactSteps(double a, double d, std::uint32_t steps) {
+  __extension__ typedef unsigned __int128 Wide;
+  if (a <= 0.0) return 0;
+  if (a >= d) return steps;
+  int ea = 0, ed = 0;
+  const double fa = std::frexp(a, &ea);  // a = fa * 2^ea, 0.5 <= fa < 1
+  const double fd = std::frexp(d, &ed);
+  const Wide ma = static_cast<std::uint64_t>(std::ldexp(fa, 53));
+  const Wide md = static_cast<std::uint64_t>(std::ldexp(fd, 53));
+  // a < d gives ea <= ed: steps * ma / (md * 2^(ed - ea)), below 1 once the
+  // shift passes the 69 bits of the numerator.
+  const int shift = ed - ea;
+  if (shift > 70) return 0;
+  return static_cast<std::int64_t>((ma * steps) / (md << shift));
+}
+
+// The cell of v against origin o and size d: low when v lies before the
+// extent, high beyond it, else floor((v - o) * steps / d) + 2, exactly. The
+// difference v - o is taken as the extent's size was (one subtraction in
+// doubles), so the far edge gives steps + 2 whatever the extent. The same
+// rule serves the cells written (the clamped and the unclamped form agree
+// for points inside) and the cells of a query rectangle: a point on a
+// rectangle's edge gets the edge's cell.
 template <class T>
-T Cell(double v, double o, double d, double steps, T low, T high) {
-  const double t = (v - o) / d;
+T Cell(double v, double o, double d, std::uint32_t steps, T low, T high) {
+  const double a = v - o;
+  if (d > 0.0 && std::isfinite(d) && std::isfinite(a)) {
+    if (a < 0.0) return low;
+    if (a > d) return high;
+    return static_cast<T>(ExactSteps(a, d, steps) + 2);
+  }
+  // No usable extent (a damaged header) or a coordinate without a value:
+  // the quotient decides, not a number counting as before the extent.
+  const double t = a / d;
   if (!(t >= 0.0)) return low;
   if (t > 1.0) return high;
   return static_cast<T>(static_cast<std::int64_t>(t * steps) + 2);
 }
-template <class T>
-T CellUnclamped(double v, double o, double d, double steps, T low, T high) {
-  const double t = (v - o) * steps / d;
-  if (!(t >= 0.0)) return low;
-  if (t > steps) return high;
-  return static_cast<T>(static_cast<std::int64_t>(t) + 2);
-}
 }  // namespace
 
 std::uint8_t LineCell(double v, double o, double d) {
-  return Cell<std::uint8_t>(v, o, d, 252.0, 1, 255);
+  return Cell<std::uint8_t>(v, o, d, 252, 1, 255);
 }
 std::uint8_t LineCellUnclamped(double v, double o, double d) {
-  return CellUnclamped<std::uint8_t>(v, o, d, 252.0, 1, 255);
+  return Cell<std::uint8_t>(v, o, d, 252, 1, 255);
 }
 std::uint16_t TextCell(double v, double o, double d) {
-  return Cell<std::uint16_t>(v, o, d, 65532.0, 1, 65535);
+  return Cell<std::uint16_t>(v, o, d, 65532, 1, 65535);
 }
 std::uint16_t TextCellUnclamped(double v, double o, double d) {
-  return CellUnclamped<std::uint16_t>(v, o, d, 65532.0, 1, 65535);
+  return Cell<std::uint16_t>(v, o, d, 65532, 1, 65535);
 }
 
 Descriptor DefaultDescriptor() {

@@ -138,7 +138,12 @@ std::int64_t RecordNumberAt(std::int64_t offset, int slots, std::int64_t R);
 // True when offset is exactly the address of a record.
 bool IsRecordAddress(std::int64_t offset, int slots, std::int64_t R);
 
-// Index cells of a coordinate v against origin o and size d.
+// Index cells of a coordinate v against origin o and size d: 1 before the
+// extent, 255 (65535) beyond it, else floor((v - o) x 252 / d) + 2 (65532
+// for texts) computed exactly, so the far edge of an extent computed as
+// max - o gives 254 (65534) and a point on a query rectangle's edge gets
+// the edge's cell. The unclamped forms, used for points known to lie inside
+// an extent just computed, give the same cells.
 std::uint8_t LineCell(double v, double o, double d);           // 1, 2..254, 255
 std::uint8_t LineCellUnclamped(double v, double o, double d);  // for points inside
 std::uint16_t TextCell(double v, double o, double d);          // 1, 2..65534, 65535

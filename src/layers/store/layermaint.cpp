@@ -105,6 +105,7 @@ void TNewTextLinWarstwaFile::WriteMaintDescriptor() {
 }
 
 std::int64_t TNewTextLinWarstwaFile::MaintPacketStart(int packet) const {
+  RequireSlots();
   const std::int64_t start = DataStart(slots_) + packet * PacketSize(recSize_);
   if (start + kPacketOverhead > kMaxFileSize) throw EDBError(kBadFileStructure);
   return start;
@@ -191,8 +192,9 @@ void TNewTextLinWarstwaFile::UpdateIndex(ICancelCheck* cancel) {
     }
     const std::size_t n = ReadRecordArea(start, kRecordsPerPacket, area);
     const std::span<const std::uint8_t> records(area.data(), n * static_cast<std::size_t>(recSize_));
-    // Of the old flags only "full" holds; the rest is found again.
-    h.flags = (h.flags & kPacketFull) | kPacketNoLive;
+    // The old flags stay but for bit 2 (found again below) and bit 3 (set
+    // until a live record clears it); bit 0 follows with the cells.
+    h.flags = (h.flags & ~kPacketZeroCell) | kPacketNoLive;
     h.x0 = h.y0 = kNoExtent;
     TRealPoint max{-kNoExtent, -kNoExtent};
     AddToExtent(records, h, max);
@@ -385,7 +387,11 @@ void TNewTextLinWarstwaFile::CleanWarstwa(const std::string& backupDirectory) {
   PutU32(&blocks[kDescriptorOffset + kDescFreeHead], 0);
   PutU32(&blocks[kDescriptorOffset + kDescFreeCount], 0);
   PutU32(&blocks[kDescriptorOffset + kDescAdded], 0);
-  for (int i = 0; i < slots_; ++i)
+  // Without a backup the counters of the sublayers in use (0 to the
+  // highest) are cleared and a slot above keeps its bytes (a sublayer taken
+  // again gets a fresh header); with a backup those of every slot.
+  const int cleared = backupDirectory.empty() ? desc_[kDescHighest] + 1 : slots_;
+  for (int i = 0; i < cleared; ++i)
     std::memset(&blocks[static_cast<std::size_t>(SlotOffset(i) + kCountersOffset)], 0, 8);
   const std::string temp = TempPath();
   auto failNew = [&](std::uint32_t code) {

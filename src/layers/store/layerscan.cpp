@@ -12,8 +12,9 @@
 using namespace layerfmt;
 
 namespace {
-// A gap of fewer than this many non-candidates between two candidates is
-// read through rather than skipped.
+// The look-ahead window of the cell-guided reads: a gap of fewer than this
+// many non-candidates between two candidates is read through rather than
+// skipped.
 constexpr std::int64_t kLookAhead = 16;
 // The bits of a record's state word that the format never sets (it holds
 // the kind in bits 0-4 and the state in bits 30-31): a slot with any of them
@@ -49,15 +50,20 @@ void TNewTextLinWarstwaFile::DecodeRecord(const std::uint8_t* f, ObjectSaveRecor
 
 bool TNewTextLinWarstwaFile::RectMissesPacket(const PacketHeader& p) const {
   // An overlap of zero width or height is no miss: the exact point test
-  // decides, as it does when the index is not in use.
-  const double w = std::min(rect_.X2, p.x0 + p.dx) - std::max(rect_.X1, p.x0);
-  const double h = std::min(rect_.Y2, p.y0 + p.dy) - std::max(rect_.Y1, p.y0);
-  return !(w >= 0.0) || !(h >= 0.0);
+  // decides, as it does when the index is not in use. A coordinate lies in
+  // the extent when 0 <= v - o <= d with the difference taken as the cells
+  // take it: o + d itself may round below the far edge of the points, and a
+  // rectangle on that edge then looked as if it missed the packet.
+  auto misses = [](double low, double high, double o, double d) {
+    return !(high - o >= 0.0) || !(low - o <= d);
+  };
+  return misses(rect_.X1, rect_.X2, p.x0, p.dx) || misses(rect_.Y1, rect_.Y2, p.y0, p.dy);
 }
 
 // Fills the buffer with the next run of slots: answers the records read, 0
 // at the end, -1 on a read error.
 int TNewTextLinWarstwaFile::Refill(Reader reader) {
+  if (!SlotsKnown()) return -1;  // no record address is known yet
   const std::int64_t P = PacketSize(recSize_);
   const std::int64_t base = DataStart(slots_);
   for (;;) {
@@ -111,18 +117,36 @@ int TNewTextLinWarstwaFile::Refill(Reader reader) {
         return static_cast<int>(bufCount_);
       }
     }
-    // A packet with cells: pass over non-candidates, read a run.
-    while (slot_ < packetUsed_ && !candidate_[static_cast<std::size_t>(slot_)]) ++slot_;
+    // A packet with cells, read through a look-ahead window over the next
+    // 16 slots (fewer at the end of the used slots): the slots before the
+    // window's first candidate are passed over while further slots remain to
+    // shift in; the run then goes on while a candidate lies in the window,
+    // so a gap of fewer than 16 non-candidates is read through; once the
+    // packet's slots are used up, the slots still in the window join the
+    // run. Records read through are tested exactly like the candidates.
     if (slot_ >= packetUsed_) {
+      // Only a full packet has a packet after it.
+      if (packetUsed_ < kRecordsPerPacket) return 0;
       packetOpen_ = false;
       continue;
     }
+    auto cand = [&](std::int64_t i) { return candidate_[static_cast<std::size_t>(i)] != 0; };
+    auto remain = [&] { return slot_ + kLookAhead < packetUsed_; };
+    auto windowHolds = [&] {
+      const std::int64_t end = std::min(slot_ + kLookAhead, packetUsed_);
+      for (std::int64_t i = slot_; i < end; ++i)
+        if (cand(i)) return true;
+      return false;
+    };
+    while (remain() && !cand(slot_)) ++slot_;
+    if (!windowHolds()) {
+      slot_ = packetUsed_;
+      continue;
+    }
     const std::int64_t first = slot_;
-    std::int64_t last = first;
-    for (std::int64_t j = first + 1; j < packetUsed_ && j - last <= kLookAhead; ++j)
-      if (candidate_[static_cast<std::size_t>(j)]) last = j;
-    slot_ = last + 1;
-    const std::int64_t run = last - first + 1;
+    while (remain() && windowHolds()) ++slot_;
+    if (!remain()) slot_ = packetUsed_;
+    const std::int64_t run = slot_ - first;
     const std::int64_t at = base + packetIndex_ * P + kPacketOverhead + first * recSize_;
     const std::int64_t got = file_.ReadAt(static_cast<std::uint64_t>(at), buffer_.data(),
                                           static_cast<std::size_t>(run * recSize_));

@@ -35,8 +35,9 @@
 // place of characters 19 to 30); 57 u8 sublayer.
 //
 // Invariants a readable file keeps: at least 5120 bytes; slot 0 carries the
-// magic of its name; the highest sublayer in use is at most 9; a record's
-// sublayer above the highest in use means sublayer 0.
+// magic of its name. A record's sublayer byte above 10 is read as sublayer
+// 0; the conversion puts a record whose byte lies above the highest
+// sublayer in use into sublayer 0 and refuses a highest above 9.
 //
 // Plain functions and values; any thread.
 #pragma once

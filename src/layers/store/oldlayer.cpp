@@ -52,8 +52,6 @@ int TTextLinWarstwaFile::Open(std::uint8_t& mode) {
     return platform::LastError() == platform::kErrorSharingViolation ? kDBAccess : kDBNothing;
   open_ = true;
   readOnly_ = true;
-  Header h;
-  highest_ = ReadHeader(file_, 0, fileName_, h) == 0 ? std::min(StoredHighest(h), kSlots - 1) : 0;
   return kDBOk;
 }
 
@@ -71,7 +69,7 @@ void TTextLinWarstwaFile::RequireOpen() const {
 }
 
 std::uint8_t TTextLinWarstwaFile::Sublayer(std::uint8_t stored) const {
-  return stored > highest_ ? 0 : stored;
+  return stored > kSlots ? 0 : stored;
 }
 
 void TTextLinWarstwaFile::StartRead(Read kind) {
@@ -210,9 +208,10 @@ void TTextLinWarstwaFile::ReadWarstwaHeader(TMainWarstwaHeader& h) {
   RequireOpen();
   const Header o = SlotHeader(0);
   h.Kind = o[kHKind] == kOldKindLine ? 1 : 0;
-  // The enumeration shows the description recoded; so does the header.
-  h.Description = Utf8Of(MazoviaToCp1250(StoredString(&o[kHDescription], 80)));
-  h.Highest = static_cast<std::uint8_t>(std::min(StoredHighest(o), kSlots - 1));
+  // The description and the highest sublayer as stored; only the full names
+  // of the sublayer headers are recoded.
+  h.Description = Utf8Of(StoredString(&o[kHDescription], 80));
+  h.Highest = static_cast<std::uint8_t>(StoredHighest(o));
   h.Slots = kSlots;
   h.Reserved = o[kHLayerByte];
 }
@@ -252,8 +251,9 @@ void TLinWarstwaFile::Decode(const std::uint8_t* r, ObjectSaveRecord& rec) const
   rec.SetDouble(kRecP2X, Real(r + 13));
   rec.SetDouble(kRecP2Y, Real(r + 19));
   const int nibble = kindByte >> 4;
-  // Lines and points keep no radius; an arc's radius is signed.
-  if ((kind & 0x07) == 1 || (kind & 0x07) == 2) rec.SetRadius(Real(r + 25));
+  // The radius field is read for every kind (signed for arcs); with the
+  // style nibble 15 its first four bytes are the style words as well.
+  rec.SetRadius(Real(r + 25));
   if (nibble == 15) {
     rec.SetWord(kRecStyle, GetU16(r + 27));
     rec.SetWord(kRecMultiplier, GetU16(r + 25));
@@ -301,8 +301,9 @@ void TTxtWarstwaFile::Decode(const std::uint8_t* r, ObjectSaveRecord& rec) const
   std::uint8_t kind = kTextKindText;
   if (r[25] & kRefPointFlag) {
     kind = kTextKindRefText;
-    // Characters 19 on hold the reference point, not text.
-    text = MazoviaToCp1250(text.substr(0, kRefTextMax));
+    // The text as its length byte gives it: characters 19 on share their
+    // bytes with the reference point.
+    text = MazoviaToCp1250(text);
     rec.SetSingle(kRecRefX, ToSingle(Real(r + 51) - x));
     rec.SetSingle(kRecRefY, ToSingle(Real(r + 45) - y));
   } else if (!text.empty() && static_cast<std::uint8_t>(text[0]) == kSymbolMark) {

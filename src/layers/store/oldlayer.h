@@ -7,8 +7,9 @@
 //
 // Records are decoded into object save records: texts recoded from the
 // Mazovia letters to code page 1250, the reference point of a text kept as
-// offsets from its anchor, and a sublayer byte above the highest sublayer in
-// use read as sublayer 0.
+// offsets from its anchor, and a sublayer byte above the number of sublayer
+// slots (10) read as sublayer 0. The layer header gives the description and
+// the highest sublayer in use as stored.
 //
 // One thread uses an object at a time. It owns its file handle and its read
 // buffer; the database that made it (TBaza) owns it.
@@ -60,9 +61,6 @@ public:
   // An old file keeps no index: nothing to rebuild.
   void UpdateIndex(ICancelCheck* cancel = nullptr) override;
 
-  // The highest sublayer in use as the layer's records see it (0..9).
-  int Highest() const { return highest_; }
-
 protected:
   // recordCount: the layer value of the enumeration, reported as every
   // sublayer's live count.
@@ -72,7 +70,8 @@ protected:
   virtual void Decode(const std::uint8_t* r, ObjectSaveRecord& rec) const = 0;
   virtual bool InRect(const std::uint8_t* r, const TLayerRect& rect) const = 0;
   virtual void AddElementToStatistics(const ObjectSaveRecord& rec, TDBStatystyka& item) const = 0;
-  // The sublayer of a record's sublayer byte: 0 above the highest in use.
+  // The sublayer of a record's sublayer byte: 0 above the file's ten slots
+  // (a byte of 10 stays 10, as the statistics count it).
   std::uint8_t Sublayer(std::uint8_t stored) const;
 
 private:
@@ -86,7 +85,6 @@ private:
 
   platform::File file_;
   std::uint32_t recordCount_;
-  int highest_ = 0;
   Read read_ = Read::None;
   TLayerRect rect_;
   std::vector<std::uint8_t> buffer_;

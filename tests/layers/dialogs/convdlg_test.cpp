@@ -155,6 +155,34 @@ TEST_F(ConvDialogTest, RunOnTheWorkerSkipsAndReports) {
   f.Close();
 }
 
+// A file that ends inside a record used to be skipped whole as no layer
+// file: its whole records are converted and the report names the file and
+// the torn record; the next file is converted as well.
+TEST_F(ConvDialogTest, TornLastRecordIsConvertedAndReported) {
+  OldLine("A.--l", 3);
+  {
+    std::ofstream tail(Src("A.--l"), std::ios::binary | std::ios::app);
+    tail << std::string(10, '\x01');
+  }
+  OldLine("C.--l", 2);
+  AnswerProgress("Konwertuję " + Src("C.--l") + " na " + Out("C.--l"));
+  responder_.AnswerMessageBox(IDOK);
+  Run({Src("A.--l"), Src("C.--l")});
+  ASSERT_EQ(responder_.Shown().size(), 2u);
+  EXPECT_EQ(responder_.Shown()[1].text,
+            "Pliki kończące się niepełnym rekordem (przekształcone do ostatniego pełnego):\n" +
+                Src("A.--l") + " - rekord 4 niepełny");
+  EXPECT_TRUE(std::filesystem::exists(Out("C.--l")));
+  TNewLinWarstwaFile f(&base_, PathOf("out"), "A.--l");
+  std::uint8_t mode = kOpenRead;
+  ASSERT_EQ(f.Open(mode), kDBOk);
+  ObjectSaveRecord rec;
+  int live = 0;
+  for (int rc = f.ReadCurrent(rec); rc == kDBOk; rc = f.ReadRecord(rec)) ++live;
+  EXPECT_EQ(live, 3);
+  f.Close();
+}
+
 // Both the name and "x_" and the name exist: nothing is overwritten, the
 // file is reported.
 TEST_F(ConvDialogTest, ExistingXTargetIsNeverOverwritten) {
@@ -188,6 +216,9 @@ TEST(ConvThreadReport, ListsSkippedFilesAndCutTexts) {
   EXPECT_EQ(TConvThread::Report({"a - x"}, {"b - 2"}),
             "Pominięte pliki:\na - x\n\nSkrócone teksty (z punktem odniesienia do 18 znaków, nazwy "
             "symboli do 25):\nb - 2");
+  EXPECT_EQ(TConvThread::Report({}, {}, {"c - rekord 9 niepełny"}),
+            "Pliki kończące się niepełnym rekordem (przekształcone do ostatniego pełnego):\nc - "
+            "rekord 9 niepełny");
 }
 
 }  // namespace

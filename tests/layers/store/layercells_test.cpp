@@ -327,7 +327,7 @@ TEST_F(LayerFixHeaderTest, SublayerHeaderWriteOverAShortStoredHeaderZeroedTheCou
   OpenRW(*f);
   TWarstwaHeader h;
   f->ReadPodwarstwaHeader(h, 0);
-  EXPECT_EQ(h.Live, 3);
+  EXPECT_EQ(h.Live, 0);  // a stored header too short for its counts reads them as 0
   h.ShortName = "Granice";
   f->WritePodwarstwaHeader(h, 0);
   ASSERT_EQ(f->Close(), 0);

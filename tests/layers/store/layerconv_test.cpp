@@ -299,8 +299,6 @@ TEST_F(LayerConvTest, MalformedSourcesRefusedWithNothingWritten) {
   const Case cases[] = {
       {"magic", [](Builder& b) { Header h = OldHeader(1, 0); h.magic = 0x4DA5; b.SetSlot(0, h); },
        "Błędny format warstwy"},
-      {"cut record", [](Builder& b) { b.SetSlot(0, OldHeader(1, 0)); b.Add(OldLine(1, 1)); b.AddRaw("abc"); },
-       "Błędny format warstwy: plik kończy się niepełnym rekordem"},
       {"sublayers", [](Builder& b) { b.SetSlot(0, OldHeader(1, 12)); },
        "Błędny format warstwy: numer podwarstwy 12 poza dziesięcioma podwarstwami"},
   };
@@ -324,6 +322,70 @@ TEST_F(LayerConvTest, MalformedSourcesRefusedWithNothingWritten) {
     EXPECT_EQ(std::string(e.what()), "Brak pliku:" + PathOf("BRAK----.--L"));
   }
   EXPECT_FALSE(std::filesystem::exists(PathOf("NOWE----.--l")));
+}
+
+// A source that ends inside a record used to be refused whole: its whole
+// records are converted, every one with its number, and the torn one is
+// named in the result. Line and text files, a torn record of one byte and
+// of all but one, and a tail that follows a deleted record.
+TEST_F(LayerConvTest, TornLastRecordEndsTheConversionAfterTheWholeRecords) {
+  struct Case {
+    bool text;
+    int tail;
+  };
+  for (const Case c : {Case{false, 1}, Case{false, 44}, Case{true, 57}}) {
+    SCOPED_TRACE(std::to_string(c.text) + " " + std::to_string(c.tail));
+    std::filesystem::remove(PathOf("NOWE----.--l"));
+    Builder b(!c.text);
+    b.SetSlot(0, OldHeader(c.text ? 2 : 1, 1));
+    for (int i = 0; i < 6; ++i) {
+      if (c.text) {
+        oldlayer::TextRecord t;
+        t.x = i;
+        t.y = i;
+        t.text = "T" + std::to_string(i);
+        t.sublayer = static_cast<std::uint8_t>(i % 2);
+        t.deleted = i == 5;
+        b.Add(t);
+      } else {
+        oldlayer::LineRecord l = OldLine(i, i, static_cast<std::uint8_t>(i % 2));
+        l.deleted = i == 5;
+        b.Add(l);
+      }
+    }
+    b.AddRaw(std::string(static_cast<std::size_t>(c.tail), '\x11'));
+    const std::string from = c.text ? "STARE---.--T" : "STARE---.--L";
+    const TConversionResult r = Convert(b, from);
+    EXPECT_EQ(r.Records, 6);
+    EXPECT_EQ(r.Deleted, 1);
+    EXPECT_EQ(r.TornRecord, 7);
+    EXPECT_EQ(r.TornBytes, c.tail);
+    // The destination is a whole layer: one packet of six records, the last
+    // one free, and the live counts of both sublayers.
+    const Bytes d = ReadBytes(PathOf("NOWE----.--l"));
+    const std::int64_t R = c.text ? kTextRecordSize : kLineRecordSize;
+    ASSERT_EQ(static_cast<std::int64_t>(d.size()), DataStart(10) + kPacketOverhead + 6 * R);
+    EXPECT_EQ(GetU16(&d[kDescriptorOffset + kDescPackets]), 1);
+    EXPECT_EQ(GetU32(&d[kDescriptorOffset + kDescAdded]), 6u);
+    EXPECT_EQ(GetU32(&d[kDescriptorOffset + kDescFreeCount]), 1u);
+    EXPECT_EQ(GetU32(&d[kDescriptorOffset + kDescFreeHead]),
+              static_cast<std::uint32_t>(DataStart(10) + kPacketOverhead + 5 * R));
+    EXPECT_EQ(GetU16(&d[DataStart(10) + 2]), 6);
+    EXPECT_EQ(GetI32(&d[SlotOffset(0) + kSubLive]), 3);
+    EXPECT_EQ(GetI32(&d[SlotOffset(1) + kSubLive]), 2);
+    std::unique_ptr<TNewTextLinWarstwaFile> f;
+    if (c.text) f = std::make_unique<TNewTextWarstwaFile>(&base_, Dir(), "NOWE----.--l");
+    else f = std::make_unique<TNewLinWarstwaFile>(&base_, Dir(), "NOWE----.--l");
+    OpenR(*f);
+    ObjectSaveRecord rec;
+    std::vector<std::uint32_t> numbers;
+    for (int rc = f->ReadCurrent(rec); rc == kDBOk; rc = f->ReadRecord(rec)) {
+      numbers.push_back(rec.GetIndex());
+      EXPECT_EQ(rec.GetSublayer(), (rec.GetIndex() - 1) % 2);
+    }
+    EXPECT_EQ(numbers, (std::vector<std::uint32_t>{1, 2, 3, 4, 5}));
+    ASSERT_EQ(f->Close(), 0);
+  }
 }
 
 TEST_F(LayerConvTest, AnExistingDestinationIsNeverOverwritten) {

@@ -593,6 +593,168 @@ TEST_F(LayerMaintTest, CleanPodwarstwaFreesRecordsAndDropsTheIndex) {
   ASSERT_EQ(f->Close(), 0);
 }
 
+// ---- counters and flags as the file keeps them ----
+
+// The sublayer header read during a session gives the counts the file
+// holds, not those kept in memory (they reach the file at Close); a header
+// written keeps the stored counts byte for byte (a negative one too) instead
+// of writing the counts in memory.
+TEST_F(LayerMaintTest, SublayerHeadersReadAndKeepTheStoredCounts) {
+  auto f = NewLine();
+  OpenRW(*f);
+  AddSublayers(*f, 1);
+  for (int i = 1; i <= 3; ++i) f->AddRecord(LineRec(i, i, i, i));
+  f->MoveToArch(1, 0);
+  TWarstwaHeader h;
+  f->ReadPodwarstwaHeader(h, 0);
+  EXPECT_EQ(h.Live, 0);
+  EXPECT_EQ(h.Archived, 0);
+  h.ShortName = "Osie";
+  f->WritePodwarstwaHeader(h, 0);
+  EXPECT_EQ(StoredCounters(ReadBytes(f->Path()), 0), std::make_pair(0, 0));
+  EXPECT_EQ(f->Counters(0), std::make_pair(2, 1));
+  ASSERT_EQ(f->Close(), 0);
+  EXPECT_EQ(StoredCounters(ReadBytes(f->Path()), 0), std::make_pair(2, 1));
+  // A header rewritten in a session that counted nothing keeps its bytes.
+  Bytes b = ReadBytes(f->Path());
+  PutI32(&b[static_cast<std::size_t>(SlotOffset(1) + kCountersOffset)], -5);
+  PutI32(&b[static_cast<std::size_t>(SlotOffset(1) + kCountersOffset + 4)], 9);
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  f->ReadPodwarstwaHeader(h, 1);
+  EXPECT_EQ(h.Live, -5);
+  EXPECT_EQ(h.Archived, 9);
+  EXPECT_EQ(f->Counters(1), std::make_pair(0, 9));
+  h.ShortName = "Inne";
+  f->WritePodwarstwaHeader(h, 1);
+  f->ReadPodwarstwaHeader(h, 0);
+  EXPECT_EQ(h.Live, 2);
+  ASSERT_EQ(f->Close(), 0);
+  b = ReadBytes(f->Path());
+  EXPECT_EQ(StoredCounters(b, 1), std::make_pair(-5, 9));
+  EXPECT_EQ(GetShortString(&b[static_cast<std::size_t>(SlotOffset(1) + kSubShortName)], 13), "Inne");
+}
+
+// A rewrite moves the live count to the sublayer the record now names (the
+// counters follow the file): a sublayer that received a record is never
+// taken for empty, and one whose record left it can go.
+TEST_F(LayerMaintTest, RewriteIntoAnotherSublayerKeepsDeleteLastPodwarstwaSafe) {
+  auto f = NewLine();
+  OpenRW(*f);
+  AddSublayers(*f, 2);
+  f->AddRecord(LineRec(1, 1, 1, 1, 0, 0));
+  f->WriteRecord(1, LineRec(1, 1, 1, 1, 0, 2));
+  EXPECT_EQ(f->Counters(2), std::make_pair(1, 0));
+  ExpectRaise<EDBWarstwaError>([&] { f->DeleteLastPodwarstwa(); }, "Próba usunięcia niepustej podwarstwy");
+  f->WriteRecord(1, LineRec(1, 1, 1, 1, 0, 1));
+  EXPECT_EQ(f->Counters(1), std::make_pair(1, 0));
+  EXPECT_EQ(f->Counters(2), std::make_pair(0, 1));  // the state it left, archived there
+  f->MovePodwarstwa(2, 0);
+  f->DeleteLastPodwarstwa();
+  ASSERT_EQ(f->Close(), 0);
+  OpenR(*f);
+  ObjectSaveRecord rec;
+  ASSERT_EQ(f->ReadRecordAt(1, rec), 0);
+  EXPECT_EQ(rec.GetSublayer(), 1);
+  ASSERT_EQ(f->Close(), 0);
+}
+
+// The rebuild keeps a packet's old flags but for bit 2 (found again) and
+// bit 3 (cleared by a live record), and sets bit 0; it used to keep only
+// the full bit.
+TEST_F(LayerMaintTest, UpdateIndexKeepsThePacketFlagsItDoesNotRecompute) {
+  struct Case {
+    std::uint32_t stored;
+    bool archived;  // the packet also holds an archived record
+    std::uint32_t rebuilt;
+  };
+  const Case cases[] = {
+      {0, false, kPacketCells},
+      {kPacketZeroCell | kPacketNoLive, false, kPacketCells},
+      {kPacketOutside | 0x20, false, kPacketCells | kPacketOutside | 0x20},
+      {0x80000000u | kPacketCells, true, 0x80000000u | kPacketCells | kPacketZeroCell},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    std::filesystem::remove(PathOf("flagi-----.l"));
+    auto f = NewLine("flagi-----.l");
+    OpenRW(*f);
+    for (int i = 1; i <= 3; ++i) f->AddRecord(LineRec(i, i, i, i));
+    if (c.archived) f->MoveToArch(2, 0);
+    ASSERT_EQ(f->Close(), 0);
+    Bytes b = ReadBytes(f->Path());
+    PutU32(&b[5632 + 4], c.stored);
+    WriteBytes(f->Path(), b);
+    f->UpdateIndex();
+    b = ReadBytes(f->Path());
+    EXPECT_EQ(GetU32(&b[5632 + 4]), c.rebuilt);
+    EXPECT_EQ(GetU16(&b[5632 + 2]), 3);
+  }
+}
+
+// ---- a slot count of 0 ----
+
+// A descriptor whose slot count is 0 used to be refused by Open, so the
+// repair of FixHeader never ran. The file opens; until the repair every
+// record operation refuses it; the repair takes (length - 512) div 512, at
+// most 10, and the records are then where they were. A count the packets
+// do not fit (the file had 15 slots) is refused and nothing changes.
+TEST_F(LayerMaintTest, SlotCountOfZeroOpensAndFixHeaderRepairsIt) {
+  auto f = NewLine();
+  OpenRW(*f);
+  AddSublayers(*f, 1);
+  for (int i = 1; i <= 5; ++i) f->AddRecord(LineRec(i, i, i, i, 0, static_cast<std::uint8_t>(i % 2)));
+  ASSERT_EQ(f->Close(), 0);
+  const Bytes good = ReadBytes(f->Path());
+  Bytes b = good;
+  b[kDesc + kDescSlots] = 0;
+  WriteBytes(f->Path(), b);
+  OpenRW(*f);
+  TMainWarstwaHeader m;
+  f->ReadWarstwaHeader(m);
+  EXPECT_EQ(m.Slots, 0);
+  EXPECT_EQ(m.Highest, 1);
+  ObjectSaveRecord rec;
+  ExpectRaise<EDBError>([&] { f->ReadRecordAt(1, rec); }, "Błędna struktura pliku");
+  ExpectRaise<EDBError>([&] { f->AddRecord(LineRec(9, 9, 9, 9)); }, "Błędna struktura pliku");
+  ExpectRaise<EDBError>([&] { f->WriteRecord(1, LineRec(9, 9, 9, 9)); }, "Błędna struktura pliku");
+  ExpectRaise<EDBError>([&] { f->MoveToArch(1, 0); }, "Błędna struktura pliku");
+  EXPECT_EQ(f->ReadCurrent(rec), kDBNothing);
+  EXPECT_EQ(f->SeekFirst({0, 0, 10, 10}, rec), kDBNothing);
+  EXPECT_EQ(ReadBytes(f->Path()), b);
+  f->FixHeader();
+  ASSERT_EQ(f->Close(), 0);
+  EXPECT_EQ(ReadBytes(f->Path()), good);
+  OpenR(*f);
+  EXPECT_EQ(RectScan(*f, {0, 0, 10, 10}), (std::vector<std::uint32_t>{1, 2, 3, 4, 5}));
+  ASSERT_EQ(f->ReadRecordAt(4, rec), 0);
+  EXPECT_EQ(rec.GetSublayer(), 0);
+  ASSERT_EQ(f->Close(), 0);
+
+  // A new file of 10 slots without packets, and one of 15 slots.
+  for (const int slots : {10, 15}) {
+    SCOPED_TRACE(slots);
+    auto g = NewLine("zero" + std::to_string(slots) + "----.l", slots);
+    OpenRW(*g);
+    g->AddRecord(LineRec(1, 1, 1, 1));
+    ASSERT_EQ(g->Close(), 0);
+    Bytes z = ReadBytes(g->Path());
+    z[kDesc + kDescSlots] = 0;
+    WriteBytes(g->Path(), z);
+    OpenRW(*g);
+    if (slots == 10) {
+      g->FixHeader();
+    } else {
+      ExpectRaise<EDBError>([&] { g->FixHeader(); }, "Błędna struktura pliku");
+    }
+    ASSERT_EQ(g->Close(), 0);
+    const Bytes after = ReadBytes(g->Path());
+    EXPECT_EQ(after[kDesc + kDescSlots], slots == 10 ? 10 : 0);
+    z[kDesc + kDescSlots] = static_cast<std::uint8_t>(slots == 10 ? 10 : 0);
+    EXPECT_EQ(after, z);
+  }
+}
+
 // ---- CleanWarstwa ----
 
 TEST_F(LayerMaintTest, CleanWarstwaWithAndWithoutBackup) {
@@ -608,6 +770,11 @@ TEST_F(LayerMaintTest, CleanWarstwaWithAndWithoutBackup) {
     f->MoveToArch(3, 0);
     f->DeleteOldArch(0xFFFFFFFFu);
     ASSERT_EQ(f->Close(), 0);
+    // Slot 5, above the highest sublayer, holds counts of its own.
+    Bytes held = ReadBytes(f->Path());
+    PutI32(&held[static_cast<std::size_t>(SlotOffset(5) + kCountersOffset)], 7);
+    PutI32(&held[static_cast<std::size_t>(SlotOffset(5) + kCountersOffset + 4)], 2);
+    WriteBytes(f->Path(), held);
     const Bytes before = ReadBytes(f->Path());
     std::string dir;
     if (backup) {
@@ -629,8 +796,11 @@ TEST_F(LayerMaintTest, CleanWarstwaWithAndWithoutBackup) {
     PutU32(&expected[kDesc + kDescFreeHead], 0);
     PutU32(&expected[kDesc + kDescFreeCount], 0);
     PutU32(&expected[kDesc + kDescAdded], 0);
-    for (int i = 0; i <= 2; ++i)
+    // Without a backup the counters of sublayers 0 to the highest are
+    // cleared (every slot's were); with one, those of every slot.
+    for (int i = 0; i < (backup ? 12 : 3); ++i)
       std::fill_n(expected.begin() + SlotOffset(i) + kCountersOffset, 8, std::uint8_t{0});
+    EXPECT_EQ(StoredCounters(after, 5), backup ? std::make_pair(0, 0) : std::make_pair(7, 2));
     EXPECT_EQ(after, expected);
     if (backup) {
       EXPECT_EQ(ReadBytes(dir + "/" + f->FileName()), before);

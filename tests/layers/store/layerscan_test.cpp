@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <limits>
 #include <random>
 #include <set>
 #include <span>
@@ -368,4 +371,184 @@ TEST(LayerQuery, FiltersTable) {
   const TStanNaDzienRectQuery s(d1, r);
   EXPECT_TRUE(s.AcceptElement(TextRec(1, 1, "x"), 0));
   EXPECT_FALSE(s.AcceptElement(TextRec(11, 1, "x"), 0));
+}
+
+// ---- cells at the far edge of an extent ----
+
+// The index rebuild computed a coordinate's cell as (v - o) x 252 / d in
+// doubles: for some extents the far edge came out above 252 and got cell
+// 255 while a query rectangle ending there got 254, so the record was no
+// candidate. The far edge gets 254 (65534) for every extent, and every point
+// inside gets the same cell by the rebuild's rule as by the query's.
+TEST(LayerCells, FarEdgeOfEveryExtentGetsTheLastInsideCell) {
+  struct Extent {
+    double o, max;
+  };
+  std::vector<Extent> extents = {{292.116, 1451.152}, {-161.759, 755.19}, {-45.03, -45.03 + 1e-9},
+                                 {0, 1e-300},         {-1e6, 1e6},        {5e15, 5e15 + 2}};
+  std::mt19937 rng(37);
+  std::uniform_real_distribution<double> coord(-2000, 2000);
+  for (int i = 0; i < 20000; ++i) {
+    const double a = std::round(coord(rng) * 1000) / 1000, b = std::round(coord(rng) * 1000) / 1000;
+    if (a != b) extents.push_back({std::min(a, b), std::max(a, b)});
+  }
+  int mismatched = 0;
+  for (const Extent& e : extents) {
+    const double d = e.max - e.o;
+    ASSERT_EQ(LineCellUnclamped(e.max, e.o, d), 254) << e.o << " " << e.max;
+    ASSERT_EQ(LineCell(e.max, e.o, d), 254) << e.o << " " << e.max;
+    ASSERT_EQ(TextCellUnclamped(e.max, e.o, d), 65534) << e.o << " " << e.max;
+    ASSERT_EQ(TextCell(e.max, e.o, d), 65534) << e.o << " " << e.max;
+    ASSERT_EQ(LineCellUnclamped(e.o, e.o, d), 2);
+    ASSERT_EQ(TextCell(e.o, e.o, d), 2);
+    ASSERT_GE(LineCell(std::nextafter(e.max, 1e308), e.o, d), 254);
+    ASSERT_EQ(LineCell(std::nextafter(e.o, -1e308), e.o, d), 1);
+    const double v = e.o + (e.max - e.o) * std::uniform_real_distribution<double>(0, 1)(rng);
+    if (LineCell(v, e.o, d) != LineCellUnclamped(v, e.o, d) ||
+        TextCell(v, e.o, d) != TextCellUnclamped(v, e.o, d))
+      ++mismatched;
+  }
+  EXPECT_EQ(mismatched, 0);
+  // Exact quotients on a cell border stay on it; just below stays below.
+  EXPECT_EQ(LineCell(0.5, 0, 1), 128);
+  EXPECT_EQ(LineCell(std::nextafter(0.5, 0.0), 0, 1), 127);
+  EXPECT_EQ(TextCell(3, 0, 4), 49151);
+  // Before, beyond and without a usable extent.
+  EXPECT_EQ(LineCell(-1, 0, 10), 1);
+  EXPECT_EQ(LineCell(11, 0, 10), 255);
+  EXPECT_EQ(LineCell(std::nan(""), 0, 10), 1);
+  EXPECT_EQ(TextCell(1e308, -1e308, 10), 65535);
+  EXPECT_EQ(LineCell(5, 0, std::numeric_limits<double>::infinity()), 2);
+}
+
+// The file of the report: two records, the rebuild, and a rectangle whose
+// corner is exactly the far end of the second record.
+TEST_F(LayerScanTest, RebuiltIndexFindsTheRecordAtTheFarEdge) {
+  auto f = NewLine();
+  OpenRW(*f);
+  f->AddRecord(LineRec(292.116, -45.03, 292.116, -45.03));
+  f->AddRecord(LineRec(1451.152, -161.759, 452.07, 755.19));
+  ASSERT_EQ(f->Close(), 0);
+  f->UpdateIndex();
+  const Bytes b = ReadBytes(f->Path());
+  EXPECT_EQ(b[static_cast<std::size_t>(5632 + kPacketHeaderSlot + 4)], 254);  // X of record 2's first point
+  EXPECT_EQ(GetU32(&b[5632 + 4]) & kPacketOutside, 0u);
+  OpenR(*f);
+  EXPECT_EQ(RectScan(*f, {1400.0, -200.0, 1451.152, -100.0}), std::vector<std::uint32_t>{2});
+  ASSERT_EQ(f->Close(), 0);
+}
+
+// Two hundred small random files of both kinds, rebuilt: the rectangle scan
+// over the exact extent of the records, over each point alone and over
+// rectangles with an edge exactly on a point finds what a plain test of
+// every record finds.
+TEST_F(LayerScanTest, RebuiltFilesAgreeWithAPlainScanOverExtentsAndExactEdges) {
+  std::mt19937 rng(2037);
+  std::uniform_real_distribution<double> coord(-1000, 2000);
+  auto value = [&] { return std::round(coord(rng) * 1000) / 1000; };
+  int missed = 0;
+  for (int file = 0; file < 200; ++file) {
+    const bool line = file % 2 == 0;
+    const std::string name = "r" + std::to_string(file) + (line ? "-----.--l" : "-----.--t");
+    std::unique_ptr<TNewTextLinWarstwaFile> f;
+    if (line) f = NewLine(name);
+    else f = NewText(name);
+    struct Pt {
+      double x, y;
+    };
+    std::vector<std::vector<Pt>> objs;
+    OpenRW(*f);
+    const int n = 2 + static_cast<int>(rng() % 7);
+    for (int i = 0; i < n; ++i) {
+      const double x = value(), y = value();
+      if (line) {
+        const double x2 = rng() % 3 == 0 ? x : value(), y2 = rng() % 3 == 0 ? y : value();
+        f->AddRecord(LineRec(x, y, x2, y2));
+        objs.push_back({{x, y}, {x2, y2}});
+      } else {
+        f->AddRecord(TextRec(x, y, "t"));
+        objs.push_back({{x, y}});
+      }
+    }
+    ASSERT_EQ(f->Close(), 0);
+    f->UpdateIndex();
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const auto& o : objs)
+      for (const Pt& p : o) {
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+      }
+    std::vector<TLayerRect> rects = {{x0, y0, x1, y1}};
+    for (const auto& o : objs)
+      for (const Pt& p : o) {
+        rects.push_back({p.x, p.y, p.x, p.y});
+        rects.push_back({x0, y0, p.x, p.y});
+        rects.push_back({p.x, p.y, x1, y1});
+        rects.push_back({p.x, y0, x1, p.y});
+      }
+    OpenR(*f);
+    for (const TLayerRect& r : rects) {
+      std::vector<std::uint32_t> want;
+      for (std::size_t k = 0; k < objs.size(); ++k)
+        if (std::any_of(objs[k].begin(), objs[k].end(), [&](const Pt& p) { return In(r, p.x, p.y); }))
+          want.push_back(static_cast<std::uint32_t>(k + 1));
+      const std::vector<std::uint32_t> got = RectScan(*f, r);
+      if (got != want) ++missed;
+      EXPECT_EQ(got, want) << name << ": " << r.X1 << " " << r.Y1 << " " << r.X2 << " " << r.Y2;
+    }
+    ASSERT_EQ(f->Close(), 0);
+    if (missed > 5) break;
+  }
+  EXPECT_EQ(missed, 0);
+}
+
+// ---- the look-ahead window of the cell-guided reads ----
+
+// Live records whose cells say "no candidate" (stale cells, made by hand as
+// zero entries) are read through when the 16-slot window still covers them:
+// before the first candidate once no further slot can enter the window, and
+// after the last candidate once the packet's slots are used up. The reads
+// used to stop at the candidates. A gap in the middle is passed over.
+TEST_F(LayerScanTest, LookAheadWindowReadsThroughTheSlotsItStillCovers) {
+  struct Case {
+    const char* what;
+    int used;
+    std::vector<int> candidates;  // slots (from 0) that keep their cells
+    std::vector<std::uint32_t> delivered;
+  };
+  auto range = [](std::uint32_t from, std::uint32_t to) {
+    std::vector<std::uint32_t> v;
+    for (std::uint32_t i = from; i <= to; ++i) v.push_back(i);
+    return v;
+  };
+  const Case cases[] = {
+      {"last slot only", 20, {19}, range(5, 20)},
+      {"one candidate in the last sixteen", 20, {10}, range(5, 20)},
+      {"candidate late in a longer packet", 40, {30}, range(25, 40)},
+      {"first slot only", 20, {0}, {1}},
+      {"early candidate, the rest passed over", 40, {5}, {6}},
+      {"two candidates, a gap of fifteen read through", 40, {2, 18}, range(3, 19)},
+      {"two candidates, a gap of sixteen passed over", 60, {2, 19}, {3, 20}},
+      {"no candidate", 20, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(PathOf("okno-----.-l"));
+    auto f = NewLine("okno-----.-l");
+    OpenRW(*f);
+    for (int i = 1; i <= c.used; ++i) f->AddRecord(LineRec(i, i, i, i));
+    ASSERT_EQ(f->Close(), 0);
+    IndexByHand(f->Path(), true);
+    Bytes b = ReadBytes(f->Path());
+    const std::size_t start = 5632;
+    for (int i = 0; i < c.used; ++i)
+      if (std::find(c.candidates.begin(), c.candidates.end(), i) == c.candidates.end())
+        PutU32(&b[start + kPacketHeaderSlot + static_cast<std::size_t>(i) * 4], 0);
+    PutU32(&b[start + 4], GetU32(&b[start + 4]) | kPacketZeroCell);
+    WriteBytes(f->Path(), b);
+    OpenR(*f);
+    EXPECT_EQ(RectScan(*f, {0, 0, 1000, 1000}), c.delivered);
+    EXPECT_EQ(LiveScan(*f), c.delivered);
+    ASSERT_EQ(f->Close(), 0);
+  }
 }

@@ -18,6 +18,7 @@
 #include "layers/store/layerapi.h"
 #include "layers/store/layerstats.h"
 #include "layers/store/oldlayer.h"
+#include "platform/files/codepage.h"
 #include "tools/oldlayer.h"
 
 namespace {
@@ -135,7 +136,10 @@ TEST_F(OldLayerTest, LineHeaderConvertedWithTheMagicOfTheName) {
     TMainWarstwaHeader m;
     f->ReadWarstwaHeader(m);
     EXPECT_EQ(m.Kind, 1u);
-    EXPECT_EQ(m.Description, "Drogi gminne żwirowe");
+    // The layer's description is taken as stored; only the full names of
+    // the sublayers are recoded from Mazovia.
+    EXPECT_EQ(m.Description, platform::Cp1250ToUtf8(oldlayer::Mazovia("Drogi gminne żwirowe")));
+    EXPECT_NE(m.Description, "Drogi gminne żwirowe");
     EXPECT_EQ(m.Highest, 2);
     EXPECT_EQ(m.Slots, 10);
     EXPECT_EQ(m.Reserved, 9);
@@ -227,9 +231,12 @@ TEST_F(OldLayerTest, LineRecordsDecoded) {
   styled.styleScale = 1500;
   styled.styleNumber = 42;
   b.Add(styled);
+  LineRecord line = Line(7, 7, 8, 8, 2);
+  line.radius = 12.75;  // a line keeps its radius field as well
+  b.Add(line);
   auto f = OpenLine(b);
   const auto recs = ReadAll(*f);
-  ASSERT_EQ(recs.size(), 2u);
+  ASSERT_EQ(recs.size(), 3u);
   const ObjectSaveRecord& a = recs[0];
   EXPECT_EQ(a.GetIndex(), 1u);
   EXPECT_EQ(a.GetKindByte(), 0x11);
@@ -246,21 +253,30 @@ TEST_F(OldLayerTest, LineRecordsDecoded) {
   EXPECT_EQ(s.GetKindByte(), 0);
   EXPECT_EQ(s.GetStyleNumber(), 42);
   EXPECT_EQ(s.GetWord(kRecMultiplier), 1500);
-  EXPECT_EQ(s.GetRadius(), 0);
+  // The radius field is read for every kind; with the style nibble 15 its
+  // bytes are the style words.
+  const Bytes file = ReadBytes(PathOf("DROGI---.--L"));
+  EXPECT_EQ(s.GetRadius(), oldfmt::Real(&file[5120 + 2 * 45 + 25]));
+  EXPECT_EQ(recs[2].GetKindByte(), 0);
+  EXPECT_EQ(recs[2].GetRadius(), 12.75);
   ObjectSaveRecord one;
   EXPECT_EQ(f->ReadRecordAt(3, one), kDBOk);
   EXPECT_EQ(one.Bytes(), s.Bytes());
-  EXPECT_THROW(f->ReadRecordAt(4, one), EInOutError);
+  EXPECT_EQ(f->ReadRecordAt(4, one), kDBOk);
+  EXPECT_EQ(one.GetRadius(), 12.75);
+  EXPECT_THROW(f->ReadRecordAt(5, one), EInOutError);
   EXPECT_THROW(f->ReadRecordAt(0, one), EInOutError);
 }
 
-// A sublayer byte above the highest sublayer in use, and 10 or more, is
-// read as sublayer 0: the layer has no such sublayer.
-TEST_F(OldLayerTest, SublayerAboveTheHighestInUseReadsAsZero) {
+// A sublayer byte is read as sublayer 0 only above the file's ten slots: a
+// record of a sublayer above the highest in use keeps its sublayer (it used
+// to land in sublayer 0, and a conversion of the layer with it).
+TEST_F(OldLayerTest, SublayerAboveTheTenSlotsReadsAsZero) {
   struct Case {
     std::uint8_t highest, stored, read;
   };
-  const Case cases[] = {{4, 4, 4}, {4, 5, 0}, {4, 7, 0}, {9, 9, 9}, {9, 10, 0}, {0, 255, 0}};
+  const Case cases[] = {{4, 4, 4},  {1, 3, 3},   {4, 7, 7},  {9, 9, 9},
+                        {0, 10, 10}, {9, 11, 0}, {0, 255, 0}};
   for (const Case& c : cases) {
     Builder b(true);
     b.SetSlot(0, LineHeader(c.highest));
@@ -316,9 +332,10 @@ TEST_F(OldLayerTest, TextRecordsDecoded) {
   EXPECT_EQ(TextOf(recs[2]), "ZNAK\x86");
 }
 
-// Characters 19 to 30 of a text with a reference point hold the point: the
-// text read ends at 18 characters instead of showing the point's bytes.
-TEST_F(OldLayerTest, ReferenceTextEndsWhereThePointBegins) {
+// A text with a reference point is read as its length byte gives it (cut to
+// 47 like every text): characters 19 to 30 share their bytes with the
+// point, which is read from them as well.
+TEST_F(OldLayerTest, ReferenceTextReadToItsStoredLength) {
   Builder b(false);
   b.SetSlot(0, TextHeader());
   TextRecord ref;
@@ -330,7 +347,10 @@ TEST_F(OldLayerTest, ReferenceTextEndsWhereThePointBegins) {
   auto f = OpenText(b);
   const auto recs = ReadAll(*f);
   ASSERT_EQ(recs.size(), 1u);
-  EXPECT_EQ(TextOf(recs[0]), std::string(18, 'A'));
+  const Bytes file = ReadBytes(PathOf("OPISY---.--T"));
+  const std::string stored(file.begin() + 5120 + 27, file.begin() + 5120 + 27 + 30);
+  EXPECT_EQ(TextOf(recs[0]), oldfmt::MazoviaToCp1250(stored));
+  EXPECT_EQ(TextOf(recs[0]).substr(0, 18), std::string(18, 'A'));
   EXPECT_EQ(recs[0].GetRefOffset().X, 5.0f);
 }
 
@@ -475,7 +495,10 @@ TEST_F(OldLayerTest, MalformedFilesGiveErrorsNotCrashes) {
     auto f = OpenLine(b);
     TMainWarstwaHeader m;
     f->ReadWarstwaHeader(m);
-    EXPECT_EQ(m.Highest, 9);  // never beyond the slots
+    EXPECT_EQ(m.Highest, 200);  // as stored; the slots stay 10
+    EXPECT_EQ(m.Slots, 10);
+    TWarstwaHeader s;
+    ExpectRaise<EDBWarstwaInvalidHIdx>([&] { f->ReadPodwarstwaHeader(s, 10); }, "Błędny numer podwarstwy");
     const auto recs = ReadAll(*f);
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(recs[0].GetSublayer(), 0);
