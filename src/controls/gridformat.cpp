@@ -102,9 +102,10 @@ std::string FormatNumberMask(double value, const std::string& maskText) {
   std::string frac = digits.find('.') == std::string::npos ? "" : digits.substr(digits.find('.') + 1);
   while (static_cast<int>(frac.size()) > fracZeros && !frac.empty() && frac.back() == '0') frac.pop_back();
   if (intPart == "0" && intZeros == 0) intPart.clear();
-  while (static_cast<int>(intPart.size()) < intZeros) intPart.insert(0, "0");
+  if (static_cast<int>(intPart.size()) < intZeros)
+    intPart.insert(intPart.begin(), static_cast<std::size_t>(intZeros) - intPart.size(), '0');
   if (group) {
-    for (int i = static_cast<int>(intPart.size()) - 3; i > 0; i -= 3) intPart.insert(static_cast<std::size_t>(i), " ");
+    for (int i = static_cast<int>(intPart.size()) - 3; i > 0; i -= 3) intPart.insert(intPart.begin() + i, ' ');
   }
   std::string out = prefix;
   // A value rounded to zero is written without the sign.

@@ -36,8 +36,8 @@ std::string CompleteIntegerText(const std::string& text, std::int32_t min) {
 std::string CompleteFloatText(const std::string& text) {
   if (text.empty()) return "0";
   std::string s = text;
-  if (s[0] == '-' && (s.size() == 1 || s[1] == '.')) s.insert(1, "0");
-  if (s[0] == '.') s.insert(0, "0");
+  if (s[0] == '-' && (s.size() == 1 || s[1] == '.')) s.insert(s.begin() + 1, '0');
+  if (s[0] == '.') s.insert(s.begin(), '0');
   if (s.back() == '.') s += '0';
   return s;
 }

@@ -391,9 +391,9 @@ std::string TEditNewSpecialLiniaLoop::GetStatusText(const TRealPoint& Point) {
     if (angle < 0.0) angle += kTwoPi;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", angle * KrzyzConf().FullAngle / kTwoPi);
-    text = "<" + std::string(buf) + "  " + text;
+    text = std::string(1, '<').append(buf).append("  ").append(text);
   }
-  if (LastLength != 0.0) text = "(" + KrzyzConf().FormatCoord(LastLength) + ") " + text;
+  if (LastLength != 0.0) text = std::string(1, '(').append(KrzyzConf().FormatCoord(LastLength)).append(") ").append(text);
   return text;
 }
 

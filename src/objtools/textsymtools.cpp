@@ -196,7 +196,8 @@ std::string TEditNewText::GetEditText() {
   if (t == nullptr) return {};
   if (const auto* f = dynamic_cast<const TLicznikMianownik*>(t))
     return EscapeBars(f->Text) + "|" + EscapeBars(f->Denominator);
-  return (t->IsOverline() ? "|" : "") + EscapeBars(t->Text);
+  std::string text = t->IsOverline() ? std::string(1, '|') : std::string();
+  return text.append(EscapeBars(t->Text));
 }
 
 void TEditNewText::ReplaceTemplate(std::unique_ptr<TWysKatOdnNapisW> Made) {

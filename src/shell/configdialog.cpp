@@ -2,11 +2,14 @@
 
 #include <cmath>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "foundation/errors.h"
 #include "foundation/geometry/rounding.h"
 #include "foundation/text/textutil.h"
+#include "objects/symbollib.h"
+#include "platform/files/files.h"
 
 using namespace platform;
 
@@ -18,6 +21,18 @@ constexpr double kMillimetresPerInch = 25.4;
 const char* const kThickLineNotReal = "Warunek wyświetlania grubych linii nie jest liczbą rzeczywistą";
 const char* const kScreenDpmNotReal = "Rozdzielczość ekranu nie jest liczbą rzeczywistą";
 const char* const kBadNumber = "Niepoprawna liczba";
+// The ranges the drawing can work with: a scale denominator of 0 makes every
+// scaled text and symbol vanish, a resolution of 0 divides by nothing.
+constexpr std::int32_t kMinSkala = 1;
+constexpr std::int32_t kMaxSkala = 1000000;
+const char* const kBadSkala = "Skala musi być liczbą całkowitą od 1 do 1000000";
+constexpr double kMinScreenDpi = 1.0;
+constexpr double kMaxScreenDpi = 25400.0;
+const char* const kBadScreenDpi = "Rozdzielczość ekranu musi leżeć w przedziale od 1 do 25400 DPI";
+// The libraries' own messages for a file they cannot open.
+const char* const kNoSymbolFile = "Brak pliku z symbolami:";
+const char* const kNoLineFile = "Brak pliku z liniami:";
+const char* const kNoGeneratorFile = "Brak pliku z generatorami:";
 const char* const kErrorCaption = "Błąd";
 const char* const kAllFilesFilter = "|Wszystkie pliki|*.*";
 const char* const kFramePrefix = "Formatka_";
@@ -200,27 +215,40 @@ void TConfigDialog::SetRealPair(const TRealPoint& P) {
 
 void TConfigDialog::RefuseField(TWinControl& Edit, const std::string& Text) {
   MessageBox(Text, kErrorCaption, MB_OK);
+  // A field on a sheet of a page control: that sheet is brought to the
+  // front, so that the focus lands where the user can see it.
+  for (TWinControl* up = Edit.Parent(); up != nullptr; up = up->Parent()) {
+    auto* sheet = dynamic_cast<TTabSheet*>(up);
+    if (sheet == nullptr || sheet->PageControl() == nullptr) continue;
+    sheet->PageControl()->SetActivePage(sheet);
+  }
   Edit.SetFocus();
   SetModalResult(mrNone);
 }
 
 void TConfigDialog::BitBtn1Click() {
+  std::int32_t skala = 0;
+  if (!TryStrToInt(TrimBlanks(WsSkala->Text()), skala) || skala < kMinSkala || skala > kMaxSkala) {
+    RefuseField(*WsSkala, kBadSkala);
+    return;
+  }
   double value = 0.0;
   if (!TryStrToReal(WarWysw->Text(), value)) {
     RefuseField(*WarWysw, kThickLineNotReal);
     return;
   }
   thickLineCondition_ = value == 0.0 ? 1.0f : static_cast<float>(1.0 / value);
-  if (!TryStrToReal(ScreenDPMX->Text(), value)) {
-    RefuseField(*ScreenDPMX, kScreenDpmNotReal);
-    return;
+  for (auto [edit, field] : {std::pair{ScreenDPMX, &screenDpm_.X}, std::pair{ScreenDPMY, &screenDpm_.Y}}) {
+    if (!TryStrToReal(edit->Text(), value)) {
+      RefuseField(*edit, kScreenDpmNotReal);
+      return;
+    }
+    if (!(value >= kMinScreenDpi && value <= kMaxScreenDpi)) {
+      RefuseField(*edit, kBadScreenDpi);
+      return;
+    }
+    *field = value / kMillimetresPerInch;
   }
-  screenDpm_.X = value / kMillimetresPerInch;
-  if (!TryStrToReal(ScreenDPMY->Text(), value)) {
-    RefuseField(*ScreenDPMY, kScreenDpmNotReal);
-    return;
-  }
-  screenDpm_.Y = value / kMillimetresPerInch;
 }
 
 void TConfigDialog::WsSkalaKeyPress(TComponent&, char32_t& Key) {
@@ -552,6 +580,21 @@ void TConfigDialogI::BitBtn1Click() {
     }
   }
 
+  // A definition file the user has just named must open, as its library
+  // will open it; one left as it was shown is not checked again (it was
+  // reported when its library was read).
+  for (auto [edit, shown, message] : {std::tuple{SymbolDefs, &shownSymbolDefs_, kNoSymbolFile},
+                                      std::tuple{LineDefs, &shownLineDefs_, kNoLineFile},
+                                      std::tuple{GeneratorFile, &shownGeneratorFile_, kNoGeneratorFile}}) {
+    const std::string name = edit->Text();
+    if (name == *shown) continue;
+    File file;
+    if (name.empty() || !file.Open(LibraryFilePath(name), FileAccess::Read, FileShare::DenyNone)) {
+      RefuseField(*edit, MissingFileText(message, name));
+      return;
+    }
+  }
+
   currentFrame_ = prnFormatkaId->ItemIndex();
   StoreFramePath();
 }
@@ -688,11 +731,20 @@ bool TConfigDialogI::ForceArcDAChecked() const { return ForceArcDACB->Checked();
 void TConfigDialogI::SetForceArcDAChecked(bool Checked) { ForceArcDACB->SetChecked(Checked); }
 
 std::string TConfigDialogI::LineDefsText() const { return LineDefs->Text(); }
-void TConfigDialogI::SetLineDefsText(const std::string& Text) { LineDefs->SetText(Text); }
+void TConfigDialogI::SetLineDefsText(const std::string& Text) {
+  shownLineDefs_ = Text;
+  LineDefs->SetText(Text);
+}
 std::string TConfigDialogI::SymbolDefsText() const { return SymbolDefs->Text(); }
-void TConfigDialogI::SetSymbolDefsText(const std::string& Text) { SymbolDefs->SetText(Text); }
+void TConfigDialogI::SetSymbolDefsText(const std::string& Text) {
+  shownSymbolDefs_ = Text;
+  SymbolDefs->SetText(Text);
+}
 std::string TConfigDialogI::GeneratorFileText() const { return GeneratorFile->Text(); }
-void TConfigDialogI::SetGeneratorFileText(const std::string& Text) { GeneratorFile->SetText(Text); }
+void TConfigDialogI::SetGeneratorFileText(const std::string& Text) {
+  shownGeneratorFile_ = Text;
+  GeneratorFile->SetText(Text);
+}
 bool TConfigDialogI::LocalEnabledChecked() const { return LocalEnabledCB->Checked(); }
 void TConfigDialogI::SetLocalEnabledChecked(bool Checked) { LocalEnabledCB->SetChecked(Checked); }
 

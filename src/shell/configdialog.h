@@ -101,8 +101,10 @@ public:
 protected:
   // Moves the display and objects panels from their sheets onto the form.
   virtual void FormCreate();
-  // OK: checks WarWysw, ScreenDPMX and ScreenDPMY into the value fields and
-  // clears the modal result at the first one that is not a number.
+  // OK: checks the scale (a whole number from 1 to 1000000), then WarWysw,
+  // ScreenDPMX and ScreenDPMY into the value fields (a resolution from 1 to
+  // 25400 dots per inch), and clears the modal result at the first that
+  // fails, with the field's range in the message.
   virtual void BitBtn1Click();
   // Key filters: digits and backspace; digits, the point and backspace.
   static void WsSkalaKeyPress(platform::TComponent& Sender, char32_t& Key);
@@ -111,8 +113,9 @@ protected:
   // confirmed, gives the panel the chosen one.
   void WyrC1Click(platform::TComponent& Sender);
 
-  // A "Błąd" box (OK only, no icon) over Text; Edit gets the focus and the
-  // modal result is cleared.
+  // A "Błąd" box (OK only, no icon) over Text; Edit gets the focus (its
+  // sheet of a page control brought to the front) and the modal result is
+  // cleared.
   void RefuseField(platform::TWinControl& Edit, const std::string& Text);
 
   platform::TLabel* WarWyswL;
@@ -273,9 +276,11 @@ protected:
   // The inherited step; file filters from the plain edits' design texts;
   // the "Zmień" buttons bound to their edits; the driver list; the key grid.
   void FormCreate() override;
-  // The inherited checks, then the general, crosshair and digitizer numbers
-  // and (unless WndSDefault is checked) the window sizes; when they pass,
-  // the path edit is stored into the selected sheet frame.
+  // The inherited checks, then the general, crosshair and digitizer numbers,
+  // (unless WndSDefault is checked) the window sizes and the definition
+  // files changed since they were shown, which must open ("Brak pliku z
+  // symbolami: " and the name); when they pass, the path edit is stored
+  // into the selected sheet frame.
   void BitBtn1Click() override;
   // The digit filter of WsSkalaKeyPress, for derived windows that bind it.
   static void AutoSaveIntervalKeyPress(platform::TComponent& Sender, char32_t& Key);
@@ -309,4 +314,8 @@ private:
   std::vector<TDigitizerDriver> drivers_;
   std::map<const platform::TCustomEdit*, std::string> filters_;
   std::map<const platform::TComponent*, platform::TEdit*> changeEdits_;
+  // The definition files as their group showed them.
+  std::string shownSymbolDefs_;
+  std::string shownLineDefs_;
+  std::string shownGeneratorFile_;
 };

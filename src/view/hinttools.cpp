@@ -297,7 +297,9 @@ std::string TZoomZbliz::GetStatusText(const TRealPoint& Point) {
   double ratio = 0.0;
   if (auto* view = dynamic_cast<TTvViewImp*>(View)) ratio = view->ZoomRatioFor(ZoomRect());
   if (ratio == 0.0 || !std::isfinite(ratio)) return "x";
-  return "x" + RealToStr(ratio, 1);
+  std::string text(1, 'x');
+  text += RealToStr(ratio, 1);
+  return text;
 }
 
 std::int32_t TZoomZbliz::GetResult() {

@@ -400,7 +400,10 @@ void TKrzyz::UpdateButton(bool Down) {
 
 void TKrzyz::ShowStatus(const TRealPoint& Point) {
   const TKrzyzStatusProc& proc = KrzyzStatusProc();
-  if (proc) proc(" " + GetStatusText(Point) + " ");
+  if (!proc) return;
+  std::string text(1, ' ');
+  text.append(GetStatusText(Point)).push_back(' ');
+  proc(text);
 }
 
 void TKrzyz::UpdateViewHint() {

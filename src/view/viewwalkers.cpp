@@ -307,7 +307,7 @@ TSaveWarstwyOrder::~TSaveWarstwyOrder() = default;
 
 void TSaveWarstwyOrder::Update(TWarstwaOgolna& Node) {
   platform::TRegistry& reg = *registry_;
-  const std::string back = "\\" + reg.CurrentPath();
+  const std::string back = std::string(1, '\\').append(reg.CurrentPath());
   const bool inner = Node.IsGroup() && dynamic_cast<TWarstwa*>(&Node) == nullptr;
   if ((inner || Node.OrderKey != kOrderNone) && reg.OpenSubKey(LayerOrderKeyName(Node), true)) {
     reg.WriteInteger(kLayerOrderValue, Node.OrderKey);
@@ -329,7 +329,7 @@ void TLoadWarstwyOrder::Update(TWarstwaOgolna& Node) {
   auto* group = dynamic_cast<TGrupaWarstw*>(&Node);
   if (group == nullptr) return;
   platform::TRegistry& reg = *registry_;
-  const std::string back = "\\" + reg.CurrentPath();
+  const std::string back = std::string(1, '\\').append(reg.CurrentPath());
   if (!reg.OpenSubKey(LayerOrderKeyName(Node), false)) return;
   // A value of another type (a hand-edited registry) leaves the node's key.
   if (reg.ValueExists(kLayerOrderValue)) {

@@ -178,7 +178,12 @@ TEST_F(GridDraw, PickListDropsBelowTheCellOrAboveNearTheScreenBottom) {
   const TGdiRect work = ScreenWorkArea();
   for (const bool nearBottom : {false, true}) {
     SCOPED_TRACE(nearBottom ? "przy dolnej krawędzi" : "u góry ekranu");
-    form->SetBounds(work.Left + 10, nearBottom ? work.Bottom - 60 : work.Top + 10, 500, 400);
+    // A window stays inside the work area: a low one at its bottom puts
+    // the cell near the screen's bottom edge.
+    if (nearBottom)
+      form->SetBounds(work.Left + 10, work.Bottom - 72, 500, 68);
+    else
+      form->SetBounds(work.Left + 10, work.Top + 10, 500, 400);
     form->Show();
     grid->ShowEditor();
     TDataGridInplaceEdit& editor = grid->InplaceEditor();

@@ -14,6 +14,7 @@
 #include "platform/gui/syscolors.h"
 #include "view/krzyzconf.h"
 #include "view/viewcfg.h"
+#include "common/scratch_folder.h"
 
 namespace {
 
@@ -199,9 +200,11 @@ TEST_F(ConfigDialogTest, GlobalDialogShowsBothFailuresAndStaysOpen) {
 }
 
 TEST_F(ConfigDialogTest, GlobalDialogFillsItsPagesAndReadsThemBack) {
+  ScratchFolder folder;
+  const std::string otherSymbols = folder.Put("inne.sym", "symbole");
   TScriptedResponder responder(Fail);
   responder.AnswerForm(
-      [](TForm& form) {
+      [&](TForm& form) {
         auto& d = dynamic_cast<TConfigDialogI&>(form);
         EXPECT_EQ(d.HelpContext(), 643);
         EXPECT_FALSE(d.HelpLocCfg->Visible());
@@ -216,7 +219,7 @@ TEST_F(ConfigDialogTest, GlobalDialogFillsItsPagesAndReadsThemBack) {
         EXPECT_TRUE(d.DetailPreviewCB->Checked());
         EXPECT_FALSE(d.ForceArcDACB->Checked());
 
-        d.SymbolDefs->SetText("inne.sym");
+        d.SymbolDefs->SetText(otherSymbols);
         d.LocalEnabledCB->Click();
         d.prnFormatkaName->SetText("a3-nowa.for");
         d.prnFormatkaId->UserSelect(1);
@@ -227,12 +230,119 @@ TEST_F(ConfigDialogTest, GlobalDialogFillsItsPagesAndReadsThemBack) {
       },
       "Konfiguracja");
   EXPECT_TRUE(konf.ShowDialog(GlobalDialog()));
-  EXPECT_EQ(library->SymbolDefs, "inne.sym");
+  EXPECT_EQ(library->SymbolDefs, otherSymbols);
   EXPECT_FALSE(library->FromBases);
   ASSERT_EQ(print->Formatki.size(), 2u);
   EXPECT_EQ(print->Formatki[0].Entry->Path, "a3-nowa.for");
   EXPECT_EQ(print->Formatki[1].Entry->Path, "ramka.bat");
   EXPECT_TRUE(print->SplitArcs);
+}
+
+// Values the map cannot be drawn with are refused in the window, each with
+// its field's range, the focus left on the field and nothing stored; the
+// rest of the values in range pass, the bounds included.
+TEST_F(ConfigDialogTest, ScaleAndResolutionOutsideTheirRangesAreRefused) {
+  const std::string badSkala = "Skala musi być liczbą całkowitą od 1 do 1000000";
+  const std::string badDpi = "Rozdzielczość ekranu musi leżeć w przedziale od 1 do 25400 DPI";
+  const struct {
+    const char* skala;
+    const char* dpiX;
+    const char* dpiY;
+    const char* refused;  // the field that keeps the focus, "" when accepted
+    std::string message;
+  } cases[] = {
+      {"0", "75", "75", "WsSkala", badSkala},
+      {"99999999999", "75", "75", "WsSkala", badSkala},
+      {"1000001", "75", "75", "WsSkala", badSkala},
+      {"", "75", "75", "WsSkala", badSkala},
+      {"500", "0", "75", "ScreenDPMX", badDpi},
+      {"500", "75", "0.5", "ScreenDPMY", badDpi},
+      {"500", "25400.01", "75", "ScreenDPMX", badDpi},
+      {"500", "75", "x", "ScreenDPMY", "Rozdzielczość ekranu nie jest liczbą rzeczywistą"},
+      {"1", "1", "25400", "", ""},
+      {" 1000000 ", "96", "96", "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.skala) + " / " + c.dpiX + " / " + c.dpiY);
+    canvas->Skala = 1000;
+    canvas->DpmX = canvas->DpmY = 2.9527559055;
+    const bool accepted = *c.refused == 0;
+    TScriptedResponder responder(Fail);
+    TConfigDialog* shown = nullptr;
+    responder.AnswerForm([&](TForm& form) {
+      shown = &dynamic_cast<TConfigDialog&>(form);
+      shown->WsSkala->SetText(c.skala);
+      shown->ScreenDPMX->SetText(c.dpiX);
+      shown->ScreenDPMY->SetText(c.dpiY);
+      shown->BitBtn1->Click();
+      if (accepted) return;
+      EXPECT_EQ(shown->ModalResult(), mrNone);
+      ASSERT_NE(shown->ActiveControl(), nullptr);
+      EXPECT_EQ(shown->ActiveControl()->Name(), c.refused);
+      shown->BitBtn2->Click();
+    });
+    if (!accepted) responder.AnswerMessageBox(IDOK);
+    EXPECT_EQ(konf.ShowDialog(DisplayDialog()), accepted);
+    if (accepted) {
+      EXPECT_EQ(canvas->Skala, std::stoi(c.skala));
+      EXPECT_DOUBLE_EQ(canvas->DpmY, std::stod(c.dpiY) / 25.4);
+      continue;
+    }
+    ASSERT_EQ(responder.Shown().size(), 2u);
+    EXPECT_EQ(responder.Shown()[1].caption, "Błąd");
+    EXPECT_EQ(responder.Shown()[1].text, c.message);
+    EXPECT_EQ(canvas->Skala, 1000);
+    EXPECT_DOUBLE_EQ(canvas->DpmX, 2.9527559055);
+  }
+}
+
+// A definition file named anew must open: one that does not is named in
+// the libraries' own message, on its sheet, with the focus on its field. A
+// name left as it was shown is not checked (it was told at start-up).
+TEST_F(ConfigDialogTest, DefinitionFilesThatDoNotOpenAreRefused) {
+  ScratchFolder folder;
+  const std::string symbols = folder.Put("nowe.sym", "symbole");
+  const std::string missing = folder / "brak.sym";
+  TScriptedResponder responder(Fail);
+  responder.AnswerForm([&](TForm& form) {
+    auto& d = dynamic_cast<TConfigDialogI&>(form);
+    // The sheets of a tabbed window: the refused field's comes to the front.
+    d.Pages->Show();
+    d.InneP->SetParent(d.InneS);
+    d.WyswietlanieP->SetParent(d.WyswietlanieS);
+    d.Pages->SetActivePage(d.WyswietlanieS);
+    d.SymbolDefs->SetText(missing);
+    d.BitBtn1->Click();
+    EXPECT_EQ(d.ModalResult(), mrNone);
+    EXPECT_EQ(d.Pages->ActivePage(), d.InneS);
+    EXPECT_EQ(d.ActiveControl(), d.SymbolDefs);
+    d.SymbolDefs->SetText(symbols);
+    d.LineDefs->SetText("");
+    d.BitBtn1->Click();
+    EXPECT_EQ(d.ActiveControl(), d.LineDefs);
+    d.LineDefs->SetText("nk1l.lin");
+    d.GeneratorFile->SetText(folder.Path());
+    d.BitBtn1->Click();
+    EXPECT_EQ(d.ActiveControl(), d.GeneratorFile);
+    // Back as shown: "k1g.gen" is not beside the test program, and passes.
+    d.GeneratorFile->SetText("k1g.gen");
+    d.BitBtn1->Click();
+    EXPECT_EQ(d.ModalResult(), mrOk);
+  });
+  responder.AnswerMessageBox(IDOK);
+  responder.AnswerMessageBox(IDOK);
+  responder.AnswerMessageBox(IDOK);
+  EXPECT_TRUE(konf.ShowDialog(GlobalDialog()));
+  std::vector<std::string> texts;
+  for (const TShownModal& m : responder.Shown())
+    if (m.kind == TModalKind::MessageBox) texts.push_back(m.caption + ": " + m.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "Błąd: Brak pliku z symbolami: " + missing,
+                       "Błąd: Brak pliku z liniami: ",
+                       "Błąd: Brak pliku z generatorami: " + folder.Path(),
+                   }));
+  EXPECT_EQ(library->SymbolDefs, symbols);
+  EXPECT_EQ(library->GeneratorFile, "k1g.gen");
 }
 
 TEST_F(ConfigDialogTest, CancelChangesNothing) {

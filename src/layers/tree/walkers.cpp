@@ -92,8 +92,12 @@ void TWalkSelectedLeaf::UpdateNodeStateIndex(TWarstwaOgolna& Node) {
 void TWalkPath::Start(TWarstwaOgolna& Node) {
   // "/" then the ancestors from the top down, each followed by "/", so that a
   // path reads the same whichever node the walk started from.
-  prefix_ = "/";
-  for (TWarstwaOgolna* up = Node.Owner; up != nullptr; up = up->Owner) prefix_ = "/" + up->Name + prefix_;
+  prefix_.assign(1, '/');
+  for (TWarstwaOgolna* up = Node.Owner; up != nullptr; up = up->Owner) {
+    std::string longer(1, '/');
+    longer.append(up->Name).append(prefix_);
+    prefix_ = std::move(longer);
+  }
   for (int i = 0; i < count_; ++i) names_[static_cast<std::size_t>(i)].clear();
   count_ = 0;
 }

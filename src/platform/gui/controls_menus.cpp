@@ -51,9 +51,13 @@ void TMenuItem::Detach(TMenuItem* item) {
 
 void TMenuItem::SetCaption(std::string caption) {
   caption_ = std::move(caption);
-  impl_->action->setSeparator(caption_ == "-");
-  impl_->action->setText(ToQ(caption_));
+  // A separator carries no text: some styles draw a separator's text as a
+  // section title, which would show the "-" itself.
+  impl_->action->setSeparator(IsLine());
+  impl_->action->setText(IsLine() ? QString() : ToQ(caption_));
 }
+
+std::string TMenuItem::ShownText() const { return FromQ(impl_->action->text()); }
 
 void TMenuItem::SetChecked(bool checked) {
   checked_ = checked;

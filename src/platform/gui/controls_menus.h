@@ -31,6 +31,10 @@ class TMenuItem : public TComponent {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
+  // The item is a separator line (caption "-").
+  bool IsLine() const { return caption_ == "-"; }
+  // The text the menu shows on the item: the caption, none on a separator.
+  std::string ShownText() const;
   bool Checked() const { return checked_; }
   // Checking a radio item unchecks the radio items of its group on its menu.
   void SetChecked(bool checked);

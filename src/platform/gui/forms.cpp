@@ -1,6 +1,7 @@
 #include "platform/gui/forms.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -190,12 +191,55 @@ void FitSizeLimits(QWidget* window, TFormBorderStyle style, QSize size) {
 
 }  // namespace
 
+namespace {
+
+// The frame the window manager put around the last window it framed (none
+// until one is): what a window about to be shown will get, in all
+// likelihood, before its own frame is known.
+QMargins& KnownFrameMargins() {
+  static QMargins margins;
+  return margins;
+}
+
+QRect WorkAreaOf(const QWidget* window) {
+  QScreen* screen = window->screen() != nullptr ? window->screen() : QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The window, with Margins as its frame, inside the work area: no larger
+// than the area, moved in where its frame reaches past an edge. A window
+// placed by its frame's corner (move) keeps that corner where the window
+// manager frames it.
+void FitIntoWorkArea(QWidget* window, const QMargins& Margins, bool Fixed) {
+  const QRect area = WorkAreaOf(window);
+  const QSize room(std::max(1, area.width() - Margins.left() - Margins.right()),
+                   std::max(1, area.height() - Margins.top() - Margins.bottom()));
+  const QSize size = window->size().boundedTo(room);
+  if (size != window->size()) {
+    if (Fixed) window->setFixedSize(size);
+    window->resize(size);
+  }
+  const QRect frame(window->geometry().topLeft() - QPoint(Margins.left(), Margins.top()),
+                    size.grownBy(Margins));
+  QPoint corner = frame.topLeft();
+  corner.setX(std::clamp(corner.x(), area.left(), area.left() + area.width() - frame.width()));
+  corner.setY(std::clamp(corner.y(), area.top(), area.top() + area.height() - frame.height()));
+  if (corner != frame.topLeft()) window->move(corner);
+}
+
+}  // namespace
+
 void TForm::SetBounds(int left, int top, int width, int height) {
   if (formStyle_ != TFormStyle::MDIChild)
     FitSizeLimits(form_->window, borderStyle_, QSize(std::max(0, width), std::max(0, height)));
   form_->window->setGeometry(left, top, std::max(0, width), std::max(0, height));
   LayoutWindow();
   Realign();
+}
+
+TGdiRect TForm::FrameBounds() const {
+  const QRect frame = form_->window->frameGeometry();
+  return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
 }
 
 int TForm::ClientWidth() const { return form_->client->width(); }
@@ -332,6 +376,33 @@ void TForm::PlaceOnFirstShow() {
   if (!over.isNull()) w->move(over.center() - QPoint(w->width() / 2, w->height() / 2));
 }
 
+void TForm::FitFramedWindow() {
+  // The window manager frames a window after it is shown, and only then are
+  // the frame's sides known: the fit is made again with them, once.
+  QPointer<QWidget> window = form_->window;
+  const bool fixed = FixedBorder(borderStyle_);
+  if (QWindow* native = window->windowHandle(); native != nullptr && !native->frameMargins().isNull()) {
+    FitIntoWorkArea(window, native->frameMargins(), fixed);
+    return;
+  }
+  auto* timer = new QTimer(window);
+  timer->setInterval(20);
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, timer, [window, fixed, timer, tries] {
+    QWindow* native = window ? window->windowHandle() : nullptr;
+    const bool framed = native != nullptr && !native->frameMargins().isNull();
+    if (framed) {
+      KnownFrameMargins() = native->frameMargins();
+      FitIntoWorkArea(window, KnownFrameMargins(), fixed);
+    }
+    if (framed || ++*tries >= 50 || !window || !window->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+    }
+  });
+  timer->start();
+}
+
 void TForm::ShowMdiChild() {
   QMdiArea* area = MdiAreaOf(Application().MainForm());
   if (area == nullptr) throw std::logic_error("Brak okna głównego MDI dla okna podrzędnego");
@@ -355,7 +426,9 @@ void TForm::SetVisible(bool visible) {
       ShowMdiChild();
     } else {
       PlaceOnFirstShow();
+      FitIntoWorkArea(form_->window, KnownFrameMargins(), FixedBorder(borderStyle_));
       form_->window->show();
+      FitFramedWindow();
       if (!IsHeadless()) form_->window->raise();
       form_->window->activateWindow();
       // A form shown without a focused control starts at the first one in

@@ -6,6 +6,9 @@
 // unless that handler cleared it again or OnCloseQuery / OnClose refuse.
 // Under a scripted responder (responder.h) ShowModal never waits: the
 // responder's answer fills the form and gives the result.
+// A window is shown inside the screen's work area with its frame: one
+// larger than the area is made smaller, one reaching past an edge is moved
+// in (again once the window manager has framed it and the frame is known).
 //
 // GUI thread only. A form owns its components; whoever made the form owns
 // it (MakeForm hands it over). Close with the Free action frees a form owned
@@ -16,6 +19,7 @@
 #include <memory>
 
 #include "platform/gui/controls.h"
+#include "platform/paint/gdi.h"
 
 namespace platform {
 
@@ -94,6 +98,9 @@ class TForm : public TWinControl {
 
   void SetVisible(bool visible) override;
   void SetBounds(int left, int top, int width, int height) override;
+  // The window with its frame, in screen coordinates (the bounds alone
+  // until the window manager has framed it).
+  TGdiRect FrameBounds() const;
   int ClientWidth() const override;
   int ClientHeight() const override;
 
@@ -141,6 +148,9 @@ class TForm : public TWinControl {
   void LayoutWindow();
   void ApplyWindowFlags();
   void PlaceOnFirstShow();
+  // Once the window manager has framed the shown window: the window with
+  // its frame fitted into the screen's work area.
+  void FitFramedWindow();
   // Ends the modal loop when ModalResult is still set and the form agrees.
   bool CloseModal();
   // Ends the modal loop, once the events in progress have returned and no

@@ -837,6 +837,30 @@ TEST_F(ControlsTest, SplitterResizesTheControlBeforeIt) {
   EXPECT_EQ(moved, 1);
 }
 
+// A "-" item is a separator line with no text on it (a text would be drawn
+// as a section title, showing the "-"); a caption changed either way
+// follows.
+TEST_F(ControlsTest, MenuSeparatorShowsALineWithoutText) {
+  auto* menu = form->Create<TMainMenu>(nullptr, "MainMenu");
+  form->SetMenu(menu);
+  TMenuItem* file = menu->Items().Add("&Plik");
+  TMenuItem* open = file->Add("&Otwórz");
+  TMenuItem* line = file->Add("-");
+  auto* popup = form->Create<TPopupMenu>(nullptr, "Popup");
+  TMenuItem* popupLine = popup->Items().Add("-");
+  for (TMenuItem* item : {line, popupLine}) {
+    EXPECT_TRUE(item->IsLine());
+    EXPECT_EQ(item->ShownText(), "");
+    EXPECT_EQ(item->Caption(), "-");
+  }
+  EXPECT_EQ(open->ShownText(), "&Otwórz");
+  line->SetCaption("&Zamknij");
+  EXPECT_FALSE(line->IsLine());
+  EXPECT_EQ(line->ShownText(), "&Zamknij");
+  open->SetCaption("-");
+  EXPECT_EQ(open->ShownText(), "");
+}
+
 TEST_F(ControlsTest, MenuItemsClickShortcutsAndRadioGroups) {
   auto* menu = form->Create<TMainMenu>(nullptr, "MainMenu");
   form->SetMenu(menu);

@@ -12,6 +12,7 @@
 #include "platform/gui/messages.h"
 #include "platform/gui/modality.h"
 #include "platform/gui/responder.h"
+#include "platform/gui/toolwindow.h"
 
 namespace {
 
@@ -49,6 +50,42 @@ class NumberDialog : public TForm {
   TBitBtn* ok;
   TBitBtn* cancel;
 };
+
+// A window never opens larger than the screen's work area, nor reaching
+// past one of its edges: a sizeable window, a fixed dialog and one placed
+// beside a point near the corner alike.
+TEST(FormsTest, ShownWindowFitsTheWorkArea) {
+  EnsureApplication();
+  const TGdiRect area = ScreenWorkArea();
+  const struct {
+    TFormBorderStyle border;
+    int left, top, width, height;
+  } cases[] = {
+      {TFormBorderStyle::Sizeable, area.Left, area.Top, area.Width() + 300, area.Height() + 200},
+      {TFormBorderStyle::Dialog, -40, area.Top + 50, 300, area.Height() + 500},
+      {TFormBorderStyle::Single, area.Right - 100, area.Bottom - 50, 300, 200},
+      {TFormBorderStyle::Sizeable, area.Left + 10, area.Top + 20, 300, 200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.left) + "," + std::to_string(c.top) + " " + std::to_string(c.width) + "x" +
+                 std::to_string(c.height));
+    auto form = MakeForm<TForm>();
+    form->SetBorderStyle(c.border);
+    form->SetBounds(c.left, c.top, c.width, c.height);
+    form->Show();
+    const TGdiRect frame = form->FrameBounds();
+    EXPECT_GE(frame.Left, area.Left);
+    EXPECT_GE(frame.Top, area.Top);
+    EXPECT_LE(frame.Right, area.Right);
+    EXPECT_LE(frame.Bottom, area.Bottom);
+    // Only what does not fit is taken off.
+    const int frameWidth = frame.Width() - form->Width();
+    const int frameHeight = frame.Height() - form->Height();
+    EXPECT_EQ(form->Width(), std::min(c.width, area.Width() - frameWidth));
+    EXPECT_EQ(form->Height(), std::min(c.height, area.Height() - frameHeight));
+    form->Hide();
+  }
+}
 
 TEST(FormsTest, ModalDialogAnsweredByFillingAndClickingOk) {
   TScriptedResponder responder(Fail);
