@@ -12,12 +12,6 @@
 namespace {
 
 constexpr const char* kNoFontFile = "Brak pliku z fontem:";
-
-// The message, a space and the file's name.
-std::string NoFontFileText(const std::string& FileName) {
-  return std::string(kNoFontFile).append(1, ' ').append(FileName);
-}
-
 constexpr std::size_t kHeaderSize = 16;
 constexpr std::size_t kRecordHeadSize = 5;
 
@@ -28,7 +22,7 @@ public:
   TFontReader(const std::vector<std::uint8_t>& Data, const std::string& FileName)
       : data_(Data), fileName_(FileName) {}
 
-  [[noreturn]] void Refuse() const { throw EWindowsIOError(NoFontFileText(fileName_)); }
+  [[noreturn]] void Refuse() const { throw EWindowsIOError(kNoFontFile + fileName_); }
 
   void Need(std::size_t Count) const {
     if (Count > data_.size() - pos_) Refuse();
@@ -59,12 +53,12 @@ private:
 std::vector<std::uint8_t> ReadFontFile(const std::string& FileName) {
   platform::File file;
   if (!file.Open(FileName, platform::FileAccess::Read, platform::FileShare::DenyNone))
-    throw EWindowsIOError(NoFontFileText(FileName));
+    throw EWindowsIOError(kNoFontFile + FileName);
   const std::int64_t size = file.Size();
-  if (size < 0) throw EWindowsIOError(NoFontFileText(FileName));
+  if (size < 0) throw EWindowsIOError(kNoFontFile + FileName);
   std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
   if (size > 0 && file.ReadAt(0, data.data(), data.size()) != size)
-    throw EWindowsIOError(NoFontFileText(FileName));
+    throw EWindowsIOError(kNoFontFile + FileName);
   return data;
 }
 

@@ -27,7 +27,7 @@
 //   2 x Q  i8[2]  points (x, y), in part order; only when P > 0
 //
 // Invariants a font satisfies once loaded (a file breaking one is refused
-// with "Brak pliku z fontem: " and its name, nothing is kept):
+// with "Brak pliku z fontem:" and its name, nothing is kept):
 //   1. the file holds the whole header and all C records, nothing is read
 //      past its end;
 //   2. C >= 1 and h >= 1 (the first character stands for codes outside the
@@ -76,7 +76,7 @@ private:
 // so the font manager's list can own it.
 class TStrokeFont : public TObjList, public TObject {
 public:
-  // Loads FileName; raises EWindowsIOError "Brak pliku z fontem: " + FileName
+  // Loads FileName; raises EWindowsIOError "Brak pliku z fontem:" + FileName
   // when the file cannot be opened or breaks an invariant of its layout.
   TStrokeFont(std::uint16_t Number, const std::string& FileName);
 

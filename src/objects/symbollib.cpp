@@ -87,19 +87,15 @@ const std::uint8_t* TDefinitionFile::Element(std::int64_t I) const {
   return Bytes.data() + ElementOffset + static_cast<std::size_t>(I) * kElementRecordSize;
 }
 
-std::string MissingFileText(const char* Message, const std::string& FileName) {
-  return std::string(Message).append(1, ' ').append(FileName);
-}
-
 TDefinitionFile ReadDefinitionFile(const std::string& FileName, std::uint16_t Magic,
                                    std::size_t RecordSize, const char* MissingMessage,
                                    const char* BadMessage) {
   platform::File file;
   if (!file.Open(FileName, platform::FileAccess::Read, platform::FileShare::DenyNone)) {
-    throw EWindowsIOError(MissingFileText(MissingMessage, FileName));
+    throw EWindowsIOError(MissingMessage + FileName);
   }
   const std::int64_t size = file.Size();
-  if (size < 0) throw EWindowsIOError(MissingFileText(MissingMessage, FileName));
+  if (size < 0) throw EWindowsIOError(MissingMessage + FileName);
   if (size < static_cast<std::int64_t>(kDefinitionFileHeaderSize)) throw ETvError(BadMessage);
   TDefinitionFile image;
   image.RecordSize = RecordSize;

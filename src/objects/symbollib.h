@@ -105,11 +105,8 @@ struct TDefinitionFile {
   const std::uint8_t* Record(std::size_t I) const;
   const std::uint8_t* Element(std::int64_t I) const;
 };
-// The message of a definition file that cannot be opened: Message (such as
-// "Brak pliku z symbolami:"), a space and FileName.
-std::string MissingFileText(const char* Message, const std::string& FileName);
-// Raises EWindowsIOError MissingFileText (MissingMessage, FileName) when the
-// file cannot be opened or measured, ETvError BadMessage when it cannot be read whole, has
+// Raises EWindowsIOError MissingMessage + FileName when the file cannot be
+// opened or measured, ETvError BadMessage when it cannot be read whole, has
 // another magic or breaks the layout (records or E outside the file).
 TDefinitionFile ReadDefinitionFile(const std::string& FileName, std::uint16_t Magic,
                                    std::size_t RecordSize, const char* MissingMessage,

@@ -31,7 +31,7 @@
 // Element types 0 line, 1 arc, 2 circle, their points taken relative to P1.
 //
 // The file is hostile input. What the loader does with a bad one:
-//   - missing or unreadable: "Brak pliku z generatorami: " + the file name;
+//   - missing or unreadable: "Brak pliku z generatorami:" + the file name;
 //   - another magic, or headers or E outside the file: "Błędny plik
 //     definicji generatorów:" + the file name;
 //   both shown once; the library then holds the built-in generators only.

@@ -177,7 +177,7 @@ TEST_F(StrokeFontTest, MissingFontFileIsReportedAndRetried) {
     fonts.BuildText(kLitt, "A");
     FAIL() << "no error";
   } catch (const EWindowsIOError& e) {
-    EXPECT_EQ(e.Message(), "Brak pliku z fontem: " + (folder / "litt.ch1"));
+    EXPECT_EQ(e.Message(), "Brak pliku z fontem:" + (folder / "litt.ch1"));
   }
   Put("litt.ch1", FontBytes(SmallFont()));
   Put("font.ch1", FontBytes(SmallFont()));
@@ -225,7 +225,7 @@ TEST_F(StrokeFontTest, DamagedOrShortFontFileIsRefusedNotReadPastItsEnd) {
       TStrokeFont font(0, path);
       ADD_FAILURE() << "accepted";
     } catch (const EWindowsIOError& e) {
-      EXPECT_EQ(e.Message(), "Brak pliku z fontem: " + path);
+      EXPECT_EQ(e.Message(), "Brak pliku z fontem:" + path);
     }
   }
 }

@@ -340,7 +340,7 @@ TEST_F(LineStyleLibTest, MissingFileNamesTheFileAndLeavesTheBuiltInStyles) {
   const std::string name = folder / "brak.lin";
   auto lib = TLineManager::CreateFromFile(name);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0], "Brak pliku z liniami: " + name);
+  EXPECT_EQ(shown[0], "Brak pliku z liniami:" + name);
   EXPECT_EQ(lib->Count(), 14);
 }
 

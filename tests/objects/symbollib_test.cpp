@@ -244,7 +244,7 @@ TEST_F(SymbolLibTest, FileErrorsAreShownAndLeaveTheLibraryEmpty) {
   messages.clear();
   const std::string missing = folder / "brak.sym";
   const auto lib = TSymbolManager::CreateFromFile(missing);
-  EXPECT_EQ(messages, std::vector<std::string>{"Brak pliku z symbolami: " + missing});
+  EXPECT_EQ(messages, std::vector<std::string>{"Brak pliku z symbolami:" + missing});
   EXPECT_TRUE(lib->Symbols.empty());
 }
 

@@ -140,7 +140,7 @@ TEST_F(GeneratorLibraryTest, UnusableFileIsShownOnceAndLeavesTheBuiltInGenerator
   };
   const std::string path = folder / "k1g.gen";
   const Case cases[] = {
-      {"Missing", "", "Brak pliku z generatorami: " + path},
+      {"Missing", "", "Brak pliku z generatorami:" + path},
       {"WrongMagic", GenFile({Header("PLOT", kGenType2P)}, Element(0, 0, 0, 1, 0, kElemLine), 0x2310),
        "Błędny plik definicji generatorów:" + path},
       {"HeadersBeyondTheEnd", good.substr(0, 6 + 40), "Błędny plik definicji generatorów:" + path},
