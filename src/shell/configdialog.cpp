@@ -582,7 +582,8 @@ void TConfigDialogI::BitBtn1Click() {
 
   // A definition file the user has just named must open, as its library
   // will open it; one left as it was shown is not checked again (it was
-  // reported when its library was read).
+  // reported when its library was read). The message is the library's own:
+  // the text with the file's name right after its colon.
   for (auto [edit, shown, message] : {std::tuple{SymbolDefs, &shownSymbolDefs_, kNoSymbolFile},
                                       std::tuple{LineDefs, &shownLineDefs_, kNoLineFile},
                                       std::tuple{GeneratorFile, &shownGeneratorFile_, kNoGeneratorFile}}) {
@@ -590,7 +591,7 @@ void TConfigDialogI::BitBtn1Click() {
     if (name == *shown) continue;
     File file;
     if (name.empty() || !file.Open(LibraryFilePath(name), FileAccess::Read, FileShare::DenyNone)) {
-      RefuseField(*edit, MissingFileText(message, name));
+      RefuseField(*edit, std::string(message).append(name));
       return;
     }
   }

@@ -337,9 +337,9 @@ TEST_F(ConfigDialogTest, DefinitionFilesThatDoNotOpenAreRefused) {
   for (const TShownModal& m : responder.Shown())
     if (m.kind == TModalKind::MessageBox) texts.push_back(m.caption + ": " + m.text);
   EXPECT_EQ(texts, (std::vector<std::string>{
-                       "Błąd: Brak pliku z symbolami: " + missing,
-                       "Błąd: Brak pliku z liniami: ",
-                       "Błąd: Brak pliku z generatorami: " + folder.Path(),
+                       "Błąd: Brak pliku z symbolami:" + missing,
+                       "Błąd: Brak pliku z liniami:",
+                       "Błąd: Brak pliku z generatorami:" + folder.Path(),
                    }));
   EXPECT_EQ(library->SymbolDefs, symbols);
   EXPECT_EQ(library->GeneratorFile, "k1g.gen");
