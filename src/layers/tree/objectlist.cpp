@@ -227,6 +227,7 @@ void TGraphObjList::Reset() {
   dy_ = 1.0;
   minSize_ = 1.0;
   cellsDeferred_ = false;
+  framedWithParams_ = false;
   DropGrid();
   std::vector<TGrObjEntry>().swap(items_);
 }
@@ -270,6 +271,7 @@ void TGraphObjList::SetFrame(const TRealRect& frame) {
   dy_ = h > 0.0 && std::isfinite(h) ? h : 0.1;
   minSize_ = dx_ < dy_ ? dx_ : dy_;
   for (int i = 0; i < count_; ++i) ComputeCells(i);
+  framedWithParams_ = params_ != nullptr;
   cellsDeferred_ = false;
   if (count_ >= kGridMinCount) BuildGrid();
 }
@@ -289,7 +291,7 @@ void TGraphObjList::BeginQuery(const TRealRect& Window, TDrawParamsImp* Params) 
   try {
     params_ = Params;
     // A list still loading has no cells yet: it is framed now.
-    if (count_ / 2 < outsideHits_ || cellsDeferred_) Reframe();
+    if (count_ / 2 < outsideHits_ || cellsDeferred_ || (Params != nullptr && NeedsParamFrame())) Reframe();
     if (!gridBuilt_ && count_ >= kGridMinCount) BuildGrid();
     query_[0] = CellOf((Window.Left - x0_) / dx_);
     query_[1] = CellOf((Window.Top - y0_) / dy_);

@@ -157,6 +157,10 @@ class TGraphObjList {
   virtual void ComputeCells(int Index);
   // Sets the frame from the bounds of all objects.
   void SetFrame(const TRealRect& Frame);
+  // Whether a query with drawing parameters must re-frame first (a list
+  // whose cells depend on the parameters and were made without them).
+  virtual bool NeedsParamFrame() const { return false; }
+  bool framedWithParams_ = false;
 
   std::vector<TGrObjEntry> items_;  // capacity = size()
   int count_ = 0;
@@ -248,6 +252,9 @@ class TTxtGrObjList : public TGrObjList {
 
  protected:
   void ComputeCells(int Index) override;
+  // A list framed without parameters (a load) holds the largest size for
+  // every text: the first query with parameters frames it to the extents.
+  bool NeedsParamFrame() const override { return !framedWithParams_; }
 };
 
 // Stored objects deleted since the last save; owns them as TGrObjList does.
