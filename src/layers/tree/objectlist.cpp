@@ -390,16 +390,18 @@ bool TGraphObjList::DensityAccept(int Index) {
 
 namespace {
 
-constexpr int kBucketCells = 8;  // inner cells per bucket each way
+constexpr int kBucketCells = 4;  // inner cells per bucket each way
+constexpr int kLastBucket = 63;
+constexpr int kMaxSpan = 8;  // a larger entry goes to the wide bucket
 
 int BucketColumn(int Cell) {
   const int b = (std::clamp(Cell, 2, 254) - 2) / kBucketCells;
-  return std::min(b, 31);
+  return std::min(b, kLastBucket);
 }
 
 }  // namespace
 
-std::uint32_t TGraphObjList::BucketOf(const std::uint8_t* C) const {
+std::uint32_t TGraphObjList::BucketOf(const std::uint8_t* C) {
   int lx, hx, ly, hy;
   if (C[2] == 0) {
     // Centre form: the box of the size cell about the centre.
@@ -420,12 +422,15 @@ std::uint32_t TGraphObjList::BucketOf(const std::uint8_t* C) const {
     ly = std::min(C[1], C[3]);
     hy = std::max(C[1], C[3]);
   }
-  if (hx - lx > kBucketCells || hy - ly > kBucketCells) return kWideBucket;
+  if (hx - lx > kMaxSpan || hy - ly > kMaxSpan) return kWideBucket;
+  // The largest span decides how far below its window a query looks.
+  gridSpan_ = std::max({gridSpan_, hx - lx, hy - ly});
   return static_cast<std::uint32_t>(BucketColumn(lx) + BucketColumn(ly) * kGridSide);
 }
 
 void TGraphObjList::DropGrid() {
   gridBuilt_ = false;
+  gridSpan_ = 0;
   std::vector<std::vector<std::int32_t>>().swap(buckets_);
 }
 
@@ -497,9 +502,9 @@ void TGraphObjList::GatherCandidates() {
   candidates_.clear();
   if (!gridBuilt_) return;
   // An entry meets the window only when its box's lower corner lies at most
-  // one bucket's width below the window's lower cells.
-  const int lx = query_[0] - kBucketCells, hx = query_[2];
-  const int ly = query_[1] - kBucketCells, hy = query_[3];
+  // the largest span below the window's lower cells.
+  const int lx = query_[0] - gridSpan_, hx = query_[2];
+  const int ly = query_[1] - gridSpan_, hy = query_[3];
   const bool inner = hx >= 2 && hy >= 2 && lx <= 254 && ly <= 254 && lx <= hx && ly <= hy;
   std::size_t total = buckets_[kWideBucket].size();
   const int bx0 = BucketColumn(lx), bx1 = BucketColumn(hx);

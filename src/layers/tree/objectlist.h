@@ -9,10 +9,11 @@
 //
 // A list of many entries keeps a bucket grid over its cells, so that a query
 // of a small window looks only at the entries that can lie in it: the inner
-// cells form 32 x 32 buckets of 8 cells each way; an entry whose cell box
-// fits in 8 cells each way sits in the bucket of its box's lower corner,
-// every other one (edge cells, large objects, lines without a start cell) in
-// the wide bucket that every query looks at. Each bucket holds its entries'
+// cells form 64 x 64 buckets of 4 cells each way; an entry whose cell box
+// spans at most 8 cells each way sits in the bucket of its box's lower
+// corner, every other one (edge cells, large objects, lines without a start
+// cell) in the wide bucket that every query looks at. A query takes the
+// buckets under its window widened below by the largest span in the grid. Each bucket holds its entries'
 // positions in ascending order. Every change of the entry array keeps the
 // grid exact (an insert or a delete moves the positions after it); re-framing
 // and sorting build it again. A query walks its candidates in list order, and
@@ -128,7 +129,7 @@ class TGraphObjList {
   // Whether the list keeps its grid now (for tests).
   bool HasGrid() const { return gridBuilt_; }
   // Lists below this count keep no grid.
-  static constexpr int kGridMinCount = 512;
+  static constexpr int kGridMinCount = 4096;
   // Fast display: the density grid of the running drawing.
   void PrepareDensity();
   bool DensityAccept(int Index);
@@ -180,9 +181,10 @@ class TGraphObjList {
   void DropGrid();
 
  private:
-  static constexpr int kGridSide = 32;
+  static constexpr int kGridSide = 64;
   static constexpr std::uint32_t kWideBucket = kGridSide * kGridSide;
-  std::uint32_t BucketOf(const std::uint8_t* C) const;
+  // The bucket of an entry with cells C (widens gridSpan_ as needed).
+  std::uint32_t BucketOf(const std::uint8_t* C);
   void BuildGrid();
   // Entry Index joined the array (positions from Index on moved up one).
   void GridInserted(int Index);
@@ -194,6 +196,7 @@ class TGraphObjList {
 
   bool cellsDeferred_ = false;
   bool gridBuilt_ = false;
+  int gridSpan_ = 0;  // the largest cell span of an entry in a grid bucket
   std::vector<std::vector<std::int32_t>> buckets_;
   bool queryAll_ = true;
   std::vector<std::int32_t> candidates_;

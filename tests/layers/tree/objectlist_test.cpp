@@ -843,7 +843,7 @@ class GridTest : public ObjectListTest {
 TEST_F(GridTest, ASmallWindowLooksAtFewEntriesAndFindsWhatAWalkFinds) {
   TGrObjList l;
   std::mt19937 rng(7);
-  for (int i = 0; i < 4000; ++i) Append(l, RandomObject(rng, static_cast<std::uint32_t>(i + 1)));
+  for (int i = 0; i < 6000; ++i) Append(l, RandomObject(rng, static_cast<std::uint32_t>(i + 1)));
   l.Reframe();
   ASSERT_TRUE(l.HasGrid());
   int looked = 0;
@@ -863,7 +863,7 @@ TEST_F(GridTest, ASmallWindowLooksAtFewEntriesAndFindsWhatAWalkFinds) {
 TEST_F(GridTest, TheGridStaysExactThroughInsertsDeletesMovesAndUndo) {
   TGrObjList l;
   std::mt19937 rng(11);
-  for (int i = 0; i < 1500; ++i) Append(l, RandomObject(rng, static_cast<std::uint32_t>(2 * i + 2)));
+  for (int i = 0; i < 5000; ++i) Append(l, RandomObject(rng, static_cast<std::uint32_t>(2 * i + 2)));
   l.Reframe();
   ASSERT_TRUE(l.HasGrid());
   std::vector<TEGraphObj*> taken;  // objects deleted from the list, kept for undo
@@ -922,7 +922,7 @@ TEST_F(GridTest, ALoadComputesCellsOnceWhenFramedAndAQueryFramesAnUnfinishedOne)
   l.DeferCells();
   std::mt19937 rng(3);
   TRealRect bounds{};
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 0; i < 5000; ++i) {
     TListObj* o = Append(l, RandomObject(rng, static_cast<std::uint32_t>(i + 1)));
     bounds = i == 0 ? o->Bounds : UnionRealRect(bounds, o->Bounds);
     EXPECT_EQ(Cells(l, i), (std::array<int, 4>{0, 0, 0, 0}));
