@@ -946,3 +946,59 @@ TEST_F(GridTest, ALoadComputesCellsOnceWhenFramedAndAQueryFramesAnUnfinishedOne)
   EXPECT_FALSE(loading.CellsDeferred());
   EXPECT_DOUBLE_EQ(loading.X0(), 10.0);
 }
+
+// A list large enough for the grid: a drawing thread walks the candidates of
+// a small window while this thread inserts, moves, replaces and deletes
+// entries, so that every change of the grid meets running queries.
+TEST_F(RedrawConcurrencyObjectList, GridQueriesAndChangesFromTwoThreads) {
+  TGrObjList l;
+  const std::uint32_t n = TGraphObjList::kGridMinCount + 500;
+  for (std::uint32_t i = 1; i <= n; ++i) {
+    TListObj* o = TListObj::Point((i * 37) % 1000, (i * 91) % 1000, 2 * i).release();
+    o->MarkInList();
+    l.Insert(l.Count(), o);
+  }
+  l.Reframe();
+  ASSERT_TRUE(l.HasGrid());
+  std::atomic<bool> stop{false};
+  std::atomic<long> looked{0};
+  std::thread drawer([&] {
+    while (!stop) {
+      {
+        TListQuery q(l, TRealRect{100, 100, 300, 300}, nullptr);
+        for (int k = 0; k < l.QueryCount(); ++k) {
+          const int i = l.QueryIndex(k);
+          if (l.InQueryWindow(i)) looked += l.Get(i)->GetBounds().Left >= 100 ? 1 : 0;
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+  });
+  std::uint32_t odd = 1;
+  for (int round = 0; round < 200; ++round) {
+    TListObj* o = TListObj::Point(150 + round % 100, 200, odd).release();
+    odd += 2;
+    o->MarkInList();
+    l.Add(o);
+    const int at = (round * 131) % l.Count();
+    auto* moved = static_cast<TListObj*>(l.Get(at));
+    {
+      std::lock_guard<std::recursive_mutex> guard(l.Lock());
+      moved->Bounds = TRealRect{120, 120, 120, 120};
+      l.UpdateCells(at);
+    }
+    if (round % 2 == 0) {
+      TEGraphObj* gone = l.Get(round % l.Count());
+      l.Delete(round % l.Count());
+      TEGraphObj::UnmarkInList(gone);
+      FreeGraphObj(gone);
+    }
+  }
+  for (int wait = 0; looked.load() == 0 && wait < 10000; ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  stop = true;
+  drawer.join();
+  EXPECT_GT(looked.load(), 0);
+  EXPECT_TRUE(l.HasGrid());
+  l.Clear();
+}
