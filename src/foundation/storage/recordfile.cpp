@@ -220,6 +220,22 @@ bool InsideFile(const TDataFile& File, std::int32_t RecNo) {
   return size >= 0 && RecNo < size / File.RecSize;
 }
 
+// Whether RecNo was appended inside the outermost hold now open, past the
+// file's length when the hold began, where no other workstation can have
+// taken a record lock: it could not read the records or the header while
+// this hold is open. Asked of the file once per hold (a lock placed past the
+// end all the same is seen, and every record is then asked about again).
+bool AppendedInHold(TDataFile& File, std::int32_t RecNo) {
+  if (File.LockDepth == 0 || File.AppendFrom < 1 || RecNo < File.AppendFrom) return false;
+  if (!File.AppendClear) {
+    const std::uint64_t from = RecordOffset(File, File.AppendFrom);
+    if (from >= platform::File::kLockLimit) return false;
+    if (File.Handle.IsLockedByOther(from, platform::File::kLockLimit - from)) return false;
+    File.AppendClear = true;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DBReadRecord(TDataFile& File, std::int32_t RecNo, void* Buffer) {
@@ -279,7 +295,7 @@ bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer) {
   }
   const std::uint64_t offset = RecordOffset(File, RecNo);
   // Another workstation's record lock refuses the write, as the lock is meant to.
-  if (File.Shared && File.Handle.IsLockedByOther(offset, File.RecSize)) {
+  if (File.Shared && !AppendedInHold(File, RecNo) && File.Handle.IsLockedByOther(offset, File.RecSize)) {
     DBErrorCode = DBErrWrite;
     return false;
   }
@@ -458,6 +474,8 @@ bool DBOpenHold(TDataFile& File, bool Exclusive, DBHoldKind Kind) {
     // and free list), and the closing writer hold writes no header.
     const TDataHeader mine = File.Header;
     File.HoldStale = !DBReadHeader(File);
+    File.AppendFrom = File.HoldStale ? 0 : File.RecCount;
+    File.AppendClear = false;
     if (File.HeaderPending && !File.HoldStale) {
       // Our last header never reached the file; it still holds when nobody
       // has written since (the file still shows the counter it had then).

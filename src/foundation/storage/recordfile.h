@@ -113,6 +113,11 @@ struct TDataFile {
   // CloseFile) writes it.
   bool HeaderPending = false;
   std::uint16_t PendingFrom = 0;  // the file's ChangeCount when that write failed
+  // Records from AppendFrom on were appended inside the outermost hold now
+  // open (RecCount when it began); AppendClear: no other workstation held a
+  // record lock at or past AppendFrom when this hold first wrote there.
+  std::int32_t AppendFrom = 0;
+  bool AppendClear = false;
 };
 
 // Raised by the creates and opens when the lock anchor given has an anchor itself.
@@ -190,7 +195,11 @@ bool DBReadRecord(TDataFile& File, std::int32_t RecNo, void* Buffer);
 // 100 when none could be read.
 std::int32_t DBReadRecords(TDataFile& File, std::int32_t RecNo, std::int32_t Count, void* Buffer);
 // Writes record RecNo (1 .. RecCount-1) of RecSize bytes; false with error 254
-// (read-only) or 101 (outside the file, or a failed write).
+// (read-only) or 101 (outside the file, a failed write, or another
+// workstation's lock on the record). A record appended inside the hold now
+// open is past what any other workstation has seen: the lock question is
+// asked once per hold for all of them (one question for the part of the file
+// past its length at the hold's start), not per record.
 bool DBWriteRecord(TDataFile& File, std::int32_t RecNo, const void* Buffer);
 // Reads the 16 header bytes into Header and sets RecCount from the file size.
 bool DBReadHeader(TDataFile& File);

@@ -84,6 +84,12 @@ void TGraphObjList::Grow() {
 }
 
 void TGraphObjList::UpdateCells(int Index) {
+  Guard g(lock_);
+  ComputeCells(Index);
+  if (gridBuilt_) GridMoved(Index);
+}
+
+void TGraphObjList::ComputeCells(int Index) {
   TGrObjEntry& e = items_[static_cast<std::size_t>(Index)];
   std::uint8_t c[4];
   if (e.Obj->IsStraightLine()) {
@@ -137,12 +143,14 @@ void TGraphObjList::Put(int Index, TEGraphObj* Obj) {
   TGrObjEntry& e = items_[static_cast<std::size_t>(Index)];
   TEGraphObj* old = e.Obj;
   e.Obj = Obj;
+  if (cellsDeferred_) return;
   try {
-    UpdateCells(Index);
+    ComputeCells(Index);
   } catch (...) {
     e.Obj = old;
     throw;
   }
+  if (gridBuilt_) GridMoved(Index);
 }
 
 void TGraphObjList::Insert(int Index, TEGraphObj* Obj) {
@@ -157,19 +165,25 @@ void TGraphObjList::Insert(int Index, TEGraphObj* Obj) {
   }
   const auto at = items_.begin() + Index;
   std::move_backward(at, items_.begin() + count_, items_.begin() + count_ + 1);
-  *at = TGrObjEntry{Obj, {0, 0, 0, 0}};
+  *at = TGrObjEntry{Obj, {0, 0, 0, 0}, kWideBucket};
   ++count_;
+  // Loading: the cells come once the frame is known.
+  if (cellsDeferred_) return;
   try {
-    UpdateCells(Index);
+    ComputeCells(Index);
   } catch (...) {
-    Delete(Index);
+    std::move(items_.begin() + Index + 1, items_.begin() + count_, items_.begin() + Index);
+    --count_;
+    items_[static_cast<std::size_t>(count_)] = TGrObjEntry{};
     throw;
   }
+  if (gridBuilt_) GridInserted(Index);
 }
 
 void TGraphObjList::Delete(int Index) {
   Guard g(lock_);
   CheckIndex(Index, count_ - 1);
+  if (gridBuilt_) GridDeleted(Index, items_[static_cast<std::size_t>(Index)].Bucket);
   std::move(items_.begin() + Index + 1, items_.begin() + count_, items_.begin() + Index);
   --count_;
   items_[static_cast<std::size_t>(count_)] = TGrObjEntry{};
@@ -212,14 +226,41 @@ void TGraphObjList::Reset() {
   dx_ = 1.0;
   dy_ = 1.0;
   minSize_ = 1.0;
+  cellsDeferred_ = false;
+  framedWithParams_ = false;
+  DropGrid();
   std::vector<TGrObjEntry>().swap(items_);
 }
 
 void TGraphObjList::Reframe() {
   Guard g(lock_);
-  if (count_ == 0) return;
+  if (count_ == 0) {
+    cellsDeferred_ = false;
+    return;
+  }
   TRealRect frame = GetItemBounds(0);
   for (int i = 1; i < count_; ++i) frame = UnionRealRect(frame, GetItemBounds(i));
+  SetFrame(frame);
+}
+
+void TGraphObjList::DeferCells() {
+  Guard g(lock_);
+  cellsDeferred_ = true;
+  DropGrid();
+}
+
+void TGraphObjList::FrameTo(const TRealRect& Bounds) {
+  Guard g(lock_);
+  if (count_ == 0) {
+    cellsDeferred_ = false;
+    return;
+  }
+  SetFrame(Bounds);
+}
+
+void TGraphObjList::SetFrame(const TRealRect& frame) {
+  // The grid follows the cells: dropped while they change, built again after.
+  DropGrid();
   const double w = frame.Right - frame.Left;
   const double h = frame.Bottom - frame.Top;
   // A frame without width or height (objects on one line, a single point)
@@ -229,7 +270,10 @@ void TGraphObjList::Reframe() {
   dx_ = w > 0.0 && std::isfinite(w) ? w : 0.1;
   dy_ = h > 0.0 && std::isfinite(h) ? h : 0.1;
   minSize_ = dx_ < dy_ ? dx_ : dy_;
-  for (int i = 0; i < count_; ++i) UpdateCells(i);
+  for (int i = 0; i < count_; ++i) ComputeCells(i);
+  framedWithParams_ = params_ != nullptr;
+  cellsDeferred_ = false;
+  if (count_ >= kGridMinCount) BuildGrid();
 }
 
 void TGraphObjList::CheckFrame(const TRealRect& Bounds) {
@@ -246,12 +290,15 @@ void TGraphObjList::BeginQuery(const TRealRect& Window, TDrawParamsImp* Params) 
   lock_.lock();
   try {
     params_ = Params;
-    if (count_ / 2 < outsideHits_) Reframe();
+    // A list still loading has no cells yet: it is framed now.
+    if (count_ / 2 < outsideHits_ || cellsDeferred_ || (Params != nullptr && NeedsParamFrame())) Reframe();
+    if (!gridBuilt_ && count_ >= kGridMinCount) BuildGrid();
     query_[0] = CellOf((Window.Left - x0_) / dx_);
     query_[1] = CellOf((Window.Top - y0_) / dy_);
     query_[2] = CellOf((Window.Right - x0_) / dx_);
     query_[3] = CellOf((Window.Bottom - y0_) / dy_);
     outsideHits_ = 0;
+    GatherCandidates();
   } catch (...) {
     // The caller's EndQuery never runs when the query did not begin.
     params_ = nullptr;
@@ -262,6 +309,8 @@ void TGraphObjList::BeginQuery(const TRealRect& Window, TDrawParamsImp* Params) 
 
 void TGraphObjList::EndQuery() {
   params_ = nullptr;
+  queryAll_ = true;
+  candidates_.clear();
   std::vector<std::uint8_t>().swap(grid_);
   nx_ = ny_ = cellW_ = cellH_ = 0;
   lock_.unlock();
@@ -337,6 +386,149 @@ bool TGraphObjList::DensityAccept(int Index) {
   return true;
 }
 
+// --- The bucket grid ---
+
+namespace {
+
+constexpr int kBucketCells = 4;  // inner cells per bucket each way
+constexpr int kLastBucket = 63;
+constexpr int kMaxSpan = 8;  // a larger entry goes to the wide bucket
+
+int BucketColumn(int Cell) {
+  const int b = (std::clamp(Cell, 2, 254) - 2) / kBucketCells;
+  return std::min(b, kLastBucket);
+}
+
+}  // namespace
+
+std::uint32_t TGraphObjList::BucketOf(const std::uint8_t* C) {
+  int lx, hx, ly, hy;
+  if (C[2] == 0) {
+    // Centre form: the box of the size cell about the centre.
+    if (IsEdgeCell(C[0]) || IsEdgeCell(C[1]) || C[0] == 0) return kWideBucket;
+    const int r = C[3];
+    lx = C[0] - r;
+    hx = C[0] + r;
+    ly = C[1] - r;
+    hy = C[1] + r;
+  } else {
+    // Line form: the box of the two end cells. Without a start cell the
+    // entry is in every window.
+    if (C[0] == 0) return kWideBucket;
+    for (int i = 0; i < 4; ++i)
+      if (IsEdgeCell(C[i])) return kWideBucket;
+    lx = std::min(C[0], C[2]);
+    hx = std::max(C[0], C[2]);
+    ly = std::min(C[1], C[3]);
+    hy = std::max(C[1], C[3]);
+  }
+  if (hx - lx > kMaxSpan || hy - ly > kMaxSpan) return kWideBucket;
+  // The largest span decides how far below its window a query looks.
+  gridSpan_ = std::max({gridSpan_, hx - lx, hy - ly});
+  return static_cast<std::uint32_t>(BucketColumn(lx) + BucketColumn(ly) * kGridSide);
+}
+
+void TGraphObjList::DropGrid() {
+  gridBuilt_ = false;
+  gridSpan_ = 0;
+  std::vector<std::vector<std::int32_t>>().swap(buckets_);
+}
+
+void TGraphObjList::BuildGrid() {
+  DropGrid();
+  if (cellsDeferred_) return;
+  std::vector<std::vector<std::int32_t>> buckets(kWideBucket + 1);
+  // Counted first, so that each bucket is allocated once.
+  std::vector<std::int32_t> sizes(kWideBucket + 1, 0);
+  for (int i = 0; i < count_; ++i) {
+    TGrObjEntry& e = items_[static_cast<std::size_t>(i)];
+    e.Bucket = BucketOf(e.Cells);
+    ++sizes[e.Bucket];
+  }
+  for (std::uint32_t b = 0; b <= kWideBucket; ++b) buckets[b].reserve(static_cast<std::size_t>(sizes[b]));
+  for (int i = 0; i < count_; ++i) buckets[items_[static_cast<std::size_t>(i)].Bucket].push_back(i);
+  buckets_.swap(buckets);
+  gridBuilt_ = true;
+}
+
+void TGraphObjList::GridInserted(int Index) {
+  TGrObjEntry& e = items_[static_cast<std::size_t>(Index)];
+  e.Bucket = BucketOf(e.Cells);
+  if (Index < count_ - 1) {
+    for (std::vector<std::int32_t>& b : buckets_) {
+      auto it = std::lower_bound(b.begin(), b.end(), Index);
+      for (; it != b.end(); ++it) ++*it;
+    }
+  }
+  std::vector<std::int32_t>& b = buckets_[e.Bucket];
+  b.insert(std::lower_bound(b.begin(), b.end(), Index), Index);
+}
+
+void TGraphObjList::GridDeleted(int Index, std::uint32_t Bucket) {
+  std::vector<std::int32_t>& own = buckets_[Bucket];
+  const auto at = std::lower_bound(own.begin(), own.end(), Index);
+  if (at == own.end() || *at != Index) {
+    // The grid lost track of the entry: built again from the cells.
+    DropGrid();
+    return;
+  }
+  own.erase(at);
+  if (Index < count_ - 1) {
+    for (std::vector<std::int32_t>& b : buckets_) {
+      auto it = std::upper_bound(b.begin(), b.end(), Index);
+      for (; it != b.end(); ++it) --*it;
+    }
+  }
+}
+
+void TGraphObjList::GridMoved(int Index) {
+  TGrObjEntry& e = items_[static_cast<std::size_t>(Index)];
+  const std::uint32_t next = BucketOf(e.Cells);
+  if (next == e.Bucket) return;
+  std::vector<std::int32_t>& from = buckets_[e.Bucket];
+  const auto at = std::lower_bound(from.begin(), from.end(), Index);
+  if (at == from.end() || *at != Index) {
+    DropGrid();
+    return;
+  }
+  from.erase(at);
+  std::vector<std::int32_t>& to = buckets_[next];
+  to.insert(std::lower_bound(to.begin(), to.end(), Index), Index);
+  e.Bucket = next;
+}
+
+void TGraphObjList::GatherCandidates() {
+  queryAll_ = true;
+  candidates_.clear();
+  if (!gridBuilt_) return;
+  // An entry meets the window only when its box's lower corner lies at most
+  // the largest span below the window's lower cells.
+  const int lx = query_[0] - gridSpan_, hx = query_[2];
+  const int ly = query_[1] - gridSpan_, hy = query_[3];
+  const bool inner = hx >= 2 && hy >= 2 && lx <= 254 && ly <= 254 && lx <= hx && ly <= hy;
+  std::size_t total = buckets_[kWideBucket].size();
+  const int bx0 = BucketColumn(lx), bx1 = BucketColumn(hx);
+  const int by0 = BucketColumn(ly), by1 = BucketColumn(hy);
+  if (inner) {
+    for (int by = by0; by <= by1; ++by)
+      for (int bx = bx0; bx <= bx1; ++bx) total += buckets_[static_cast<std::size_t>(bx + by * kGridSide)].size();
+  }
+  // A window over much of the list is walked whole: cheaper than sorting.
+  if (total * 4 > static_cast<std::size_t>(count_)) return;
+  queryAll_ = false;
+  candidates_.reserve(total);
+  const std::vector<std::int32_t>& wide = buckets_[kWideBucket];
+  candidates_.insert(candidates_.end(), wide.begin(), wide.end());
+  if (inner) {
+    for (int by = by0; by <= by1; ++by)
+      for (int bx = bx0; bx <= bx1; ++bx) {
+        const std::vector<std::int32_t>& b = buckets_[static_cast<std::size_t>(bx + by * kGridSide)];
+        candidates_.insert(candidates_.end(), b.begin(), b.end());
+      }
+  }
+  std::sort(candidates_.begin(), candidates_.end());
+}
+
 // --- TGraphSortedList ---
 
 int TGraphSortedList::Add(TEGraphObj* Obj) {
@@ -377,12 +569,15 @@ bool TGraphSortedList::Find(std::uint32_t Key, int& Index) const {
 void TGraphSortedList::Sort() {
   Guard g(lock_);
   if (count_ < 2) return;
+
   // Stable, so that objects of equal key (new ones, record number 0) keep
   // the order in which they were drawn.
   std::stable_sort(items_.begin(), items_.begin() + count_,
                    [this](const TGrObjEntry& A, const TGrObjEntry& B) {
                      return Compare(GetKey(A.Obj), GetKey(B.Obj)) < 0;
                    });
+  // The positions moved: the next query makes the grid again.
+  DropGrid();
 }
 
 // --- TGrObjList ---
@@ -413,7 +608,7 @@ int TGrObjList::Compare(std::uint32_t A, std::uint32_t B) const {
 
 // --- TTxtGrObjList ---
 
-void TTxtGrObjList::UpdateCells(int Index) {
+void TTxtGrObjList::ComputeCells(int Index) {
   TGrObjEntry& e = items_[static_cast<std::size_t>(Index)];
   std::uint8_t c[4];
   if (params_ != nullptr && !e.Obj->HasDPISymbol()) {

@@ -7,6 +7,19 @@
 // text extents under the running query's drawing parameters.
 // TGrObjDeletedList holds the stored objects deleted since the last save.
 //
+// A list of many entries keeps a bucket grid over its cells, so that a query
+// of a small window looks only at the entries that can lie in it: the inner
+// cells form 64 x 64 buckets of 4 cells each way; an entry whose cell box
+// spans at most 8 cells each way sits in the bucket of its box's lower
+// corner, every other one (edge cells, large objects, lines without a start
+// cell) in the wide bucket that every query looks at. A query takes the
+// buckets under its window widened below by the largest span in the grid. Each bucket holds its entries'
+// positions in ascending order. Every change of the entry array keeps the
+// grid exact (an insert or a delete moves the positions after it); re-framing
+// and sorting build it again. A query walks its candidates in list order, and
+// InQueryWindow decides as before, so a query sees the same entries, in the
+// same order, with the same edge count, as a walk over the whole list.
+//
 // Cell of a coordinate, t = (x - X0) / DX (or (y - Y0) / DY): 1 below the
 // frame, 255 above it, trunc(t * 252) + 2 inside (2 to 254). The line form
 // (IsStraightLine) holds the cells of the start and end point; the centre
@@ -17,7 +30,8 @@
 // or TListQuery) holds it for its whole loop, and every change of the entry
 // array (add, insert, put, delete, remove, clear, sort, re-framing) takes it,
 // so a change waits for a running drawing and a drawing never meets an array
-// that moves. The list owns its objects through FreeItem.
+// that moves; the grid and the query's candidates change only under the same
+// lock. The list owns its objects through FreeItem.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +46,8 @@ class TDrawParamsImp;
 struct TGrObjEntry {
   TEGraphObj* Obj = nullptr;
   std::uint8_t Cells[4] = {0, 0, 0, 0};
+  // The grid bucket the entry sits in while the list keeps a grid.
+  std::uint32_t Bucket = 0;
 };
 
 class TGraphObjList {
@@ -48,8 +64,8 @@ class TGraphObjList {
   // above 0 adds Delta; otherwise a quarter more above 64 entries, 16 more
   // above 8, else 4 more.
   virtual void Grow();
-  // Recomputes the cells of entry Index.
-  virtual void UpdateCells(int Index);
+  // Recomputes the cells of entry Index and its place in the grid.
+  void UpdateCells(int Index);
   virtual TRealRect GetItemBounds(int Index) const;
   // Lets go of Obj (taken out of the list already).
   virtual void FreeItem(TEGraphObj* Obj) = 0;
@@ -87,6 +103,13 @@ class TGraphObjList {
 
   // --- Frame and queries ---
   void Reframe();
+  // Loading: the entries added from now on get no cells (Insert leaves them
+  // zero) until FrameTo gives the list its frame, or a query re-frames it.
+  void DeferCells();
+  bool CellsDeferred() const { return cellsDeferred_; }
+  // Frames the list to Bounds (the union of its objects' bounds, known to
+  // the loader) and computes every entry's cells once.
+  void FrameTo(const TRealRect& Bounds);
   // Re-frames when Bounds is narrower or lower than half the frame.
   void CheckFrame(const TRealRect& Bounds);
   // The next query re-frames.
@@ -98,6 +121,15 @@ class TGraphObjList {
   // Drops the parameters and the density grid, leaves the lock.
   void EndQuery();
   bool InQueryWindow(int Index);
+  // The entries the running query may find, in list order: QueryCount of
+  // them, the k-th at position QueryIndex(k). Every entry for which
+  // InQueryWindow holds is among them.
+  int QueryCount() const { return queryAll_ ? count_ : static_cast<int>(candidates_.size()); }
+  int QueryIndex(int K) const { return queryAll_ ? K : candidates_[static_cast<std::size_t>(K)]; }
+  // Whether the list keeps its grid now (for tests).
+  bool HasGrid() const { return gridBuilt_; }
+  // Lists below this count keep no grid.
+  static constexpr int kGridMinCount = 4096;
   // Fast display: the density grid of the running drawing.
   void PrepareDensity();
   bool DensityAccept(int Index);
@@ -122,6 +154,15 @@ class TGraphObjList {
   std::recursive_mutex& Lock() const { return lock_; }
 
  protected:
+  // Computes the cells of entry Index from its object under the frame.
+  virtual void ComputeCells(int Index);
+  // Sets the frame from the bounds of all objects.
+  void SetFrame(const TRealRect& Frame);
+  // Whether a query with drawing parameters must re-frame first (a list
+  // whose cells depend on the parameters and were made without them).
+  virtual bool NeedsParamFrame() const { return false; }
+  bool framedWithParams_ = false;
+
   std::vector<TGrObjEntry> items_;  // capacity = size()
   int count_ = 0;
   int delta_ = 0;
@@ -135,6 +176,30 @@ class TGraphObjList {
   bool enabled_ = false;
   std::int32_t maxPerCell_ = 0;
   mutable std::recursive_mutex lock_;
+
+  // Drops the grid (the next query builds it again).
+  void DropGrid();
+
+ private:
+  static constexpr int kGridSide = 64;
+  static constexpr std::uint32_t kWideBucket = kGridSide * kGridSide;
+  // The bucket of an entry with cells C (widens gridSpan_ as needed).
+  std::uint32_t BucketOf(const std::uint8_t* C);
+  void BuildGrid();
+  // Entry Index joined the array (positions from Index on moved up one).
+  void GridInserted(int Index);
+  // Entry Index (in bucket B) is leaving the array.
+  void GridDeleted(int Index, std::uint32_t B);
+  // Entry Index got new cells.
+  void GridMoved(int Index);
+  void GatherCandidates();
+
+  bool cellsDeferred_ = false;
+  bool gridBuilt_ = false;
+  int gridSpan_ = 0;  // the largest cell span of an entry in a grid bucket
+  std::vector<std::vector<std::int32_t>> buckets_;
+  bool queryAll_ = true;
+  std::vector<std::int32_t> candidates_;
 };
 
 // Holds a query of a list for one scope (BeginQuery .. EndQuery).
@@ -186,8 +251,13 @@ class TGrObjList : public TGraphSortedList {
 // the running query's parameters.
 class TTxtGrObjList : public TGrObjList {
  public:
-  void UpdateCells(int Index) override;
   TRealRect GetItemBounds(int Index) const override;
+
+ protected:
+  void ComputeCells(int Index) override;
+  // A list framed without parameters (a load) holds the largest size for
+  // every text: the first query with parameters frames it to the extents.
+  bool NeedsParamFrame() const override { return !framedWithParams_; }
 };
 
 // Stored objects deleted since the last save; owns them as TGrObjList does.

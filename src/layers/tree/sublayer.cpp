@@ -283,15 +283,20 @@ void TPodwarstwa::ResetSearchCache() {
 // --- Loading ---
 
 void TPodwarstwa::AddFromRecord(const ObjectSaveRecord& Rec) {
-  int index = 0;
-  if (!objects_) {
-    CreateObjectList();
-  } else if (objects_->Find(Rec.GetIndex(), index)) {
+  if (!objects_) CreateObjectList();
+  // A load into an empty list computes the cells once, when it ends
+  // (MarkLoaded frames the list to the bounds read).
+  if (objects_->Count() == 0 && !objects_->CellsDeferred()) objects_->DeferCells();
+  // A whole load reads the records in ascending number: a record above the
+  // last entry's goes at the end without a search.
+  const int count = objects_->Count();
+  int index = count;
+  if (count > 0 && objects_->Get(count - 1)->GetIndex() >= Rec.GetIndex() &&
+      objects_->Find(Rec.GetIndex(), index))
     return;  // already loaded (overlapping windows)
-  }
   std::unique_ptr<TEGraphObj> obj = CreateObjectFromRecord(Rec);
   if (!obj) return;
-  const bool first = objects_->Count() == 0;
+  const bool first = count == 0;
   objects_->Insert(index, obj.get());
   TEGraphObj* placed = obj.release();
   placed->MarkInList();
@@ -299,6 +304,8 @@ void TPodwarstwa::AddFromRecord(const ObjectSaveRecord& Rec) {
 }
 
 void TPodwarstwa::MarkLoaded() {
+  // The bounds gathered while reading are the list's frame.
+  if (objects_ && objects_->CellsDeferred()) objects_->FrameTo(Bounds);
   SetFlag(kNodeLoaded);
   if (objects_ && objects_->Count() > 0) UpdateShownFlag();
 }
@@ -345,8 +352,10 @@ void TPodwarstwa::Draw(TRealCanvas& Canvas) {
   {
     TListQuery query(list, VisibleWorld(Canvas), &Canvas);
     list.PrepareDensity();
-    const int count = list.Count();
-    for (int i = 0; i < count; ++i) {
+    // Only the entries the list's grid places near the window.
+    const int count = list.QueryCount();
+    for (int k = 0; k < count; ++k) {
+      const int i = list.QueryIndex(k);
       if (!list.InQueryWindow(i) || !list.DensityAccept(i)) continue;
       const TEGraphObj* obj = list.Get(i);
       if (obj->IsSimpleDraw()) Canvas.RestoreCanvasState();
@@ -451,8 +460,10 @@ void TPodwarstwa::ForEachSearched(TDoSearch& S, bool Windowed, Visit Each) {
   TGrObjList& list = *objects_;
   if (Windowed) {
     TListQuery query(list, S.SearchRect(), S.DrawParams.get());
-    for (int i = 0; i < list.Count(); ++i)
+    for (int k = 0; k < list.QueryCount(); ++k) {
+      const int i = list.QueryIndex(k);
       if (list.InQueryWindow(i)) Each(list.Get(i));
+    }
   } else {
     std::lock_guard<std::recursive_mutex> guard(list.Lock());
     for (int i = 0; i < list.Count(); ++i) Each(list.Get(i));

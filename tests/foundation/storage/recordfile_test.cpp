@@ -819,6 +819,55 @@ TEST_F(RecordFileTest, RecordLockedElsewhereReadsAsStatusTwo) {
   EXPECT_EQ(after, before);
 }
 
+// Appends inside one writer hold ask once whether another workstation holds a
+// lock past the file's end; a lock there (on a record number nobody should
+// hold yet) still refuses those appends, and records that were in the file
+// when the hold began are asked about one by one as before.
+TEST_F(RecordFileTest, AppendsInAHoldStillMeetLocksPastTheEndAndOnOldRecords) {
+  DBMultiUser = true;
+  const std::string path = MakeFilled("appendlocks.dat", 20, 4);
+  TDataFile f;
+  OpenFile(f, nullptr, path, 20, true, false, false);
+  Peer peer;
+  peer.Open(path, 20, true);
+
+  // No lock: a batch of appends in one hold, all stored.
+  LockDataFile(f, true, true);
+  for (int i = 0; i < 3; ++i) {
+    Bytes w = Record(20, 40 + i);
+    std::int32_t n = 0;
+    AddRec(f, n, w.data());
+    EXPECT_EQ(DBErrorCode, 0);
+    EXPECT_EQ(n, 5 + i);
+  }
+  // A record that was there before the hold, locked meanwhile, is refused.
+  ASSERT_EQ(peer.Ask("lockrec 2"), "ok 1 0");
+  Bytes w = Record(20, 0xEE);
+  PutRec(f, 2, w.data());
+  EXPECT_EQ(DBErrorCode, DBErrWrite);
+  LockDataFile(f, false, true);
+  ASSERT_EQ(peer.Ask("unlockrec 2"), "ok 0");
+
+  // A lock past the end: the next hold's appends there are refused and the
+  // file keeps its length.
+  ASSERT_EQ(peer.Ask("lockrec 9"), "ok 1 0");
+  LockDataFile(f, true, true);
+  std::int32_t n = 0;
+  AddRec(f, n, w.data());  // record 8: not locked, stored
+  EXPECT_EQ(DBErrorCode, 0);
+  EXPECT_EQ(n, 8);
+  AddRec(f, n, w.data());  // record 9: locked by the peer
+  EXPECT_EQ(DBErrorCode, DBErrWrite);
+  LockDataFile(f, false, true);
+  EXPECT_EQ(FileLen(f), 9);
+  ASSERT_EQ(peer.Ask("unlockrec 9"), "ok 0");
+  EXPECT_EQ(CheckDataFileInvariants(f), "");
+  Bytes r(20, 0);
+  GetRec(f, 6, r.data());
+  EXPECT_EQ(r, Record(20, 41));
+  CloseFile(f);
+}
+
 TEST_F(RecordFileTest, RecordLockedElsewhereInAppendOnlyFileIsReadError) {
   DBMultiUser = true;
   const std::string path = MakeFilled("status2a.dat", 20, 4, true);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -790,3 +791,214 @@ TEST_F(RedrawConcurrencyObjectList, QueriesAndChangesFromTwoThreads) {
 }
 
 }  // namespace
+
+// --- The bucket grid ---
+
+// The positions a query finds through the grid against a walk over the
+// whole list, for a table of windows over the frame (small, thin, at the
+// edges, outside, the whole frame).
+class GridTest : public ObjectListTest {
+ protected:
+  static std::vector<int> Walked(TGraphObjList& L, const TRealRect& W) {
+    std::vector<int> in;
+    TListQuery q(L, W, nullptr);
+    for (int i = 0; i < L.Count(); ++i)
+      if (L.InQueryWindow(i)) in.push_back(i);
+    return in;
+  }
+  static std::vector<int> ThroughGrid(TGraphObjList& L, const TRealRect& W, int* Looked = nullptr) {
+    std::vector<int> in;
+    TListQuery q(L, W, nullptr);
+    int last = -1;
+    for (int k = 0; k < L.QueryCount(); ++k) {
+      const int i = L.QueryIndex(k);
+      EXPECT_GT(i, last) << "candidates out of list order";
+      last = i;
+      if (L.InQueryWindow(i)) in.push_back(i);
+    }
+    if (Looked != nullptr) *Looked = L.QueryCount();
+    return in;
+  }
+  static void ExpectSameAsWalk(TGraphObjList& L, const char* Step) {
+    const TRealRect windows[] = {
+        {100, 100, 110, 110}, {0, 0, 5, 5},       {995, 995, 1000, 1000}, {-50, -50, -10, -10},
+        {400, 0, 401, 1000},  {0, 700, 1000, 702}, {250, 250, 350, 330},  {-100, -100, 1100, 1100},
+        {520, 520, 520, 520},
+    };
+    for (const TRealRect& w : windows)
+      EXPECT_EQ(ThroughGrid(L, w), Walked(L, w)) << Step << " window " << w.Left << "," << w.Top;
+  }
+  // Points, short segments, an eighth larger than a bucket.
+  static std::unique_ptr<TListObj> RandomObject(std::mt19937& Rng, std::uint32_t Index) {
+    std::uniform_real_distribution<double> at(0, 1000), step(-6, 6);
+    const double x = at(Rng), y = at(Rng);
+    switch (Rng() % 8) {
+      case 0: return TListObj::Point(x, y, Index);
+      case 1: return std::make_unique<TListObj>(RealRect(x, y, x + 200, y + 30), Index);
+      default: return TListObj::Segment(x, y, x + step(Rng), y + step(Rng), Index);
+    }
+  }
+};
+
+TEST_F(GridTest, ASmallWindowLooksAtFewEntriesAndFindsWhatAWalkFinds) {
+  TGrObjList l;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 6000; ++i) Append(l, RandomObject(rng, static_cast<std::uint32_t>(i + 1)));
+  l.Reframe();
+  ASSERT_TRUE(l.HasGrid());
+  int looked = 0;
+  const TRealRect w{100, 100, 110, 110};
+  EXPECT_EQ(ThroughGrid(l, w, &looked), Walked(l, w));
+  // The large objects (about a quarter) and a few buckets, not the list.
+  EXPECT_LT(looked, l.Count() / 3);
+  ExpectSameAsWalk(l, "built");
+  // A small list keeps no grid and is walked whole.
+  TGrObjList few;
+  for (int i = 0; i < 10; ++i) Append(few, RandomObject(rng, static_cast<std::uint32_t>(i + 1)));
+  few.Reframe();
+  EXPECT_FALSE(few.HasGrid());
+  EXPECT_EQ(ThroughGrid(few, w), Walked(few, w));
+}
+
+TEST_F(GridTest, TheGridStaysExactThroughInsertsDeletesMovesAndUndo) {
+  TGrObjList l;
+  std::mt19937 rng(11);
+  for (int i = 0; i < 5000; ++i) Append(l, RandomObject(rng, static_cast<std::uint32_t>(2 * i + 2)));
+  l.Reframe();
+  ASSERT_TRUE(l.HasGrid());
+  std::vector<TEGraphObj*> taken;  // objects deleted from the list, kept for undo
+  std::uint32_t odd = 1;
+  for (int round = 0; round < 60; ++round) {
+    const int at = static_cast<int>(rng() % static_cast<unsigned>(l.Count()));
+    switch (round % 5) {
+      case 0: {  // insert in key order (an odd record number between two stored ones)
+        auto o = RandomObject(rng, odd);
+        odd += 2;
+        o->MarkInList();
+        ASSERT_GE(l.Add(o.release()), 0);
+        break;
+      }
+      case 1:  // delete, kept for undo
+        taken.push_back(l.Get(at));
+        l.Delete(at);
+        break;
+      case 2: {  // move: the object changes, its cells follow
+        auto* o = static_cast<TListObj*>(l.Get(at));
+        o->Bounds = RealRect(900, 50, 901, 51);
+        o->A = TRealPoint{900, 50};
+        o->B = TRealPoint{901, 51};
+        l.UpdateCells(at);
+        break;
+      }
+      case 3: {  // replace (an edit) and put the old one back (its undo)
+        TEGraphObj* old = l.Get(at);
+        auto edited = TListObj::Point(5, 995, old->GetIndex());
+        l.Put(at, edited.get());
+        ExpectSameAsWalk(l, "replaced");
+        l.Put(at, old);
+        break;
+      }
+      case 4:  // undo of a deletion: the object goes back in key order
+        if (!taken.empty()) {
+          ASSERT_GE(l.Add(taken.back()), 0);
+          taken.pop_back();
+        }
+        break;
+    }
+    ExpectSameAsWalk(l, "after a change");
+  }
+  EXPECT_TRUE(l.HasGrid());
+  for (TEGraphObj* o : taken) {
+    TEGraphObj::UnmarkInList(o);
+    FreeGraphObj(o);
+  }
+  // Sorting moves every position: the next query builds the grid again.
+  l.Sort();
+  ExpectSameAsWalk(l, "sorted");
+}
+
+TEST_F(GridTest, ALoadComputesCellsOnceWhenFramedAndAQueryFramesAnUnfinishedOne) {
+  TGrObjList l;
+  l.DeferCells();
+  std::mt19937 rng(3);
+  TRealRect bounds{};
+  for (int i = 0; i < 5000; ++i) {
+    TListObj* o = Append(l, RandomObject(rng, static_cast<std::uint32_t>(i + 1)));
+    bounds = i == 0 ? o->Bounds : UnionRealRect(bounds, o->Bounds);
+    EXPECT_EQ(Cells(l, i), (std::array<int, 4>{0, 0, 0, 0}));
+  }
+  l.FrameTo(bounds);
+  EXPECT_FALSE(l.CellsDeferred());
+  EXPECT_DOUBLE_EQ(l.X0(), bounds.Left);
+  EXPECT_DOUBLE_EQ(l.DX(), bounds.Right - bounds.Left);
+  EXPECT_TRUE(l.HasGrid());
+  ExpectSameAsWalk(l, "framed");
+  // The frame is exact: the first query re-frames nothing.
+  { TListQuery q(l, TRealRect{0, 0, 1000, 1000}, nullptr); }
+  EXPECT_DOUBLE_EQ(l.X0(), bounds.Left);
+
+  // A query meeting a list whose load has not ended frames it from its objects.
+  TGrObjList loading;
+  loading.DeferCells();
+  Append(loading, TListObj::Point(10, 20, 1));
+  Append(loading, TListObj::Point(30, 60, 2));
+  EXPECT_EQ(InWindow(loading, TRealRect{0, 0, 15, 25}), std::vector<int>{0});
+  EXPECT_FALSE(loading.CellsDeferred());
+  EXPECT_DOUBLE_EQ(loading.X0(), 10.0);
+}
+
+// A list large enough for the grid: a drawing thread walks the candidates of
+// a small window while this thread inserts, moves, replaces and deletes
+// entries, so that every change of the grid meets running queries.
+TEST_F(RedrawConcurrencyObjectList, GridQueriesAndChangesFromTwoThreads) {
+  TGrObjList l;
+  const std::uint32_t n = TGraphObjList::kGridMinCount + 500;
+  for (std::uint32_t i = 1; i <= n; ++i) {
+    TListObj* o = TListObj::Point((i * 37) % 1000, (i * 91) % 1000, 2 * i).release();
+    o->MarkInList();
+    l.Insert(l.Count(), o);
+  }
+  l.Reframe();
+  ASSERT_TRUE(l.HasGrid());
+  std::atomic<bool> stop{false};
+  std::atomic<long> looked{0};
+  std::thread drawer([&] {
+    while (!stop) {
+      {
+        TListQuery q(l, TRealRect{100, 100, 300, 300}, nullptr);
+        for (int k = 0; k < l.QueryCount(); ++k) {
+          const int i = l.QueryIndex(k);
+          if (l.InQueryWindow(i)) looked += l.Get(i)->GetBounds().Left >= 100 ? 1 : 0;
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+  });
+  std::uint32_t odd = 1;
+  for (int round = 0; round < 200; ++round) {
+    TListObj* o = TListObj::Point(150 + round % 100, 200, odd).release();
+    odd += 2;
+    o->MarkInList();
+    l.Add(o);
+    const int at = (round * 131) % l.Count();
+    auto* moved = static_cast<TListObj*>(l.Get(at));
+    {
+      std::lock_guard<std::recursive_mutex> guard(l.Lock());
+      moved->Bounds = TRealRect{120, 120, 120, 120};
+      l.UpdateCells(at);
+    }
+    if (round % 2 == 0) {
+      TEGraphObj* gone = l.Get(round % l.Count());
+      l.Delete(round % l.Count());
+      TEGraphObj::UnmarkInList(gone);
+      FreeGraphObj(gone);
+    }
+  }
+  for (int wait = 0; looked.load() == 0 && wait < 10000; ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  stop = true;
+  drawer.join();
+  EXPECT_GT(looked.load(), 0);
+  EXPECT_TRUE(l.HasGrid());
+  l.Clear();
+}

@@ -370,8 +370,13 @@ TEST_F(SublayerTest, LoadingSkipsRecordsAlreadyThereAndKindsWithoutAClass) {
   EXPECT_EQ(line.GetObjectAt(1)->GetIndex(), 7u);
   EXPECT_EQ(line.Bounds, (TRealRect{-1, -1, 5, 5}));
   EXPECT_FALSE(line.IsChanged());
+  // Cells wait for the end of the load, which frames the list to the bounds read.
+  EXPECT_TRUE(line.Objects()->CellsDeferred());
   line.MarkLoaded();
   EXPECT_TRUE(line.IsShown());
+  EXPECT_FALSE(line.Objects()->CellsDeferred());
+  EXPECT_EQ(line.Objects()->X0(), -1.0);
+  EXPECT_EQ(line.Objects()->DX(), 6.0);
 
   TSearchHit hit;
   line.FindByRecordNumber(0, 7, hit);
