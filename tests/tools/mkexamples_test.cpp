@@ -37,6 +37,7 @@
 #include "objects/styledlines.h"
 #include "objects/symbol.h"
 #include "objects/symbollib.h"
+#include "objects/texts.h"
 #include "platform/files/codepage.h"
 #include "platform/files/inifile.h"
 #include "common/scratch_folder.h"
@@ -259,6 +260,7 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
     store.ReadWarstwaHeader(l.File, h);
     EXPECT_FALSE(h.Description.empty());
     std::vector<int> expectedLive(h.Highest + 1);
+    std::vector<float> newTextHeight(h.Highest + 1);
     for (int i = 0; i <= h.Highest; ++i) {
       TWarstwaHeader s;
       store.ReadPodwarstwaHeader(l.File, i, s);
@@ -267,6 +269,7 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
         EXPECT_NE(LineManager().GetLine(s.StyleNumber), nullptr) << s.StyleNumber;
       }
       expectedLive[i] = s.Live;
+      newTextHeight[i] = s.SizeMultiplier;
       archived += static_cast<std::size_t>(s.Archived);
     }
     std::vector<int> seen(h.Highest + 1);
@@ -274,6 +277,8 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
     int count = 0;
     TTextSublayerState state;
     std::vector<std::uint32_t> numbers;
+    // How many texts of each height every sublayer holds.
+    std::vector<std::map<float, int>> heights(h.Highest + 1);
     for (int r = DBInt::ReadCurrent(store, l.File, rec); r == kDBOk; r = DBInt::ReadRecord(store, l.File, rec)) {
       ++count;
       numbers.push_back(rec.GetIndex());
@@ -286,6 +291,7 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
       ++classes[c];
       const std::unique_ptr<TEGraphObj> obj = CreateObjectFromRecord(c, rec);
       ASSERT_NE(obj, nullptr) << static_cast<int>(rec.GetKindByte());
+      if (auto* text = dynamic_cast<TWysNapis*>(obj.get())) ++heights[rec.GetSublayer()][text->Height];
       auto* linear = dynamic_cast<TLiniowyObj*>(obj.get());
       TSpecStyle* style = linear != nullptr ? linear->GetSpecParams() : nullptr;
       if (auto* sym = dynamic_cast<TGrSymbol*>(obj.get())) {
@@ -301,6 +307,14 @@ TEST_F(ExampleSet, OpensThroughTheLayerInterfaceAndEveryRecordReadsBack) {
       }
     }
     EXPECT_EQ(seen, expectedLive);
+    // A first new text of a text sublayer takes the sublayer's height: the
+    // height most of its texts have, so that it reads like them on the map.
+    for (int i = 0; l.Kind == 0 && i <= h.Highest; ++i) {
+      if (heights[i].empty()) continue;  // symbols only
+      const auto common = std::max_element(heights[i].begin(), heights[i].end(),
+                                            [](const auto& a, const auto& b) { return a.second < b.second; });
+      EXPECT_EQ(newTextHeight[i], common->first) << "sublayer " << i;
+    }
     // The survey's user and date, the same whenever the set is built.
     for (std::uint32_t n : numbers) {
       TUserIDs ids;

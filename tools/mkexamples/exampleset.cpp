@@ -383,6 +383,9 @@ struct Sub {
   std::uint16_t Style = 1;
   float Width = 0.0f;
   std::uint8_t Justification = 23;
+  // Text sublayers: the height of a new text, in millimetres, and the size
+  // of a symbol that has none of its own.
+  float TextHeight = 1.0f;
 };
 
 // One new layer file, written through the layer store; afterwards the
@@ -415,6 +418,7 @@ public:
       s.LineWidth = subs[i].Width;
       s.StyleNumber = subs[i].Style;
       s.Justification = subs[i].Justification;
+      s.SizeMultiplier = subs[i].TextHeight;
       file_->WritePodwarstwaHeader(s, static_cast<int>(i));
     }
     sublayers_ = subs.size();
@@ -572,9 +576,9 @@ public:
     LayerWriter punkty(base_, ewid, "PUNKTY", layerfmt::kKindLine, "Punkty graniczne i pikiety",
                        {{"Graniczne", "Punkty graniczne", kBlack}, {"Pikiety", "Pikiety wysokościowe", kGrey}});
     LayerWriter numery(base_, ewid, "NUMERY", layerfmt::kKindText, "Numery działek, punktów i opisy budynków",
-                       {{"Nr działek", "Numery działek ewidencyjnych", kBlack, 1, 0, kCentre},
-                        {"Nr punktów", "Numery punktów granicznych", kBlack, 1, 0, kLeftBottom},
-                        {"Budynki", "Opisy budynków", kRed, 1, 0, kCentre}});
+                       {{"Nr działek", "Numery działek ewidencyjnych", kBlack, 1, 0, kCentre, 2.0f},
+                        {"Nr punktów", "Numery punktów granicznych", kBlack, 1, 0, kLeftBottom, 1.0f},
+                        {"Budynki", "Opisy budynków", kRed, 1, 0, kCentre, 1.5f}});
     LayerWriter drogi(base_, syt, "DROGI", layerfmt::kKindLine, "Drogi: krawężniki i osie",
                       {{"Krawężniki", "Krawężniki jezdni", kBlack, kStyleKerb},
                        {"Osie", "Osie dróg", kGrey, kStyleAxis}});
@@ -586,9 +590,9 @@ public:
                        {{"Wodociąg", "Sieć wodociągowa", kBlue, kStyleWater},
                         {"Studzienki", "Studzienki i zasuwy", kBlue}});
     LayerWriter opisy(base_, syt, "OPISY", layerfmt::kKindText, "Nazwy ulic, symbole i opisy",
-                      {{"Ulice", "Nazwy ulic", kBlack, 1, 0, kCentre},
-                       {"Symbole", "Drzewa, słupy, hydranty, studnie", kGreen, 1, 0, kCentre},
-                       {"Opisy", "Opisy użytków i obiektów", kBlack, 1, 0, kLeftBottom}});
+                      {{"Ulice", "Nazwy ulic", kBlack, 1, 0, kCentre, 2.5f},
+                       {"Symbole", "Drzewa, słupy, hydranty, studnie", kGreen, 1, 0, kCentre, 1.0f},
+                       {"Opisy", "Opisy użytków i obiektów", kBlack, 1, 0, kLeftBottom, 2.0f}});
     dzialki_ = &dzialki;
     budynki_ = &budynki;
     punkty_ = &punkty;
