@@ -1,6 +1,5 @@
 #include "shell/mapwindow.h"
 
-#include <algorithm>
 #include <exception>
 
 #include "foundation/errors.h"
@@ -9,6 +8,7 @@
 #include "foundation/settings/settings.h"
 #include "layers/store/dberrors.h"
 #include "layers/store/layerapi.h"
+#include "layers/store/layerenum.h"
 #include "layers/store/warstwafile.h"
 #include "layers/tree/treehost.h"
 #include "objtools/newcmds.h"
@@ -170,8 +170,7 @@ void TMapWindow::LoadLayers(TGrupaWarstw& Group) {
         layer->SetVisible(true);
         if (!layer->LoadDamage().empty()) loadProblems_.push_back(layer->LoadDamage());
       } catch (const std::exception& error) {
-        std::string path = layer->FileHandle != nullptr ? layer->FileHandle->Path() : std::string();
-        std::replace(path.begin(), path.end(), '\\', '/');
+        const std::string path = layer->FileHandle != nullptr ? ShownPath(layer->FileHandle->Path()) : std::string();
         loadProblems_.push_back("Plik " + path + " (warstwa " + layer->Name + "): " + error.what() +
                                 " - odczyt warstwy przerwany");
       }

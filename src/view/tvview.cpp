@@ -13,6 +13,7 @@
 #include "foundation/settings/settings.h"
 #include "layers/store/dberrors.h"
 #include "layers/store/layerapi.h"
+#include "layers/store/layerenum.h"
 #include "layers/store/warstwafile.h"
 #include "layers/tree/layertree.h"
 #include "layers/tree/sublayer.h"
@@ -345,9 +346,7 @@ namespace {
 
 // The layer file of an entry as the user is shown it.
 std::string LayerFilePath(const TAllWarstwaHeader& Entry) {
-  std::string path = Entry.File != nullptr ? Entry.File->Path() : std::string();
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+  return Entry.File != nullptr ? ShownPath(Entry.File->Path()) : std::string();
 }
 
 }  // namespace

@@ -45,13 +45,6 @@ std::vector<std::pair<std::string, std::string>> SectionLines(const platform::TI
   return lines;
 }
 
-// A path as the user is shown it: the catalogue keys of "baza.ini" may
-// separate folders with a backslash.
-std::string ShownPath(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
 // The shape of a layer file's name: eight characters, a dot and three (the
 // last the kind letter). A catalogue's masks may select other files too
 // ("*.*" takes notes.txt); only files of this shape, or that begin with the
@@ -70,6 +63,11 @@ bool LayerFileShape(const std::string& name) {
 constexpr char kLayerPassedOver[] = " - warstwa pominięta";
 
 }  // namespace
+
+std::string ShownPath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
 
 // --- The walk over the catalogues ------------------------------------------
 

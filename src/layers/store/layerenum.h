@@ -31,6 +31,10 @@ class File;
 }
 class TFindFileIterator;
 
+// A layer file's path as the user is shown it in a message: the catalogue
+// keys of "baza.ini" may separate folders with a backslash.
+std::string ShownPath(std::string path);
+
 // One entry of the layer enumeration.
 struct TAllWarstwaHeader {
   // The layer-file object; none for an entry that stands for an empty

@@ -12,6 +12,7 @@
 #include "foundation/users/users.h"
 #include "layers/store/dberrors.h"
 #include "layers/store/layerapi.h"
+#include "layers/store/layerenum.h"
 #include "layers/dialogs/layerdlg.h"
 #include "layers/store/layerquery.h"
 #include "layers/tree/objectlist.h"
@@ -377,9 +378,7 @@ void TWarstwa::ReadIntoSublayers(TCancel* Cancel, bool MarkBeforeClose,
       add("wczytane obiekty: " + std::to_string(accepted) + " z " + std::to_string(*Expected) +
           " zapisanych w nagłówkach podwarstw");
     if (what.empty()) return;
-    std::string path = FileHandle->Path();
-    std::replace(path.begin(), path.end(), '\\', '/');
-    loadDamage_ = "Plik " + path + " (warstwa " + Name + "): " + what;
+    loadDamage_ = "Plik " + ShownPath(FileHandle->Path()) + " (warstwa " + Name + "): " + what;
   };
   // What was read stays and is marked loaded, whether the reading ends, is
   // cancelled or fails; the file is closed in every case.
